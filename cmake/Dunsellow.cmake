@@ -1,0 +1,79 @@
+# Build conventions shared by every folder.
+include(GoogleTest)
+
+set(DUNSELLOW_STAGE_DIR ${CMAKE_BINARY_DIR}/stage)
+set(DUNSELLOW_APP_CONTENTS ${DUNSELLOW_STAGE_DIR}/Dunsellow.app/Contents)
+
+set(DUNSELLOW_WARNINGS -Wall -Wextra -Wno-unused-parameter)
+add_compile_options(
+  "$<$<COMPILE_LANGUAGE:CXX>:${DUNSELLOW_WARNINGS}>"
+  "$<$<COMPILE_LANGUAGE:C>:${DUNSELLOW_WARNINGS}>"
+  -fno-fast-math)
+
+if(DUNSELLOW_ASAN)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# wanted = ON when FOLDER is in DUNSELLOW_PARTS (or the list is empty).
+function(dunsellow_folder_wanted folder out)
+  if(NOT DUNSELLOW_PARTS)
+    set(${out} ON PARENT_SCOPE)
+    return()
+  endif()
+  foreach(part IN LISTS DUNSELLOW_PARTS)
+    string(FIND "${folder}/" "${part}/" at)
+    if(at EQUAL 0)
+      set(${out} ON PARENT_SCOPE)
+      return()
+    endif()
+  endforeach()
+  set(${out} OFF PARENT_SCOPE)
+endfunction()
+
+# Adds ROOT/<folder>/**/CMakeLists.txt for every enabled source folder.
+function(dunsellow_add_mirrored root)
+  file(GLOB_RECURSE lists CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${root}/*/CMakeLists.txt)
+  list(SORT lists)
+  foreach(list_file IN LISTS lists)
+    get_filename_component(dir ${list_file} DIRECTORY)
+    file(RELATIVE_PATH rel ${CMAKE_SOURCE_DIR}/${root} ${dir})
+    if(rel MATCHES "^support(/|$)")
+      continue()
+    endif()
+    set(enabled OFF)
+    foreach(folder IN LISTS DUNSELLOW_ENABLED_FOLDERS)
+      string(FIND "${rel}/" "${folder}/" at)
+      if(at EQUAL 0)
+        set(enabled ON)
+      endif()
+    endforeach()
+    if(enabled)
+      add_subdirectory(${dir} ${CMAKE_BINARY_DIR}/${root}/${rel})
+    endif()
+  endforeach()
+endfunction()
+
+# dunsellow_add_gtest(NAME SOURCES a.cpp ... LIBS lib ... [ENV VAR=value ...])
+# One test executable; every test case runs as its own CTest test, in a
+# private temporary HOME/XDG tree with the headless backend.
+function(dunsellow_add_gtest name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;ENV" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} dunsellow_test_main GTest::gtest GTest::gmock)
+  set(env QEL_BACKEND=headless DUNSELLOW_BUILD_DIR=${CMAKE_BINARY_DIR}
+      DUNSELLOW_STAGE_DIR=${DUNSELLOW_STAGE_DIR} DUNSELLOW_SOURCE_DIR=${CMAKE_SOURCE_DIR} ${T_ENV})
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "${env}" TIMEOUT 120)
+endfunction()
+
+# Plug-in bundles: hidden symbols, only the listed entry points exported, and
+# bound to their own copy of the common library.
+function(dunsellow_plugin_options target)
+  set_target_properties(${target} PROPERTIES
+    CXX_VISIBILITY_PRESET hidden C_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON
+    PREFIX "")
+  target_link_options(${target} PRIVATE -Wl,-Bsymbolic-functions -Wl,--no-undefined)
+endfunction()

@@ -1,0 +1,3 @@
+#pragma once
+
+extern "C" const char* QelVersionString();

@@ -1,0 +1,2 @@
+target_sources(qel PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/QelVersion.cpp)
