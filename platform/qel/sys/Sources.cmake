@@ -1,2 +1,5 @@
 target_sources(qel PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/QelVersion.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/QelVersion.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/QelWideText.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/QelWideFormat.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/QelStringData.cpp)

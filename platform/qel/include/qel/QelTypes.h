@@ -28,3 +28,9 @@ struct SRect32 {
   int32_t right;
   int32_t bottom;
 };
+
+// Marks the toolkit's exported entry points: plug-ins are built with hidden
+// visibility, so what they call in libqel must say it is public.
+#ifndef QEL_API
+#define QEL_API __attribute__((visibility("default")))
+#endif
