@@ -1,0 +1,166 @@
+#include "os/AppleEvents.h"
+
+#include <glib-unix.h>
+#include <glib.h>
+
+#include <csignal>
+#include <cstring>
+#include <deque>
+#include <mutex>
+#include <optional>
+
+namespace plat {
+
+AEDesc AEDesc::FromText(OSType type, const std::u16string& text) {
+  AEDesc d;
+  d.type = type;
+  d.data.resize(text.size() * sizeof(char16_t));
+  if (!text.empty()) std::memcpy(d.data.data(), text.data(), d.data.size());
+  return d;
+}
+
+std::u16string AEDesc::Text() const {
+  std::u16string s(data.size() / sizeof(char16_t), u'\0');
+  if (!s.empty()) std::memcpy(s.data(), data.data(), s.size() * sizeof(char16_t));
+  size_t zero = s.find(u'\0');
+  if (zero != std::u16string::npos) s.resize(zero);
+  return s;
+}
+
+int32_t AppleEvent::GetParamDesc(OSType keyword, OSType type, AEDesc* out) const {
+  auto it = params_.find(keyword);
+  if (it == params_.end()) return kAEDescNotFound;
+  if (it->second.type != type) return kAECoercionFail;
+  if (out) *out = it->second;
+  return kAENoErr;
+}
+
+int32_t AppleEvent::GetCommandLine(std::u16string* out) const {
+  AEDesc d;
+  int32_t err = GetParamDesc(kCommandLineParam, kCommandLineType, &d);
+  if (err == kAENoErr && out) *out = d.Text();
+  return err;
+}
+
+AppleEvent MakeCommandLineEvent(const std::u16string& text) {
+  AppleEvent e(kCoreEventClass, kAEOpenDocuments);
+  e.PutParam(kCommandLineParam, AEDesc::FromText(kCommandLineType, text));
+  return e;
+}
+
+namespace {
+
+struct Installed {
+  AEEventHandler handler;
+  intptr_t refCon = 0;
+};
+
+struct Registry {
+  std::mutex mutex;
+  std::map<std::pair<OSType, OSType>, Installed> handlers;
+  std::deque<AppleEvent> queue;
+  bool drainScheduled = false;
+  std::function<void()> defaultQuit;
+  guint sigterm = 0;
+  guint sigint = 0;
+};
+
+Registry& R() {
+  static Registry* r = new Registry;  // lives for the process; handlers may run at exit
+  return *r;
+}
+
+gboolean DrainQueue(gpointer) {
+  for (;;) {
+    std::optional<AppleEvent> next;
+    {
+      std::lock_guard<std::mutex> lock(R().mutex);
+      if (R().queue.empty()) {
+        R().drainScheduled = false;
+        return G_SOURCE_REMOVE;
+      }
+      next.emplace(std::move(R().queue.front()));
+      R().queue.pop_front();
+    }
+    AEDispatch(*next);
+  }
+}
+
+gboolean OnQuitSignal(gpointer) {
+  int32_t answer = AEDispatch(AppleEvent(kCoreEventClass, kAEQuitApplication));
+  if (answer == kAEEventNotHandled) {
+    std::function<void()> quit;
+    {
+      std::lock_guard<std::mutex> lock(R().mutex);
+      quit = R().defaultQuit;
+    }
+    if (quit) quit();
+  }
+  return G_SOURCE_CONTINUE;
+}
+
+guint AddSignal(int signum) {
+  GSource* s = g_unix_signal_source_new(signum);
+  g_source_set_callback(s, OnQuitSignal, nullptr, nullptr);
+  guint id = g_source_attach(s, g_main_context_default());
+  g_source_unref(s);
+  return id;
+}
+
+}  // namespace
+
+void AEInstallEventHandler(OSType eventClass, OSType eventId, AEEventHandler handler, intptr_t refCon) {
+  std::lock_guard<std::mutex> lock(R().mutex);
+  R().handlers[{eventClass, eventId}] = Installed{std::move(handler), refCon};
+}
+
+bool AERemoveEventHandler(OSType eventClass, OSType eventId) {
+  std::lock_guard<std::mutex> lock(R().mutex);
+  return R().handlers.erase({eventClass, eventId}) != 0;
+}
+
+int32_t AEDispatch(const AppleEvent& event) {
+  Installed h;
+  {
+    std::lock_guard<std::mutex> lock(R().mutex);
+    auto it = R().handlers.find({event.eventClass(), event.eventId()});
+    if (it == R().handlers.end() || !it->second.handler) return kAEEventNotHandled;
+    h = it->second;  // a copy: the handler may reinstall or remove itself
+  }
+  return h.handler(event, h.refCon);
+}
+
+void AEPost(AppleEvent event) {
+  std::lock_guard<std::mutex> lock(R().mutex);
+  R().queue.push_back(std::move(event));
+  if (!R().drainScheduled) {
+    R().drainScheduled = true;
+    GSource* s = g_idle_source_new();
+    g_source_set_priority(s, G_PRIORITY_DEFAULT);
+    g_source_set_callback(s, DrainQueue, nullptr, nullptr);
+    g_source_attach(s, g_main_context_default());
+    g_source_unref(s);
+  }
+}
+
+void WatchQuitSignals(std::function<void()> defaultQuit) {
+  std::lock_guard<std::mutex> lock(R().mutex);
+  R().defaultQuit = std::move(defaultQuit);
+  if (!R().sigterm) R().sigterm = AddSignal(SIGTERM);
+  if (!R().sigint) R().sigint = AddSignal(SIGINT);
+}
+
+void StopQuitSignals() {
+  guint term, intr;
+  {
+    std::lock_guard<std::mutex> lock(R().mutex);
+    term = R().sigterm;
+    intr = R().sigint;
+    R().sigterm = R().sigint = 0;
+    R().defaultQuit = nullptr;
+  }
+  if (term) g_source_remove(term);
+  if (intr) g_source_remove(intr);
+}
+
+}  // namespace plat

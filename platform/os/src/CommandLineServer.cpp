@@ -1,0 +1,293 @@
+#include "os/CommandLineServer.h"
+
+#include "CommandLineSocket.h"
+#include "os/AppleEvents.h"
+#include "os/CommandLineClient.h"
+#include "os/CommandLineFrame.h"
+#include "os/UserFolders.h"
+
+#include <glib-unix.h>
+#include <glib.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <list>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <thread>
+#include <unistd.h>
+
+namespace plat {
+
+namespace detail {
+
+std::string RuntimePathFor(const std::string& bundleId, const char* suffix) {
+  if (!IsValidBundleIdentifier(bundleId)) return {};
+  std::string folder = RuntimeFolder();
+  if (folder.empty()) return {};
+  return folder + "/" + bundleId + suffix;
+}
+
+int ConnectUnix(const std::string& path) {
+  sockaddr_un addr{};
+  if (path.empty() || path.size() >= sizeof(addr.sun_path)) {
+    errno = ENAMETOOLONG;
+    return -1;
+  }
+  addr.sun_family = AF_UNIX;
+  std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+  int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return -1;
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0) {
+    int saved = errno;
+    ::close(fd);
+    errno = saved;
+    return -1;
+  }
+  return fd;
+}
+
+int LockFile(const std::string& path, std::chrono::milliseconds wait) {
+  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) return -1;
+  auto deadline = std::chrono::steady_clock::now() + wait;
+  for (;;) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return fd;
+    if (errno != EWOULDBLOCK && errno != EINTR) break;
+    if (std::chrono::steady_clock::now() >= deadline) {
+      errno = EWOULDBLOCK;
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  int saved = errno;
+  ::close(fd);
+  errno = saved;
+  return -1;
+}
+
+}  // namespace detail
+
+bool IsValidBundleIdentifier(const std::string& id) {
+  if (id.empty() || id.size() > 80 || id[0] == '.') return false;
+  for (unsigned char c : id)
+    if (c == '/' || c < 0x20 || c == 0x7F) return false;
+  return true;
+}
+
+std::optional<std::u16string> StartupCommandLine(int argc, char** argv) {
+  std::string utf8;
+  bool any = false;
+  for (int i = 1; i < argc && argv[i]; ++i) {
+    if (std::strncmp(argv[i], "--cmdl=", 7) == 0) {
+      utf8 = argv[i] + 7;
+      any = true;
+      break;
+    }
+  }
+  if (!any) {
+    for (int i = 1; i < argc && argv[i]; ++i) {
+      if (any) utf8 += ' ';
+      utf8 += argv[i];
+      any = true;
+    }
+  }
+  if (!any) return std::nullopt;
+  glong units = 0;
+  gunichar2* wide = g_utf8_to_utf16(utf8.c_str(), static_cast<glong>(utf8.size()), nullptr, &units, nullptr);
+  if (!wide) {
+    std::fprintf(stderr, "command line argument is not UTF-8; ignored\n");
+    return std::nullopt;
+  }
+  std::u16string text(reinterpret_cast<const char16_t*>(wide), static_cast<size_t>(units));
+  g_free(wide);
+  return text;
+}
+
+// ------------------------------------------------------------------ server
+
+namespace {
+constexpr size_t kMaxClients = 32;
+}
+
+struct CommandLineServer::Impl {
+  int lockFd = -1;
+  int listenFd = -1;
+  GSource* listenSource = nullptr;
+  std::chrono::milliseconds timeout{5000};
+
+  struct Client {
+    Impl* owner = nullptr;
+    int fd = -1;
+    GSource* io = nullptr;
+    GSource* timer = nullptr;
+    CommandLineFrameReader reader;
+  };
+  std::list<Client> clients;
+
+  ~Impl() { Close(); }
+
+  void Close() {
+    while (!clients.empty()) Drop(&clients.front(), false);
+    if (listenSource) {
+      g_source_destroy(listenSource);
+      g_source_unref(listenSource);
+      listenSource = nullptr;
+    }
+    if (listenFd >= 0) ::close(listenFd);
+    listenFd = -1;
+  }
+
+  void Drop(Client* c, bool reply, int32_t status = kCommandLineRejected) {
+    if (reply) {
+      uint8_t bytes[4];
+      uint32_t u = static_cast<uint32_t>(status);
+      for (int i = 0; i < 4; ++i) bytes[i] = static_cast<uint8_t>(u >> (8 * i));
+      // Four bytes always fit an empty socket buffer; a client gone away is ignored.
+      (void)::send(c->fd, bytes, sizeof bytes, MSG_NOSIGNAL | MSG_DONTWAIT);
+    }
+    if (c->io) {
+      g_source_destroy(c->io);
+      g_source_unref(c->io);
+    }
+    if (c->timer) {
+      g_source_destroy(c->timer);
+      g_source_unref(c->timer);
+    }
+    ::close(c->fd);
+    for (auto it = clients.begin(); it != clients.end(); ++it)
+      if (&*it == c) {
+        clients.erase(it);
+        break;
+      }
+  }
+
+  static gboolean OnTimeout(gpointer data) {
+    auto* c = static_cast<Client*>(data);
+    c->owner->Drop(c, true);
+    return G_SOURCE_REMOVE;  // the source is already destroyed by Drop
+  }
+
+  static gboolean OnReadable(gint fd, GIOCondition cond, gpointer data) {
+    auto* c = static_cast<Client*>(data);
+    Impl* self = c->owner;
+    uint8_t buf[4096];
+    for (;;) {
+      size_t want = std::min(sizeof buf, c->reader.Wanted());
+      ssize_t n = ::recv(fd, buf, want, MSG_DONTWAIT);
+      if (n > 0) {
+        auto st = c->reader.Feed(buf, static_cast<size_t>(n));
+        if (st == CommandLineFrameReader::State::Complete) {
+          AEPost(MakeCommandLineEvent(c->reader.text()));
+          self->Drop(c, true, kCommandLineAccepted);
+          return G_SOURCE_REMOVE;
+        }
+        if (st == CommandLineFrameReader::State::Rejected) {
+          self->Drop(c, true, kCommandLineRejected);
+          return G_SOURCE_REMOVE;
+        }
+        continue;
+      }
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return G_SOURCE_CONTINUE;
+      // Closed before the frame was whole (a short read): nothing to answer.
+      self->Drop(c, false);
+      return G_SOURCE_REMOVE;
+    }
+  }
+
+  static gboolean OnAccept(gint fd, GIOCondition, gpointer data) {
+    auto* self = static_cast<Impl*>(data);
+    for (;;) {
+      int cfd = ::accept4(fd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+      if (cfd < 0) {
+        if (errno == EINTR || errno == ECONNABORTED) continue;
+        return G_SOURCE_CONTINUE;  // EAGAIN, or out of descriptors: try at the next wake-up
+      }
+      if (self->clients.size() >= kMaxClients) {
+        ::close(cfd);
+        continue;
+      }
+      self->clients.emplace_back();
+      Client* c = &self->clients.back();
+      c->owner = self;
+      c->fd = cfd;
+      c->io = g_unix_fd_source_new(cfd, GIOCondition(G_IO_IN | G_IO_HUP | G_IO_ERR));
+      g_source_set_callback(c->io, G_SOURCE_FUNC(OnReadable), c, nullptr);
+      g_source_attach(c->io, g_main_context_default());
+      c->timer = g_timeout_source_new(static_cast<guint>(self->timeout.count()));
+      g_source_set_callback(c->timer, OnTimeout, c, nullptr);
+      g_source_attach(c->timer, g_main_context_default());
+    }
+  }
+};
+
+CommandLineServer::CommandLineServer(std::string bundleId)
+    : bundleId_(std::move(bundleId)), impl_(std::make_unique<Impl>()) {}
+
+CommandLineServer::~CommandLineServer() {
+  Stop();
+  if (impl_->lockFd >= 0) ::close(impl_->lockFd);
+}
+
+void CommandLineServer::SetClientTimeout(std::chrono::milliseconds timeout) {
+  impl_->timeout = timeout.count() > 0 ? timeout : std::chrono::milliseconds(1);
+}
+
+bool CommandLineServer::listening() const { return impl_->listenFd >= 0; }
+
+CommandLineServer::Claim CommandLineServer::ClaimInstance() {
+  if (impl_->lockFd >= 0) return Claim::Primary;
+  std::string lockPath = detail::RuntimePathFor(bundleId_, ".lock");
+  if (lockPath.empty()) return Claim::Failed;
+  impl_->lockFd = detail::LockFile(lockPath, std::chrono::milliseconds(0));
+  if (impl_->lockFd >= 0) return Claim::Primary;
+  return errno == EWOULDBLOCK ? Claim::Secondary : Claim::Failed;
+}
+
+bool CommandLineServer::Listen(const std::optional<std::u16string>& startupText) {
+  if (listening()) return true;
+  if (ClaimInstance() != Claim::Primary) return false;
+  socketPath_ = detail::RuntimePathFor(bundleId_, ".cmdl");
+  sockaddr_un addr{};
+  if (socketPath_.empty() || socketPath_.size() >= sizeof(addr.sun_path)) return false;
+  addr.sun_family = AF_UNIX;
+  std::memcpy(addr.sun_path, socketPath_.c_str(), socketPath_.size() + 1);
+  // We hold the instance lock, so a socket file left behind is stale.
+  ::unlink(socketPath_.c_str());
+  int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0 || ::listen(fd, 16) != 0) {
+    ::close(fd);
+    return false;
+  }
+  ::chmod(socketPath_.c_str(), 0600);
+  impl_->listenFd = fd;
+  if (startupText) AEPost(MakeCommandLineEvent(*startupText));
+  impl_->listenSource = g_unix_fd_source_new(fd, G_IO_IN);
+  g_source_set_callback(impl_->listenSource, G_SOURCE_FUNC(Impl::OnAccept), impl_.get(), nullptr);
+  g_source_attach(impl_->listenSource, g_main_context_default());
+  return true;
+}
+
+void CommandLineServer::Stop() {
+  bool wasListening = listening();
+  impl_->Close();
+  if (wasListening) ::unlink(socketPath_.c_str());
+}
+
+bool HandOverCommandLine(const std::string& bundleId, const std::u16string& text, std::chrono::milliseconds wait) {
+  auto deadline = std::chrono::steady_clock::now() + wait;
+  for (;;) {
+    SendStatus st = SendCommandLine(bundleId, text);
+    if (st == SendStatus::Accepted) return true;
+    if (st != SendStatus::NotRunning || std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
+}  // namespace plat

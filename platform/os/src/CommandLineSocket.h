@@ -1,0 +1,20 @@
+#pragma once
+// Internal helpers shared by the command-line server and its clients.
+#include <chrono>
+#include <string>
+
+namespace plat::detail {
+
+// "<RuntimeFolder()>/<id><suffix>", empty when the folder is refused or the
+// identifier cannot name a file.
+std::string RuntimePathFor(const std::string& bundleId, const char* suffix);
+
+// Connects a blocking stream socket to `path`. Answers the descriptor, or -1
+// with errno (ENOENT / ECONNREFUSED: nobody listens).
+int ConnectUnix(const std::string& path);
+
+// Takes an exclusive flock on `path` (created 0600). With `wait` zero it does
+// not block. Answers the descriptor (held until closed) or -1.
+int LockFile(const std::string& path, std::chrono::milliseconds wait);
+
+}  // namespace plat::detail

@@ -1,0 +1,164 @@
+// The server runs on this test's main loop; clients run on a thread, as a
+// peer process would.
+#include "os/CommandLineServer.h"
+
+#include <gtest/gtest.h>
+
+#include <glib.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstring>
+#include <functional>
+#include <thread>
+
+#include "os/AppleEvents.h"
+#include "os/CommandLineClient.h"
+#include "os/CommandLineFrame.h"
+
+namespace {
+
+const char* kId = "com.example.ServerTest";
+
+class CommandLineServerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    plat::AEInstallEventHandler(plat::kCoreEventClass, plat::kAEOpenDocuments,
+                                [this](const plat::AppleEvent& e, intptr_t) {
+                                  std::u16string t;
+                                  int32_t err = e.GetCommandLine(&t);
+                                  received.push_back(t);
+                                  return err;
+                                },
+                                0);
+  }
+  void TearDown() override { plat::AERemoveEventHandler(plat::kCoreEventClass, plat::kAEOpenDocuments); }
+
+  // Runs `client` on a thread while the main loop serves, then drains posted events.
+  void RunClient(const std::function<void()>& client) {
+    std::atomic<bool> done{false};
+    std::thread t([&] {
+      client();
+      done = true;
+      g_main_context_wakeup(nullptr);
+    });
+    while (!done) g_main_context_iteration(nullptr, TRUE);
+    t.join();
+    while (g_main_context_iteration(nullptr, FALSE)) {
+    }
+  }
+
+  std::vector<std::u16string> received;
+};
+
+int Connect(const std::string& path) {
+  int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un a{};
+  a.sun_family = AF_UNIX;
+  std::strncpy(a.sun_path, path.c_str(), sizeof a.sun_path - 1);
+  EXPECT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+  return fd;
+}
+
+// Sends raw bytes and answers the status read back, or 1 when the server
+// closed without answering.
+int32_t Exchange(const std::string& path, const std::vector<uint8_t>& bytes, bool closeEarly = false) {
+  int fd = Connect(path);
+  (void)!send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+  if (closeEarly) {
+    close(fd);
+    return 1;
+  }
+  uint8_t r[4];
+  ssize_t n = recv(fd, r, 4, MSG_WAITALL);
+  close(fd);
+  if (n != 4) return 1;
+  return int32_t(uint32_t(r[0]) | uint32_t(r[1]) << 8 | uint32_t(r[2]) << 16 | uint32_t(r[3]) << 24);
+}
+
+std::vector<uint8_t> Header(const char* magic, uint32_t n) {
+  std::vector<uint8_t> f(magic, magic + 4);
+  for (int i = 0; i < 4; ++i) f.push_back(uint8_t(n >> (8 * i)));
+  return f;
+}
+
+TEST_F(CommandLineServerTest, StartupTextComesFirstThenFramesInOrder) {
+  plat::CommandLineServer server(kId);
+  ASSERT_TRUE(server.Listen(std::u16string(u"-first")));
+  RunClient([] {
+    EXPECT_EQ(plat::SendCommandLine(kId, u"-Capture/Zoomin", 64), plat::SendStatus::Accepted);
+    EXPECT_EQ(plat::SendCommandLine(kId, u"-AssetFilePath \"/tmp/\u00e9.xml\" -MBStatus \"\"", 2048),
+              plat::SendStatus::Accepted);
+  });
+  EXPECT_EQ(received, (std::vector<std::u16string>{u"-first", u"-Capture/Zoomin",
+                                                    u"-AssetFilePath \"/tmp/\u00e9.xml\" -MBStatus \"\""}));
+}
+
+TEST_F(CommandLineServerTest, MalformedFramesAreRefusedAndServingGoesOn) {
+  plat::CommandLineServer server(kId);
+  ASSERT_TRUE(server.Listen());
+  std::string path = server.socketPath();
+  RunClient([&] {
+    EXPECT_EQ(Exchange(path, Header("HTTP", 4)), -1);
+    EXPECT_EQ(Exchange(path, Header("CMDL", 5)), -1);
+    EXPECT_EQ(Exchange(path, Header("CMDL", 65538)), -1);
+    EXPECT_EQ(Exchange(path, Header("CMDL", 0)), -1);
+    // Short read: the count promises more than arrives before the client leaves.
+    auto shortFrame = Header("CMDL", 100);
+    shortFrame.insert(shortFrame.end(), {'x', 0});
+    Exchange(path, shortFrame, /*closeEarly=*/true);
+    // No terminator: the text is the whole payload.
+    auto open = Header("CMDL", 6);
+    open.insert(open.end(), {'a', 0, 'b', 0, 'c', 0});
+    EXPECT_EQ(Exchange(path, open), 0);
+    EXPECT_EQ(plat::SendCommandLine(kId, u"after"), plat::SendStatus::Accepted);
+  });
+  EXPECT_EQ(received, (std::vector<std::u16string>{u"abc", u"after"}));
+}
+
+TEST_F(CommandLineServerTest, StalledClientNeitherBlocksOthersNorStaysForever) {
+  plat::CommandLineServer server(kId);
+  server.SetClientTimeout(std::chrono::milliseconds(200));
+  ASSERT_TRUE(server.Listen());
+  std::string path = server.socketPath();
+  RunClient([&] {
+    int stalled = Connect(path);
+    const uint8_t part[] = {'C', 'M', 'D'};
+    send(stalled, part, sizeof part, MSG_NOSIGNAL);
+    EXPECT_EQ(plat::SendCommandLine(kId, u"meanwhile"), plat::SendStatus::Accepted);
+    // The stalled client is dropped with a refusal once its time is up.
+    uint8_t r[4] = {};
+    EXPECT_EQ(recv(stalled, r, 4, MSG_WAITALL), 4);
+    EXPECT_EQ(r[0], 0xFF);
+    close(stalled);
+  });
+  EXPECT_EQ(received, (std::vector<std::u16string>{u"meanwhile"}));
+}
+
+TEST_F(CommandLineServerTest, SecondServerOfSameProgramIsRefused) {
+  plat::CommandLineServer first(kId);
+  ASSERT_EQ(first.ClaimInstance(), plat::CommandLineServer::Claim::Primary);
+  plat::CommandLineServer second(kId);
+  EXPECT_EQ(second.ClaimInstance(), plat::CommandLineServer::Claim::Secondary);
+  EXPECT_FALSE(second.Listen());
+  EXPECT_EQ(plat::SendCommandLine(kId, u"x"), plat::SendStatus::NotRunning);
+  EXPECT_EQ(plat::SendCommandLine("com.example.Nobody", u"x"), plat::SendStatus::NotRunning);
+  EXPECT_EQ(plat::SendCommandLine("../escape", u"x"), plat::SendStatus::Failed);
+}
+
+TEST(StartupCommandLine, TakesCmdlArgumentOrPlainArguments) {
+  char prog[] = "prog", cmdl[] = "--cmdl=-AssetFilePath \"/x/\xC3\xA9\"", plain1[] = "-Capture/Record",
+       plain2[] = "now", bad[] = "\xFF";
+  char* a1[] = {prog, plain1, cmdl, nullptr};
+  EXPECT_EQ(plat::StartupCommandLine(3, a1), u"-AssetFilePath \"/x/\u00e9\"");
+  char* a2[] = {prog, plain1, plain2, nullptr};
+  EXPECT_EQ(plat::StartupCommandLine(3, a2), u"-Capture/Record now");
+  char* a3[] = {prog, nullptr};
+  EXPECT_EQ(plat::StartupCommandLine(1, a3), std::nullopt);
+  char* a4[] = {prog, bad, nullptr};
+  EXPECT_EQ(plat::StartupCommandLine(2, a4), std::nullopt);
+}
+
+}  // namespace
