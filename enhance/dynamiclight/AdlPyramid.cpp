@@ -1,0 +1,233 @@
+#include "AdlPyramid.h"
+
+#include <algorithm>
+
+#include "AdlTables.h"
+
+namespace adl {
+namespace {
+
+constexpr int kMaxLevels = 40;
+
+struct Level {
+  int16_t* samples;
+  int32_t rows;
+  int32_t cols;
+};
+
+// Carves halved levels from src until a side drops below 2. Returns the level
+// count, or -1 when the scratch area runs out.
+int BuildLevels(const int16_t* src, int32_t rows, int32_t cols, int16_t* scratch,
+                int64_t scratchWords, Level* levels) {
+  int count = 0;
+  int64_t used = 0;
+  const int16_t* prev = src;
+  while (rows >= 2 && cols >= 2 && count < kMaxLevels) {
+    const int32_t nr = (rows + 1) >> 1;
+    const int32_t nc = (cols + 1) >> 1;
+    const int64_t need = LevelWords(nr, nc);
+    if (used + need > scratchWords) return -1;
+    int16_t* level = scratch + used;
+    Downscale2x2(prev, rows, cols, level, nr, nc);
+    levels[count++] = {level, nr, nc};
+    used += need;
+    prev = level;
+    rows = nr;
+    cols = nc;
+  }
+  return count;
+}
+
+// Blends the levels from the coarsest into finer ones, the last into dst with
+// src as its fine input. Returns the weight after the last decay.
+int32_t BlendLevels(const Level* levels, int count, const int16_t* src, int16_t* dst,
+                    int32_t rows, int32_t cols, int32_t w, int32_t decay) {
+  for (int l = count - 1; l >= 0; --l) {
+    const Level& coarse = levels[l];
+    const int16_t* fineSrc = l == 0 ? src : levels[l - 1].samples;
+    int16_t* fineDst = l == 0 ? dst : levels[l - 1].samples;
+    const int32_t fr = l == 0 ? rows : levels[l - 1].rows;
+    const int32_t fc = l == 0 ? cols : levels[l - 1].cols;
+    SmoothDoubleBlend(coarse.samples, coarse.rows, coarse.cols, fineSrc, fineDst, fr, fc,
+                      1024 - w, w);
+    w = (w * decay + 50) / 100;
+  }
+  return w;
+}
+
+}  // namespace
+
+void Downscale2x2(const int16_t* src, int32_t srcRows, int32_t srcCols, int16_t* dst,
+                  int32_t dstRows, int32_t dstCols) {
+  const int32_t pairs = std::min(srcCols / 2, dstCols);
+  const bool oddTail = (srcCols & 1) && dstCols > srcCols / 2 && srcCols >= 2;
+  for (int32_t i = 0; i < dstRows; ++i) {
+    const int32_t r0 = std::min(2 * i, srcRows - 1);
+    const int32_t r1 = std::min(2 * i + 1, srcRows - 1);
+    const int16_t* a = src + static_cast<intptr_t>(r0) * srcCols;
+    const int16_t* b = src + static_cast<intptr_t>(r1) * srcCols;
+    int16_t* out = dst + static_cast<intptr_t>(i) * dstCols;
+    for (int32_t j = 0; j < pairs; ++j)
+      out[j] = static_cast<int16_t>((a[2 * j] + a[2 * j + 1] + b[2 * j] + b[2 * j + 1]) >> 2);
+    if (oddTail) {
+      const int32_t c = srcCols - 2;
+      out[pairs] = static_cast<int16_t>((a[c] + a[c + 1] + b[c] + b[c + 1]) >> 2);
+    }
+  }
+}
+
+void SmoothDoubleBlend(const int16_t* coarse, int32_t coarseRows, int32_t coarseCols,
+                       const int16_t* fineSrc, int16_t* fineDst, int32_t fineRows,
+                       int32_t fineCols, int32_t coarseWeight, int32_t fineWeight) {
+  const int32_t lastCol = coarseCols - 1;
+  for (int32_t k = 0; k < coarseRows && 2 * k < fineRows; ++k) {
+    const int16_t* up = coarse + static_cast<intptr_t>(std::max(k - 1, 0)) * coarseCols;
+    const int16_t* mid = coarse + static_cast<intptr_t>(k) * coarseCols;
+    const int16_t* dn = coarse + static_cast<intptr_t>(std::min(k + 1, coarseRows - 1)) * coarseCols;
+    auto vert = [&](int32_t j) { return (up[j] + 2 * mid[j] + dn[j]) >> 2; };
+    const int32_t rowsHere = std::min(2, fineRows - 2 * k);
+    int32_t vPrev = vert(0), vCur = vPrev;
+    for (int32_t j = 0; j <= lastCol && 2 * j < fineCols; ++j) {
+      const int32_t vNext = vert(std::min(j + 1, lastCol));
+      const int32_t line = (vPrev + 2 * vCur + vNext) >> 2;
+      const int32_t blended = line * coarseWeight;
+      for (int32_t r = 0; r < rowsHere; ++r) {
+        const intptr_t at = static_cast<intptr_t>(2 * k + r) * fineCols + 2 * j;
+        fineDst[at] = static_cast<int16_t>((blended + fineSrc[at] * fineWeight) >> 10);
+        if (2 * j + 1 < fineCols)
+          fineDst[at + 1] = static_cast<int16_t>((blended + fineSrc[at + 1] * fineWeight) >> 10);
+      }
+      vPrev = vCur;
+      vCur = vNext;
+    }
+  }
+}
+
+int32_t PyramidFilter(const int16_t* src, int32_t rows, int32_t cols, int16_t* dst,
+                      int32_t firstWeightPercent, int32_t decayPercent, int16_t* scratch,
+                      int64_t scratchWords) {
+  Level levels[kMaxLevels];
+  const int count = BuildLevels(src, rows, cols, scratch, scratchWords, levels);
+  if (count < 0) return 4;
+  const int32_t w = (firstWeightPercent * 1024 + 50) / 100;
+  BlendLevels(levels, count, src, dst, rows, cols, w, decayPercent);
+  return 0;
+}
+
+int32_t PyramidFilterLuma(const uint8_t* pixels, int32_t height, int32_t width, int32_t pitch,
+                          int32_t lumaOffset, int32_t lumaStep, int16_t* logMap,
+                          int16_t* devMap, int32_t mapRows, int32_t mapCols, int16_t* scratch,
+                          int64_t scratchWords, int32_t decayPercent, int32_t level) {
+  if (scratchWords <= 9) return 4;
+  const int32_t f = 1 << level;
+  const int32_t h = f / 2;
+  const int16_t* logTable = LogTable();
+  // Cells whose whole square lies inside the picture; the others repeat the
+  // last filled row and column. A picture narrower than a cell samples its
+  // edge pixels instead.
+  const int32_t filledRows = std::min(std::max(height / f, 1), mapRows);
+  const int32_t filledCols = std::min(std::max(width / f, 1), mapCols);
+  auto luma = [&](int32_t r, int32_t c) -> int32_t {
+    r = std::min(r, height - 1);
+    c = std::min(c, width - 1);
+    return pixels[static_cast<intptr_t>(r) * pitch + static_cast<intptr_t>(c) * lumaStep + lumaOffset];
+  };
+  for (int32_t i = 0; i < filledRows; ++i) {
+    int16_t* lrow = logMap + static_cast<intptr_t>(i) * mapCols;
+    int16_t* arow = devMap + static_cast<intptr_t>(i) * mapCols;
+    const int32_t r = i * f;
+    const uint8_t* row0 = pixels + static_cast<intptr_t>(r) * pitch + lumaOffset;
+    const uint8_t* row1 = pixels + static_cast<intptr_t>(r + h) * pitch + lumaOffset;
+    const bool inside = r + f <= height;
+    for (int32_t j = 0; j < filledCols; ++j) {
+      const int32_t c = j * f;
+      int32_t y00, y01, y10, y11;
+      if (inside && c + f <= width) {
+        y00 = row0[static_cast<intptr_t>(c) * lumaStep];
+        y01 = row0[static_cast<intptr_t>(c + h) * lumaStep];
+        y10 = row1[static_cast<intptr_t>(c) * lumaStep];
+        y11 = row1[static_cast<intptr_t>(c + h) * lumaStep];
+      } else {
+        y00 = luma(r, c);
+        y01 = luma(r, c + h);
+        y10 = luma(r + h, c);
+        y11 = luma(r + h, c + h);
+      }
+      lrow[j] = logTable[y00];
+      arow[j] = logTable[(y00 + y01 + y10 + y11) >> 2];
+    }
+    for (int32_t j = filledCols; j < mapCols; ++j) {
+      lrow[j] = lrow[filledCols - 1];
+      arow[j] = arow[filledCols - 1];
+    }
+  }
+  for (int32_t i = filledRows; i < mapRows; ++i) {
+    std::copy_n(logMap + static_cast<intptr_t>(filledRows - 1) * mapCols, mapCols,
+                logMap + static_cast<intptr_t>(i) * mapCols);
+    std::copy_n(devMap + static_cast<intptr_t>(filledRows - 1) * mapCols, mapCols,
+                devMap + static_cast<intptr_t>(i) * mapCols);
+  }
+
+  Level levels[kMaxLevels];
+  const int count = BuildLevels(devMap, mapRows, mapCols, scratch, scratchWords, levels);
+  if (count < 0) return 4;
+  const int32_t w = BlendLevels(levels, count, devMap, devMap, mapRows, mapCols, 922, decayPercent);
+  if (mapRows <= 1) return 0;
+  // The levels are done with: the whole scratch area can hold the line.
+  return SmoothDoubleBlendYUV(devMap, logMap, mapRows, mapCols, 1024 - w, w, scratch,
+                              scratchWords);
+}
+
+int32_t SmoothDoubleBlendYUV(int16_t* avgMap, int16_t* logMap, int32_t rows, int32_t cols,
+                             int32_t coarseWeight, int32_t fineWeight, int16_t* lineScratch,
+                             int64_t lineWords) {
+  if (lineWords < cols) return 4;
+  const int16_t* sqrtTable = SqrtTable();
+  int16_t* prev = lineScratch;  // original row i - 1 of the average map
+  const int32_t lastCol = cols - 1;
+  for (int32_t i = 0; i < rows; ++i) {
+    int16_t* mid = avgMap + static_cast<intptr_t>(i) * cols;
+    const int16_t* up = i == 0 ? mid : prev;
+    const int16_t* dn = avgMap + static_cast<intptr_t>(std::min(i + 1, rows - 1)) * cols;
+    int16_t* lrow = logMap + static_cast<intptr_t>(i) * cols;
+    // Every sample is read before the same position is overwritten.
+    auto vert = [&](int32_t j) { return (up[j] + 2 * mid[j] + dn[j]) >> 2; };
+    int32_t vPrev = vert(0), vCur = vPrev;
+    for (int32_t j = 0; j < cols; ++j) {
+      const int32_t vNext = vert(std::min(j + 1, lastCol));
+      const int32_t smooth = (vPrev + 2 * vCur + vNext) >> 2;
+      const int32_t l = lrow[j];
+      const int32_t s = (smooth * coarseWeight + l * fineWeight) >> 10;
+      prev[j] = mid[j];
+      lrow[j] = static_cast<int16_t>(s);
+      mid[j] = static_cast<int16_t>(SoftMagnitude(sqrtTable, l - s));
+      vPrev = vCur;
+      vCur = vNext;
+    }
+  }
+  return 0;
+}
+
+void UpSample8x8(const int16_t* row, int32_t cols, int16_t* out) {
+  out[0] = row[0];
+  for (int32_t j = 0; j + 1 < cols; ++j) {
+    const int32_t a = row[j], b = row[j + 1];
+    const int32_t mid = (a + b) >> 1;
+    out[4 * j + 1] = static_cast<int16_t>((a + mid) >> 1);
+    out[4 * j + 2] = static_cast<int16_t>(mid);
+    out[4 * j + 3] = static_cast<int16_t>((b + mid) >> 1);
+    out[4 * j + 4] = static_cast<int16_t>(b);
+  }
+  const int32_t last = 4 * (cols - 1);
+  out[last + 1] = out[last + 2] = out[last + 3] = row[cols - 1];
+}
+
+void UpSample4x4(const int16_t* row, int32_t cols, int16_t* out) {
+  for (int32_t j = 0; j + 1 < cols; ++j) {
+    out[2 * j] = row[j];
+    out[2 * j + 1] = static_cast<int16_t>((row[j] + row[j + 1]) >> 1);
+  }
+  out[2 * (cols - 1)] = out[2 * cols - 1] = row[cols - 1];
+}
+
+}  // namespace adl

@@ -1,0 +1,228 @@
+#include "DynamicLight.h"
+
+#include <cstring>
+#include <new>
+
+#include "AdlRetinex.h"
+#include "AdlScene.h"
+#include "MMem.h"
+
+struct AdlEngine {
+  int16_t* gainTable = nullptr;  // 65536 entries, used from its middle
+  int16_t* work = nullptr;
+  int64_t workBytes = 0;
+  uint32_t* histogram = nullptr;  // 256 counters of the video pass
+  double scene = 0.0;             // scene value the gain table was built for
+  int32_t params[ADL_PARAM_COUNT] = {};
+};
+
+namespace {
+
+constexpr int32_t kGainEntries = 65536;
+const int32_t kVideoDefaults[ADL_PARAM_COUNT] = {60, 75, 32, 128, 0, 0, 0, 0, 0, 0,
+                                                 0,  0,  0,  0,   0, 0, 0, 0, 50};
+
+bool IsPacked422(int32_t format) { return format == ADL_FMT_UYVY || format == ADL_FMT_YUY2; }
+
+// A picture smaller than this gives the scene estimate no samples and the
+// illumination maps a single row, whose deviation would not be one.
+bool TooSmall(const AdlFrameDesc& f) { return f.width < 4 || f.height < 4; }
+
+// The checks the image pass makes for the formats it runs.
+bool ValidPacked(const AdlFrameDesc& f) {
+  return IsPacked422(f.format) && f.width > 0 && f.height > 0 && (f.width & 1) == 0 &&
+         (f.height & 1) == 0 && f.pixels && static_cast<int64_t>(f.pitch[0]) >= 2LL * f.width;
+}
+
+int32_t LumaOffset(int32_t format) { return format == ADL_FMT_YUY2 ? 0 : 1; }
+
+int32_t ReductionLevel(int32_t width, int32_t height) {
+  const int64_t n = static_cast<int64_t>(width) * height;
+  if ((5 * n + 10) / 4 <= 1048576) return 1;
+  if ((5 * n + 40) / 16 + 4LL * width <= 1048576) return 2;
+  return 3;
+}
+
+void CopyPicture(const AdlFrameDesc& src, const AdlFrameDesc& dst) {
+  const int64_t bytes = 2LL * src.width;
+  for (int32_t r = 0; r < src.height; ++r)
+    std::memcpy(dst.pixels + static_cast<intptr_t>(r) * dst.pitch[0],
+                src.pixels + static_cast<intptr_t>(r) * src.pitch[0], bytes);
+}
+
+}  // namespace
+
+extern "C" {
+
+int32_t ADL_GetDynamiclightVersion(AdlVersion* out) {
+  if (!out) return ADL_ERR_ARGUMENT;
+  *out = AdlVersion{1, 2, 4, 17, "1.2.4.17", "03/04/2009",
+                    "Dynamic light: retinex brightening of dark and back-lit pictures."};
+  return ADL_OK;
+}
+
+int32_t ADL_GetDefaultParam(int32_t* params) {
+  if (!params) return ADL_ERR_ARGUMENT;
+  std::memcpy(params, kVideoDefaults, 18 * sizeof(int32_t));
+  return ADL_OK;
+}
+
+int32_t ADL_GetVideoDefaultParam(int32_t* params) {
+  if (!params) return ADL_ERR_ARGUMENT;
+  std::memcpy(params, kVideoDefaults, sizeof(kVideoDefaults));
+  return ADL_OK;
+}
+
+int32_t ADL_InitDynamiclight(void* memory, AdlEngine** out, int32_t width, int32_t height,
+                             int32_t format) {
+  if (!out || !IsPacked422(format) || width < 0 || height < 0 || (width & 1) || (height & 1))
+    return ADL_ERR_ARGUMENT;
+  const int64_t n = static_cast<int64_t>(width) * height;
+  const int64_t words = (n > 8191 ? n / 8 : 1024) + n / 2;
+
+  void* block = MMemAlloc(memory, sizeof(AdlEngine));
+  if (!block) return ADL_ERR_MEMORY;
+  AdlEngine* engine = new (block) AdlEngine();
+  engine->gainTable = static_cast<int16_t*>(MMemAlloc(memory, kGainEntries * sizeof(int16_t)));
+  if (engine->gainTable)
+    engine->work = static_cast<int16_t*>(MMemAlloc(memory, static_cast<size_t>(words) * 2));
+  if (engine->work)
+    engine->histogram = static_cast<uint32_t*>(MMemAlloc(memory, 256 * sizeof(uint32_t)));
+  if (!engine->histogram) {
+    MMemFree(memory, engine->work);
+    MMemFree(memory, engine->gainTable);
+    MMemFree(memory, engine);
+    return ADL_ERR_MEMORY;
+  }
+  std::memset(engine->gainTable, 0, kGainEntries * sizeof(int16_t));
+  engine->workBytes = words * 2;
+  *out = engine;
+  return ADL_OK;
+}
+
+int32_t ADL_UninitDynamiclight(void* memory, AdlEngine** handle) {
+  if (!handle || !*handle) return ADL_OK;
+  AdlEngine* engine = *handle;
+  MMemFree(memory, engine->histogram);
+  MMemFree(memory, engine->work);
+  MMemFree(memory, engine->gainTable);
+  engine->~AdlEngine();
+  MMemFree(memory, engine);
+  *handle = nullptr;
+  return ADL_OK;
+}
+
+int32_t ADL_ImageDynamiclight(void* memory, const AdlFrameDesc* source, AdlEngine* handle,
+                              AdlFrameDesc* destination) {
+  if (!source || !handle) return ADL_ERR_ARGUMENT;
+  const AdlFrameDesc& src = *source;
+  const AdlFrameDesc& dst = destination ? *destination : *source;
+  // Only the packed 4:2:2 formats the capture preview hands in are run here.
+  if (!ValidPacked(src) || !ValidPacked(dst) || dst.width != src.width ||
+      dst.height != src.height || dst.format != src.format || dst.pitch[0] != src.pitch[0])
+    return ADL_ERR_ARGUMENT;
+  const bool inPlace = src.pixels == dst.pixels;
+
+  AdlSceneRecord scene;
+  const int32_t* params = handle->params;
+  scene.decay = params[1] >= 10 && params[1] <= 90 ? params[1] : 75;
+  scene.chroma = params[2] >= 16 && params[2] <= 48 ? params[2] : 32;
+  const double strength = params[0] >= 0 && params[0] <= 100 ? params[0] / 60.0 : 1.0;
+
+  double value = 0.0;
+  if (!TooSmall(src))
+    value = adl::GetSceneLuminance(memory, src.pixels, src.width, src.height, src.pitch[0],
+                                   src.format, &scene) *
+            strength;
+  if (value == 0.0) {
+    if (!inPlace) CopyPicture(src, dst);
+    MMemFree(memory, scene.curve);
+    return ADL_NOT_APPLIED;
+  }
+  if (value != handle->scene) {
+    handle->scene = value;
+    adl::GetRetinexGainLUT(handle->gainTable + kGainEntries / 2, kGainEntries, value);
+  }
+  const int32_t result = adl::RetinexEnhancePacked(
+      src.pixels, src.height, src.width, src.pitch[0], dst.pixels, scene,
+      handle->gainTable + kGainEntries / 2, handle->work, handle->workBytes,
+      ReductionLevel(src.width, src.height), LumaOffset(src.format));
+  MMemFree(memory, scene.curve);
+  return result;
+}
+
+int32_t ADL_VideoDynamiclight(void* memory, AdlEngine* handle, AdlFrameDesc* source,
+                              AdlFrameDesc* destination, const int32_t* params) {
+  if (!handle || !source) return ADL_ERR_ARGUMENT;
+  // Check the record before the stretch touches any byte; a separate
+  // destination is refused (the stretch works in place only).
+  if (!ValidPacked(*source)) return ADL_ERR_ARGUMENT;
+  if (destination && destination != source &&
+      (destination->pixels != source->pixels || destination->format != source->format ||
+       destination->width != source->width || destination->height != source->height ||
+       destination->pitch[0] != source->pitch[0]))
+    return ADL_ERR_ARGUMENT;
+  if (TooSmall(*source)) return ADL_NOT_APPLIED;
+  // A frame larger than the handle was made for is refused before the stretch.
+  if (adl::RetinexWorkWords(source->width, source->height,
+                            ReductionLevel(source->width, source->height)) * 2 > handle->workBytes)
+    return ADL_ERR_MEMORY;
+
+  int32_t level = 50;
+  if (params) {
+    std::memcpy(handle->params, params, sizeof(handle->params));
+    level = params[ADL_PARAM_STRETCH];
+    level = level < 0 ? 0 : (level > 100 ? 100 : level);
+  } else {
+    std::memcpy(handle->params, kVideoDefaults, sizeof(kVideoDefaults));
+  }
+
+  AdlFrameDesc& frame = *source;
+  if (level != 0) {
+    uint32_t* counts = handle->histogram;
+    std::memset(counts, 0, 256 * sizeof(uint32_t));
+    const int32_t lo = LumaOffset(frame.format);
+    for (int32_t r = 0; r < frame.height; ++r) {
+      const uint8_t* row = frame.pixels + static_cast<intptr_t>(r) * frame.pitch[0] + lo;
+      for (int32_t x = 0; x < frame.width; x += 2) {
+        counts[row[2 * x]]++;
+        counts[row[2 * x + 2]]++;
+      }
+    }
+    const uint64_t threshold = (static_cast<uint64_t>(frame.height) * frame.width + 512) >> 10;
+    int32_t low = 255;
+    uint64_t sum = 0;
+    for (int32_t b = 0; b < 256; ++b) {
+      sum += counts[b];
+      if (sum >= threshold) {
+        low = b;
+        break;
+      }
+    }
+    int32_t high = 0;
+    for (int32_t b = 255; b >= 0; --b)
+      if (counts[b]) {
+        high = b;
+        break;
+      }
+    if (high < low + 32) return ADL_OK;  // too flat to stretch: left exactly as it was
+
+    const int32_t newLow = (((100 - level) * low + 50) / 100) & 255;
+    const int32_t scale = ((high - newLow) * 16384) / (high - low);
+    uint8_t map[256];
+    for (int32_t y = 0; y < 256; ++y) {
+      const int32_t v = newLow + (((y - low) * scale + 8192) >> 14);
+      map[y] = static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
+    }
+    for (int32_t r = 0; r < frame.height; ++r) {
+      uint8_t* row = frame.pixels + static_cast<intptr_t>(r) * frame.pitch[0] + lo;
+      for (int32_t x = 0; x < frame.width; x += 2) {
+        row[2 * x] = map[row[2 * x]];
+        row[2 * x + 2] = map[row[2 * x + 2]];
+      }
+    }
+  }
+  return ADL_ImageDynamiclight(memory, source, handle, nullptr);
+}
+
+}  // extern "C"
