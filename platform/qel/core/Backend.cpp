@@ -1,0 +1,52 @@
+#include "qel/QelBackend.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <mutex>
+
+namespace qel {
+
+std::unique_ptr<Backend> MakeHeadlessBackend();  // headless area
+
+namespace {
+std::mutex g_lock;
+std::map<std::string, BackendFactory>& Factories() {
+  static std::map<std::string, BackendFactory> f;
+  return f;
+}
+std::unique_ptr<Backend> g_backend;
+
+bool HasDisplay() {
+  const char* x = std::getenv("DISPLAY");
+  const char* wl = std::getenv("WAYLAND_DISPLAY");
+  return (x && *x) || (wl && *wl);
+}
+}  // namespace
+
+Backend::~Backend() = default;
+
+void RegisterBackendFactory(const std::string& name, BackendFactory f) {
+  std::lock_guard<std::mutex> lock(g_lock);
+  Factories()[name] = std::move(f);
+}
+
+Backend& CurrentBackend() {
+  std::lock_guard<std::mutex> lock(g_lock);
+  if (!g_backend) {
+    const char* want = std::getenv("QEL_BACKEND");
+    bool headless = (want && std::strcmp(want, "headless") == 0) || !HasDisplay();
+    if (!headless) {
+      std::string name = want && *want ? want : "gtk";
+      if (name == "gtk3") name = "gtk";
+      auto it = Factories().find(name);
+      if (it != Factories().end()) g_backend = it->second();
+    }
+    if (!g_backend) g_backend = MakeHeadlessBackend();
+  }
+  return *g_backend;
+}
+
+bool IsHeadless() { return std::strcmp(CurrentBackend().Name(), "headless") == 0; }
+
+}  // namespace qel

@@ -1,0 +1,79 @@
+// Lays an element tree out: each child sits at its margins inside its
+// parent (or after its previous sibling in a flowing panel) with a fixed,
+// filling or text-fitting size.
+#include <pango/pangocairo.h>
+
+#include <algorithm>
+
+#include "qel/QelElement.h"
+#include "qel/QelPaint.h"
+
+namespace qel {
+
+SIZE MeasureText(const std::u16string& text, double font_px, int32_t wrap_width) {
+  cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
+  cairo_t* cr = cairo_create(s);
+  PangoLayout* layout = pango_cairo_create_layout(cr);
+  PangoFontDescription* font = pango_font_description_from_string(kDefaultFontFamily);
+  pango_font_description_set_absolute_size(font, font_px * PANGO_SCALE);
+  pango_layout_set_font_description(layout, font);
+  std::string utf8 = ToU8(text);
+  pango_layout_set_text(layout, utf8.c_str(), int(utf8.size()));
+  if (wrap_width > 0) {
+    pango_layout_set_width(layout, wrap_width * PANGO_SCALE);
+    pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
+  }
+  int w = 0, h = 0;
+  pango_layout_get_pixel_size(layout, &w, &h);
+  if (text.empty()) w = h = 0;
+  pango_font_description_free(font);
+  g_object_unref(layout);
+  cairo_destroy(cr);
+  cairo_surface_destroy(s);
+  return SIZE{w, h};
+}
+
+class Layouter {
+ public:
+  static void Place(Element* e, int32_t x, int32_t y, int32_t pw, int32_t ph) {
+    const SRect32& m = e->margin_;
+    int32_t w = e->size_.cx;
+    if (e->wmethod_ == kSizeFill) w = pw - m.left - m.right;
+    else if (e->wmethod_ == kSizeText) w = MeasureText(e->text_, e->font_size_, 0).cx;
+    w = std::max(w, 0);
+    int32_t h = e->size_.cy;
+    if (e->hmethod_ == kSizeFill) h = ph - m.top - m.bottom;
+    else if (e->hmethod_ == kSizeText) h = MeasureText(e->text_, e->font_size_, w).cy;
+    h = std::max(h, 0);
+    e->rect_ = SRect32{x, y, x + w, y + h};
+    Children(e);
+  }
+
+  static void Children(Element* e) {
+    const SRect32& r = e->rect_;
+    int32_t pw = r.right - r.left, ph = r.bottom - r.top;
+    int32_t cursor_x = r.left, cursor_y = r.top;
+    for (Element* c : e->children_) {
+      const SRect32& m = c->margin_;
+      int32_t x = r.left + m.left, y = r.top + m.top;
+      if (e->flow_ == kFlowHorizontal) x = cursor_x + m.left;
+      if (e->flow_ == kFlowVertical) y = cursor_y + m.top;
+      Place(c, x, y, pw, ph);
+      if (!c->visible_) continue;
+      if (e->flow_ == kFlowHorizontal) cursor_x = c->rect_.right + m.right;
+      if (e->flow_ == kFlowVertical) cursor_y = c->rect_.bottom + m.bottom;
+    }
+  }
+
+  static void Root(Element* root) {
+    root->layout_dirty_ = false;
+    int32_t w = root->size_.cx, h = root->size_.cy;
+    if (root->hmethod_ == kSizeText) h = MeasureText(root->text_, root->font_size_, w).cy;
+    root->rect_ = SRect32{0, 0, std::max(w, 0), std::max(h, 0)};
+    Children(root);
+  }
+};
+
+void Element::LayoutNow() { Layouter::Root(Root()); }
+
+}  // namespace qel

@@ -1,0 +1,131 @@
+// Simple painting: backgrounds, images, button frames, check marks, slider
+// tracks and text.
+#include <pango/pangocairo.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+
+#include "qel/QelPaint.h"
+
+namespace qel {
+
+namespace {
+
+void SetArgb(cairo_t* cr, uint32_t argb) {
+  cairo_set_source_rgba(cr, ((argb >> 16) & 0xff) / 255.0, ((argb >> 8) & 0xff) / 255.0,
+                        (argb & 0xff) / 255.0, ((argb >> 24) & 0xff) / 255.0);
+}
+
+void DrawImage(cairo_t* cr, const std::string& path, const SRect32& r) {
+  if (path.size() < 4 || path.compare(path.size() - 4, 4, ".png") != 0) return;
+  cairo_surface_t* img = cairo_image_surface_create_from_png(path.c_str());
+  if (cairo_surface_status(img) == CAIRO_STATUS_SUCCESS) {
+    int iw = cairo_image_surface_get_width(img), ih = cairo_image_surface_get_height(img);
+    if (iw > 0 && ih > 0 && r.right > r.left && r.bottom > r.top) {
+      cairo_save(cr);
+      cairo_translate(cr, r.left, r.top);
+      cairo_scale(cr, double(r.right - r.left) / iw, double(r.bottom - r.top) / ih);
+      cairo_set_source_surface(cr, img, 0, 0);
+      cairo_paint(cr);
+      cairo_restore(cr);
+    }
+  }
+  cairo_surface_destroy(img);
+}
+
+void DrawText(cairo_t* cr, const Element* e, const SRect32& r, bool centred, uint32_t color) {
+  std::u16string text = e->Text();
+  if (e->ClassName() == "comb" && e->Selection() >= 0) {
+    text = const_cast<Element*>(e)->Items()[size_t(e->Selection())].text;
+  }
+  if (text.empty()) return;
+  PangoLayout* layout = pango_cairo_create_layout(cr);
+  PangoFontDescription* font = pango_font_description_from_string(kDefaultFontFamily);
+  pango_font_description_set_absolute_size(font, e->FontSize() * PANGO_SCALE);
+  pango_layout_set_font_description(layout, font);
+  std::string utf8 = ToU8(text);
+  pango_layout_set_text(layout, utf8.c_str(), int(utf8.size()));
+  int w = r.right - r.left;
+  pango_layout_set_width(layout, w * PANGO_SCALE);
+  pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
+  if (centred) pango_layout_set_alignment(layout, PANGO_ALIGN_CENTER);
+  int tw = 0, th = 0;
+  pango_layout_get_pixel_size(layout, &tw, &th);
+  double y = centred ? r.top + (r.bottom - r.top - th) / 2.0 : r.top;
+  SetArgb(cr, color);
+  cairo_move_to(cr, r.left, y);
+  pango_cairo_show_layout(cr, layout);
+  pango_font_description_free(font);
+  g_object_unref(layout);
+}
+
+void PaintOne(cairo_t* cr, Element* e) {
+  if (!e->Visible()) return;
+  SRect32 r = e->Bounds();
+  double w = r.right - r.left, h = r.bottom - r.top;
+  std::string cls = e->ClassName();
+  uint32_t fg = e->EffectivelyEnabled() ? e->Foreground() : 0xff909090u;
+  cairo_save(cr);
+  if (e->Opacity() < 1.0) cairo_push_group(cr);
+  if (e->Background()) {
+    SetArgb(cr, e->Background());
+    cairo_rectangle(cr, r.left, r.top, w, h);
+    cairo_fill(cr);
+  }
+  DrawImage(cr, e->ImagePath(), r);
+  if (cls == "butn") {
+    cairo_set_line_width(cr, 1.0);
+    SetArgb(cr, 0xff606060u);
+    cairo_rectangle(cr, r.left + 0.5, r.top + 0.5, w - 1, h - 1);
+    cairo_stroke(cr);
+    DrawText(cr, e, r, true, fg);
+  } else if (cls == "chck" || cls == "rado") {
+    double box = std::min(h, 14.0);
+    double by = r.top + (h - box) / 2.0;
+    SetArgb(cr, 0xff404040u);
+    cairo_set_line_width(cr, 1.0);
+    cairo_rectangle(cr, r.left + 0.5, by + 0.5, box - 1, box - 1);
+    cairo_stroke(cr);
+    if (e->Check()) {
+      cairo_rectangle(cr, r.left + 3, by + 3, box - 6, box - 6);
+      cairo_fill(cr);
+    }
+    DrawText(cr, e, SRect32{int32_t(r.left + box + 4), r.top, r.right, r.bottom}, false, fg);
+  } else if (cls == "scrl") {
+    const ScrollState& s = e->Scroll();
+    SetArgb(cr, 0xffb0b0b0u);
+    cairo_rectangle(cr, r.left, r.top + h / 2 - 2, w, 4);
+    cairo_fill(cr);
+    double span = s.max > s.min ? double(s.pos - s.min) / (s.max - s.min) : 0.0;
+    SetArgb(cr, 0xff404040u);
+    cairo_rectangle(cr, r.left + span * (w - 8), r.top, 8, h);
+    cairo_fill(cr);
+  } else if (cls == "cedt" || cls == "comb") {
+    SetArgb(cr, 0xffffffffu);
+    cairo_rectangle(cr, r.left, r.top, w, h);
+    cairo_fill(cr);
+    SetArgb(cr, 0xff808080u);
+    cairo_rectangle(cr, r.left + 0.5, r.top + 0.5, w - 1, h - 1);
+    cairo_stroke(cr);
+    DrawText(cr, e, SRect32{r.left + 3, r.top, r.right - 3, r.bottom}, false, fg);
+  } else {
+    DrawText(cr, e, r, false, fg);
+  }
+  for (Element* c : e->Children()) PaintOne(cr, c);
+  if (e->Opacity() < 1.0) {
+    cairo_pop_group_to_source(cr);
+    cairo_paint_with_alpha(cr, e->Opacity());
+  }
+  cairo_restore(cr);
+}
+
+}  // namespace
+
+void PaintTree(cairo_t* cr, Element* root) {
+  if (!cr || !root) return;
+  root->LayoutNow();
+  PaintOne(cr, root);
+}
+
+}  // namespace qel

@@ -1,0 +1,21 @@
+#pragma once
+// Internals shared by the headless backend and its test API.
+#include <cstdint>
+#include <deque>
+#include <string>
+
+#include "qel/QelWindow.h"
+
+namespace qel::headless {
+
+struct ModalAnswer {
+  enum Kind { kButton, kKey, kResult } kind = kResult;
+  std::string button;
+  uint32_t key = 0;
+  int32_t result = 0;
+};
+
+std::deque<ModalAnswer>& ModalAnswers();
+void ApplyAnswer(CQelModalWnd* w, const ModalAnswer& a);
+
+}  // namespace qel::headless

@@ -1,0 +1,221 @@
+#pragma once
+// The element tree: every window, panel and control is a qel::Element with a
+// name, a four-character class, a frame (margins and size) and state. The
+// numbered interfaces of Qel0Inter map onto these typed operations.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "qel/QelObject.h"
+
+class CQelWindow;
+
+namespace qel {
+
+// How an element's width or height is found.
+enum SizeMethod : uint32_t {
+  kSizeFixed = 0,  // the frame size given
+  kSizeFill = 1,   // the parent's size less the margins
+  kSizeText = 2,   // height that the text needs at the laid-out width
+};
+
+// How a panel places its children.
+enum Flow : uint32_t { kFlowNone = 0, kFlowHorizontal = 1, kFlowVertical = 2 };
+
+struct ComboItem {
+  std::u16string text;
+  void* data = nullptr;
+  std::u16string tip;
+};
+
+struct ScrollState {
+  int32_t min = 0;
+  int32_t max = 100;
+  int32_t pos = 0;
+  int32_t page = 0;
+  int32_t track = 0;
+  int32_t step = 1;
+};
+
+// The scroll interface's record (32 bytes, size first).
+struct QelScrollInfo {
+  uint32_t cbSize, fMask;
+  int32_t nMin, nMax, nPos, nPage, nTrackPos, nStep;
+};
+
+class QEL_API Element : public Object {
+ public:
+  explicit Element(uint32_t kind, std::string name = {});
+
+  // Identity.
+  const std::string& Name() const { return name_; }
+  void SetName(std::string name) { name_ = std::move(name); }
+  std::string ClassName() const;  // the kind as four characters
+
+  // Tree. Children are held with a reference each.
+  Element* Parent() const { return parent_; }
+  const std::vector<Element*>& Children() const { return children_; }
+  // Moves this element into `panel` before `before` (null: at the end);
+  // a null panel takes it out of its parent.
+  bool PutInside(Element* panel, Element* before);
+  Element* Root();
+  // First element of that name (ASCII case ignored): children only, or the
+  // whole subtree when deep. The element itself does not count.
+  Element* FindByName(std::string_view name, bool deep);
+  // Deepest visible element at a window point, or null.
+  Element* ElementAt(POINT p);
+
+  // The window hosting the tree (set on the root by the window).
+  CQelWindow* HostWindow();
+  void SetHostWindow(CQelWindow* w) { host_ = w; }
+
+  // Visibility and enabling; Effective* also looks at the ancestors.
+  bool Visible() const { return visible_; }
+  void Show(bool on);
+  bool Enabled() const { return enabled_; }
+  void Enable(bool on);
+  bool EffectivelyVisible() const;
+  bool EffectivelyEnabled() const;
+
+  // Frame: margins inside the parent, frame size and how it is found.
+  SRect32 Margin() const { return margin_; }
+  void SetMargin(const SRect32& m);
+  SIZE FrameSize() const { return size_; }
+  void SetFrameSize(SIZE s);
+  uint32_t WidthMethod() const { return wmethod_; }
+  uint32_t HeightMethod() const { return hmethod_; }
+  void SetWidthMethod(uint32_t m);
+  void SetHeightMethod(uint32_t m);
+  uint32_t GetFlow() const { return flow_; }
+  void SetFlow(uint32_t f);
+  // Laid-out rectangle in window coordinates (lays the tree out first).
+  SRect32 Bounds();
+  SIZE LaidOutSize();
+  POINT Position();
+  void MarkLayoutDirty();
+  void LayoutNow();  // lays out the whole tree this element belongs to
+
+  // Content.
+  const std::u16string& Text() const { return text_; }
+  void SetText(std::u16string t);
+  int32_t Check() const { return check_; }
+  void SetCheck(int32_t state);
+  const std::u16string& Tips() const { return tips_; }
+  void SetTips(std::u16string t) { tips_ = std::move(t); }
+  int32_t CursorId() const { return cursor_; }
+  void SetCursorId(int32_t id) { cursor_ = id; }
+  const std::string& ImagePath() const { return image_; }
+  void SetImagePath(std::string p) { image_ = std::move(p); Invalidate(); }
+  uint32_t Background() const { return bg_; }  // 0xAARRGGBB, 0 = none
+  void SetBackground(uint32_t argb) { bg_ = argb; Invalidate(); }
+  uint32_t Foreground() const { return fg_; }
+  void SetForeground(uint32_t argb) { fg_ = argb; Invalidate(); }
+  double FontSize() const { return font_size_; }
+  void SetFontSize(double px) { font_size_ = px; MarkLayoutDirty(); }
+  double Opacity() const { return opacity_; }
+  void SetOpacity(double a) { opacity_ = a; Invalidate(); }
+  int32_t MenuId() const { return menu_id_; }
+  void SetMenuId(int32_t id) { menu_id_ = id; }
+  uint32_t TextLimit() const { return text_limit_; }
+  void SetTextLimit(uint32_t n) { text_limit_ = n; }
+
+  // Scroll values (sliders and scroll bars); positions are kept in range.
+  const ScrollState& Scroll() const { return scroll_; }
+  void SetScrollPos(int32_t pos);
+  void SetScrollRange(int32_t min, int32_t max);
+  void SetScrollPage(int32_t page);
+  void SetScrollStep(int32_t step) { scroll_.step = step; }
+  void SetScrollTrack(int32_t t) { scroll_.track = t; }
+
+  // Combo box items; the selection is -1 or a valid index.
+  std::vector<ComboItem>& Items() { return items_; }
+  int32_t Selection() const { return sel_; }
+  bool SetSelection(int32_t index);
+  int32_t AddItem(std::u16string text);
+  int32_t FindItem(int32_t after, std::u16string_view text) const;
+  bool ShowItemTips() const { return item_tips_; }
+  void SetShowItemTips(bool on) { item_tips_ = on; }
+
+  // Splitter partners.
+  std::string associate_first, associate_second;
+
+  // Callback slot: one callback and its data; null removes it.
+  void SetCallback(QELCALLBACK cb, void* data);
+  QELCALLBACK Callback() const { return callback_; }
+  void* CallbackData() const { return callback_data_; }
+  // Hands an event to the callback; answers its result (0 without one).
+  int32_t Fire(int32_t event, QELLPARAM param = 0);
+
+  // Repeat ticks (event 16) every `ms` until stopped.
+  void StartRepeat(int32_t ms);
+  void StopRepeat();
+
+  // What a user action does to this element: a click toggles a check box,
+  // turns a radio button on, and fires the click (or menu command).
+  bool Click();
+  // Replaces the text as typed by the user (limit applies), fires 2091.
+  bool TypeText(std::u16string_view text);
+  // A user pick in a combo box or a slider move: fires the change events.
+  bool UserSelect(int32_t index);
+  bool UserScroll(int32_t pos);
+
+  // Redraw request up to the host window.
+  void Invalidate();
+
+  Object* Copy() const override;
+  intptr_t Inter(int32_t iface, int32_t method, QELWPARAM w, QELLPARAM l) override;
+
+  static Element* From(QelObject h);  // null unless h is an element
+
+ protected:
+  ~Element() override;
+
+ private:
+  friend class Layouter;
+  void RemoveChild(Element* child);
+  intptr_t InterElement(int32_t method, QELWPARAM w, QELLPARAM l);
+  intptr_t InterScroll(int32_t method, QELWPARAM w, QELLPARAM l);
+  intptr_t InterCombo(int32_t method, QELWPARAM w, QELLPARAM l);
+
+  std::string name_;
+  Element* parent_ = nullptr;
+  std::vector<Element*> children_;
+  CQelWindow* host_ = nullptr;
+  bool visible_ = true;
+  bool enabled_ = true;
+  SRect32 margin_{0, 0, 0, 0};
+  SIZE size_{0, 0};
+  uint32_t wmethod_ = kSizeFixed;
+  uint32_t hmethod_ = kSizeFixed;
+  uint32_t flow_ = kFlowNone;
+  SRect32 rect_{0, 0, 0, 0};
+  bool layout_dirty_ = true;
+  std::u16string text_;
+  int32_t check_ = 0;
+  std::u16string tips_;
+  int32_t cursor_ = 0;
+  std::string image_;
+  uint32_t bg_ = 0;
+  uint32_t fg_ = 0xff000000u;
+  double font_size_ = 12.0;
+  double opacity_ = 1.0;
+  int32_t menu_id_ = 0;
+  uint32_t text_limit_ = 0;
+  ScrollState scroll_;
+  std::vector<ComboItem> items_;
+  int32_t sel_ = -1;
+  bool item_tips_ = false;
+  QELCALLBACK callback_ = nullptr;
+  void* callback_data_ = nullptr;
+  bool repeating_ = false;
+};
+
+// Name comparison of the toolkit: ASCII case ignored.
+QEL_API bool NamesEqual(std::string_view a, std::string_view b);
+
+// UTF-8 <-> UTF-16 at the toolkit's edges.
+QEL_API std::u16string ToU16(std::string_view utf8);
+QEL_API std::string ToU8(std::u16string_view text);
+
+}  // namespace qel

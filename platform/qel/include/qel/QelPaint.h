@@ -1,0 +1,17 @@
+#pragma once
+// Painting an element tree with cairo and pango. Every backend paints the
+// same way, so a headless PNG looks like the window on screen.
+#include <cairo.h>
+
+#include "qel/QelElement.h"
+
+namespace qel {
+
+inline constexpr const char* kDefaultFontFamily = "DejaVu Sans";
+
+// Size of a text at a pixel size; wrapped at wrap_width when it is > 0.
+QEL_API SIZE MeasureText(const std::u16string& text, double font_px, int32_t wrap_width);
+// Paints `root` and its visible children into `cr` (window coordinates).
+QEL_API void PaintTree(cairo_t* cr, Element* root);
+
+}  // namespace qel
