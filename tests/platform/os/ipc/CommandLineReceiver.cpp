@@ -1,10 +1,11 @@
-// A small receiving program for the command-line tests. Its bundle comes from
-// DUNSELLOW_BUNDLE; every line it handles is appended to $RECEIVER_LOG:
+// A small receiving program for the command-line and process tests. Its
+// bundle is the main bundle (DUNSELLOW_BUNDLE, else the ".app" above the
+// executable); every line it handles is appended to $RECEIVER_LOG:
 // "P<pid>" when it became the running instance, "S<pid>" when it handed its
 // command line over, "T<text>" for each command line received, "Q" on quit.
 #include "os/AppleEvents.h"
 #include "os/CommandLineServer.h"
-#include "os/InfoPlist.h"
+#include "os/Bundle.h"
 
 #include <glib.h>
 
@@ -37,9 +38,9 @@ std::string Utf8(const std::u16string& s) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const char* bundle = std::getenv("DUNSELLOW_BUNDLE");
-  auto id = plat::InfoPlistString(bundle ? bundle : "", "CFBundleIdentifier");
-  if (!id) return 2;
+  auto bundle = plat::Bundle::Main();
+  if (!bundle || bundle->Identifier().empty()) return 2;
+  auto id = std::optional<std::string>(bundle->Identifier());
   auto text = plat::StartupCommandLine(argc, argv);
 
   plat::CommandLineServer server(*id);
