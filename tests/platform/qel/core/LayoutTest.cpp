@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "TestEnvironment.h"
+#include "qel/QelLayout.h"
+
+namespace {
+
+std::string Layouts() { return QEL_TEST_LAYOUTS; }
+
+struct Held {
+  QelObject h;
+  explicit Held(QelObject o) : h(o) {}
+  ~Held() {
+    if (h) Qel0Release(h);
+  }
+};
+
+QelObject Find(QelObject panel, const char* name, int deep = 1) {
+  return reinterpret_cast<QelObject>(
+      Qel0Inter(panel, QEL_IF_PANEL, 12, deep, reinterpret_cast<QELLPARAM>(name)));
+}
+
+TEST(Layout, LoadsElementsWithTypeFromAttribute) {
+  Held root(QelCreateLayout(("$M\\" + Layouts() + "/Controls.aui").c_str()));
+  ASSERT_NE(root.h, nullptr);
+  auto* e = qel::Element::From(Find(root.h, "butn_Photo"));
+  ASSERT_NE(e, nullptr);
+  EXPECT_EQ(e->ClassName(), "butn");
+  EXPECT_EQ(e->Text(), u"Photo");
+  EXPECT_EQ(e->Tips(), u"Take a photo");
+  EXPECT_EQ(e->Position().x, 10);
+  EXPECT_EQ(e->LaidOutSize().cx, 80);
+  // "radg" has no prefix that says its class; the attribute does.
+  EXPECT_EQ(qel::Element::From(Find(root.h, "radg"))->ClassName(), "radg");
+  auto* combo = qel::Element::From(Find(root.h, "comb_Size"));
+  ASSERT_EQ(combo->Items().size(), 2u);
+  EXPECT_EQ(combo->Selection(), 1);
+  EXPECT_EQ(combo->Items()[1].tip, u"HD");
+  EXPECT_FALSE(qel::Element::From(Find(root.h, "butn_Hidden"))->Visible());
+  EXPECT_FALSE(qel::Element::From(Find(root.h, "butn_Off"))->Enabled());
+  // A filling panel takes the root's width.
+  EXPECT_EQ(qel::Element::From(Find(root.h, "Capture"))->LaidOutSize().cx, 400);
+}
+
+TEST(Layout, NameLookupIgnoresCaseAndDepthMatters) {
+  Held root(QelCreateLayout((Layouts() + "/Controls.aui").c_str()));
+  ASSERT_NE(root.h, nullptr);
+  EXPECT_EQ(Find(root.h, "capture"), Find(root.h, "Capture"));
+  EXPECT_NE(Find(root.h, "BUTN_PHOTO"), nullptr);
+  EXPECT_EQ(Find(root.h, "butn_Photo", 0), nullptr);  // not a direct child
+  EXPECT_NE(Find(root.h, "Capture", 0), nullptr);
+  EXPECT_EQ(Find(root.h, "butn_Phot"), nullptr);
+  EXPECT_EQ(Find(root.h, nullptr), nullptr);
+}
+
+TEST(Layout, BadFilesGiveNoLayout) {
+  auto dir = testenv::MakeTempDir("aui");
+  struct Case {
+    const char* name;
+    const char* xml;
+  } cases[] = {
+      {"notxml.aui", "<layout"},
+      {"root.aui", "<panel/>"},
+      {"type.aui", "<layout><element name='a' type='button'/></layout>"},
+      {"notype.aui", "<layout><element name='a'/></layout>"},
+      {"number.aui", "<layout><element type='butn' w='ten'/></layout>"},
+      {"colour.aui", "<layout><element type='butn' bg='red'/></layout>"},
+  };
+  for (const Case& c : cases) {
+    testenv::WriteFile(dir / c.name, c.xml);
+    EXPECT_EQ(QelCreateLayout((dir / c.name).c_str()), nullptr) << c.name;
+  }
+  EXPECT_EQ(QelCreateLayout((dir / "missing.aui").c_str()), nullptr);
+  EXPECT_EQ(QelCreateLayoutW(nullptr), nullptr);
+}
+
+TEST(Layout, WideAndRootedPaths) {
+  auto contents = testenv::MakeTempDir("Demo.app") / "Contents";
+  std::filesystem::create_directories(contents / "UI");
+  std::filesystem::copy_file(Layouts() + "/Controls.aui", contents / "UI" / "main.aui");
+  QelSetAppRoot(contents.c_str());
+  EXPECT_EQ(QelResolvePath("$app\\UI\\main.aui"), (contents / "UI" / "main.aui").string());
+  EXPECT_EQ(QelResolvePath("$M\\/tmp/x\\y.aui"), "/tmp/x/y.aui");
+  EXPECT_EQ(QelResolvePath("$M\\tmp//a.aui"), "/tmp/a.aui");
+  Held root(QelCreateLayoutW(u"$app\\UI\\main.aui"));
+  EXPECT_NE(root.h, nullptr);
+  Held root2(QelCreateLayoutW(u"$app/UI/main.aui"));
+  EXPECT_NE(root2.h, nullptr);
+}
+
+TEST(Layout, BundleVariableSetsAppRoot) {
+  auto app = testenv::MakeTempDir("B") / "X.app";
+  setenv("DUNSELLOW_BUNDLE", app.c_str(), 1);
+  EXPECT_EQ(QelGetAppRoot(), (app / "Contents").string());
+}
+
+TEST(StringTableTest, TextsByNumber) {
+  Held table(QelCreateAUI((Layouts() + "/Strings.aui").c_str()));
+  ASSERT_NE(table.h, nullptr);
+  EXPECT_EQ(Qel0GetType(table.h), QEL_KIND_STRINGTABLE);
+  auto* text = reinterpret_cast<const WCHAR*>(Qel0Inter(table.h, QEL_IF_AUI, 2, 27, 0));
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(std::u16string(text), u"Do you want to delete the selected files?");
+  EXPECT_EQ(Qel0Inter(table.h, QEL_IF_AUI, 2, 28, 0), 0);
+  EXPECT_EQ(QelCreateAUI((Layouts() + "/Controls.aui").c_str()), nullptr);
+  EXPECT_EQ(QelCreateAUIW(u"/no/such/file.aui"), nullptr);
+}
+
+}  // namespace
