@@ -77,3 +77,52 @@ function(dunsellow_plugin_options target)
     PREFIX "")
   target_link_options(${target} PRIVATE -Wl,-Bsymbolic-functions -Wl,--no-undefined)
 endfunction()
+
+# dunsellow_bundle(<module target> DIR <folder> NAME <name> IDENTIFIER <id>
+#                  [DISPLAY_NAME <CFBundleName>] [EXTENSION bundle])
+# Stages a plug-in as <folder>/<name>.<ext>/Contents/{Info.plist, MacOS/<name>.so}.
+function(dunsellow_bundle target)
+  cmake_parse_arguments(B "" "DIR;NAME;IDENTIFIER;DISPLAY_NAME;EXTENSION" "" ${ARGN})
+  if(NOT B_EXTENSION)
+    set(B_EXTENSION bundle)
+  endif()
+  set(contents ${B_DIR}/${B_NAME}.${B_EXTENSION}/Contents)
+  set_target_properties(${target} PROPERTIES
+    LIBRARY_OUTPUT_DIRECTORY ${contents}/MacOS OUTPUT_NAME ${B_NAME} SUFFIX ".so")
+  dunsellow_plugin_options(${target})
+  set(BUNDLE_NAME ${B_NAME})
+  if(B_DISPLAY_NAME)
+    set(BUNDLE_NAME ${B_DISPLAY_NAME})
+  endif()
+  set(BUNDLE_IDENTIFIER ${B_IDENTIFIER})
+  set(BUNDLE_EXECUTABLE ${B_NAME}.so)
+  set(BUNDLE_VERSION ${PROJECT_VERSION})
+  configure_file(${CMAKE_SOURCE_DIR}/cmake/Info.plist.in ${contents}/Info.plist @ONLY)
+endfunction()
+
+# dunsellow_app_bundle(<executable target> DIR <folder> NAME <name> IDENTIFIER <id>)
+# Stages a program as <folder>/<name>.app/Contents/{Info.plist, MacOS/<name>}.
+function(dunsellow_app_bundle target)
+  cmake_parse_arguments(B "" "DIR;NAME;IDENTIFIER" "" ${ARGN})
+  set(contents ${B_DIR}/${B_NAME}.app/Contents)
+  set_target_properties(${target} PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY ${contents}/MacOS OUTPUT_NAME ${B_NAME}
+    BUILD_RPATH ${CMAKE_BINARY_DIR}/lib)
+  set(BUNDLE_NAME ${B_NAME})
+  set(BUNDLE_IDENTIFIER ${B_IDENTIFIER})
+  set(BUNDLE_EXECUTABLE ${B_NAME})
+  set(BUNDLE_VERSION ${PROJECT_VERSION})
+  configure_file(${CMAKE_SOURCE_DIR}/cmake/Info.plist.in ${contents}/Info.plist @ONLY)
+endfunction()
+
+# Copies the files matching GLOB (relative to the calling folder) into DEST at build time.
+function(dunsellow_stage_files target dest)
+  file(GLOB files CONFIGURE_DEPENDS ${ARGN})
+  if(NOT files)
+    return()
+  endif()
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${dest}
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${files} ${dest}
+    VERBATIM)
+endfunction()
