@@ -2,6 +2,7 @@
 // Sample blocks with edges and a position in a picture: the unit every pyramid
 // level, detail plane and filter works on.
 
+#include <cstddef>
 #include <cstdint>
 
 #include "MMem.h"
@@ -13,6 +14,7 @@ struct AvdBlock {
   int32_t width = 0;
   int32_t height = 0;
   int32_t pitch = 0;
+  size_t capacity = 0;  // bytes allocated here; 0 for samples borrowed from another block
 };
 
 // A block whose inner area is surrounded by edges of the given widths.

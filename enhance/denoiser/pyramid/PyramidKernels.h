@@ -34,6 +34,9 @@ void AnalysisBlock_U8_SSE2(uint8_t* fine, int32_t finePitch, int32_t x0, int32_t
                            const uint8_t* coarse, int32_t coarsePitch, int32_t coarseWidth, int32_t coarseHeight);
 void SynthesisBlock_U8_SSE2(uint8_t* fine, int32_t finePitch, int32_t x0, int32_t x1, int32_t y0, int32_t y1,
                             const uint8_t* coarse, int32_t coarsePitch, int32_t coarseWidth, int32_t coarseHeight);
+// Expand (four-sample mean on the diagonal) with scalar edges.
+void ExpandBlock_U8_SSE2(uint8_t* fine, int32_t finePitch, int32_t x0, int32_t x1, int32_t y0, int32_t y1,
+                         const uint8_t* coarse, int32_t coarsePitch, int32_t coarseWidth, int32_t coarseHeight);
 // Interiors: even fine row pairs; reads coarse rows y, y + 1 and columns x, x + 1.
 void _Analysis_U8_SSE2(uint8_t* finePos, int32_t finePitch, int32_t width, int32_t height, const uint8_t* coarsePos,
                        int32_t coarsePitch);
