@@ -35,12 +35,15 @@ ReceiverBundle MakeReceiverBundle(const std::string& name, const std::string& id
   return b;
 }
 
-int StartReceiver(const ReceiverBundle& b, const std::vector<std::string>& args) {
+int StartReceiver(const ReceiverBundle& b, const std::vector<std::string>& args, bool setBundleEnv) {
   std::string exe = (b.bundle / "Contents" / "MacOS").string();
   for (auto& e : fs::directory_iterator(exe)) exe = e.path().string();
   pid_t pid = fork();
   if (pid == 0) {
-    setenv("DUNSELLOW_BUNDLE", b.bundle.c_str(), 1);
+    if (setBundleEnv)
+      setenv("DUNSELLOW_BUNDLE", b.bundle.c_str(), 1);
+    else
+      unsetenv("DUNSELLOW_BUNDLE");
     std::vector<char*> argv{const_cast<char*>(exe.c_str())};
     for (auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);

@@ -20,9 +20,9 @@ ReceiverBundle MakeReceiverBundle(const std::string& name, const std::string& id
                                   const std::string& exe = "receiver", bool copyExecutable = false);
 
 // Starts the receiver of `b` directly with `args` (a child of this process).
-int StartReceiver(const ReceiverBundle& b, const std::vector<std::string>& args);
+int StartReceiver(const ReceiverBundle& b, const std::vector<std::string>& args, bool setBundleEnv = true);
 
-// Lines of the log, once `pred` holds for them (or after a few seconds).
+// Lines of the log once it has `lines` of them (or after 20 s).
 std::vector<std::string> WaitForLog(const ReceiverBundle& b, size_t lines);
 std::vector<std::string> ReadLog(const ReceiverBundle& b);
 

@@ -1,0 +1,83 @@
+#include "os/ProcessTable.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "ReceiverProcess.h"
+
+namespace {
+
+using plat::FakeProcessTable;
+
+TEST(ProcessTable, NameMatchingIgnoresCaseAndDeletedMarkOnly) {
+  struct {
+    const char* exe;
+    const char* name;
+    bool match;
+  } cases[] = {
+      {"/opt/x/Dunsellow Vistrel.app/Contents/MacOS/Dunsellow Vistrel", "dunsellow vistrel", true},
+      {"/opt/x/Dunsellow Playvane (deleted)", "Dunsellow Playvane", true},
+      {"/opt/x/Dunsellow Vistr", "Dunsellow Vistrel", false},  // what "comm" would hold
+      {"/opt/x/Dunsellow Vistrel2", "Dunsellow Vistrel", false},
+      {"/opt/Dunsellow Vistrel/other", "Dunsellow Vistrel", false},
+  };
+  for (auto& c : cases) EXPECT_EQ(plat::ExecutableNameMatches(c.exe, c.name), c.match) << c.exe;
+}
+
+TEST(ProcessTable, FakeTableRecordsTermThenKill) {
+  FakeProcessTable table;
+  table.Add(10, "/a/Dunsellow Vistrel");
+  table.Add(11, "/b/DUNSELLOW VISTREL", /*stubborn=*/true);
+  table.Add(12, "/a/Dunsellow Playvane");
+  EXPECT_EQ(plat::EndProcessesNamed("Dunsellow Vistrel", table), 2);
+  EXPECT_EQ(table.signals(), (std::vector<std::string>{"TERM 10", "TERM 11", "KILL 11"}));
+  EXPECT_TRUE(table.Find("Dunsellow Vistrel").empty());
+  EXPECT_EQ(table.Find("dunsellow playvane").size(), 1u);
+}
+
+TEST(ProcessTable, FindsAndEndsRealProcessWithLongName) {
+  // "Dunsellow Vistrel" is 17 bytes: past what /proc/<pid>/comm keeps.
+  auto bundle = ostest::MakeReceiverBundle("Dunsellow Vistrel", "com.example.LongName", "Dunsellow Vistrel",
+                                           /*copyExecutable=*/true);
+  // Started without DUNSELLOW_BUNDLE: it finds its bundle from its executable.
+  pid_t child = ostest::StartReceiver(bundle, {"--cmdl=-x"}, /*setBundleEnv=*/false);
+  ostest::WaitForLog(bundle, 2);
+  auto found = plat::SystemProcessTable().Find("DUNSELLOW vistrel");
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0].pid, child);
+  EXPECT_TRUE(plat::SystemProcessTable().Find("Dunsellow Vistr").empty());
+
+  EXPECT_TRUE(plat::SystemProcessTable().End(found[0], std::chrono::seconds(2)));
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  // It took SIGTERM as a quit request and left on its own.
+  EXPECT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(ostest::ReadLog(bundle).back(), "Q");
+  EXPECT_TRUE(plat::SystemProcessTable().Find("Dunsellow Vistrel").empty());
+}
+
+TEST(ProcessTable, ProcessIgnoringTermIsKilled) {
+  // Ignored before the fork, so the child never runs without it.
+  auto previous = signal(SIGTERM, SIG_IGN);
+  pid_t child = fork();
+  if (child == 0) {
+    for (;;) pause();
+  }
+  signal(SIGTERM, previous);
+  std::string exe = "/proc/" + std::to_string(child) + "/exe";
+  char buf[4096];
+  ssize_t n;
+  // Wait until the child runs (its exe link is readable) before ending it.
+  while ((n = readlink(exe.c_str(), buf, sizeof buf)) <= 0) usleep(1000);
+  plat::ProcessEntry e{child, std::string(buf, size_t(n))};
+  EXPECT_TRUE(plat::SystemProcessTable().End(e, std::chrono::milliseconds(100)));
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFSIGNALED(status));
+  EXPECT_EQ(WTERMSIG(status), SIGKILL);
+}
+
+}  // namespace
