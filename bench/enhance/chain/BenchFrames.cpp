@@ -31,7 +31,7 @@ bool Ink(int x, int y, int width, int height) {
 std::vector<BenchFrame> MakePageFrames(int width, int height, int count) {
   std::vector<BenchFrame> frames(count);
   std::mt19937 rng(12345);
-  std::normal_distribution<float> noise(0.0f, 6.0f);
+  std::normal_distribution<float> noise(0.0f, 4.0f);
   for (int f = 0; f < count; ++f) {
     BenchFrame& fr = frames[f];
     fr.width = width;
