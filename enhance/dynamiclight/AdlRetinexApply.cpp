@@ -1,5 +1,7 @@
 #include "AdlRetinexApply.h"
 
+#include <emmintrin.h>
+
 #include "KernelForm.h"
 
 namespace adl {
@@ -55,7 +57,72 @@ void ApplyBlockPair(const uint8_t* src0, const uint8_t* src1, uint8_t* dst0, uin
 void ApplyBlockPairSSE2(const uint8_t* src0, const uint8_t* src1, uint8_t* dst0, uint8_t* dst1,
                         int32_t groups, const int16_t* sA, const int16_t* sB, const int16_t* dA,
                         const int16_t* dB, const ApplyConsts& k) {
-  ApplyBlockPairScalar(src0, src1, dst0, dst1, 0, groups, sA, sB, dA, dB, k);
+  const int lo = k.lumaOffset;
+  const __m128i lowByte = _mm_set1_epi16(0xFF);
+  const __m128i k128 = _mm_set1_epi16(128);
+  const __m128i offsetK = _mm_set1_epi32(k.offsetK);
+  const __m128i chroma = _mm_set1_epi16(static_cast<int16_t>(k.chroma));
+  alignas(16) int16_t logs[8], curves[8], divs[8], gains[8];
+  alignas(16) int16_t halfD[8], index[8];
+  int32_t g = 0;
+  for (; g + 8 <= groups; g += 8) {
+    // Table look-ups have no vector form in SSE2: gather them one by one.
+    for (int i = 0; i < 8; ++i) {
+      const uint8_t y0 = src0[4 * (g + i) + lo];
+      logs[i] = k.logTable[y0];
+      curves[i] = static_cast<int16_t>(k.curve[y0]);
+    }
+    const __m128i s = _mm_srai_epi16(_mm_add_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(sA + g)),
+                                                   _mm_loadu_si128(reinterpret_cast<const __m128i*>(sB + g))), 1);
+    const __m128i d = _mm_srai_epi16(_mm_add_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(dA + g)),
+                                                   _mm_loadu_si128(reinterpret_cast<const __m128i*>(dB + g))), 1);
+    _mm_store_si128(reinterpret_cast<__m128i*>(halfD), _mm_srai_epi16(d, 1));
+    for (int i = 0; i < 8; ++i) divs[i] = k.divTable[halfD[i]];
+    const __m128i l = _mm_load_si128(reinterpret_cast<const __m128i*>(logs));
+    const __m128i div = _mm_load_si128(reinterpret_cast<const __m128i*>(divs));
+    const __m128i ls = _mm_sub_epi16(l, s);
+    // div * (l - s) in 32 bits, then the index; packs clamps it to the table.
+    const __m128i pl = _mm_mullo_epi16(div, ls), ph = _mm_mulhi_epi16(div, ls);
+    __m128i idx[2];
+    for (int h = 0; h < 2; ++h) {
+      const __m128i prod = h ? _mm_unpackhi_epi16(pl, ph) : _mm_unpacklo_epi16(pl, ph);
+      const __m128i l32 = _mm_srai_epi32(h ? _mm_unpackhi_epi16(l, l) : _mm_unpacklo_epi16(l, l), 16);
+      idx[h] = _mm_srai_epi32(_mm_add_epi32(_mm_sub_epi32(_mm_srai_epi32(prod, 10), l32), offsetK), 1);
+    }
+    _mm_store_si128(reinterpret_cast<__m128i*>(index), _mm_packs_epi32(idx[0], idx[1]));
+    for (int i = 0; i < 8; ++i) gains[i] = k.gain[index[i]];
+    const __m128i gain = _mm_load_si128(reinterpret_cast<const __m128i*>(gains));
+    const __m128i curve = _mm_load_si128(reinterpret_cast<const __m128i*>(curves));
+    // gy = (gain * curve) >> 14, gc = (chroma * gain) >> 5, both in 32 bits.
+    const __m128i cl = _mm_mullo_epi16(gain, curve), chh = _mm_mulhi_epi16(gain, curve);
+    const __m128i gy = _mm_packs_epi32(_mm_srai_epi32(_mm_unpacklo_epi16(cl, chh), 14),
+                                       _mm_srai_epi32(_mm_unpackhi_epi16(cl, chh), 14));
+    const __m128i ql = _mm_mullo_epi16(gain, chroma), qh = _mm_mulhi_epi16(gain, chroma);
+    const __m128i gc = _mm_packs_epi32(_mm_srai_epi32(_mm_unpacklo_epi16(ql, qh), 5),
+                                       _mm_srai_epi32(_mm_unpackhi_epi16(ql, qh), 5));
+    for (int h = 0; h < 2; ++h) {
+      // Four groups: each gain serves the two luma and two chroma bytes of a group.
+      const __m128i gy2 = h ? _mm_unpackhi_epi16(gy, gy) : _mm_unpacklo_epi16(gy, gy);
+      const __m128i gc2 = h ? _mm_unpackhi_epi16(gc, gc) : _mm_unpacklo_epi16(gc, gc);
+      const uint8_t* rows[2] = {src0 + 4 * g + 16 * h, src1 + 4 * g + 16 * h};
+      uint8_t* outs[2] = {dst0 + 4 * g + 16 * h, dst1 + 4 * g + 16 * h};
+      for (int r = 0; r < 2; ++r) {
+        const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[r]));
+        const __m128i even = _mm_and_si128(in, lowByte);
+        const __m128i odd = _mm_srli_epi16(in, 8);
+        const __m128i y = lo == 0 ? even : odd;
+        const __m128i c = lo == 0 ? odd : even;
+        // (y * gy) >> 8 and ((c - 128) * gc) >> 8 as high halves of 16-bit products.
+        const __m128i ny = _mm_mulhi_epu16(_mm_slli_epi16(y, 8), gy2);
+        const __m128i nc = _mm_add_epi16(_mm_mulhi_epi16(_mm_slli_epi16(_mm_sub_epi16(c, k128), 8), gc2), k128);
+        const __m128i yb = _mm_packus_epi16(ny, ny);
+        const __m128i cb = _mm_packus_epi16(nc, nc);
+        const __m128i out = lo == 0 ? _mm_unpacklo_epi8(yb, cb) : _mm_unpacklo_epi8(cb, yb);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(outs[r]), out);
+      }
+    }
+  }
+  ApplyBlockPairScalar(src0, src1, dst0, dst1, g, groups, sA, sB, dA, dB, k);
 }
 
 void ApplyPixelRow(const uint8_t* src, uint8_t* dst, int32_t groups, const int16_t* s,
