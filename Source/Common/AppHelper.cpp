@@ -28,3 +28,9 @@ CQelStringW CORVAppHelper::LoadString(uint32_t id) const {
   if (!LoadString(id, text.data(), &size)) return CQelStringW();
   return CQelStringW(text.c_str());
 }
+
+CQelStringW vLoadResString(uint32_t id) { return g_AppHelper.LoadString(id); }
+
+int vLoadResString(uint32_t id, WCHAR* buffer, uint32_t* size) {
+  return g_AppHelper.LoadString(id, buffer, size) ? 1 : 0;
+}

@@ -27,3 +27,9 @@ class CORVAppHelper {
 };
 
 extern CORVAppHelper g_AppHelper;
+
+// Text `id` of the module's string table (through g_AppHelper): the string,
+// empty on any failure; or into `buffer` as CORVAppHelper::LoadString does
+// (1 when copied or measured, 0 otherwise).
+CQelStringW vLoadResString(uint32_t id);
+int vLoadResString(uint32_t id, WCHAR* buffer, uint32_t* size);
