@@ -1,0 +1,70 @@
+#pragma once
+// The denoiser handle and the inner layer (LI_) between the public AVD_
+// interface and the filtering core.
+
+#include <cstdint>
+
+#include "driver/AvdDenoiser.h"
+#include "filter/AvdFilter.h"
+#include "image/AvdImageRecord.h"
+
+struct AvdLevelSet {
+  int32_t noise = 50;
+  int32_t denoise = 100;
+  int32_t sharpen = 50;
+  int32_t noiseOffset[4] = {0, 0, 0, 0};
+  int32_t denoiseOffset[4] = {0, 0, 0, 0};
+  int32_t sharpenOffset[4] = {0, 0, 0, -50};
+};
+
+struct AvdDenoiser {
+  MHandle memory = nullptr;
+  int32_t reserved = 0;
+  AvdNoiseProfile* profile = nullptr;  // 4096-byte profile, allocated on demand
+  void* estTables = nullptr;           // tables of the block-wise noise estimation
+  int32_t type = 18;
+  AvdLevelSet luma;
+  AvdLevelSet chroma;
+  int32_t lastWidth = 0, lastHeight = 0;
+  uint32_t lastFormat = 0;
+  AvdPreFrameState preFrame;
+  AvdNoiseProfile* inUse = nullptr;
+  // The profile holds measured noise; a black or flat frame measures none and
+  // the next frame is measured again.
+  bool profileMeasured = false;
+};
+
+constexpr size_t kAvdProfileBytes = 4096;
+
+// Internal format word of an external format code; 0 when not supported.
+uint32_t LI_FormatWord(int32_t code);
+int32_t LI_FormatCode(uint32_t word);
+int32_t LI_TransToInterior(const AVD_IMAGE* ext, AvdImageRecord* in);
+int32_t LI_TransToExterior(const AvdImageRecord* in, AVD_IMAGE* ext);
+
+int32_t LI_CreateDnoiserHandle(MHandle memory, AVD_HANDLE* out);
+void LI_ReleaseDenoiserHandle(AVD_HANDLE handle);
+int32_t LI_Denoise(AVD_HANDLE handle, const AVD_IMAGE* in, AVD_IMAGE* out, AVD_PROGRESS callback, void* param);
+int32_t LI_SetDenoiserType(AVD_HANDLE handle, int32_t type);
+int32_t LI_SetSharpLevel(AVD_HANDLE handle, int32_t level, int32_t chroma);
+int32_t LI_SetNoiseLevel(AVD_HANDLE handle, int32_t level, int32_t chroma);
+int32_t LI_SetDenoiseLevel(AVD_HANDLE handle, int32_t level, int32_t chroma);
+int32_t LI_InchingSharpLevel(AVD_HANDLE handle, int32_t value, int32_t chroma, int32_t level);
+int32_t LI_InchingNoiseLevel(AVD_HANDLE handle, int32_t value, int32_t chroma, int32_t level);
+int32_t LI_InchingDenoiseLevel(AVD_HANDLE handle, int32_t value, int32_t chroma, int32_t level);
+int32_t LI_CreateImgData(MHandle memory, AVD_IMAGE* out, int32_t code, int32_t width, int32_t height);
+int32_t LI_ReleaseImgData(MHandle memory, AVD_IMAGE* image);
+int32_t LI_ImgFmtTrans(const AVD_IMAGE* src, AVD_IMAGE* dst);
+int32_t LI_ImgCpy(const AVD_IMAGE* src, AVD_IMAGE* dst);
+int32_t LI_ImgOffSet(AVD_IMAGE* image, int32_t x, int32_t y);
+
+// Previous-frame state of a frame size and format.
+int32_t avdCreatePreFrameExif(MHandle memory, AvdPreFrameState* state, int32_t width, int32_t height,
+                              uint32_t format, uint32_t lumaCodes, uint32_t chromaCodes, int32_t lumaDepth,
+                              int32_t chromaDepth);
+void avdReleasePreFrameExif(MHandle memory, AvdPreFrameState* state);
+
+// Pyramid depths of a frame size (luma; chroma before the level switches).
+int32_t LI_LumaDepth(int32_t width, int32_t height);
+// Copies the level-3 code into the levels a shallower pyramid has not got.
+uint32_t LI_FoldCodes(uint32_t codes, int32_t depth);
