@@ -125,12 +125,12 @@ void ApplyBlockPairSSE2(const uint8_t* src0, const uint8_t* src1, uint8_t* dst0,
   ApplyBlockPairScalar(src0, src1, dst0, dst1, g, groups, sA, sB, dA, dB, k);
 }
 
-void ApplyPixelRow(const uint8_t* src, uint8_t* dst, int32_t groups, const int16_t* s,
-                   const int16_t* d, const ApplyConsts& k) {
+void ApplyPixelRowScalar(const uint8_t* src, uint8_t* dst, int32_t begin, int32_t groups,
+                         const int16_t* s, const int16_t* d, const ApplyConsts& k) {
   const int lo = k.lumaOffset;
   const int co = 1 - lo;
   const bool yuy2 = lo == 0;
-  for (int32_t g = 0; g < groups; ++g) {
+  for (int32_t g = begin; g < groups; ++g) {
     const uint8_t* a = src + 4 * g;
     uint8_t* p = dst + 4 * g;
     const int32_t sv = s[g];
@@ -151,6 +151,78 @@ void ApplyPixelRow(const uint8_t* src, uint8_t* dst, int32_t groups, const int16
     p[co] = ClampByte((((c0 - 128) * gc) >> 8) + 128);
     p[co + 2] = ClampByte((((c1 - 128) * gc) >> 8) + 128);
   }
+}
+
+void ApplyPixelRowSSE2(const uint8_t* src, uint8_t* dst, int32_t groups, const int16_t* s,
+                       const int16_t* d, const ApplyConsts& k) {
+  const int lo = k.lumaOffset;
+  const bool yuy2 = lo == 0;
+  const int divShift = yuy2 ? 10 : 11;
+  const __m128i lowByte = _mm_set1_epi16(0xFF);
+  const __m128i k128 = _mm_set1_epi16(128);
+  const __m128i offsetK = _mm_set1_epi32(k.offsetK);
+  const __m128i chroma = _mm_set1_epi16(static_cast<int16_t>(k.chroma));
+  alignas(16) int16_t logs[8], curves[8], divs[8], gains[8], index[8];
+  int32_t g = 0;
+  for (; g + 4 <= groups; g += 4) {
+    const uint8_t* in = src + 4 * g;
+    // Lanes: Y0, Y1 of each of four groups.
+    for (int i = 0; i < 8; ++i) {
+      const uint8_t y = in[2 * i + lo];
+      logs[i] = k.logTable[y];
+      curves[i] = static_cast<int16_t>(k.curve[y]);
+    }
+    for (int i = 0; i < 4; ++i) {
+      const int32_t div = k.divTable[d[g + i] >> 1];
+      // YUY2 takes 7/8 of the divisor term here, UYVY a half (the shift).
+      divs[2 * i] = divs[2 * i + 1] = static_cast<int16_t>(yuy2 ? (div * 7) >> 3 : div);
+    }
+    const __m128i s4 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s + g));
+    const __m128i sv = _mm_unpacklo_epi16(s4, s4);
+    const __m128i l = _mm_load_si128(reinterpret_cast<const __m128i*>(logs));
+    const __m128i div = _mm_load_si128(reinterpret_cast<const __m128i*>(divs));
+    const __m128i ls = _mm_sub_epi16(l, sv);
+    const __m128i pl = _mm_mullo_epi16(div, ls), ph = _mm_mulhi_epi16(div, ls);
+    const __m128i shift = _mm_cvtsi32_si128(divShift);
+    __m128i idx[2];
+    for (int h = 0; h < 2; ++h) {
+      const __m128i prod = h ? _mm_unpackhi_epi16(pl, ph) : _mm_unpacklo_epi16(pl, ph);
+      const __m128i l32 = _mm_srai_epi32(h ? _mm_unpackhi_epi16(l, l) : _mm_unpacklo_epi16(l, l), 16);
+      idx[h] = _mm_srai_epi32(_mm_add_epi32(_mm_sub_epi32(_mm_sra_epi32(prod, shift), l32), offsetK), 1);
+    }
+    _mm_store_si128(reinterpret_cast<__m128i*>(index), _mm_packs_epi32(idx[0], idx[1]));
+    for (int i = 0; i < 8; ++i) gains[i] = k.gain[index[i]];
+    const __m128i gain = _mm_load_si128(reinterpret_cast<const __m128i*>(gains));
+    const __m128i curve = _mm_load_si128(reinterpret_cast<const __m128i*>(curves));
+    const __m128i cl = _mm_mullo_epi16(gain, curve), chh = _mm_mulhi_epi16(gain, curve);
+    const __m128i gy = _mm_packs_epi32(_mm_srai_epi32(_mm_unpacklo_epi16(cl, chh), 14),
+                                       _mm_srai_epi32(_mm_unpackhi_epi16(cl, chh), 14));
+    // U and V of a group take the chroma gain of its first luma byte.
+    const __m128i first = _mm_shufflehi_epi16(_mm_shufflelo_epi16(gain, _MM_SHUFFLE(2, 2, 0, 0)), _MM_SHUFFLE(2, 2, 0, 0));
+    const __m128i ql = _mm_mullo_epi16(first, chroma), qh = _mm_mulhi_epi16(first, chroma);
+    const __m128i gc = _mm_packs_epi32(_mm_srai_epi32(_mm_unpacklo_epi16(ql, qh), 5),
+                                       _mm_srai_epi32(_mm_unpackhi_epi16(ql, qh), 5));
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+    const __m128i even = _mm_and_si128(bytes, lowByte);
+    const __m128i odd = _mm_srli_epi16(bytes, 8);
+    const __m128i y = lo == 0 ? even : odd;
+    const __m128i c = lo == 0 ? odd : even;
+    const __m128i ny = _mm_mulhi_epu16(_mm_slli_epi16(y, 8), gy);
+    const __m128i nc = _mm_add_epi16(_mm_mulhi_epi16(_mm_slli_epi16(_mm_sub_epi16(c, k128), 8), gc), k128);
+    const __m128i yb = _mm_packus_epi16(ny, ny);
+    const __m128i cb = _mm_packus_epi16(nc, nc);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 4 * g),
+                     lo == 0 ? _mm_unpacklo_epi8(yb, cb) : _mm_unpacklo_epi8(cb, yb));
+  }
+  ApplyPixelRowScalar(src, dst, g, groups, s, d, k);
+}
+
+void ApplyPixelRow(const uint8_t* src, uint8_t* dst, int32_t groups, const int16_t* s,
+                   const int16_t* d, const ApplyConsts& k) {
+  if (ActiveKernelForm() == KernelForm::Scalar)
+    ApplyPixelRowScalar(src, dst, 0, groups, s, d, k);
+  else
+    ApplyPixelRowSSE2(src, dst, groups, s, d, k);
 }
 
 }  // namespace adl

@@ -29,7 +29,13 @@ void ApplyBlockPair(const uint8_t* src0, const uint8_t* src1, uint8_t* dst0, uin
 void ApplyPixelRow(const uint8_t* src, uint8_t* dst, int32_t groups, const int16_t* s,
                    const int16_t* d, const ApplyConsts& k);
 
-// The forms, for tests and the dispatcher.
+// The forms, for tests and the dispatcher. The AVX2 forms are the SSE2 ones:
+// the four table look-ups a block have no gather that stays inside 16-bit
+// tables.
+void ApplyPixelRowScalar(const uint8_t* src, uint8_t* dst, int32_t begin, int32_t groups,
+                         const int16_t* s, const int16_t* d, const ApplyConsts& k);
+void ApplyPixelRowSSE2(const uint8_t* src, uint8_t* dst, int32_t groups, const int16_t* s,
+                       const int16_t* d, const ApplyConsts& k);
 void ApplyBlockPairScalar(const uint8_t* src0, const uint8_t* src1, uint8_t* dst0,
                           uint8_t* dst1, int32_t begin, int32_t groups, const int16_t* sA,
                           const int16_t* sB, const int16_t* dA, const int16_t* dB,

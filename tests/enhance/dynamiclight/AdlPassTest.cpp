@@ -245,7 +245,7 @@ TEST(AdlVideo, FinestLevelGainPerLumaByte) {
 // Every kernel form gives the same frame, on odd pitches and at every level.
 TEST(AdlVideo, KernelFormsAgree) {
   struct Case { int w, h, format, extraPitch; };
-  for (const Case c : {Case{322, 242, ADL_FMT_YUY2, 6}, Case{1282, 722, ADL_FMT_UYVY, 2},
+  for (const Case c : {Case{322, 242, ADL_FMT_YUY2, 6}, Case{646, 482, ADL_FMT_UYVY, 2}, Case{1282, 722, ADL_FMT_UYVY, 2},
                        Case{1920, 1080, ADL_FMT_YUY2, 0}, Case{2594, 1946, ADL_FMT_UYVY, 4}}) {
     std::vector<uint8_t> results[3];
     for (int form = 0; form < 3; ++form) {
