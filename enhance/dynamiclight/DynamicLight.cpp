@@ -182,13 +182,16 @@ int32_t ADL_VideoDynamiclight(void* memory, AdlEngine* handle, AdlFrameDesc* sou
     uint32_t* counts = handle->histogram;
     std::memset(counts, 0, 256 * sizeof(uint32_t));
     const int32_t lo = LumaOffset(frame.format);
+    // Two running tables, so neighbouring equal bytes do not wait on each other.
+    uint32_t second[256] = {};
     for (int32_t r = 0; r < frame.height; ++r) {
       const uint8_t* row = frame.pixels + static_cast<intptr_t>(r) * frame.pitch[0] + lo;
       for (int32_t x = 0; x < frame.width; x += 2) {
         counts[row[2 * x]]++;
-        counts[row[2 * x + 2]]++;
+        second[row[2 * x + 2]]++;
       }
     }
+    for (int b = 0; b < 256; ++b) counts[b] += second[b];
     const uint64_t threshold = (static_cast<uint64_t>(frame.height) * frame.width + 512) >> 10;
     int32_t low = 255;
     uint64_t sum = 0;
