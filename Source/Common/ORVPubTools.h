@@ -75,6 +75,11 @@ class CORVPubTools {
   // Left and top edges inside, right and bottom outside.
   static int PtInRect(const SRect32* rect, POINT point);
 
+  // --- message box ---
+  // Shows the system's corner message box modally; answers the button code
+  // (1 OK, 2 Cancel, 6 Yes, 7 No), 0 when it cannot be shown.
+  static int MessageBox(WindowRef parent, const WCHAR* text, const WCHAR* caption, uint32_t flags);
+
   // --- bundle folders (null bundle: the main program's) ---
   // Full paths; empty when the bundle cannot be found or the path would be
   // longer than 1024 bytes of UTF-8.
