@@ -93,7 +93,7 @@ def main():
                 def cell(v):
                     if v is None:
                         return f"{'n/a':>9} {'':>6}"
-                    return f"{v:9.2f} {v / ff if ff > 0 else float('inf'):6.2f}"
+                    return f"{v:9.2f} {v / ff if ff > 0 else float('inf'):6.3f}"
                 print(f"{size:>10} {filt:>8} {ff:10.2f} | {cell(chain)} | {cell(denoise):>17}")
                 sys.stdout.flush()
         print("ratio = our ms per frame / ffmpeg ms per frame (below 1: we are faster)")
