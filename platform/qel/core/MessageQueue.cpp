@@ -40,6 +40,8 @@ void ScheduleLocked() {
   g_scheduled = true;
   GSource* s = g_idle_source_new();
   g_source_set_priority(s, G_PRIORITY_DEFAULT);
+  // A handler may run a modal loop; messages must still flow inside it.
+  g_source_set_can_recurse(s, TRUE);
   g_source_set_callback(s, Drain, nullptr, nullptr);
   g_source_attach(s, g_main_context_default());
   g_source_unref(s);
