@@ -214,11 +214,11 @@ void CModuleMgr::DestroyRecord(tagMODULEDLL_INFO* info) {
 }
 
 int32_t CModuleMgr::UnloadAll() {
+  // A module still launched is exited first: its code goes with the library.
   for (tagMODULEDLL_INFO* info : m_modules) {
-    // A module still launched is exited first: its code goes with the library.
     if (info->pAction != nullptr) ExitLaunch(info->nLibID, 0);
-    DestroyRecord(info);
   }
+  for (tagMODULEDLL_INFO* info : m_modules) DestroyRecord(info);
   m_modules.clear();
   return 0;
 }
