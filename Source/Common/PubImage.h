@@ -1,0 +1,78 @@
+#pragma once
+// Typed wrappers of the image control, pictures and picture layers
+// (interfaces 100, 104 and 105); like PubQelmar, a wrapper pointer is the
+// toolkit handle itself.
+#include "PubQelmar.h"
+
+struct _QELRECT;
+struct _QELPOINT;
+struct IMGCLYR_PROCINFO;
+struct IMGCLYR_CROPRESIZE;
+struct _LYR_TRANSFORM;
+typedef int32_t _IMGSHOW_MODE;
+
+namespace PubImage {
+
+using PubQelmar::detail::Call;
+using PubQelmar::detail::Int;
+using PubQelmar::detail::Obj;
+using PubQelmar::detail::P;
+
+// SetExifInfo's three values travel as one record in lparam.
+struct QelExifInfo {
+  int32_t id;
+  void* data;
+  uint32_t size;
+};
+
+class QelLayer : public PubQelmar::QelBase {
+ public:
+  int32_t SetRect(_QELRECT* r) { return Int(this, 105, 5, 0, P(r)); }
+  int32_t GetRect(_QELRECT* r) { return Int(this, 105, 6, 0, P(r)); }
+  int32_t GetVisible() { return Int(this, 105, 15); }
+  int32_t CropResize(IMGCLYR_PROCINFO* info, IMGCLYR_CROPRESIZE* crop) {
+    return Int(this, 105, 38, reinterpret_cast<QELWPARAM>(info), P(crop));
+  }
+  int32_t Transform(_LYR_TRANSFORM* t) { return Int(this, 105, 43, 0, P(t)); }
+};
+
+class QelPicture : public PubQelmar::QelBase {
+ public:
+  int32_t Init(SIZE* size) { return Int(this, 104, 0, 0, P(size)); }
+  int32_t GetSize(SIZE* size) { return Int(this, 104, 3, 0, P(size)); }
+  int32_t GetLayerCount() { return Int(this, 104, 5); }
+  QelLayer* GetLayer(int32_t index) { return Obj<QelLayer>(this, 104, 6, index); }
+  int32_t InsertLayer(int32_t position, QelLayer* layer) { return Int(this, 104, 7, position, P(layer)); }
+  int32_t RemoveLayer(int32_t index) { return Int(this, 104, 8, index); }
+  QelLayer* GetActiveLayer() { return Obj<QelLayer>(this, 104, 10); }
+  QelLayer* MergeLayers() { return Obj<QelLayer>(this, 104, 16); }
+  int32_t GetDepth() { return Int(this, 104, 19); }
+  void* GetSelection() { return Obj<void>(this, 104, 25); }
+  int32_t SetSize(SIZE* size) { return Int(this, 104, 41, 0, P(size)); }
+  int32_t SetExifInfo(int32_t id, void* data, uint32_t size) {
+    QelExifInfo info{id, data, size};
+    return Int(this, 104, 48, 0, P(&info));
+  }
+  int32_t IsPtInSelection(_QELPOINT* p) { return Int(this, 104, 53, reinterpret_cast<QELWPARAM>(p)); }
+};
+
+class QelImgControl : public PubQelmar::QelElement {
+ public:
+  int32_t GetZoom(int32_t* num, int32_t* den) { return Int(this, 100, 1, reinterpret_cast<QELWPARAM>(num), P(den)); }
+  int32_t SetMode(_IMGSHOW_MODE mode) { return Int(this, 100, 2, mode); }
+  int32_t SetTrans(uint32_t trans) { return Int(this, 100, 4, trans); }
+  int32_t SetPict(QelPicture* pict) { return Int(this, 100, 8, 0, P(pict)); }
+  int32_t GetPict(QelPicture** pict) { return Int(this, 100, 9, 0, P(pict)); }
+  int32_t Invalidate(uint32_t flags, _QELRECT* r) { return Int(this, 100, 15, flags, P(r)); }
+  int32_t SetNotify(QELCALLBACK callback, int32_t data) {
+    return Int(this, 100, 16, data, reinterpret_cast<QELLPARAM>(callback));
+  }
+  int32_t SetToolset(void* toolset) { return Int(this, 100, 18, 0, P(toolset)); }
+  int32_t SetCurTool(int32_t tool) { return Int(this, 100, 20, 0, tool); }
+  int32_t GetCurTool(const void** tool) { return Int(this, 100, 21, 0, P(tool)); }
+  int32_t RunOp(int32_t op, void* arg) { return Int(this, 100, 22, op, P(arg)); }
+  int32_t GetPictShowSize(SIZE* size) { return Int(this, 100, 25, 0, P(size)); }
+  int32_t NeedScroll(int32_t on) { return Int(this, 100, 30, on); }
+};
+
+}  // namespace PubImage
