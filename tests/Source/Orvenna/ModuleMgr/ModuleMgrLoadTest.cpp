@@ -5,6 +5,7 @@
 #include "ModuleMgrFixture.h"
 #include "TestEnvironment.h"
 #include "qel/QelLayout.h"
+#include "qel/QelWideText.h"
 
 namespace fs = std::filesystem;
 
@@ -200,6 +201,27 @@ TEST_F(ModuleMgrTest, StagedModuleFoldersLoad) {
   ASSERT_EQ(mgr->GetModuleCount(), 2u);
   EXPECT_EQ(U8(mgr->GetModuleNameByIndex(0)), "Alpha");
   EXPECT_EQ(U8(mgr->GetModuleNameByIndex(1)), "Beta");
+  // What the home page and the tabs read of a module loads from the paths given.
+  QelObject icon = QelCreateLayoutW(mgr->GetModuleIconFileByIndex(0));
+  ASSERT_NE(icon, nullptr);
+  EXPECT_NE(qel::Element::From(icon)->FindByName("butn_active", true), nullptr);
+  Qel0Release(icon);
+  QelObject tab = QelCreateLayoutW(mgr->GetModuleRadoFileByIndex(0));
+  ASSERT_NE(tab, nullptr);
+  std::string radoName = mgr->GetModuleRadoNameByIndex(0);
+  EXPECT_NE(qel::Element::From(tab)->FindByName(radoName, true), nullptr);
+  EXPECT_NE(qel::Element::From(tab)->FindByName(radoName + "P", true), nullptr);
+  Qel0Release(tab);
+  QelObject strings = QelCreateAUIW(mgr->GetModuleStringFileByIndex(0));
+  ASSERT_NE(strings, nullptr);
+  auto text = [&](int32_t id) {
+    auto* s = reinterpret_cast<const WCHAR*>(Qel0Inter(strings, QEL_IF_AUI, 2, id, 0));
+    return s ? QelToUTF8(s) : std::string("<none>");
+  };
+  EXPECT_EQ(text(mgr->GetModuleDescStringIndexByIndex(0)), "Alpha test module");
+  EXPECT_EQ(text(mgr->GetModuleNameIDByLibID(uint32_t(mgr->GetModuleLibID(0)))), "Alpha");
+  Qel0Release(strings);
+
   EXPECT_EQ(mgr->LaunchModule(uint32_t(mgr->GetModuleLibID(1)), nullptr, 1), 0);
   EXPECT_EQ(mgr->ExitLaunch(uint32_t(mgr->GetModuleLibID(1)), 1), 0);
   EXPECT_EQ(Calls().back(), "Beta: Destroy");
