@@ -58,6 +58,19 @@ int32_t LI_ImgFmtTrans(const AVD_IMAGE* src, AVD_IMAGE* dst);
 int32_t LI_ImgCpy(const AVD_IMAGE* src, AVD_IMAGE* dst);
 int32_t LI_ImgOffSet(AVD_IMAGE* image, int32_t x, int32_t y);
 
+// The handle's noise profile: measured from one picture, block by block
+// (start, blocks, end: fitted for a 640 x 480 picture), copied in from a
+// 4096-byte blob, or read back.
+int32_t LI_NoiseConfigFromImage(AVD_HANDLE handle, const AVD_IMAGE* image);
+int32_t LI_StartNoiseEst(AVD_HANDLE handle);
+int32_t LI_EstOneBlock(AVD_HANDLE handle, const AVD_IMAGE* image, int32_t originX, int32_t originY,
+                       const AvdRect* block);
+int32_t LI_EndNoiseEst(AVD_HANDLE handle);
+int32_t LI_NoiseConfigFromMemory(AVD_HANDLE handle, const void* blob);
+AvdNoiseProfile* LI_AccessNoiseConfig(AVD_HANDLE handle);
+// There is no built-in default profile: lays one out and answers -1.
+int32_t LI_LoadNormalNoiseConfig(AVD_HANDLE handle);
+
 // Previous-frame state of a frame size and format.
 int32_t avdCreatePreFrameExif(MHandle memory, AvdPreFrameState* state, int32_t width, int32_t height,
                               uint32_t format, uint32_t lumaCodes, uint32_t chromaCodes, int32_t lumaDepth,

@@ -193,6 +193,7 @@ int32_t LI_Denoise(AVD_HANDLE h, const AVD_IMAGE* inExt, AVD_IMAGE* outExt, AVD_
   avdDrvTuneProfile(buffers.copy, param.lumaNoise, param.chromaNoise, param.lumaSharpen, param.chromaSharpen);
   param.preFrame = &pre;
   param.stored = h->profile;
+  param.format = format;
 
   int32_t stepW = 0, stepH = 0;
   avdFlt_AutoBlockStep(width, height, 1, lumaDepth, chromaDepth, param.lumaCodes, param.chromaCodes, format, &stepW,

@@ -45,6 +45,7 @@ struct AvdFltParam {
   int32_t workers = 1;
   int32_t edgeWidth = 0, edgeHeight = 0;  // samples each curvature buffer holds
   AvdNoiseProfile* stored = nullptr;  // the handle's profile, refitted by the re-estimation
+  uint32_t format = 0;                // format word of the frame
 };
 
 // Noise level of every sample of the block's coarsest luma level, for one
