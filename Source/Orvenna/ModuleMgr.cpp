@@ -313,8 +313,8 @@ ORVRESULT CModuleMgr::LaunchModule(uint32_t libID, WindowRef window, int32_t emb
 
   result = action->Launch(window);
   if (ORV_FAILED(result)) {
-    // A module without its UI must not be shown: undo the launch and leave
-    // the home page where it is.
+    // A module without its UI must not be shown: undo the launch and bring
+    // the home page back.
     std::fprintf(stderr, "Module %u failed to launch (0x%08x)\n", unsigned(libID),
                  unsigned(result));
     action->ExitLaunch();

@@ -35,8 +35,8 @@ class CORVAutoPtr {
   T* operator->() const { return m_p; }
   operator T*() const { return m_p; }  // NOLINT: used where the raw pointer is wanted
   T* get() const { return m_p; }
-  bool operator==(const T* p) const { return m_p == p; }
-  bool operator!=(const T* p) const { return m_p != p; }
+  bool operator==(T* p) const { return m_p == p; }
+  bool operator!=(T* p) const { return m_p != p; }
 
  private:
   T* m_p = nullptr;
