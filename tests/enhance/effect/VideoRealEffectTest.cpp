@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
@@ -242,6 +243,17 @@ TEST(VideoRealEffect, DenoiseImprovesLumaPsnr) {
     denoised = PsnrY(f, clean);
   }
   EXPECT_GT(denoised, noisy + 1.0) << noisy << " -> " << denoised;
+  std::printf("luma PSNR %.2f dB -> %.2f dB\n", noisy, denoised);
+}
+
+TEST(VideoRealEffect, DenoiseLevelReachesTheDenoiser) {
+  CVideoRealEffect e(64, 48);
+  if (!e.HasDenoiser()) GTEST_SKIP() << "denoiser not built";
+  e.SetDenoiseLevel(150);
+  // The previous luma noise level comes back: 100 / 2.
+  EXPECT_EQ(e.SetDenoiseLevel(40), 50);
+  EXPECT_EQ(e.SetDenoiseLevel(-5), 20);
+  EXPECT_EQ(e.DenoiseLevel(), 0);
 }
 
 }  // namespace
