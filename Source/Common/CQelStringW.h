@@ -6,6 +6,7 @@
 // while one string object is not guarded.
 #include <cstdarg>
 #include <string>
+#include <type_traits>
 
 #include "qel/QelStringData.h"
 #include "qel/QelWideText.h"
@@ -29,7 +30,12 @@ class CQelStringW {
   bool IsEmpty() const { return GetData()->nDataLength == 0; }
   const WCHAR* c_str() const { return m_pchData; }
   operator const WCHAR*() const { return m_pchData; }  // NOLINT
-  WCHAR operator[](int index) const { return m_pchData[index]; }  // unchecked
+  // Unchecked; any integer index (so s[i] never competes with the pointer form).
+  template <typename Index>
+    requires std::is_integral_v<Index>
+  WCHAR operator[](Index index) const {
+    return m_pchData[index];
+  }
   CQelStringData* GetData() const { return reinterpret_cast<CQelStringData*>(m_pchData) - 1; }
 
   // Index of the first ch at or after start; -1 when none or start is past.

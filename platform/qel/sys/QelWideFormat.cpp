@@ -189,3 +189,21 @@ int qel_swprintf(WCHAR* buffer, size_t count, const WCHAR* format, ...) {
   va_end(args);
   return n;
 }
+
+bool qel_format_matches(const WCHAR* format, const char* expected) {
+  if (!format || !expected) return false;
+  std::string found;
+  for (const WCHAR* p = format; *p; ++p) {
+    if (*p != u'%') continue;
+    ++p;
+    if (*p == u'%') continue;
+    while (*p && std::strchr("-+ 0#123456789.*hlLzjt", char(*p)) && *p < 0x80) ++p;
+    if (!*p) return false;  // a lone "%" at the end
+    char c = *p < 0x80 ? char(*p) : '?';
+    if (c == 'S') c = 's';
+    if (c == 'C') c = 'c';
+    if (c == 'i') c = 'd';
+    found.push_back(c);
+  }
+  return found == expected;
+}

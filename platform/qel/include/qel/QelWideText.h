@@ -45,6 +45,12 @@ QEL_API int qel_vswprintf(WCHAR* buffer, size_t count, const WCHAR* format, va_l
 QEL_API void qel_vformat(std::u16string& out, const WCHAR* format, va_list args);
 QEL_API std::u16string qel_format(const WCHAR* format, ...);
 
+// True when the conversions of format are exactly `expected`, one letter
+// each in order ("sd" for "%s=%d"; lengths and flags ignored, "%%" is no
+// conversion). Texts from string tables are checked with it before they are
+// used as formats, so a bad translation cannot read the wrong arguments.
+QEL_API bool qel_format_matches(const WCHAR* format, const char* expected);
+
 // The toolkit's comparison helpers.
 QEL_API int _cstrcmpi(const WCHAR* a, const WCHAR* b);
 QEL_API const WCHAR* _cstrchr(const WCHAR* s, WCHAR c);

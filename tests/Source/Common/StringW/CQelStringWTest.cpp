@@ -110,6 +110,8 @@ TEST(CQelStringW, LeftMidFind) {
   EXPECT_EQ(s.Find(u'l', 4), -1);
   EXPECT_EQ(s.Find(u'o', 5), -1);
   EXPECT_EQ(s.Find(u'z'), -1);
+  EXPECT_EQ(s[size_t(1)], u'e');
+  EXPECT_EQ(s[4], u'o');
 }
 
 TEST(CQelStringW, FormatConcatCompareAndUTF8) {

@@ -125,3 +125,13 @@ TEST(QelWideText, UTF8Conversions) {
   EXPECT_EQ(QelFromUTF8("x\xC3"), u"x\uFFFD");
   EXPECT_EQ(QelFromUTF8("\xC0\xAF"), u"\uFFFD\uFFFD");  // overlong
 }
+
+TEST(QelWideText, FormatChecksForTableTexts) {
+  EXPECT_TRUE(qel_format_matches(u"%s=%d", "sd"));
+  EXPECT_TRUE(qel_format_matches(u"%S: %5.2f%% %ld", "sfd"));
+  EXPECT_TRUE(qel_format_matches(u"no conversions 100%%", ""));
+  EXPECT_FALSE(qel_format_matches(u"%d=%s", "sd"));
+  EXPECT_FALSE(qel_format_matches(u"%s %s", "s"));
+  EXPECT_FALSE(qel_format_matches(u"%s %", "s"));
+  EXPECT_FALSE(qel_format_matches(nullptr, ""));
+}
