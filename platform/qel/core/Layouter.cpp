@@ -4,13 +4,17 @@
 #include <pango/pangocairo.h>
 
 #include <algorithm>
+#include <atomic>
 
 #include "qel/QelElement.h"
 #include "qel/QelPaint.h"
 
 namespace qel {
 
+extern std::atomic<bool> g_fonts_used;
+
 SIZE MeasureText(const std::u16string& text, double font_px, int32_t wrap_width) {
+  g_fonts_used = true;
   cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
   cairo_t* cr = cairo_create(s);
   PangoLayout* layout = pango_cairo_create_layout(cr);

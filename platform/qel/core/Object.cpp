@@ -1,5 +1,7 @@
 #include "qel/QelObject.h"
 
+#include <cstddef>
+#include <cstring>
 #include <map>
 #include <mutex>
 
@@ -32,8 +34,14 @@ intptr_t Object::Inter(int32_t, int32_t, QELWPARAM, QELLPARAM) { return QEL_E_NO
 
 Object* Object::FromHandle(QelObject h) {
   if (h == nullptr || h == ADDEleEnd) return nullptr;
-  auto* o = static_cast<Object*>(h);
-  return o->magic_ == kMagic ? o : nullptr;
+  // Read the mark as raw bytes: the handle may not be an Object at all.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Winvalid-offsetof"
+  constexpr size_t at = offsetof(Object, magic_);
+#pragma GCC diagnostic pop
+  uint32_t mark = 0;
+  std::memcpy(&mark, static_cast<const char*>(h) + at, sizeof(mark));
+  return mark == kMagic ? static_cast<Object*>(h) : nullptr;
 }
 
 void RegisterObjectKind(uint32_t kind, ObjectFactory factory) {

@@ -3,12 +3,15 @@
 #include <pango/pangocairo.h>
 
 #include <algorithm>
+#include <atomic>
 #include <map>
 #include <string>
 
 #include "qel/QelPaint.h"
 
 namespace qel {
+
+extern std::atomic<bool> g_fonts_used;
 
 namespace {
 
@@ -40,6 +43,7 @@ void DrawText(cairo_t* cr, const Element* e, const SRect32& r, bool centred, uin
     text = const_cast<Element*>(e)->Items()[size_t(e->Selection())].text;
   }
   if (text.empty()) return;
+  g_fonts_used = true;
   PangoLayout* layout = pango_cairo_create_layout(cr);
   PangoFontDescription* font = pango_font_description_from_string(kDefaultFontFamily);
   pango_font_description_set_absolute_size(font, e->FontSize() * PANGO_SCALE);

@@ -1,0 +1,28 @@
+// Text measuring and painting load the font configuration once per process;
+// hand it back at exit so leak checkers see a clean process.
+#include <dlfcn.h>
+#include <pango/pangocairo.h>
+
+#include <atomic>
+
+namespace qel {
+
+std::atomic<bool> g_fonts_used{false};
+
+namespace {
+
+struct FontCleanup {
+  ~FontCleanup() {
+    if (!g_fonts_used.load()) return;
+    pango_cairo_font_map_set_default(nullptr);
+    cairo_debug_reset_static_data();
+    // fontconfig is loaded with pango; free its caches when nothing holds them.
+    if (auto fini = reinterpret_cast<void (*)()>(dlsym(RTLD_DEFAULT, "FcFini"))) fini();
+  }
+};
+
+FontCleanup g_cleanup;
+
+}  // namespace
+
+}  // namespace qel
