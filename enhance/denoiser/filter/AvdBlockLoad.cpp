@@ -120,32 +120,35 @@ bool FillCurvature(AvdFltParam* param, int32_t worker, const AvdChannelBlock* co
   return true;
 }
 
-// Activity of the finest luma details against the stored one; a clear change
-// starts a re-estimation of the noise profile.
+// Activity of the finest luma details against the stored one.
 void SceneChange(AvdBlockContext* ctx) {
   AvdPreFrameState* pre = ctx->param->preFrame;
   if (!pre || ctx->worker != 0 || pre->reestCounter >= -1) return;
   const AvdPyramid& pb = ctx->pyramid.pyramids[0];
   if (pb.levelCount < 2 || !pb.details) return;
-  const AvdChannelBlock& d = pb.details[0];
-  const AvdLevelView view = AvdLevelView::Of(&d);
+  const AvdLevelView view = AvdLevelView::Of(&pb.details[0]);
   if (!view.origin || view.width <= 0 || view.height <= 0) return;
   const int32_t a = avdImgABS(view.origin, view.pitch, ELEM_I8, view.width, view.height);
-  if (a < 0) return;
-  const int32_t s = pre->activity;
-  if (s == 0) {
-    pre->activity = a;
-    return;
-  }
-  if (a != 0) {
-    const double ratio = static_cast<double>(s) / a;
-    if (ratio >= 0.8 && ratio <= 1.25) return;
-  }
-  pre->activity = a;
-  if (pre->frameCounter > 0) pre->reestCounter = -1;
+  if (a >= 0) avdSceneActivity(pre, a);
 }
 
 }  // namespace
+
+int32_t avdSceneActivity(AvdPreFrameState* pre, int32_t activity) {
+  const int32_t stored = pre->activity;
+  if (stored == 0) {
+    pre->activity = activity;
+    return 0;
+  }
+  if (activity != 0) {
+    const double ratio = static_cast<double>(stored) / activity;
+    if (ratio >= 0.8 && ratio <= 1.25) return 0;
+  }
+  pre->activity = activity;
+  if (pre->frameCounter <= 0) return 0;
+  pre->reestCounter = -1;
+  return 1;
+}
 
 int32_t avdLoadBlockFromImg(AvdBlockContext** out, MHandle memory, const AvdImageRecord* picture,
                             const AvdRect* block, int32_t worker, AvdNoiseProfile* profile, AvdFltParam* param) {

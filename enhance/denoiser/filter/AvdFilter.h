@@ -38,6 +38,11 @@ int32_t avdLoadBlockFromImg(AvdBlockContext** out, MHandle memory, const AvdImag
 int32_t avdFilterAndSaveBlock(AvdBlockContext* ctx, const AvdImageRecord* picture);
 int32_t avdFlt_OneBlock_Pyd(AvdBlockContext* ctx);
 
+// Scene-change test of one block's activity against the stored one: a clear
+// change (outside 0.8..1.25 of it) is stored and, from the second frame after
+// a reset on, starts a re-estimation (answer 1).
+int32_t avdSceneActivity(AvdPreFrameState* pre, int32_t activity);
+
 // Next block position in row order; 0 after the last one.
 int32_t avdLoopNext(int32_t* x, int32_t* y, const AvdRect* rect, int32_t stepWidth, int32_t stepHeight);
 

@@ -52,6 +52,11 @@ void Shifts(uint32_t sub, int32_t p, int32_t lumaDepth, int32_t l, int32_t* xs, 
 
 }  // namespace
 
+int32_t avdRefitFactor(int32_t before, int32_t after) {
+  if (before < 1) return 256;
+  return after / before >= 6 ? 256 : 256 * after / before;
+}
+
 const uint8_t* avdFltProfileBands(const AvdNoiseProfile* profile, int32_t channel, int32_t level, int32_t* q) {
   *q = 0;
   if (!profile) return nullptr;
@@ -111,8 +116,7 @@ int32_t avdFltReestimate(AvdBlockContext* ctx) {
         const int32_t before = (p == 0 && l == 0) ? SumOf(values) : 0;
         avdNoiseConfigFromLVTable(entry, values, pixels, pre->work, refValues);
         if (p == 0 && l == 0 && before >= 1) {
-          const int32_t after = SumOf(values);
-          const int32_t f = after / before >= 6 ? 256 : 256 * after / before;
+          const int32_t f = avdRefitFactor(before, SumOf(values));
           const int32_t luma[4] = {256, f, f, f}, chroma[4] = {f, f, f, f};
           avdTuneNoiseConfig(stored, luma, chroma);
         }

@@ -10,6 +10,11 @@
 // null when the profile has no such level or not 8 band bits.
 const uint8_t* avdFltProfileBands(const AvdNoiseProfile* profile, int32_t channel, int32_t level, int32_t* q);
 
+// Factor the other levels follow when luma level 0 is refitted from a band
+// sum `before` to `after` (256 = unchanged; a jump of 6 times or more is not
+// trusted).
+int32_t avdRefitFactor(int32_t before, int32_t after);
+
 // One step of the re-estimation (count or fit) for the loaded block.
 int32_t avdFltReestimate(AvdBlockContext* ctx);
 

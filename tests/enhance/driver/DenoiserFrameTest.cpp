@@ -228,3 +228,36 @@ TEST_F(DenoiserFrames, EveryTypeOnAwkwardSizes) {
 }
 
 }  // namespace
+
+namespace {
+
+// A new scene starts a re-estimation that visits every luma level (count,
+// then fit) over the following frames and then goes idle again.
+TEST_F(DenoiserFrames, SceneChangeRefitsTheProfileOverTheNextFrames) {
+  AVD_HANDLE handle = ChainHandle();
+  Frame paper = Clean(320, 240, false);
+  Frame print = Clean(320, 240, true);
+  for (int i = 0; i < 3; ++i) {
+    Frame f = Noisy(paper, 10 + i, 6.0);
+    AVD_IMAGE img = f.Image();
+    ASSERT_EQ(AVD_Denoise(handle, &img, &img, nullptr, nullptr), 0);
+  }
+  EXPECT_EQ(handle->preFrame.reestCounter, kAvdReestIdle);
+  Frame f = Noisy(print, 20, 6.0);
+  AVD_IMAGE img = f.Image();
+  ASSERT_EQ(AVD_Denoise(handle, &img, &img, nullptr, nullptr), 0);
+  ASSERT_EQ(handle->preFrame.reestCounter, -1);
+  // 320 x 240: two luma levels, two frames each (count, fit), luma only.
+  std::vector<int32_t> counters;
+  for (int i = 0; i < 5; ++i) {
+    Frame g = Noisy(print, 30 + i, 6.0);
+    AVD_IMAGE gi = g.Image();
+    ASSERT_EQ(AVD_Denoise(handle, &gi, &gi, nullptr, nullptr), 0);
+    counters.push_back(handle->preFrame.reestCounter);
+  }
+  EXPECT_EQ(counters, (std::vector<int32_t>{0, 1, 2, 3, kAvdReestIdle}));
+  EXPECT_NE(handle->preFrame.work, nullptr);
+  AVD_ReleaseHandle(handle);
+}
+
+}  // namespace
