@@ -59,6 +59,7 @@ struct Registry {
   std::mutex mutex;
   std::map<std::pair<OSType, OSType>, Installed> handlers;
   std::deque<AppleEvent> queue;
+  std::deque<AppleEvent> held;  // posted before their handler was installed
   bool drainScheduled = false;
   std::function<void()> defaultQuit;
   guint sigterm = 0;
@@ -70,11 +71,19 @@ Registry& R() {
   return *r;
 }
 
+void ScheduleDrainLocked();
+
 gboolean DrainQueue(gpointer) {
   for (;;) {
     std::optional<AppleEvent> next;
     {
       std::lock_guard<std::mutex> lock(R().mutex);
+      // Skip past events that have no handler yet: they wait in `held`.
+      while (!R().queue.empty() &&
+             !R().handlers.count({R().queue.front().eventClass(), R().queue.front().eventId()})) {
+        R().held.push_back(std::move(R().queue.front()));
+        R().queue.pop_front();
+      }
       if (R().queue.empty()) {
         R().drainScheduled = false;
         return G_SOURCE_REMOVE;
@@ -84,6 +93,16 @@ gboolean DrainQueue(gpointer) {
     }
     AEDispatch(*next);
   }
+}
+
+void ScheduleDrainLocked() {
+  if (R().drainScheduled || R().queue.empty()) return;
+  R().drainScheduled = true;
+  GSource* s = g_idle_source_new();
+  g_source_set_priority(s, G_PRIORITY_DEFAULT);
+  g_source_set_callback(s, DrainQueue, nullptr, nullptr);
+  g_source_attach(s, g_main_context_default());
+  g_source_unref(s);
 }
 
 gboolean OnQuitSignal(gpointer) {
@@ -112,6 +131,13 @@ guint AddSignal(int signum) {
 void AEInstallEventHandler(OSType eventClass, OSType eventId, AEEventHandler handler, intptr_t refCon) {
   std::lock_guard<std::mutex> lock(R().mutex);
   R().handlers[{eventClass, eventId}] = Installed{std::move(handler), refCon};
+  // Events held for this handler go first, in the order they were posted.
+  std::deque<AppleEvent> keep, release;
+  for (auto& e : R().held)
+    ((e.eventClass() == eventClass && e.eventId() == eventId) ? release : keep).push_back(std::move(e));
+  R().held = std::move(keep);
+  for (auto it = release.rbegin(); it != release.rend(); ++it) R().queue.push_front(std::move(*it));
+  ScheduleDrainLocked();
 }
 
 bool AERemoveEventHandler(OSType eventClass, OSType eventId) {
@@ -133,14 +159,7 @@ int32_t AEDispatch(const AppleEvent& event) {
 void AEPost(AppleEvent event) {
   std::lock_guard<std::mutex> lock(R().mutex);
   R().queue.push_back(std::move(event));
-  if (!R().drainScheduled) {
-    R().drainScheduled = true;
-    GSource* s = g_idle_source_new();
-    g_source_set_priority(s, G_PRIORITY_DEFAULT);
-    g_source_set_callback(s, DrainQueue, nullptr, nullptr);
-    g_source_attach(s, g_main_context_default());
-    g_source_unref(s);
-  }
+  ScheduleDrainLocked();
 }
 
 void WatchQuitSignals(std::function<void()> defaultQuit) {

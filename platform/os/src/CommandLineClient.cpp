@@ -70,7 +70,7 @@ std::chrono::milliseconds g_launchWait{10000};
 void DetachChild(gpointer) { ::setsid(); }
 
 bool SocketAnswers(const std::string& path) {
-  int fd = detail::ConnectUnix(path);
+  int fd = detail::ConnectUnix(path, std::chrono::milliseconds(100));
   if (fd < 0) return false;
   ::close(fd);
   return true;
@@ -84,9 +84,9 @@ SendStatus SendCommandLine(const std::string& bundleId, const std::u16string& te
   if (frame.empty()) return SendStatus::Failed;
   std::string path = detail::RuntimePathFor(bundleId, ".cmdl");
   if (path.empty()) return SendStatus::Failed;
-  int fd = detail::ConnectUnix(path);
-  if (fd < 0) return (errno == ENOENT || errno == ECONNREFUSED) ? SendStatus::NotRunning : SendStatus::Failed;
   auto deadline = Clock::now() + timeout;
+  int fd = detail::ConnectUnix(path, timeout);
+  if (fd < 0) return (errno == ENOENT || errno == ECONNREFUSED) ? SendStatus::NotRunning : SendStatus::Failed;
   uint8_t reply[4];
   bool ok = SendAll(fd, frame.data(), frame.size(), deadline) && RecvAll(fd, reply, sizeof reply, deadline);
   ::close(fd);

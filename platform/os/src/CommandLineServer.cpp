@@ -32,7 +32,7 @@ std::string RuntimePathFor(const std::string& bundleId, const char* suffix) {
   return folder + "/" + bundleId + suffix;
 }
 
-int ConnectUnix(const std::string& path) {
+int ConnectUnix(const std::string& path, std::chrono::milliseconds wait) {
   sockaddr_un addr{};
   if (path.empty() || path.size() >= sizeof(addr.sun_path)) {
     errno = ENAMETOOLONG;
@@ -40,15 +40,21 @@ int ConnectUnix(const std::string& path) {
   }
   addr.sun_family = AF_UNIX;
   std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
-  int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  // Non-blocking: a program that stopped serving (its backlog full) must not
+  // hang the sender.
+  int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (fd < 0) return -1;
-  if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0) {
-    int saved = errno;
-    ::close(fd);
-    errno = saved;
-    return -1;
+  auto deadline = std::chrono::steady_clock::now() + wait;
+  for (;;) {
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) == 0) return fd;
+    if (errno == EINTR) continue;
+    if (errno != EAGAIN || std::chrono::steady_clock::now() >= deadline) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
-  return fd;
+  int saved = errno == EAGAIN ? ETIMEDOUT : errno;
+  ::close(fd);
+  errno = saved;
+  return -1;
 }
 
 int LockFile(const std::string& path, std::chrono::milliseconds wait) {

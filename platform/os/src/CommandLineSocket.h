@@ -9,9 +9,10 @@ namespace plat::detail {
 // identifier cannot name a file.
 std::string RuntimePathFor(const std::string& bundleId, const char* suffix);
 
-// Connects a blocking stream socket to `path`. Answers the descriptor, or -1
-// with errno (ENOENT / ECONNREFUSED: nobody listens).
-int ConnectUnix(const std::string& path);
+// Connects a non-blocking stream socket to `path`, waiting up to `wait`
+// while the listener's backlog is full. Answers the descriptor, or -1 with
+// errno (ENOENT / ECONNREFUSED: nobody listens; ETIMEDOUT: nobody accepts).
+int ConnectUnix(const std::string& path, std::chrono::milliseconds wait);
 
 // Takes an exclusive flock on `path` (created 0600). With `wait` zero it does
 // not block. Answers the descriptor (held until closed) or -1.

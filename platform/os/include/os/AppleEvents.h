@@ -81,7 +81,8 @@ bool AERemoveEventHandler(OSType eventClass, OSType eventId);
 int32_t AEDispatch(const AppleEvent& event);
 
 // Queues the event for dispatch on the default main context; safe from any
-// thread. Events are dispatched in the order they were posted.
+// thread. Events are dispatched in the order they were posted; an event
+// whose handler is not installed yet waits for it.
 void AEPost(AppleEvent event);
 
 // SIGTERM and SIGINT become 'aevt'/'quit' events dispatched on the default

@@ -6,8 +6,9 @@
 //   plat::CommandLineServer server(bundleId);
 //   if (server.ClaimInstance() == plat::CommandLineServer::Claim::Secondary)
 //     return plat::HandOverCommandLine(bundleId, text.value_or(u"")) ? 0 : 1;
-//   ... install the 'odoc' handler, create the main window ...
 //   server.Listen(text);   // `text` becomes the first 'odoc', then socket frames follow
+//   ... install the 'odoc' handler, create the main window ...
+// Posted events wait for their handler, so listening early loses nothing.
 //
 // The socket is "<RuntimeFolder()>/<bundle identifier>.cmdl"; each frame
 // received becomes an 'aevt'/'odoc' event posted to the default main context.
@@ -63,6 +64,6 @@ class CommandLineServer {
 // (retrying while the first instance is still starting, up to `wait`) and
 // sends the frame. true when it was accepted.
 bool HandOverCommandLine(const std::string& bundleId, const std::u16string& text,
-                         std::chrono::milliseconds wait = std::chrono::seconds(5));
+                         std::chrono::milliseconds wait = std::chrono::seconds(10));
 
 }  // namespace plat

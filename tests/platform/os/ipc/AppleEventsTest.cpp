@@ -68,6 +68,32 @@ TEST(AppleEvents, PostedEventsRunOnMainLoopInOrder) {
   AERemoveEventHandler(kCoreEventClass, kAEOpenDocuments);
 }
 
+TEST(AppleEvents, PostedEventWaitsForItsHandler) {
+  AEPost(MakeCommandLineEvent(u"early"));
+  AEPost(AppleEvent(kCoreEventClass, kAEOpenApplication));
+  Drain();  // no handler yet: nothing is lost
+  std::vector<std::u16string> got;
+  int opened = 0;
+  AEInstallEventHandler(kCoreEventClass, kAEOpenApplication, [&](const AppleEvent&, intptr_t) {
+    ++opened;
+    return kAENoErr;
+  }, 0);
+  AEInstallEventHandler(kCoreEventClass, kAEOpenDocuments,
+                        [&](const AppleEvent& e, intptr_t) {
+                          std::u16string t;
+                          e.GetCommandLine(&t);
+                          got.push_back(t);
+                          return kAENoErr;
+                        },
+                        0);
+  AEPost(MakeCommandLineEvent(u"later"));
+  Drain();
+  EXPECT_EQ(opened, 1);
+  EXPECT_EQ(got, (std::vector<std::u16string>{u"early", u"later"}));
+  AERemoveEventHandler(kCoreEventClass, kAEOpenDocuments);
+  AERemoveEventHandler(kCoreEventClass, kAEOpenApplication);
+}
+
 TEST(AppleEvents, TermSignalBecomesQuitThatHandlerMaySwallow) {
   int quits = 0, defaults = 0;
   bool swallow = true;
