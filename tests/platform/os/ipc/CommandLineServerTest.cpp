@@ -17,6 +17,7 @@
 #include "os/AppleEvents.h"
 #include "os/CommandLineClient.h"
 #include "os/CommandLineFrame.h"
+#include "os/UserFolders.h"
 
 namespace {
 
@@ -146,6 +147,22 @@ TEST_F(CommandLineServerTest, SecondServerOfSameProgramIsRefused) {
   EXPECT_EQ(plat::SendCommandLine(kId, u"x"), plat::SendStatus::NotRunning);
   EXPECT_EQ(plat::SendCommandLine("com.example.Nobody", u"x"), plat::SendStatus::NotRunning);
   EXPECT_EQ(plat::SendCommandLine("../escape", u"x"), plat::SendStatus::Failed);
+}
+
+TEST(CommandLineClient, ProgramThatStoppedServingDoesNotHangTheSender) {
+  // A listener that never accepts or answers: its backlog fills up.
+  std::string path = std::string(getenv("XDG_RUNTIME_DIR")) + "/dunsellow/com.example.Stuck.cmdl";
+  ASSERT_FALSE(plat::RuntimeFolder().empty());
+  int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un a{};
+  a.sun_family = AF_UNIX;
+  std::strncpy(a.sun_path, path.c_str(), sizeof a.sun_path - 1);
+  ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+  ASSERT_EQ(listen(fd, 0), 0);
+  for (int i = 0; i < 4; ++i)
+    EXPECT_EQ(plat::SendCommandLine("com.example.Stuck", u"x", 0, std::chrono::milliseconds(100)),
+              plat::SendStatus::Failed);
+  close(fd);
 }
 
 TEST(StartupCommandLine, TakesCmdlArgumentOrPlainArguments) {
