@@ -127,6 +127,7 @@ int32_t LI_Denoise(AVD_HANDLE h, const AVD_IMAGE* inExt, AVD_IMAGE* outExt, AVD_
   const uint32_t format = in.format;
   const uint32_t sub = AvdFmtSubsampling(format);
   int32_t width = in.width, height = in.height;
+  const bool samePixels = in.buffer == out.buffer && in.plane[0] == out.plane[0];
   if (sub == AVD_SUB_420) {
     width &= ~1;
     height &= ~1;
@@ -135,6 +136,12 @@ int32_t LI_Denoise(AVD_HANDLE h, const AVD_IMAGE* inExt, AVD_IMAGE* outExt, AVD_
   }
   // Too small for the pyramid's borders: left untouched.
   if (width < kAvdMinFrameSide || height < kAvdMinFrameSide) return ENH_ERR_ARGUMENT;
+  // A separate output gets the whole input first, so an odd last column or
+  // row that the subsampling leaves out of the work still arrives.
+  if (!samePixels && (width != in.width || height != in.height)) {
+    rc = avdImgCpy(&in, &out);
+    if (rc) return rc;
+  }
   in.width = out.width = width;
   in.height = out.height = height;
 
