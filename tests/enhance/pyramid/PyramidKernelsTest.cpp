@@ -116,3 +116,33 @@ TEST(NoiseEstimatorMemory, MatchesTheWorkedExample) {
   // A 4:2:0 picture needs half the chroma planes.
   EXPECT_EQ(avdMemBytes_NoiseEst(size, 0x50000013, 0, 0, 4, 0), 80 * 56 + 80 * 56 / 2);
 }
+
+#include "image/AvdResample.h"
+#include "image/AvdSupport.h"
+
+TEST(PyramidKernelRefusals, RangesAndPitchesOutsideTheBuffersAreRefused) {
+  std::vector<uint8_t> fine(20 * 10, 50), coarse(10 * 5, 50);
+  std::vector<uint16_t> sums(21 * 11);
+  const uint8_t before = fine[0];
+  struct Case {
+    const char* what;
+    int32_t result;
+  } cases[] = {
+      {"reduce past the source", avdReduceBlock(nullptr, fine.data(), 20, 20, 10, 0, 11, 0, 5, coarse.data(), 10, 0x10)},
+      {"reduce below zero", avdReduceBlock(nullptr, fine.data(), 20, 20, 10, -1, 4, 0, 5, coarse.data(), 10, 0x10)},
+      {"reduce narrow pitch", avdReduceBlock(nullptr, fine.data(), 19, 20, 10, 0, 10, 0, 5, coarse.data(), 10, 0x10)},
+      {"reduce narrow output", avdReduceBlock(nullptr, fine.data(), 20, 20, 10, 0, 10, 0, 5, coarse.data(), 9, 0x10)},
+      {"analysis past the coarse block",
+       avdAnalysisBlock(nullptr, fine.data(), 20, 0, 21, 0, 10, coarse.data(), 10, 10, 5, 0x10)},
+      {"synthesis past the coarse rows",
+       avdSynthesisBlock(nullptr, fine.data(), 20, 0, 20, 0, 11, coarse.data(), 10, 10, 5, 0x10)},
+      {"expand narrow pitch", avdExpandBlock(fine.data(), 19, 0, 20, 0, 10, coarse.data(), 10, 10, 5, 0x10)},
+      {"abs narrow pitch", ImgABS_I8_SSE2(fine.data(), 19, 20, 10)},
+      {"integral narrow stride", avdIntegral(fine.data(), 20, 0x10, sums.data(), nullptr, 20, 20, 10)},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.result, -2) << c.what;
+  EXPECT_EQ(fine[0], before);
+  // Other element kinds and empty ranges do nothing and succeed.
+  EXPECT_EQ(avdReduceBlock(nullptr, fine.data(), 20, 20, 10, 0, 99, 0, 5, coarse.data(), 10, 0x110), 0);
+  EXPECT_EQ(avdAnalysisBlock(nullptr, fine.data(), 20, 5, 5, 0, 99, coarse.data(), 10, 10, 5, 0x10), 0);
+}
