@@ -46,6 +46,26 @@ TEST(DenoiserHandle, DefaultsAndSetters) {
   EXPECT_EQ(AVD_SetTunerLevel(nullptr, 3, 0, AVD_TUNE_NOISE), -1);
 }
 
+TEST(DenoiserHandle, TypeSevenSwitchesChromaOffForGood) {
+  AVD_HANDLE h = nullptr;
+  ASSERT_EQ(AVD_CreateHandle(nullptr, &h), 0);
+  AVD_SetTunerLevel(h, 70, 1, AVD_TUNE_DENOISE);
+  AVD_SetDenoiserType(h, 7);
+  std::vector<uint8_t> buf(64 * 2 * 48, 100);
+  AVD_IMAGE img;
+  img.width = 64;
+  img.height = 48;
+  img.format = AVD_FMT_YUYV;
+  img.pitch[0] = 128;
+  img.plane[0] = buf.data();
+  ASSERT_EQ(AVD_Denoise(h, &img, &img, nullptr, nullptr), 0);
+  EXPECT_EQ(h->chroma.noise, 0);
+  EXPECT_EQ(h->chroma.denoise, 0);
+  AVD_SetDenoiserType(h, 18);
+  EXPECT_EQ(h->chroma.denoise, 0);  // the earlier level is lost
+  AVD_ReleaseHandle(h);
+}
+
 TEST(DenoiserHandle, VersionRecord) {
   const AVD_VERSION* v = AVD_GetVersion();
   ASSERT_NE(v, nullptr);
