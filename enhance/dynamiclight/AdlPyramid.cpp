@@ -115,7 +115,7 @@ int32_t PyramidFilter(const int16_t* src, int32_t rows, int32_t cols, int16_t* d
 }
 
 int32_t PyramidFilterLuma(const uint8_t* pixels, int32_t height, int32_t width, int32_t pitch,
-                          int32_t lumaOffset, int32_t lumaStep, int16_t* logMap,
+                          const LumaLayout& layout, int16_t* logMap,
                           int16_t* devMap, int32_t mapRows, int32_t mapCols, int16_t* scratch,
                           int64_t scratchWords, int32_t decayPercent, int32_t level) {
   if (scratchWords <= 9) return 4;
@@ -130,23 +130,24 @@ int32_t PyramidFilterLuma(const uint8_t* pixels, int32_t height, int32_t width, 
   auto luma = [&](int32_t r, int32_t c) -> int32_t {
     r = std::min(r, height - 1);
     c = std::min(c, width - 1);
-    return pixels[static_cast<intptr_t>(r) * pitch + static_cast<intptr_t>(c) * lumaStep + lumaOffset];
+    return pixels[static_cast<intptr_t>(r) * pitch + layout.ByteOf(c)];
   };
   for (int32_t i = 0; i < filledRows; ++i) {
     int16_t* lrow = logMap + static_cast<intptr_t>(i) * mapCols;
     int16_t* arow = devMap + static_cast<intptr_t>(i) * mapCols;
     const int32_t r = i * f;
-    const uint8_t* row0 = pixels + static_cast<intptr_t>(r) * pitch + lumaOffset;
-    const uint8_t* row1 = pixels + static_cast<intptr_t>(r + h) * pitch + lumaOffset;
+    const uint8_t* row0 = pixels + static_cast<intptr_t>(r) * pitch;
+    const uint8_t* row1 = pixels + static_cast<intptr_t>(r + h) * pitch;
     const bool inside = r + f <= height;
     for (int32_t j = 0; j < filledCols; ++j) {
       const int32_t c = j * f;
       int32_t y00, y01, y10, y11;
       if (inside && c + f <= width) {
-        y00 = row0[static_cast<intptr_t>(c) * lumaStep];
-        y01 = row0[static_cast<intptr_t>(c + h) * lumaStep];
-        y10 = row1[static_cast<intptr_t>(c) * lumaStep];
-        y11 = row1[static_cast<intptr_t>(c + h) * lumaStep];
+        const intptr_t at0 = layout.ByteOf(c), at1 = layout.ByteOf(c + h);
+        y00 = row0[at0];
+        y01 = row0[at1];
+        y10 = row1[at0];
+        y11 = row1[at1];
       } else {
         y00 = luma(r, c);
         y01 = luma(r, c + h);

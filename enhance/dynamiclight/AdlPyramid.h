@@ -28,12 +28,26 @@ int32_t PyramidFilter(const int16_t* src, int32_t rows, int32_t cols, int16_t* d
                       int32_t firstWeightPercent, int32_t decayPercent, int16_t* scratch,
                       int64_t scratchWords);
 
+// Where the luma byte of pixel x lies in a row.
+struct LumaLayout {
+  enum Kind { Linear, PairedYY, Groups8 } kind = Linear;
+  int32_t offset = 0;  // Linear: x * step + offset (YUY2 0/2, UYVY 1/2, plane 0/1)
+  int32_t step = 1;
+  intptr_t ByteOf(int32_t x) const {
+    switch (kind) {
+      case PairedYY: return (static_cast<intptr_t>(x) >> 1) * 4 + (x & 1);   // Y0 Y1 U V
+      case Groups8: return (static_cast<intptr_t>(x) >> 3) * 16 + (x & 7);    // 8 Y, 4 U, 4 V
+      case Linear: break;
+    }
+    return static_cast<intptr_t>(x) * step + offset;
+  }
+};
+
 // Builds the reduced log map L and deviation map D of the luma of a picture.
-// lumaOffset/lumaStep place the luma byte of pixel x at x * lumaStep +
-// lumaOffset (YUY2: 0/2, UYVY: 1/2, luma plane: 0/1). level 1, 2, 3 means
-// cells of 2, 4, 8 pixels. 0, or 4 when the scratch area is too small.
+// level 1, 2, 3 means cells of 2, 4, 8 pixels. 0, or 4 when the scratch area
+// is too small.
 int32_t PyramidFilterLuma(const uint8_t* pixels, int32_t height, int32_t width, int32_t pitch,
-                          int32_t lumaOffset, int32_t lumaStep, int16_t* logMap,
+                          const LumaLayout& layout, int16_t* logMap,
                           int16_t* devMap, int32_t mapRows, int32_t mapCols, int16_t* scratch,
                           int64_t scratchWords, int32_t decayPercent, int32_t level);
 

@@ -5,6 +5,8 @@
 #include "AdlPyramid.h"
 #include "AdlRetinexApply.h"
 #include "AdlTables.h"
+#include "DynamicLight.h"
+#include "MMem.h"
 
 namespace adl {
 namespace {
@@ -32,9 +34,105 @@ int64_t RetinexWorkWords(int32_t width, int32_t height, int32_t level) {
   return m.scratch + 2 * m.cells + m.lines;
 }
 
-int32_t RetinexEnhancePacked(const uint8_t* src, int32_t height, int32_t width, int32_t pitch,
-                             uint8_t* dst, const AdlSceneRecord& scene, const int16_t* gainCentre,
-                             int16_t* work, int64_t workBytes, int32_t level, int32_t lumaOffset) {
+namespace {
+
+LumaLayout LayoutOf(int32_t format) {
+  LumaLayout l;
+  switch (format) {
+    case ADL_FMT_YUY2: l.offset = 0; l.step = 2; break;
+    case ADL_FMT_UYVY: l.offset = 1; l.step = 2; break;
+    case ADL_FMT_YYUV: l.kind = LumaLayout::PairedYY; break;
+    case ADL_FMT_Y8U4V4: l.kind = LumaLayout::Groups8; break;
+    default: break;  // luma plane
+  }
+  return l;
+}
+
+struct BlockGain {
+  int32_t gy, gc;
+};
+
+inline BlockGain GainOf(int32_t y0, int32_t s, int32_t d, const ApplyConsts& k) {
+  const int32_t l = k.logTable[y0];
+  const int32_t index = ClampGainIndex((((k.divTable[d >> 1] * (l - s)) >> 10) - l + k.offsetK) >> 1);
+  const int32_t gain = k.gain[index];
+  return {(gain * k.curve[y0]) >> 14, (k.chroma * gain) >> 5};
+}
+
+inline void ScaleLuma(const uint8_t* in, uint8_t* out, int32_t gy) { *out = ClampByte((*in * gy) >> 8); }
+inline void ScaleChroma(const uint8_t* in, uint8_t* out, int32_t gc) {
+  *out = ClampByte((((*in - 128) * gc) >> 8) + 128);
+}
+
+// One gain per 2 x 2 block for the formats other than YUY2 and UYVY: rows r
+// and r + 1, block column j takes s = (sA + sB) >> 1, d = (dA + dB) >> 1.
+void ApplyBlocksGeneric(const RetinexPicture& p, int32_t r, const int16_t* sA, const int16_t* sB,
+                        const int16_t* dA, const int16_t* dB, const ApplyConsts& k) {
+  const int32_t blocks = p.width / 2;
+  const intptr_t r0 = static_cast<intptr_t>(r) * p.pitch[0];
+  const intptr_t r1 = r0 + p.pitch[0];
+  for (int32_t j = 0; j < blocks; ++j) {
+    intptr_t y00 = 0, y01 = 0;  // byte offsets of the block's luma in its row
+    switch (p.format) {
+      case ADL_FMT_YYUV: y00 = 4 * j; y01 = y00 + 1; break;
+      case ADL_FMT_Y8U4V4: y00 = (j >> 2) * 16 + 2 * (j & 3); y01 = y00 + 1; break;
+      default: y00 = 2 * j; y01 = y00 + 1; break;
+    }
+    const BlockGain g = GainOf(p.src[0][r0 + y00], (sA[j] + sB[j]) >> 1, (dA[j] + dB[j]) >> 1, k);
+    const uint8_t* s0 = p.src[0];
+    uint8_t* t0 = p.dst[0];
+    // Chroma bytes of the block, read before the luma of a shared row is written.
+    switch (p.format) {
+      case ADL_FMT_YYUV:
+        for (intptr_t row : {r0, r1})
+          for (intptr_t c : {4 * j + 2, 4 * j + 3}) ScaleChroma(s0 + row + c, t0 + row + c, g.gc);
+        break;
+      case ADL_FMT_Y8U4V4: {
+        const intptr_t base = (j >> 2) * 16 + (j & 3);
+        for (intptr_t row : {r0, r1})
+          for (intptr_t c : {base + 8, base + 12}) ScaleChroma(s0 + row + c, t0 + row + c, g.gc);
+        break;
+      }
+      case ADL_FMT_YUV420LP: {
+        const intptr_t row = static_cast<intptr_t>(r / 2) * p.pitch[1];
+        for (intptr_t c : {2 * j, 2 * j + 1}) ScaleChroma(p.src[1] + row + c, p.dst[1] + row + c, g.gc);
+        break;
+      }
+      case ADL_FMT_YUV422LP:
+        for (int32_t rr : {r, r + 1}) {
+          const intptr_t row = static_cast<intptr_t>(rr) * p.pitch[1];
+          for (intptr_t c : {2 * j, 2 * j + 1}) ScaleChroma(p.src[1] + row + c, p.dst[1] + row + c, g.gc);
+        }
+        break;
+      case ADL_FMT_YUV420PLANAR: {
+        const intptr_t u = static_cast<intptr_t>(r / 2) * p.pitch[1] + j;
+        const intptr_t v = static_cast<intptr_t>(r / 2) * p.pitch[2] + j;
+        ScaleChroma(p.src[1] + u, p.dst[1] + u, g.gc);
+        ScaleChroma(p.src[2] + v, p.dst[2] + v, g.gc);
+        break;
+      }
+      case ADL_FMT_YUV422PLANAR:
+        for (int32_t rr : {r, r + 1}) {
+          const intptr_t u = static_cast<intptr_t>(rr) * p.pitch[1] + j;
+          const intptr_t v = static_cast<intptr_t>(rr) * p.pitch[2] + j;
+          ScaleChroma(p.src[1] + u, p.dst[1] + u, g.gc);
+          ScaleChroma(p.src[2] + v, p.dst[2] + v, g.gc);
+        }
+        break;
+      default: break;
+    }
+    for (intptr_t row : {r0, r1}) {
+      ScaleLuma(s0 + row + y00, t0 + row + y00, g.gy);
+      ScaleLuma(s0 + row + y01, t0 + row + y01, g.gy);
+    }
+  }
+}
+
+}  // namespace
+
+int32_t RetinexEnhance(const RetinexPicture& p, const AdlSceneRecord& scene,
+                       const int16_t* gainCentre, int16_t* work, int64_t workBytes, int32_t level) {
+  const int32_t width = p.width, height = p.height;
   const MapSize m = SizeOf(width, height, level);
   if (!work || workBytes / 2 < m.scratch + 2 * m.cells + m.lines) return 4;
   int16_t* scratch = work;
@@ -47,31 +145,44 @@ int32_t RetinexEnhancePacked(const uint8_t* src, int32_t height, int32_t width, 
   const int32_t targetIndex = std::min((scene.target + 50) / 100, 255);
   const int32_t offsetK = logMean + ((logTable[std::max(targetIndex, 0)] - logMean + 1024) >> 1);
 
-  if (PyramidFilterLuma(src, height, width, pitch, lumaOffset, 2, mapS, mapD, m.rows, m.cols,
-                        scratch, m.scratch, scene.decay, level) != 0)
+  if (PyramidFilterLuma(p.src[0], height, width, p.pitch[0], LayoutOf(p.format), mapS, mapD,
+                        m.rows, m.cols, scratch, m.scratch, scene.decay, level) != 0)
     return 4;
   if (PyramidFilter(mapD, m.rows, m.cols, mapD, 90, 65, scratch, m.scratch) != 0) return 4;
 
+  const bool packed422 = p.format == ADL_FMT_YUY2 || p.format == ADL_FMT_UYVY;
+  const int32_t lumaOffset = p.format == ADL_FMT_UYVY ? 1 : 0;
   const ApplyConsts k{offsetK, gainCentre, scene.curve, scene.chroma, logTable, DivTable(), lumaOffset};
   const int32_t groups = width / 2;
-  auto srcRow = [&](int32_t r) { return src + static_cast<intptr_t>(r) * pitch; };
-  auto dstRow = [&](int32_t r) { return dst + static_cast<intptr_t>(r) * pitch; };
+  const int32_t pitch = p.pitch[0];
+  auto srcRow = [&](int32_t r) { return p.src[0] + static_cast<intptr_t>(r) * pitch; };
+  auto dstRow = [&](int32_t r) { return p.dst[0] + static_cast<intptr_t>(r) * pitch; };
   auto mapRow = [&](const int16_t* map, int32_t r) {
     return map + static_cast<intptr_t>(std::min(r, m.rows - 1)) * m.cols;
   };
-
-  if (level == 1) {
-    for (int32_t r = 0; r < height; ++r)
-      ApplyPixelRow(srcRow(r), dstRow(r), groups, mapRow(mapS, r / 2), mapRow(mapD, r / 2), k);
-    return 0;
-  }
-
   auto pair = [&](int32_t r, const int16_t* sA, const int16_t* sB, const int16_t* dA,
                   const int16_t* dB) {
     if (r + 1 >= height) return;
-    ApplyBlockPair(srcRow(r), srcRow(r + 1), dstRow(r), dstRow(r + 1), groups, sA, sB, dA, dB, k);
+    if (packed422)
+      ApplyBlockPair(srcRow(r), srcRow(r + 1), dstRow(r), dstRow(r + 1), groups, sA, sB, dA, dB, k);
+    else
+      ApplyBlocksGeneric(p, r, sA, sB, dA, dB, k);
   };
 
+  if (level == 1) {
+    for (int32_t r = 0; r < height; r += 2) {
+      const int16_t* s = mapRow(mapS, r / 2);
+      const int16_t* d = mapRow(mapD, r / 2);
+      if (packed422) {
+        // YUY2 and UYVY give every luma byte its own gain at this level.
+        ApplyPixelRow(srcRow(r), dstRow(r), groups, s, d, k);
+        if (r + 1 < height) ApplyPixelRow(srcRow(r + 1), dstRow(r + 1), groups, s, d, k);
+      } else {
+        pair(r, s, s, d, d);
+      }
+    }
+    return 0;
+  }
   if (level == 2) {
     const int32_t n = 2 * m.cols;
     int16_t* s0 = lines;
@@ -118,6 +229,52 @@ int32_t RetinexEnhancePacked(const uint8_t* src, int32_t height, int32_t width, 
     std::swap(d0, d1);
   }
   for (int32_t r = 8 * kk; r < height; r += 2) pair(r, s0, s0, d0, d0);
+  return 0;
+}
+
+int32_t RetinexEnhanceBGR24(void* memory, const uint8_t* src, int32_t height, int32_t width,
+                            int32_t pitch, uint8_t* dst, int32_t logMean,
+                            const int16_t* gainCentre) {
+  const int64_t n = static_cast<int64_t>(width) * height;
+  const int64_t scratchWords = n > 2047 ? n / 2 : 1024;
+  int16_t* work = static_cast<int16_t*>(MMemAlloc(memory, static_cast<size_t>(scratchWords + 2 * n) * 2));
+  if (!work) return 4;
+  int16_t* scratch = work;
+  int16_t* mapL = work + scratchWords;
+  int16_t* mapS = mapL + n;
+  const int16_t* logTable = LogTable();
+  const int16_t* sqrtTable = SqrtTable();
+  const int16_t* divTable = DivTable();
+  for (int32_t r = 0; r < height; ++r) {
+    const uint8_t* row = src + static_cast<intptr_t>(r) * pitch;
+    int16_t* l = mapL + static_cast<intptr_t>(r) * width;
+    for (int32_t x = 0; x < width; ++x)
+      l[x] = logTable[(32 * row[3 * x + 2] + 83 * row[3 * x + 1] + 13 * row[3 * x]) >> 7];
+  }
+  int32_t result = PyramidFilter(mapL, height, width, mapS, 90, 75, scratch, scratchWords);
+  if (result == 0) {
+    for (int64_t i = 0; i < n; ++i) mapL[i] = static_cast<int16_t>(SoftMagnitude(sqrtTable, mapL[i] - mapS[i]));
+    // A map of one row or column makes no pyramid: D is then the deviation itself.
+    result = PyramidFilter(mapL, height, width, mapL, 90, 75, scratch, scratchWords);
+  }
+  if (result != 0) {
+    MMemFree(memory, work);
+    return 4;
+  }
+  const int32_t offsetK = logMean + ((logTable[97] - logMean + 1024) >> 1);
+  for (int32_t r = 0; r < height; ++r) {
+    const uint8_t* in = src + static_cast<intptr_t>(r) * pitch;
+    uint8_t* out = dst + static_cast<intptr_t>(r) * pitch;
+    const int16_t* s = mapS + static_cast<intptr_t>(r) * width;
+    const int16_t* d = mapL + static_cast<intptr_t>(r) * width;
+    for (int32_t x = 0; x < width; ++x) {
+      const int32_t l = logTable[in[3 * x + 1]];
+      const int32_t index = ClampGainIndex((((divTable[d[x] >> 1] * (l - s[x])) >> 10) - l + offsetK) >> 1);
+      const int32_t g = gainCentre[index];
+      for (int c = 0; c < 3; ++c) out[3 * x + c] = ClampByte((in[3 * x + c] * g) >> 8);
+    }
+  }
+  MMemFree(memory, work);
   return 0;
 }
 

@@ -22,17 +22,70 @@ constexpr int32_t kGainEntries = 65536;
 const int32_t kVideoDefaults[ADL_PARAM_COUNT] = {60, 75, 32, 128, 0, 0, 0, 0, 0, 0,
                                                  0,  0,  0,  0,   0, 0, 0, 0, 50};
 
-bool IsPacked422(int32_t format) { return format == ADL_FMT_UYVY || format == ADL_FMT_YUY2; }
-
 // A picture smaller than this gives the scene estimate no samples and the
 // illumination maps a single row, whose deviation would not be one.
 bool TooSmall(const AdlFrameDesc& f) { return f.width < 4 || f.height < 4; }
 
-// The checks the image pass makes for the formats it runs.
-bool ValidPacked(const AdlFrameDesc& f) {
-  return IsPacked422(f.format) && f.width > 0 && f.height > 0 && (f.width & 1) == 0 &&
-         (f.height & 1) == 0 && f.pixels && static_cast<int64_t>(f.pitch[0]) >= 2LL * f.width;
+bool IsPlanes(int32_t format) {
+  return format == ADL_FMT_YUV420LP || format == ADL_FMT_YUV422LP ||
+         format == ADL_FMT_YUV420PLANAR || format == ADL_FMT_YUV422PLANAR;
 }
+
+// Bytes a row and rows of plane i of a picture (0 when the plane is unused).
+void PlaneSize(const AdlFrameDesc& f, int i, int64_t* rowBytes, int32_t* rows) {
+  *rowBytes = 0;
+  *rows = f.height;
+  switch (f.format) {
+    case ADL_FMT_BGR24: *rowBytes = i == 0 ? 3LL * f.width : 0; break;
+    case ADL_FMT_UYVY: case ADL_FMT_YUY2: case ADL_FMT_Y8U4V4: case ADL_FMT_YYUV:
+      *rowBytes = i == 0 ? 2LL * f.width : 0;
+      break;
+    case ADL_FMT_YUV420LP: case ADL_FMT_YUV422LP:
+      *rowBytes = i < 2 ? f.width : 0;
+      if (i == 1 && f.format == ADL_FMT_YUV420LP) *rows = f.height / 2;
+      break;
+    case ADL_FMT_YUV420PLANAR: case ADL_FMT_YUV422PLANAR:
+      *rowBytes = i == 0 ? f.width : f.width / 2;
+      if (i > 0 && f.format == ADL_FMT_YUV420PLANAR) *rows = f.height / 2;
+      break;
+    default: break;
+  }
+}
+
+const uint8_t* PlaneOf(const AdlFrameDesc& f, int i) { return IsPlanes(f.format) ? f.plane[i] : f.pixels; }
+
+// The checks of the image pass for the formats it runs: sizes the format
+// allows, every plane it touches present and its pitch wide enough.
+bool ValidFrame(const AdlFrameDesc& f) {
+  switch (f.format) {
+    case ADL_FMT_BGR24:
+      if (f.width <= 0 || f.height <= 0) return false;
+      break;
+    case ADL_FMT_Y8U4V4:
+      if (f.width <= 0 || f.height <= 0 || (f.width & 7) || (f.height & 1)) return false;
+      break;
+    case ADL_FMT_UYVY: case ADL_FMT_YUY2: case ADL_FMT_YYUV: case ADL_FMT_YUV420LP:
+    case ADL_FMT_YUV422LP: case ADL_FMT_YUV420PLANAR: case ADL_FMT_YUV422PLANAR:
+      if (f.width <= 0 || f.height <= 0 || (f.width & 1) || (f.height & 1)) return false;
+      break;
+    default: return false;  // the 16-bit raw input and its gain map are not run
+  }
+  for (int i = 0; i < 3; ++i) {
+    int64_t rowBytes;
+    int32_t rows;
+    PlaneSize(f, i, &rowBytes, &rows);
+    if (rowBytes == 0) continue;
+    if (!PlaneOf(f, i) || f.pitch[i] < rowBytes) return false;
+  }
+  return true;
+}
+
+bool SameLayout(const AdlFrameDesc& a, const AdlFrameDesc& b) {
+  return a.width == b.width && a.height == b.height && a.format == b.format &&
+         a.pitch[0] == b.pitch[0] && a.pitch[1] == b.pitch[1] && a.pitch[2] == b.pitch[2];
+}
+
+bool IsPacked422(int32_t format) { return format == ADL_FMT_UYVY || format == ADL_FMT_YUY2; }
 
 int32_t LumaOffset(int32_t format) { return format == ADL_FMT_YUY2 ? 0 : 1; }
 
@@ -44,10 +97,14 @@ int32_t ReductionLevel(int32_t width, int32_t height) {
 }
 
 void CopyPicture(const AdlFrameDesc& src, const AdlFrameDesc& dst) {
-  const int64_t bytes = 2LL * src.width;
-  for (int32_t r = 0; r < src.height; ++r)
-    std::memcpy(dst.pixels + static_cast<intptr_t>(r) * dst.pitch[0],
-                src.pixels + static_cast<intptr_t>(r) * src.pitch[0], bytes);
+  for (int i = 0; i < 3; ++i) {
+    int64_t rowBytes;
+    int32_t rows;
+    PlaneSize(src, i, &rowBytes, &rows);
+    for (int32_t r = 0; rowBytes && r < rows; ++r)
+      std::memcpy(const_cast<uint8_t*>(PlaneOf(dst, i)) + static_cast<intptr_t>(r) * src.pitch[i],
+                  PlaneOf(src, i) + static_cast<intptr_t>(r) * src.pitch[i], rowBytes);
+  }
 }
 
 }  // namespace
@@ -96,6 +153,9 @@ int32_t ADL_InitDynamiclight(void* memory, AdlEngine** out, int32_t width, int32
   }
   std::memset(engine->gainTable, 0, kGainEntries * sizeof(int16_t));
   engine->workBytes = words * 2;
+  // The image pass reads its parameters from the handle: a fresh handle
+  // starts from the defaults, not from a strength of 0 that would switch it off.
+  std::memcpy(engine->params, kVideoDefaults, sizeof(kVideoDefaults));
   *out = engine;
   return ADL_OK;
 }
@@ -117,11 +177,10 @@ int32_t ADL_ImageDynamiclight(void* memory, const AdlFrameDesc* source, AdlEngin
   if (!source || !handle) return ADL_ERR_ARGUMENT;
   const AdlFrameDesc& src = *source;
   const AdlFrameDesc& dst = destination ? *destination : *source;
-  // Only the packed 4:2:2 formats the capture preview hands in are run here.
-  if (!ValidPacked(src) || !ValidPacked(dst) || dst.width != src.width ||
-      dst.height != src.height || dst.format != src.format || dst.pitch[0] != src.pitch[0])
-    return ADL_ERR_ARGUMENT;
-  const bool inPlace = src.pixels == dst.pixels;
+  // The destination shares the source's layout (kernels write it with the
+  // source's pitches).
+  if (!ValidFrame(src) || !ValidFrame(dst) || !SameLayout(src, dst)) return ADL_ERR_ARGUMENT;
+  const bool inPlace = PlaneOf(src, 0) == PlaneOf(dst, 0);
 
   AdlSceneRecord scene;
   const int32_t* params = handle->params;
@@ -131,7 +190,7 @@ int32_t ADL_ImageDynamiclight(void* memory, const AdlFrameDesc* source, AdlEngin
 
   double value = 0.0;
   if (!TooSmall(src))
-    value = adl::GetSceneLuminance(memory, src.pixels, src.width, src.height, src.pitch[0],
+    value = adl::GetSceneLuminance(memory, PlaneOf(src, 0), src.width, src.height, src.pitch[0],
                                    src.format, &scene) *
             strength;
   if (value == 0.0) {
@@ -143,10 +202,24 @@ int32_t ADL_ImageDynamiclight(void* memory, const AdlFrameDesc* source, AdlEngin
     handle->scene = value;
     adl::GetRetinexGainLUT(handle->gainTable + kGainEntries / 2, kGainEntries, value);
   }
-  const int32_t result = adl::RetinexEnhancePacked(
-      src.pixels, src.height, src.width, src.pitch[0], dst.pixels, scene,
-      handle->gainTable + kGainEntries / 2, handle->work, handle->workBytes,
-      ReductionLevel(src.width, src.height), LumaOffset(src.format));
+  const int16_t* gainCentre = handle->gainTable + kGainEntries / 2;
+  int32_t result;
+  if (src.format == ADL_FMT_BGR24) {
+    result = adl::RetinexEnhanceBGR24(memory, src.pixels, src.height, src.width, src.pitch[0],
+                                      dst.pixels, scene.logMean, gainCentre);
+  } else {
+    adl::RetinexPicture picture;
+    picture.format = src.format;
+    picture.width = src.width;
+    picture.height = src.height;
+    for (int i = 0; i < 3; ++i) {
+      picture.pitch[i] = src.pitch[i];
+      picture.src[i] = PlaneOf(src, i);
+      picture.dst[i] = const_cast<uint8_t*>(PlaneOf(dst, i));
+    }
+    result = adl::RetinexEnhance(picture, scene, gainCentre, handle->work, handle->workBytes,
+                                 ReductionLevel(src.width, src.height));
+  }
   MMemFree(memory, scene.curve);
   return result;
 }
@@ -156,7 +229,7 @@ int32_t ADL_VideoDynamiclight(void* memory, AdlEngine* handle, AdlFrameDesc* sou
   if (!handle || !source) return ADL_ERR_ARGUMENT;
   // Check the record before the stretch touches any byte; a separate
   // destination is refused (the stretch works in place only).
-  if (!ValidPacked(*source)) return ADL_ERR_ARGUMENT;
+  if (!IsPacked422(source->format) || !ValidFrame(*source)) return ADL_ERR_ARGUMENT;
   if (destination && destination != source &&
       (destination->pixels != source->pixels || destination->format != source->format ||
        destination->width != source->width || destination->height != source->height ||
