@@ -232,8 +232,9 @@ void UpdateColour(AvdImgPyramid* ipb, const AvdImageRecord& img, int32_t directi
   } else {
     switch (cls) {
       case AVD_CLASS_FULL:
-        // Only the plain Y C1 C2 layout with unsigned 8-bit blocks.
-        if ((f & AVD_ELEMENT_MASK) != ELEM_U8 || ipb->pyramids[0].levels[0].be.block.kind != ELEM_U8) return;
+        // Only the plain Y C1 C2 layout with unsigned 8-bit blocks; R G B,
+        // B G R and 16-bit pictures are left alone.
+        if (f != AVD_IMG_YUV || ipb->pyramids[0].levels[0].be.block.kind != ELEM_U8) return;
         for (int k = 0; k < 3; ++k) src[k] = Packed(pic, w, 3, k);
         break;
       case AVD_CLASS_YC1YC2:

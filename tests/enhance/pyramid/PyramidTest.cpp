@@ -163,3 +163,21 @@ TEST(Pyramid, AnalysisAndSynthesisRestoreTheBlock) {
     }
   }
 }
+
+TEST(Pyramid, ColourWorkReadsOnlyThePlainThreeByteLayout) {
+  for (uint32_t format : {0x13u, 0x400013u, 0x500013u}) {
+    const int32_t w = 8, h = 4;
+    std::vector<uint8_t> pix(3 * w * h);
+    for (size_t i = 0; i < pix.size(); ++i) pix[i] = static_cast<uint8_t>(i % 3 + 1);
+    AvdImageRecord img;
+    img.width = w, img.height = h, img.format = format, img.pitch[0] = 3 * w, img.buffer = pix.data();
+    PyramidOwner p;
+    const int32_t block[2] = {w, h};
+    ASSERT_EQ(avdIPB_Create(nullptr, &p.ipb, format, w, h, block, nullptr, nullptr, 1, 1, 1), 0);
+    ASSERT_EQ(p.ipb.count, 3);
+    avdIPB_SetPosEx(&p.ipb, 0, 0, w, h, w, h);
+    avdIPB_UpdateBlock(&p.ipb, &img, 1);
+    for (int c = 0; c < 3; ++c)
+      EXPECT_EQ(p.ipb.pyramids[c].levels[0].be.block.data[0], format == 0x13u ? c + 1 : 0) << std::hex << format;
+  }
+}
