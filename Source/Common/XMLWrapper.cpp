@@ -4,6 +4,7 @@
 #include <libxml/parser.h>
 #include <libxml/xmlIO.h>
 #include <libxml/xmlsave.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -47,6 +48,9 @@ int SaveDocument(xmlDoc* doc, const WCHAR* path, const char* encoding) {
     if (fd < 0 && errno != EEXIST) return 0;
   }
   if (fd < 0) return 0;
+  // A replaced file keeps its permissions.
+  struct stat old;
+  if (::stat(target.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
   bool ok = WriteAll(fd, doc, encoding ? encoding : "UTF-8");
   ok = ::fsync(fd) == 0 && ok;
   ok = ::close(fd) == 0 && ok;

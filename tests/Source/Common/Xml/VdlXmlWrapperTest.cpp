@@ -200,8 +200,12 @@ TEST(VdlXmlWrapper, UnreadableFilesAndFailedSaves) {
     EXPECT_EQ(testenv::ReadFile(kept), "<Old/>");
   }
 
-  // Opening again replaces the earlier document.
+  // A replaced file keeps its permissions.
+  fs::permissions(kept, fs::perms::owner_read | fs::perms::owner_write);
   ASSERT_TRUE(save.Save(Wide(kept).c_str()));
+  EXPECT_EQ(fs::status(kept).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+
+  // Opening again replaces the earlier document.
   testenv::WriteFile(dir / "other.xml", "<Other/>");
   ASSERT_TRUE(parser.Open(Wide(kept).c_str()));
   ASSERT_TRUE(parser.Open(Wide(dir / "other.xml").c_str()));
