@@ -66,7 +66,9 @@ int32_t ADL_InitDynamiclight(void* memory, AdlEngine** out, int32_t width, int32
                              int32_t format);
 int32_t ADL_UninitDynamiclight(void* memory, AdlEngine** handle);
 
-// The image pass; a null destination means in place.
+// The image pass; a null destination means in place. Formats 1, 4, 5, 6, 7,
+// 8, 9, 16 and 32; the destination has the source's size, format and
+// pitches. The 16-bit raw input (2) with its gain-map output is refused (2).
 int32_t ADL_ImageDynamiclight(void* memory, const AdlFrameDesc* source, AdlEngine* handle,
                               AdlFrameDesc* destination);
 
