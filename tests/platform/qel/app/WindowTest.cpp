@@ -6,6 +6,7 @@
 
 #include "TestEnvironment.h"
 #include "qel/QelHeadless.h"
+#include "qel/QelInput.h"
 #include "qel/QelWindow.h"
 
 namespace {
@@ -135,6 +136,23 @@ TEST(Window, ShowCommands) {
   EXPECT_TRUE(w.IsMinimized());
   w.ShowWindow(0);
   EXPECT_FALSE(w.IsWindowVisible());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Window, BackendClicksByPointReachTheElementUnderIt) {
+  PanelWindow w;
+  ASSERT_EQ(w.Create(QEL_TEST_LAYOUTS "/Controls.aui", nullptr, nullptr), 1);
+  w.ShowWindow(5);
+  // butn_Photo sits at (10, 10) size 80 x 24 inside "Capture" at (0, 0).
+  qel::Element* hit = qel::input::ClickAt(&w, POINT{20, 20});
+  ASSERT_NE(hit, nullptr);
+  EXPECT_EQ(hit->Name(), "butn_Photo");
+  EXPECT_EQ(qel::input::ClickAt(&w, POINT{105, 125}), nullptr);  // butn_Off is disabled
+  EXPECT_EQ(w.log.back(), "photo 1000");
+  EXPECT_FALSE(qel::input::Key(&w, QEL_KEY_RETURN, true));  // a plain window ignores it
 }
 
 }  // namespace

@@ -1,0 +1,19 @@
+#pragma once
+// What a backend hands in when the user acts on a window: a click at a
+// window point goes to the deepest visible element there; keys go to the
+// window as messages 256 / 257 with the key code in wParam.
+#include <cstdint>
+
+#include "qel/QelWindow.h"
+
+namespace qel::input {
+
+// The element hit, after its click ran; null when nothing took the click
+// (no element there, or it is disabled).
+QEL_API Element* ClickAt(CQelWindow* window, POINT p);
+// Key down or up; answers whether the window handled it.
+QEL_API bool Key(CQelWindow* window, uint32_t key, bool down);
+// Hands any event to an element's callback (event code and parameter).
+QEL_API int32_t FireEvent(Element* element, int32_t event, QELLPARAM param);
+
+}  // namespace qel::input
