@@ -50,6 +50,14 @@ class CQelStringW {
   void Format(const WCHAR* format, ...);
   void FormatV(const WCHAR* format, va_list args);
   int CompareNoCase(const WCHAR* text) const { return _cstrcmpi(m_pchData, text); }
+  // Exact comparison of the characters (without these, s == u"x" would
+  // compare addresses through the conversion to const WCHAR*).
+  friend bool operator==(const CQelStringW& a, const WCHAR* b) {
+    return qel_wcscmp(a.m_pchData, b ? b : u"") == 0;
+  }
+  friend bool operator==(const CQelStringW& a, const CQelStringW& b) {
+    return a.GetLength() == b.GetLength() && qel_wcscmp(a.m_pchData, b.m_pchData) == 0;
+  }
 
   // UTF-8 into buffer (at most size bytes, terminated); the length in UTF-16
   // units, 0 when it does not fit or there is nothing to convert.

@@ -17,6 +17,8 @@ struct tagMacMSG {
   uint32_t message = 0;
   intptr_t wParam = 0;
   intptr_t lParam = 0;
-  std::u16string text;  // 2029: the argument; wParam then points at text.c_str()
+  // 2029: the argument itself; whoever delivers the record points wParam at
+  // text.c_str() of the record it hands over.
+  std::u16string text;
 };
 typedef tagMacMSG MacMSG;

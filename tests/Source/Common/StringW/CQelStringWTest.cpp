@@ -125,6 +125,12 @@ TEST(CQelStringW, FormatConcatCompareAndUTF8) {
   EXPECT_EQ(S(a + CQelStringW(u"/ZoomIn")), u"Capture/ZoomIn");
   EXPECT_EQ(S(u"-" + a), u"-Capture");
   EXPECT_EQ(a.CompareNoCase(u"CAPTURE"), 0);
+  std::u16string other = u"Capture";
+  EXPECT_TRUE(a == other.c_str());  // by characters, not by address
+  EXPECT_TRUE(u"Capture" == a);
+  EXPECT_TRUE(a != u"capture");
+  EXPECT_TRUE(CQelStringW() == static_cast<const WCHAR*>(nullptr));
+  EXPECT_TRUE(a == CQelStringW(other.c_str()));
   EXPECT_NE(a.CompareNoCase(u"Captures"), 0);
 
   char buf[16];
