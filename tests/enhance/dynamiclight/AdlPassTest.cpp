@@ -259,7 +259,9 @@ TEST(AdlVideo, KernelFormsAgree) {
     }
     ResetKernelForm();
     for (int form = 1; form < 3; ++form)
-      if (!results[form].empty()) EXPECT_EQ(results[form], results[0]) << c.w << " form " << form;
+      if (!results[form].empty()) {
+        EXPECT_EQ(results[form], results[0]) << c.w << " form " << form;
+      }
   }
 }
 

@@ -73,7 +73,9 @@ TEST(ColorConvert, FormsAgree) {
     }
     ResetKernelForm();
     for (int form = 1; form < 3; ++form)
-      if (!ref[form].empty()) EXPECT_EQ(ref[form], ref[0]) << "width " << width << " form " << form;
+      if (!ref[form].empty()) {
+        EXPECT_EQ(ref[form], ref[0]) << "width " << width << " form " << form;
+      }
   }
 }
 
