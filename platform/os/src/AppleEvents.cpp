@@ -106,15 +106,7 @@ void ScheduleDrainLocked() {
 }
 
 gboolean OnQuitSignal(gpointer) {
-  int32_t answer = AEDispatch(AppleEvent(kCoreEventClass, kAEQuitApplication));
-  if (answer == kAEEventNotHandled) {
-    std::function<void()> quit;
-    {
-      std::lock_guard<std::mutex> lock(R().mutex);
-      quit = R().defaultQuit;
-    }
-    if (quit) quit();
-  }
+  RequestQuit();
   return G_SOURCE_CONTINUE;
 }
 
@@ -160,6 +152,19 @@ void AEPost(AppleEvent event) {
   std::lock_guard<std::mutex> lock(R().mutex);
   R().queue.push_back(std::move(event));
   ScheduleDrainLocked();
+}
+
+int32_t RequestQuit() {
+  int32_t answer = AEDispatch(AppleEvent(kCoreEventClass, kAEQuitApplication));
+  if (answer == kAEEventNotHandled) {
+    std::function<void()> quit;
+    {
+      std::lock_guard<std::mutex> lock(R().mutex);
+      quit = R().defaultQuit;
+    }
+    if (quit) quit();
+  }
+  return answer;
 }
 
 void WatchQuitSignals(std::function<void()> defaultQuit) {

@@ -92,4 +92,10 @@ void AEPost(AppleEvent event);
 void WatchQuitSignals(std::function<void()> defaultQuit);
 void StopQuitSignals();
 
+// The same path for a quit asked from inside the program (menu Quit, the
+// main window's close box): dispatches 'aevt'/'quit' now and runs the
+// default quit unless the handler took the request. Answers the handler's
+// result.
+int32_t RequestQuit();
+
 }  // namespace plat

@@ -114,6 +114,9 @@ TEST(AppleEvents, TermSignalBecomesQuitThatHandlerMaySwallow) {
   AERemoveEventHandler(kCoreEventClass, kAEQuitApplication);
   raise(SIGTERM);  // no handler: the default quit runs
   while (defaults < 2) g_main_context_iteration(nullptr, TRUE);
+  // A quit asked from inside the program takes the same path.
+  EXPECT_EQ(RequestQuit(), kAEEventNotHandled);
+  EXPECT_EQ(defaults, 3);
   StopQuitSignals();
 }
 
