@@ -7,6 +7,7 @@
 #include "TestEnvironment.h"
 #include "qel/QelHeadless.h"
 #include "qel/QelInput.h"
+#include "qel/QelLayout.h"
 #include "qel/QelWindow.h"
 
 namespace {
@@ -153,6 +154,45 @@ TEST(Window, BackendClicksByPointReachTheElementUnderIt) {
   EXPECT_EQ(qel::input::ClickAt(&w, POINT{105, 125}), nullptr);  // butn_Off is disabled
   EXPECT_EQ(w.log.back(), "photo 1000");
   EXPECT_FALSE(qel::input::Key(&w, QEL_KEY_RETURN, true));  // a plain window ignores it
+}
+
+}  // namespace
+
+namespace {
+
+uint32_t PixelAt(const std::string& png, int x, int y) {
+  cairo_surface_t* s = cairo_image_surface_create_from_png(png.c_str());
+  uint32_t v = 0;
+  if (cairo_surface_status(s) == CAIRO_STATUS_SUCCESS) {
+    cairo_surface_flush(s);
+    auto* row = cairo_image_surface_get_data(s) + y * cairo_image_surface_get_stride(s);
+    v = reinterpret_cast<uint32_t*>(row)[x] & 0xffffffu;
+  }
+  cairo_surface_destroy(s);
+  return v;
+}
+
+TEST(Window, RenderingPaintsBackgroundsAndImages) {
+  auto dir = testenv::MakeTempDir("img");
+  cairo_surface_t* red = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 4, 4);
+  cairo_t* cr = cairo_create(red);
+  cairo_set_source_rgb(cr, 1, 0, 0);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  cairo_surface_write_to_png(red, (dir / "red.png").c_str());
+  cairo_surface_destroy(red);
+  std::string xml =
+      "<layout w='100' h='50' bg='#0000ff'>"
+      "<element type='view' name='view_Pic' x='50' y='0' w='50' h='50' img='red.png'/></layout>";
+  qel::Element* root = qel::LoadLayoutString(xml, dir.string());
+  ASSERT_NE(root, nullptr);
+  CQelWindow w;
+  ASSERT_EQ(w.CreateFromPanel(root->Handle(), nullptr, nullptr), 1);
+  root->Release();
+  auto png = (dir / "w.png").string();
+  ASSERT_TRUE(hl::RenderPng(&w, png));
+  EXPECT_EQ(PixelAt(png, 10, 25), 0x0000ffu);  // background
+  EXPECT_EQ(PixelAt(png, 75, 25), 0xff0000u);  // the image, scaled into its element
 }
 
 }  // namespace
