@@ -100,6 +100,40 @@ Region StoreRegion(const AvdChannelBlock& b, const ChannelSource& src) {
   return r;
 }
 
+// After loading: everything of the block outside the picture is mirrored
+// from inside it.
+void MirrorAfterLoad(AvdChannelBlock& b, const Region& r) {
+  const int32_t ox = b.x - b.be.left, oy = b.y - b.be.top;
+  if (AvdKindBytes(b.be.block.kind) == 1 && r.w > 0 && r.h > 0)
+    avdMirrorFill(b.be.block.data, b.be.block.pitch, b.be.block.width, b.be.block.height, r.px - ox, r.py - oy,
+                  r.px - ox + r.w, r.py - oy + r.h);
+}
+
+uint8_t* BlockAt(const AvdChannelBlock& b, const Region& r) {
+  return b.be.block.data + static_cast<ptrdiff_t>(r.by) * b.be.block.pitch + r.bx;
+}
+
+// Y0 C1 Y1 C2 rows whose luma region is exactly twice the chroma regions go
+// through the vector split in one pass; anything else channel by channel.
+bool TransferYC1YC2(AvdChannelBlock* blocks[3], const ChannelSource src[3], int32_t direction) {
+  Region r[3];
+  for (int c = 0; c < 3; ++c) {
+    if (AvdKindBytes(blocks[c]->be.block.kind) != 1) return false;
+    r[c] = direction ? LoadRegion(*blocks[c], src[c]) : StoreRegion(*blocks[c], src[c]);
+  }
+  const bool aligned = r[0].px % 2 == 0 && r[0].w % 2 == 0 && r[0].w > 0 && r[0].h > 0;
+  for (int c = 1; c < 3; ++c)
+    if (!aligned || r[c].px * 2 != r[0].px || r[c].w * 2 != r[0].w || r[c].py != r[0].py || r[c].h != r[0].h)
+      return false;
+  uint8_t* row = src[0].base + static_cast<ptrdiff_t>(r[0].py) * src[0].pitch + 2 * static_cast<ptrdiff_t>(r[0].px);
+  avdAccessChannel_YC1YC2_SSE2(row, src[0].pitch, BlockAt(*blocks[0], r[0]), blocks[0]->be.block.pitch,
+                               BlockAt(*blocks[1], r[1]), blocks[1]->be.block.pitch, BlockAt(*blocks[2], r[2]),
+                               blocks[2]->be.block.pitch, r[0].w, r[0].h, direction);
+  if (direction)
+    for (int c = 0; c < 3; ++c) MirrorAfterLoad(*blocks[c], r[c]);
+  return true;
+}
+
 void Transfer(AvdChannelBlock& b, const ChannelSource& src, int32_t direction) {
   if (!src.base || !b.be.block.data) return;
   const Region r = direction ? LoadRegion(b, src) : StoreRegion(b, src);
@@ -121,13 +155,7 @@ void Transfer(AvdChannelBlock& b, const ChannelSource& src, int32_t direction) {
                        b.be.block.kind, direction);
     }
   }
-  if (direction) {
-    // Everything of the block outside the picture is mirrored from inside it.
-    const int32_t ox = b.x - b.be.left, oy = b.y - b.be.top;
-    if (AvdKindBytes(b.be.block.kind) == 1 && r.w > 0 && r.h > 0)
-      avdMirrorFill(b.be.block.data, b.be.block.pitch, b.be.block.width, b.be.block.height, r.px - ox, r.py - oy,
-                    r.px - ox + r.w, r.py - oy + r.h);
-  }
+  if (direction) MirrorAfterLoad(b, r);
 }
 
 // Luma of packed R G B (or B G R) pixels.
@@ -253,6 +281,11 @@ void UpdateColour(AvdImgPyramid* ipb, const AvdImageRecord& img, int32_t directi
       default:
         return;
     }
+  }
+  if (!AvdFmtPlanar(f) && cls == AVD_CLASS_YC1YC2 && ipb->count == 3) {
+    AvdChannelBlock* blocks[3] = {&ipb->pyramids[0].levels[0], &ipb->pyramids[1].levels[0],
+                                  &ipb->pyramids[2].levels[0]};
+    if (TransferYC1YC2(blocks, src, direction)) return;
   }
   for (int32_t c = 0; c < ipb->count && c < 3; ++c) Transfer(ipb->pyramids[c].levels[0], src[c], direction);
 }
