@@ -102,12 +102,9 @@ void tagMODULEDLL_INFO::init() {
   bActive = 0;
 }
 
-CModuleMgr::CModuleMgr(IORVMainModule* host, PubQelmar::QelPanel* catalog,
-                       PubQelmar::QelPanel* homePage, PubQelmar::QelPanel* title)
-    : m_pHost(host),
-      m_hCatalog(QelHandle(catalog)),
-      m_hHomePage(QelHandle(homePage)),
-      m_hTitle(QelHandle(title)) {
+CModuleMgr::CModuleMgr(IORVMainModule* host, QelObject catalog, QelObject homePage,
+                       QelObject title)
+    : m_pHost(host), m_hCatalog(catalog), m_hHomePage(homePage), m_hTitle(title) {
   // The home page is taken out of every panel during an embedded launch;
   // our own reference keeps it alive until it is put back.
   Retain(m_hCatalog);

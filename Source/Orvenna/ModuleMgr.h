@@ -39,11 +39,11 @@ struct tagMODULEDLL_INFO {
 
 class CModuleMgr {
  public:
-  // The host is not counted. The panels are the window's root catalog, the
-  // home page ("cata_homepage") and the title panel ("cata_title"); the
-  // manager keeps a reference to each while it lives.
-  CModuleMgr(IORVMainModule* host, PubQelmar::QelPanel* catalog, PubQelmar::QelPanel* homePage,
-             PubQelmar::QelPanel* title);
+  // The host is not counted. The panels (wrapper pointers or handles) are
+  // the window's root catalog, the home page ("cata_homepage") and the
+  // title panel ("cata_title"); the manager keeps a reference to each while
+  // it lives.
+  CModuleMgr(IORVMainModule* host, QelObject catalog, QelObject homePage, QelObject title);
   CModuleMgr(const CModuleMgr&) = delete;
   CModuleMgr& operator=(const CModuleMgr&) = delete;
   virtual ~CModuleMgr();
