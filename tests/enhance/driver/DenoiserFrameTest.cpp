@@ -120,12 +120,26 @@ TEST_F(DenoiserFrames, NoisyScenesComeOutCloserToTheClean) {
 }
 
 TEST_F(DenoiserFrames, DefaultTypeDenoisesColourFrames) {
-  AVD_HANDLE handle = nullptr;
-  ASSERT_EQ(AVD_CreateHandle(nullptr, &handle), 0);
-  Frame clean = Clean(160, 120);
-  Quality r = DenoiseSequence(handle, clean, 3, false);
-  EXPECT_GT(r.outputPsnr, r.inputPsnr) << "type 18";
-  AVD_ReleaseHandle(handle);
+  // The default type filters chroma too: 4 luma and 3 chroma levels at 640 x 480.
+  // Sharpening off, which would move the picture away from the clean one.
+  for (auto [w, h] : {std::pair{160, 120}, std::pair{640, 480}}) {
+    AVD_HANDLE handle = nullptr;
+    ASSERT_EQ(AVD_CreateHandle(nullptr, &handle), 0);
+    AVD_SetTunerLevel(handle, 0, 0, AVD_TUNE_SHARP);
+    AVD_SetTunerLevel(handle, 0, 1, AVD_TUNE_SHARP);
+    Frame clean = Clean(w, h);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; x += 2) {
+        uint8_t* pair = &clean.Y(x, y);
+        pair[1] = static_cast<uint8_t>(96 + (x * 64) / w);   // U
+        pair[3] = static_cast<uint8_t>(160 - (y * 64) / h);  // V
+      }
+    Quality r = DenoiseSequence(handle, clean, 3, false);
+    EXPECT_GT(r.outputPsnr, r.inputPsnr) << "type 18 " << w << "x" << h;
+    EXPECT_EQ(handle->preFrame.pyramids[0].count, 3);
+    EXPECT_EQ(handle->preFrame.pyramids[0].pyramids[1].levelCount, w == 640 ? 3 : 1);
+    AVD_ReleaseHandle(handle);
+  }
 }
 
 TEST_F(DenoiserFrames, BlackFirstFrameDoesNotSwitchDenoisingOff) {
