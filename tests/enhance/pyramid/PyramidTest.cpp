@@ -181,3 +181,33 @@ TEST(Pyramid, ColourWorkReadsOnlyThePlainThreeByteLayout) {
       EXPECT_EQ(p.ipb.pyramids[c].levels[0].be.block.data[0], format == 0x13u ? c + 1 : 0) << std::hex << format;
   }
 }
+
+TEST(Pyramid, ConstantPictureGivesConstantLevelsAndZeroDetailsBordersIncluded) {
+  for (int32_t inPlace : {1, 0}) {
+    std::vector<uint8_t> bytes(2 * 200 * 72, 100);
+    AvdImageRecord img;
+    img.width = 200, img.height = 72, img.format = AVD_IMG_YUYV, img.pitch[0] = 400, img.buffer = bytes.data();
+    PyramidOwner p;
+    const int32_t block[2] = {64, 32}, b[4] = {32, 32, 32, 32}, d[4] = {4, 4, 4, 4};
+    ASSERT_EQ(avdIPB_Create(nullptr, &p.ipb, AVD_IMG_YUYV, 200, 72, block, b, d, 4, 3, inPlace), 0);
+    for (int32_t by = 0; by < 72; by += 32)
+      for (int32_t bx = 0; bx < 200; bx += 64) {
+        avdIPB_SetPosEx(&p.ipb, bx, by, 64, 32, 200, 72);
+        avdIPB_UpdateBlock(&p.ipb, &img, 1);
+        ASSERT_EQ(avdIPB_Analysis(nullptr, &p.ipb), 0);
+        for (int c = 0; c < 3; ++c) {
+          const AvdPyramid& pb = p.ipb.pyramids[c];
+          for (int l = 0; l < pb.levelCount; ++l) {
+            const AvdBlock& level = pb.levels[l].be.block;
+            if (!inPlace || l == pb.levelCount - 1)
+              for (int y = 0; y < level.height; ++y)
+                for (int x = 0; x < level.width; ++x) ASSERT_EQ(level.data[y * level.pitch + x], 100);
+            if (l + 1 == pb.levelCount) continue;
+            const AvdBlock& detail = pb.details[l].be.block;
+            for (int y = 0; y < detail.height; ++y)
+              for (int x = 0; x < detail.width; ++x) ASSERT_EQ(detail.data[y * detail.pitch + x], 0);
+          }
+        }
+      }
+  }
+}
