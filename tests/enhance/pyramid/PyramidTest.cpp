@@ -211,3 +211,36 @@ TEST(Pyramid, ConstantPictureGivesConstantLevelsAndZeroDetailsBordersIncluded) {
       }
   }
 }
+
+TEST(Pyramid, EveryFormDecomposesARandomFrameAlike) {
+  std::mt19937 rng(21);
+  const int32_t w = 150, h = 70;  // odd block counts and a partial last block
+  std::vector<uint8_t> bytes(2 * w * h);
+  for (auto& b : bytes) b = static_cast<uint8_t>(rng());
+  AvdImageRecord img;
+  img.width = w, img.height = h, img.format = AVD_IMG_YUYV, img.pitch[0] = 2 * w, img.buffer = bytes.data();
+  FormGuard guard;
+  std::vector<uint8_t> reference;
+  for (KernelForm form : AvailableForms()) {
+    ForceKernelForm(form);
+    std::vector<uint8_t> all;
+    PyramidOwner p;
+    const int32_t block[2] = {64, 32}, b[4] = {16, 16, 16, 16}, d[4] = {4, 4, 4, 4};
+    ASSERT_EQ(avdIPB_Create(nullptr, &p.ipb, AVD_IMG_YUYV, w, h, block, b, d, 3, 2, 1), 0);
+    for (int32_t by = 0; by < h; by += 32)
+      for (int32_t bx = 0; bx < w; bx += 64) {
+        avdIPB_SetPosEx(&p.ipb, bx, by, 64, 32, w, h);
+        avdIPB_UpdateBlock(&p.ipb, &img, 1);
+        ASSERT_EQ(avdIPB_Analysis(nullptr, &p.ipb), 0);
+        for (int c = 0; c < 3; ++c)
+          for (int l = 0; l < p.ipb.pyramids[c].levelCount; ++l) {
+            const AvdBlock& blk = p.ipb.pyramids[c].levels[l].be.block;
+            for (int y = 0; y < blk.height; ++y) all.insert(all.end(), blk.data + y * blk.pitch, blk.data + y * blk.pitch + blk.width);
+          }
+      }
+    if (form == KernelForm::Scalar)
+      reference = all;
+    else
+      EXPECT_EQ(all, reference) << KernelFormName(form);
+  }
+}
