@@ -136,6 +136,14 @@ void CQelWindow::DoFrameAction(int32_t kind) {
   }
 }
 
+int32_t CQelWindow::FrameKindOf(const qel::Element* e) const {
+  if (!e) return -1;
+  for (auto& [name, kind] : frame_names_) {
+    if (qel::NamesEqual(name, e->Name())) return kind;
+  }
+  return -1;
+}
+
 int32_t CQelWindow::PreCreateWind(QelCreateStruct*) { return QEL_S_OK; }
 int32_t CQelWindow::PreCreate() { return QEL_S_OK; }
 int32_t CQelWindow::DidCreate() { return QEL_S_OK; }

@@ -149,6 +149,9 @@ class QEL_API CQelWindow : public CQelCallbackMap, public CQelWindMessageMap {
 
   // Frame control pressed (SetDefaultCallBackName kinds).
   void DoFrameAction(int32_t kind);
+  // The frame control kind registered for e's name, or -1: a display backend
+  // starts drags and resizes on the press, before any click.
+  int32_t FrameKindOf(const qel::Element* e) const;
 
  protected:
   void* DefaultCallbackData() override { return static_cast<CQelWindow*>(this); }

@@ -1,0 +1,161 @@
+// The GTK 3 backend, chosen when a display can be opened.
+#include "GtkBackend.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "QelGtk.h"
+
+namespace qel::gtk {
+
+namespace {
+
+GdkMonitor* MainMonitor() {
+  GdkDisplay* d = gdk_display_get_default();
+  if (!d) return nullptr;
+  GdkMonitor* m = gdk_display_get_primary_monitor(d);
+  return m ? m : gdk_display_get_monitor(d, 0);
+}
+
+SRect32 ToRect(const GdkRectangle& r) { return SRect32{r.x, r.y, r.x + r.width, r.y + r.height}; }
+
+// The display ratio follows the monitor unless QEL_SCALE names one.
+void ConfigureRatio() {
+  const char* forced = std::getenv("QEL_SCALE");
+  if (forced && *forced) return;  // the core reads it
+  GdkMonitor* m = MainMonitor();
+  double ratio = m ? double(gdk_monitor_get_scale_factor(m)) : 1.0;
+  if (ratio > 0) Qel0ConfigEngine(QEL_ENGINE_DISPLAY_RATIO, &ratio);
+}
+
+std::unique_ptr<Backend> MakeGtkBackend() {
+  // Window placement, shapes and keep-on-screen rules need X11; Wayland
+  // still works, without them.
+  gdk_set_allowed_backends("x11,*");
+  if (!gtk_init_check(nullptr, nullptr)) {
+    std::fprintf(stderr, "qel: the display cannot be opened; using the headless backend\n");
+    return nullptr;
+  }
+  ConfigureRatio();
+  return std::make_unique<GtkBackend>();
+}
+
+struct Registrar {
+  Registrar() { RegisterBackendFactory("gtk", &MakeGtkBackend); }
+} g_registrar;
+
+}  // namespace
+
+GtkBackend::GtkBackend() = default;
+
+GtkBackend::~GtkBackend() {
+  if (reap_source_) g_source_remove(reap_source_);
+  for (auto& [w, host] : hosts_) host->Detach();
+  hosts_.clear();
+  detached_.clear();
+}
+
+GtkBackend* GtkBackend::Active() { return dynamic_cast<GtkBackend*>(&CurrentBackend()); }
+
+GtkWindowHost* GtkBackend::HostOf(CQelWindow* w) const {
+  auto it = hosts_.find(w);
+  return it == hosts_.end() ? nullptr : it->second.get();
+}
+
+void GtkBackend::WindowCreated(CQelWindow* w) {
+  if (!hosts_.count(w)) hosts_[w] = std::make_unique<GtkWindowHost>(w);
+}
+
+void GtkBackend::WindowDestroyed(CQelWindow* w) {
+  auto it = hosts_.find(w);
+  if (it == hosts_.end()) return;
+  it->second->Detach();
+  // A signal handler of this host may be on the stack (a click that closed
+  // the window): the host object goes on the next turn of the loop.
+  detached_.push_back(std::move(it->second));
+  hosts_.erase(it);
+  if (!reap_source_) reap_source_ = g_idle_add(&GtkBackend::OnReap, this);
+}
+
+gboolean GtkBackend::OnReap(gpointer self) {
+  auto* b = static_cast<GtkBackend*>(self);
+  b->reap_source_ = 0;
+  b->detached_.clear();
+  return G_SOURCE_REMOVE;
+}
+
+void GtkBackend::WindowShown(CQelWindow* w, int32_t cmd) {
+  if (GtkWindowHost* h = HostOf(w)) h->Show(cmd);
+}
+
+void GtkBackend::WindowBoundsChanged(CQelWindow* w) {
+  if (GtkWindowHost* h = HostOf(w)) h->ApplyBounds();
+}
+
+void GtkBackend::WindowTitleChanged(CQelWindow* w) {
+  if (GtkWindowHost* h = HostOf(w)) h->ApplyTitle();
+}
+
+void GtkBackend::Invalidate(CQelWindow* w) {
+  if (GtkWindowHost* h = HostOf(w)) h->Invalidate();
+}
+
+void GtkBackend::BeginFrameAction(CQelWindow* w, int32_t kind) {
+  GtkWindowHost* h = HostOf(w);
+  if (!h) return;
+  GdkEvent* ev = gtk_get_current_event();
+  h->BeginFrameAction(kind, ev);
+  if (ev) gdk_event_free(ev);
+}
+
+void GtkBackend::ModalStarted(CQelWindow* w) {
+  if (GtkWindowHost* h = HostOf(w)) h->ModalStarted();
+}
+
+void GtkBackend::ModalEnded(CQelWindow* w) {
+  if (GtkWindowHost* h = HostOf(w)) h->ModalEnded();
+}
+
+SRect32 GtkBackend::ScreenBounds() {
+  GdkMonitor* m = MainMonitor();
+  if (!m) return SRect32{0, 0, 1440, 900};
+  GdkRectangle r;
+  gdk_monitor_get_geometry(m, &r);
+  return ToRect(r);
+}
+
+SRect32 GtkBackend::WorkArea() {
+  GdkMonitor* m = MainMonitor();
+  if (!m) return SRect32{0, 0, 1440, 900};
+  GdkRectangle r;
+  gdk_monitor_get_workarea(m, &r);
+  return ToRect(r);
+}
+
+// ---- the backend's own API ----
+
+GtkWidget* NativeWindow(CQelWindow* w) {
+  GtkBackend* b = GtkBackend::Active();
+  GtkWindowHost* h = b ? b->HostOf(w) : nullptr;
+  return h ? h->Toplevel() : nullptr;
+}
+
+GtkWidget* NativeContent(CQelWindow* w) {
+  GtkBackend* b = GtkBackend::Active();
+  GtkWindowHost* h = b ? b->HostOf(w) : nullptr;
+  return h ? h->Content() : nullptr;
+}
+
+GtkWidget* NativeEntry(CQelWindow* w, Element* edit) {
+  GtkBackend* b = GtkBackend::Active();
+  GtkWindowHost* h = b ? b->HostOf(w) : nullptr;
+  return h ? h->EntryFor(edit) : nullptr;
+}
+
+bool SaveWindowPng(CQelWindow* w, const std::string& path) {
+  GtkBackend* b = GtkBackend::Active();
+  GtkWindowHost* h = b ? b->HostOf(w) : nullptr;
+  return h && h->SavePng(path);
+}
+
+}  // namespace qel::gtk

@@ -1,0 +1,219 @@
+// Pointer and keys from GTK to the elements: a click is a press and a
+// release on the same element; the elements under the pointer hear when it
+// enters and leaves them; keys go to the window as key messages.
+#include <algorithm>
+
+#include "GtkKeyMap.h"
+#include "GtkWindowHost.h"
+#include "qel/QelInput.h"
+#include "qel/QelMessage.h"
+
+namespace qel::gtk {
+
+namespace {
+
+constexpr int32_t kEventPointerEnter = 0x40000007;
+constexpr int32_t kEventPointerLeave = 0x40000008;
+
+bool Contains(const std::vector<Element*>& v, Element* e) {
+  return std::find(v.begin(), v.end(), e) != v.end();
+}
+
+// The cursor an element asks for, by its theme name.
+const char* CursorName(int32_t id) {
+  switch (id) {
+    case 2: return "alias";
+    case 7: return "wait";
+    case 8: return "grabbing";
+    case 9: return "grab";
+    case 1043: return "move";
+    case 1401: return "ns-resize";
+    case 1402: return "ew-resize";
+    case 1403: return "nwse-resize";
+    case 1404: return "nesw-resize";
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
+void GtkWindowHost::ReleasePress() {
+  if (pressed_) pressed_->Release();
+  if (sliding_) sliding_->Release();
+  pressed_ = sliding_ = nullptr;
+}
+
+gboolean GtkWindowHost::OnButtonPress(GtkWidget*, GdkEventButton* ev, gpointer self) {
+  auto* h = static_cast<GtkWindowHost*>(self);
+  if (!h->window_ || ev->type != GDK_BUTTON_PRESS) return TRUE;
+  gtk_widget_grab_focus(h->area_);  // an entry that had the keys gives them up
+  if (ev->button != 1 || !h->window_->Root()) return TRUE;
+  POINT p{int32_t(ev->x), int32_t(ev->y)};
+  Element* hit = h->window_->Root()->ElementAt(p);
+  if (!hit) return TRUE;
+  // Drag and resize controls move the window while the button is held.
+  for (Element* e = hit; e; e = e->Parent()) {
+    int32_t kind = h->window_->FrameKindOf(e);
+    if (kind == QEL_FRAME_DRAG || kind == QEL_FRAME_RESIZE) {
+      if (e->EffectivelyEnabled()) h->BeginFrameAction(kind, reinterpret_cast<GdkEvent*>(ev));
+      return TRUE;
+    }
+    if (kind >= 0) break;
+  }
+  h->ReleasePress();
+  if (hit->EffectivelyEnabled()) {
+    std::string cls = hit->ClassName();
+    if (cls == "comb") {
+      h->PopUpCombo(hit, reinterpret_cast<GdkEvent*>(ev));
+      return TRUE;
+    }
+    if (cls == "scrl") {
+      hit->Retain();
+      h->sliding_ = hit;
+      h->ScrollTo(hit, ev->x);
+      return TRUE;
+    }
+  }
+  hit->Retain();
+  h->pressed_ = hit;
+  return TRUE;
+}
+
+gboolean GtkWindowHost::OnButtonRelease(GtkWidget*, GdkEventButton* ev, gpointer self) {
+  auto* h = static_cast<GtkWindowHost*>(self);
+  if (!h->window_ || ev->button != 1) return TRUE;
+  Element* pressed = h->pressed_;
+  h->pressed_ = nullptr;
+  if (h->sliding_) {
+    h->sliding_->Release();
+    h->sliding_ = nullptr;
+  }
+  if (!pressed) return TRUE;
+  POINT p{int32_t(ev->x), int32_t(ev->y)};
+  Element* root = h->window_->Root();
+  // Released elsewhere: the user changed their mind.
+  if (root && root->ElementAt(p) == pressed) input::ClickAt(h->window_, p);
+  pressed->Release();
+  return TRUE;
+}
+
+gboolean GtkWindowHost::OnMotion(GtkWidget*, GdkEventMotion* ev, gpointer self) {
+  auto* h = static_cast<GtkWindowHost*>(self);
+  if (!h->window_ || !h->window_->Root()) return FALSE;
+  if (h->sliding_) {
+    h->ScrollTo(h->sliding_, ev->x);
+    return TRUE;
+  }
+  h->UpdateHover(h->window_->Root()->ElementAt(POINT{int32_t(ev->x), int32_t(ev->y)}));
+  return TRUE;
+}
+
+gboolean GtkWindowHost::OnLeave(GtkWidget*, GdkEventCrossing* ev, gpointer self) {
+  auto* h = static_cast<GtkWindowHost*>(self);
+  if (h->window_ && ev->mode == GDK_CROSSING_NORMAL) h->ClearHover();
+  return FALSE;
+}
+
+void GtkWindowHost::ClearHover() { UpdateHover(nullptr); }
+
+void GtkWindowHost::UpdateHover(Element* hit) {
+  std::vector<Element*> chain;  // deepest first
+  for (Element* e = hit; e; e = e->Parent()) chain.push_back(e);
+  if (chain == hover_) return;
+  // Held twice: once as the new hover chain, once while the callbacks run
+  // (one of them may close the window, which lets go of the chain).
+  for (Element* e : chain) {
+    e->Retain();
+    e->Retain();
+  }
+  std::vector<Element*> old = std::move(hover_);
+  hover_ = chain;
+  for (Element* e : old) {
+    if (!Contains(chain, e)) input::FireEvent(e, kEventPointerLeave, 0);
+  }
+  for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+    if (!window_) break;
+    if (!Contains(old, *it)) input::FireEvent(*it, kEventPointerEnter, 0);
+  }
+  for (Element* e : old) e->Release();
+  if (window_ && gtk_widget_get_realized(area_)) {
+    const char* name = nullptr;
+    for (Element* e : chain) {
+      if ((name = CursorName(e->CursorId()))) break;
+    }
+    GdkWindow* gw = gtk_widget_get_window(area_);
+    GdkCursor* c = name ? gdk_cursor_new_from_name(gdk_window_get_display(gw), name) : nullptr;
+    gdk_window_set_cursor(gw, c);
+    if (c) g_object_unref(c);
+  }
+  for (Element* e : chain) e->Release();
+}
+
+void GtkWindowHost::ScrollTo(Element* slider, double x) {
+  SRect32 r = slider->Bounds();
+  const ScrollState& s = slider->Scroll();
+  double span = double(r.right - r.left) - 8.0;  // the painter's thumb is 8 wide
+  double t = span > 0 ? (x - r.left - 4.0) / span : 0.0;
+  t = std::clamp(t, 0.0, 1.0);
+  int32_t pos = s.min + int32_t(t * (s.max - s.min) + 0.5);
+  if (pos != s.pos) slider->UserScroll(pos);
+}
+
+namespace {
+
+void OnComboItem(GtkMenuItem* item, gpointer index) {
+  GtkWidget* menu = gtk_widget_get_parent(GTK_WIDGET(item));
+  auto* combo = static_cast<Element*>(g_object_get_data(G_OBJECT(menu), "qel-element"));
+  if (combo) combo->UserSelect(GPOINTER_TO_INT(index));
+}
+
+gboolean DestroyMenu(gpointer menu) {
+  gtk_widget_destroy(GTK_WIDGET(menu));
+  g_object_unref(menu);
+  return G_SOURCE_REMOVE;
+}
+
+void OnMenuDone(GtkMenuShell* menu, gpointer) {
+  // After the chosen item has run.
+  g_idle_add(&DestroyMenu, g_object_ref(menu));
+}
+
+}  // namespace
+
+void GtkWindowHost::PopUpCombo(Element* combo, const GdkEvent* ev) {
+  GtkWidget* menu = gtk_menu_new();
+  combo->Retain();
+  g_object_set_data_full(G_OBJECT(menu), "qel-element", combo,
+                         [](gpointer e) { static_cast<Element*>(e)->Release(); });
+  int i = 0;
+  for (const ComboItem& it : combo->Items()) {
+    std::string text = ToU8(it.text);
+    GtkWidget* item = gtk_menu_item_new_with_label(text.c_str());
+    if (!it.tip.empty() && combo->ShowItemTips()) {
+      gtk_widget_set_tooltip_text(item, ToU8(it.tip).c_str());
+    }
+    g_signal_connect(item, "activate", G_CALLBACK(&OnComboItem), GINT_TO_POINTER(i++));
+    gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
+  }
+  gtk_widget_show_all(menu);
+  gtk_menu_attach_to_widget(GTK_MENU(menu), area_, nullptr);
+  g_signal_connect(menu, "deactivate", G_CALLBACK(&OnMenuDone), nullptr);
+  SRect32 b = combo->Bounds();
+  GdkRectangle rect{b.left, b.top, b.right - b.left, b.bottom - b.top};
+  gtk_menu_popup_at_rect(GTK_MENU(menu), gtk_widget_get_window(area_), &rect,
+                         GDK_GRAVITY_SOUTH_WEST, GDK_GRAVITY_NORTH_WEST, ev);
+}
+
+gboolean GtkWindowHost::OnKey(GtkWidget*, GdkEventKey* ev, gpointer self) {
+  auto* h = static_cast<GtkWindowHost*>(self);
+  if (!h->window_) return FALSE;
+  uint32_t code = KeyCodeFor(ev->keyval);
+  if (!code) return FALSE;
+  GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(h->toplevel_));
+  bool answers = code == QEL_KEY_RETURN || code == QEL_KEY_ENTER || code == QEL_KEY_ESCAPE;
+  // An entry keeps its typing keys; Return and Escape still answer dialogs.
+  if (focus && GTK_IS_ENTRY(focus) && !answers) return FALSE;
+  return input::Key(h->window_, code, ev->type == GDK_KEY_PRESS) ? TRUE : FALSE;
+}
+
+}  // namespace qel::gtk

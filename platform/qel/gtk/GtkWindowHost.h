@@ -1,0 +1,92 @@
+#pragma once
+// One toolkit window on screen: an undecorated GtkWindow whose content is a
+// drawing area painted from the element tree, with native entries overlaid on
+// the edit elements. Input on it is routed back to the elements.
+#include <gtk/gtk.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "qel/QelWindow.h"
+
+namespace qel::gtk {
+
+class GtkWindowHost {
+ public:
+  explicit GtkWindowHost(CQelWindow* w);
+  ~GtkWindowHost();
+  GtkWindowHost(const GtkWindowHost&) = delete;
+  GtkWindowHost& operator=(const GtkWindowHost&) = delete;
+
+  CQelWindow* Window() const { return window_; }
+  GtkWidget* Toplevel() const { return toplevel_; }
+  GtkWidget* Content() const { return area_; }
+
+  // The toolkit window is gone: the widgets go at once; the host object
+  // itself is deleted later, since a signal of ours may still be running.
+  void Detach();
+  bool Detached() const { return window_ == nullptr; }
+
+  void ApplyBounds();
+  void ApplyTitle();
+  void Show(int32_t cmd);
+  void Invalidate();
+  void BeginFrameAction(int32_t kind, const GdkEvent* press);
+  void ModalStarted();
+  void ModalEnded();
+
+  GtkWidget* EntryFor(Element* e) const;
+
+  // Paints the window as it is now (native entries included) into a PNG.
+  bool SavePng(const std::string& path);
+
+ private:
+  // Pointer and keys (GtkInputRouting.cpp).
+  static gboolean OnButtonPress(GtkWidget*, GdkEventButton* ev, gpointer self);
+  static gboolean OnButtonRelease(GtkWidget*, GdkEventButton* ev, gpointer self);
+  static gboolean OnMotion(GtkWidget*, GdkEventMotion* ev, gpointer self);
+  static gboolean OnLeave(GtkWidget*, GdkEventCrossing* ev, gpointer self);
+  static gboolean OnKey(GtkWidget*, GdkEventKey* ev, gpointer self);
+  void UpdateHover(Element* hit);
+  void ClearHover();
+  void ReleasePress();
+  void PopUpCombo(Element* combo, const GdkEvent* ev);
+  void ScrollTo(Element* slider, double x);
+
+  // Window housekeeping (GtkWindowHost.cpp).
+  static gboolean OnDraw(GtkWidget*, cairo_t* cr, gpointer self);
+  static gboolean OnConfigure(GtkWidget*, GdkEventConfigure* ev, gpointer self);
+  static gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer self);
+  static gboolean OnIdleSync(gpointer self);
+  static gboolean OnScreenshot(gpointer self);
+  void ApplyWindowKind();
+
+  // Native entries over the edit elements (GtkEditOverlay.cpp).
+  static gboolean OnChildPosition(GtkOverlay*, GtkWidget* child, GdkRectangle* out, gpointer self);
+  static void OnEntryChanged(GtkEditable* entry, gpointer self);
+  void SyncEntries();
+  void DropEntries();
+
+  CQelWindow* window_;
+  GtkWidget* toplevel_ = nullptr;
+  GtkWidget* overlay_ = nullptr;
+  GtkWidget* area_ = nullptr;
+  guint sync_source_ = 0;
+  guint shot_source_ = 0;
+  bool applying_bounds_ = false;
+  SRect32 requested_{0, 0, 0, 0};
+
+  std::vector<Element*> hover_;   // the chain under the pointer, retained
+  Element* pressed_ = nullptr;    // retained while the button is down
+  Element* sliding_ = nullptr;    // a slider being dragged, retained
+
+  struct Entry {
+    Element* element;  // retained
+    GtkWidget* widget;
+    gulong changed;
+  };
+  std::map<GtkWidget*, Entry> entries_;
+};
+
+}  // namespace qel::gtk

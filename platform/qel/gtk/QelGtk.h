@@ -1,0 +1,25 @@
+#pragma once
+// What the GTK backend offers beyond the backend seam: the native widgets of
+// a toolkit window and its rendering as a PNG (for screenshots and tests).
+//
+// QEL_SCREENSHOT=<png> writes the main window's rendering (the first window
+// drawn when the program has not named a main window) to <png> once it has
+// been drawn the first time; QEL_SCREENSHOT_EXIT=1 then ends the program.
+#include <gtk/gtk.h>
+
+#include <string>
+
+#include "qel/QelWindow.h"
+
+namespace qel::gtk {
+
+// The GtkWindow hosting `w`, or null (not created, or not the GTK backend).
+QEL_API GtkWidget* NativeWindow(CQelWindow* w);
+// The drawing area holding the painted element tree (window coordinates).
+QEL_API GtkWidget* NativeContent(CQelWindow* w);
+// The native entry laid over an edit element, or null.
+QEL_API GtkWidget* NativeEntry(CQelWindow* w, Element* edit);
+// The window's current rendering, native entries included.
+QEL_API bool SaveWindowPng(CQelWindow* w, const std::string& path);
+
+}  // namespace qel::gtk
