@@ -1,0 +1,105 @@
+// Pointer and key input of the GTK backend reaches the elements.
+#include "GtkTestSupport.h"
+#include "QelGtk.h"
+#include "qel/QelElement.h"
+
+namespace gtktest {
+namespace {
+
+const char* kLayout = R"(<layout name="cata_root" w="300" h="160">
+  <element type="butn" name="butn_Go" x="10" y="10" w="100" h="30" text="Go"/>
+  <element type="butn" name="butn_Off" x="120" y="10" w="100" h="30" text="Off" enabled="0"/>
+  <element type="cedt" name="cedt_Name" x="10" y="60" w="200" h="24" limit="5"/>
+  <element type="scrl" name="scrl_Zoom" x="10" y="100" w="200" h="16" min="0" max="100"/>
+</layout>)";
+
+constexpr int32_t kEnter = 0x40000007;
+constexpr int32_t kLeave = 0x40000008;
+
+using GtkInputTest = GtkBackendTest;
+
+TEST_F(GtkInputTest, PressAndReleaseOnAButtonClicksIt) {
+  RecordingWindow w;
+  ASSERT_TRUE(w.Open(kLayout, u"Input"));
+  ClickAtPoint(&w, CentreOf(&w, "butn_Go"));
+  EXPECT_EQ(w.Count("butn_Go", QEL_EV_CLICK), 1);
+
+  // Released somewhere else: no click.
+  Press(&w, CentreOf(&w, "butn_Go"));
+  Release(&w, POINT{280, 150});
+  EXPECT_EQ(w.Count("butn_Go", QEL_EV_CLICK), 1);
+
+  // A disabled button does nothing.
+  ClickAtPoint(&w, CentreOf(&w, "butn_Off"));
+  EXPECT_EQ(w.Count("butn_Off", QEL_EV_CLICK), 0);
+}
+
+TEST_F(GtkInputTest, PointerEnteringAndLeavingIsReported) {
+  RecordingWindow w;
+  ASSERT_TRUE(w.Open(kLayout, u"Hover"));
+  MoveTo(&w, CentreOf(&w, "butn_Go"));
+  MoveTo(&w, POINT{20, 20});  // still inside
+  EXPECT_EQ(w.Count("butn_Go", kEnter), 1);
+  EXPECT_EQ(w.Count("butn_Go", kLeave), 0);
+  EXPECT_EQ(w.Count("cata_root", kEnter), 1);
+  MoveTo(&w, POINT{280, 150});
+  EXPECT_EQ(w.Count("butn_Go", kLeave), 1);
+  EXPECT_EQ(w.Count("cata_root", kLeave), 0);  // the pointer is still over the panel
+}
+
+TEST_F(GtkInputTest, NativeEntryAndEditElementStayInStep) {
+  RecordingWindow w;
+  ASSERT_TRUE(w.Open(kLayout, u"Edit"));
+  qel::Element* edit = qel::Element::From(w.GetElementByName("cedt_Name"));
+  GtkWidget* entry = qel::gtk::NativeEntry(&w, edit);
+  ASSERT_NE(entry, nullptr);
+
+  gtk_entry_set_text(GTK_ENTRY(entry), "Tray");
+  EXPECT_EQ(edit->Text(), u"Tray");
+  EXPECT_GE(w.Count("cedt_Name", QEL_EV_EDIT_CHANGED), 1);
+
+  gtk_entry_set_text(GTK_ENTRY(entry), "Document");  // past the limit of 5
+  EXPECT_EQ(edit->Text(), u"Docum");
+
+  edit->SetText(u"Set");
+  ASSERT_TRUE(PumpUntil([&] { return std::string(gtk_entry_get_text(GTK_ENTRY(entry))) == "Set"; }));
+
+  edit->Show(false);
+  ASSERT_TRUE(PumpUntil([&] { return qel::gtk::NativeEntry(&w, edit) == nullptr; }));
+}
+
+TEST_F(GtkInputTest, ReturnInAnEntryStillGoesToTheWindow) {
+  RecordingWindow w;
+  ASSERT_TRUE(w.Open(kLayout, u"Keys"));
+  qel::Element* edit = qel::Element::From(w.GetElementByName("cedt_Name"));
+  GtkWidget* entry = qel::gtk::NativeEntry(&w, edit);
+  ASSERT_NE(entry, nullptr);
+  gtk_widget_grab_focus(entry);
+  std::vector<uint32_t> keys;
+  w.RegisterMessage(QEL_WM_KEYDOWN, [&](QELWPARAM wp, QELLPARAM, bool& handled) {
+    keys.push_back(uint32_t(wp));
+    handled = true;
+    return intptr_t(0);
+  });
+  SendKey(&w, GDK_KEY_a);       // typing stays in the entry
+  SendKey(&w, GDK_KEY_Return);
+  gtk_widget_grab_focus(qel::gtk::NativeContent(&w));
+  SendKey(&w, GDK_KEY_Left);
+  EXPECT_EQ(keys, (std::vector<uint32_t>{13, 28}));
+}
+
+TEST_F(GtkInputTest, DraggingASliderMovesItsPosition) {
+  RecordingWindow w;
+  ASSERT_TRUE(w.Open(kLayout, u"Slider"));
+  qel::Element* slider = qel::Element::From(w.GetElementByName("scrl_Zoom"));
+  SRect32 r = slider->Bounds();
+  Press(&w, POINT{r.left + 4 + (r.right - r.left - 8) / 2, r.top + 4});
+  EXPECT_EQ(slider->Scroll().pos, 50);
+  MoveTo(&w, POINT{r.right + 40, r.top + 4});
+  Release(&w, POINT{r.right + 40, r.top + 4});
+  EXPECT_EQ(slider->Scroll().pos, 100);
+  EXPECT_GE(w.Count("scrl_Zoom", QEL_EV_SLIDER_END), 2);
+}
+
+}  // namespace
+}  // namespace gtktest
