@@ -18,6 +18,8 @@ struct Answer {
   int32_t result;
 };
 
+void PrintTo(const Answer& a, std::ostream* os) { *os << a.name; }
+
 struct DialogRun {
   CQelDialog* dialog;
   guint keyval;
