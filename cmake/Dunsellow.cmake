@@ -63,6 +63,8 @@ function(dunsellow_add_gtest name)
   target_link_libraries(${name} PRIVATE ${T_LIBS} dunsellow_test_main GTest::gtest GTest::gmock)
   set(env QEL_BACKEND=headless DUNSELLOW_BUILD_DIR=${CMAKE_BINARY_DIR}
       DUNSELLOW_STAGE_DIR=${DUNSELLOW_STAGE_DIR} DUNSELLOW_SOURCE_DIR=${CMAKE_SOURCE_DIR} ${T_ENV})
+  # One ENVIRONMENT value: the list must survive the discovery script.
+  string(REPLACE ";" "\\\\\\\\\\\\\\;" env "${env}")
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60

@@ -161,7 +161,9 @@ int32_t CMyQelApp::OnOpenDocuments(const plat::AppleEvent& event, intptr_t refCo
 
 int32_t CMyQelApp::OnQuitApplication(const plat::AppleEvent&, intptr_t) {
   CMyQelApp& app = theApp;
-  if (app.m_MainFrame.IsCreated() && app.m_MainFrame.IsWindowVisible()) app.m_MainFrame.ShowWindow(5);
+  // The main window comes forward, but never above an alert or modal window.
+  if (app.m_MainFrame.IsCreated() && app.m_MainFrame.IsWindowVisible() && !QelIsModalInFront())
+    app.m_MainFrame.ShowWindow(5);
   if (Qel0GetGValue(1) != 0 || QelIsModalInFront()) {
     OrvTrace("quit swallowed");
     return 0;
