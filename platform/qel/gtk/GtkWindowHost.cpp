@@ -94,13 +94,15 @@ void GtkWindowHost::ApplyWindowKind() {
   CQelWindow* parent = CQelWindow::FetchQelWindow(cs.parent);
   GtkBackend* backend = GtkBackend::Active();
   GtkWindowHost* parent_host = parent && backend ? backend->HostOf(parent) : nullptr;
+  // The main window has a class below 5 too: only real modal windows are dialogs.
+  bool modal = dynamic_cast<CQelModalWnd*>(window_) != nullptr;
   if (cs.windowClass == 10) {
     gtk_window_set_type_hint(win, GDK_WINDOW_TYPE_HINT_UTILITY);
     gtk_window_set_keep_above(win, TRUE);
-  } else if (cs.windowClass < 5) {
+  } else if (modal) {
     gtk_window_set_type_hint(win, GDK_WINDOW_TYPE_HINT_DIALOG);
   }
-  if (parent_host && (cs.windowClass == 10 || cs.windowClass < 5)) {
+  if (parent_host && (cs.windowClass == 10 || modal)) {
     gtk_window_set_transient_for(win, GTK_WINDOW(parent_host->Toplevel()));
   }
   if (cs.alpha > 0.0 && cs.alpha < 1.0) gtk_widget_set_opacity(toplevel_, cs.alpha);
