@@ -1,0 +1,260 @@
+// Corner masks read from BMP files, and window shapes cut from them.
+#include "CornerRegion.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <utility>
+
+#include "qel/QelWideText.h"
+#include "qel/QelWindow.h"
+
+namespace {
+
+using Run = std::pair<int32_t, int32_t>;  // [begin, end) on one row
+using Runs = std::vector<Run>;
+
+// Masks are a few dozen pixels; anything far beyond is not a mask.
+constexpr int32_t kMaxMaskSide = 16384;
+constexpr uintmax_t kMaxMaskFileBytes = 64u << 20;
+
+uint16_t U16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
+uint32_t U32(const uint8_t* p) {
+  return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
+
+bool IsDark(uint8_t b, uint8_t g, uint8_t r) { return 299u * r + 587u * g + 114u * b < 128000u; }
+
+// Rows of runs (top row first, at y0) into rectangles: consecutive rows with
+// the same runs become one rectangle per run.
+void AppendBand(std::vector<SRect32>& out, std::vector<size_t>& open, Runs& openRuns, const Runs& runs,
+                int32_t top, int32_t bottom) {
+  if (!runs.empty() && runs == openRuns && !open.empty() && out[open.front()].bottom == top) {
+    for (size_t i : open) out[i].bottom = bottom;
+    return;
+  }
+  open.clear();
+  for (const Run& r : runs) {
+    open.push_back(out.size());
+    out.push_back(SRect32{r.first, top, r.second, bottom});
+  }
+  openRuns = runs;
+}
+
+}  // namespace
+
+bool ORVRegion::Contains(POINT p) const {
+  for (const SRect32& r : rects) {
+    if (p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom) return true;
+  }
+  return false;
+}
+
+int64_t ORVRegion::Area() const {
+  int64_t a = 0;
+  for (const SRect32& r : rects) a += int64_t(r.right - r.left) * (r.bottom - r.top);
+  return a;
+}
+
+void ORVRegion::Offset(int32_t dx, int32_t dy) {
+  auto move = [dx, dy](SRect32& r) {
+    r.left += dx;
+    r.right += dx;
+    r.top += dy;
+    r.bottom += dy;
+  };
+  move(bounds);
+  for (SRect32& r : rects) move(r);
+}
+
+std::optional<ORVRegion> RegionFromBmpBytes(const uint8_t* data, size_t size) {
+  if (!data || size < 14 + 40 || data[0] != 'B' || data[1] != 'M') return std::nullopt;
+  const uint32_t offBits = U32(data + 10);
+  const uint8_t* info = data + 14;
+  const uint32_t infoSize = U32(info);
+  if (infoSize < 40 || infoSize > size - 14) return std::nullopt;
+  const int32_t width = int32_t(U32(info + 4));
+  const int32_t rawHeight = int32_t(U32(info + 8));
+  const uint16_t planes = U16(info + 12);
+  const uint16_t bpp = U16(info + 14);
+  const uint32_t compression = U32(info + 16);
+  uint32_t colorsUsed = U32(info + 32);
+  if (planes != 1 || compression != 0) return std::nullopt;
+  if (bpp != 1 && bpp != 8 && bpp != 24 && bpp != 32) return std::nullopt;
+  if (width <= 0 || width > kMaxMaskSide || rawHeight == 0 || rawHeight < -kMaxMaskSide ||
+      rawHeight > kMaxMaskSide) {
+    return std::nullopt;
+  }
+  const bool topDown = rawHeight < 0;
+  const int32_t height = topDown ? -rawHeight : rawHeight;
+
+  // Palette of the indexed depths.
+  std::vector<bool> darkEntry;
+  if (bpp <= 8) {
+    const uint32_t maxColors = 1u << bpp;
+    if (colorsUsed == 0) colorsUsed = maxColors;
+    if (colorsUsed > maxColors) return std::nullopt;
+    const uint64_t paletteAt = 14ull + infoSize;
+    if (paletteAt + 4ull * colorsUsed > size) return std::nullopt;
+    darkEntry.assign(maxColors, false);  // indices past the palette count as white
+    for (uint32_t i = 0; i < colorsUsed; ++i) {
+      const uint8_t* e = data + paletteAt + 4 * i;
+      darkEntry[i] = IsDark(e[0], e[1], e[2]);
+    }
+  }
+
+  const uint64_t stride = ((uint64_t(width) * bpp + 31) / 32) * 4;
+  if (offBits > size || stride * uint64_t(height) > size - offBits) return std::nullopt;
+
+  ORVRegion region;
+  region.bounds = SRect32{0, 0, width, height};
+  std::vector<size_t> open;
+  Runs openRuns;
+  Runs runs;
+  for (int32_t y = 0; y < height; ++y) {
+    const int32_t fileRow = topDown ? y : height - 1 - y;
+    const uint8_t* row = data + offBits + stride * uint64_t(fileRow);
+    runs.clear();
+    int32_t start = -1;
+    for (int32_t x = 0; x <= width; ++x) {
+      bool dark = false;
+      if (x < width) {
+        switch (bpp) {
+          case 1:
+            dark = darkEntry[(row[x >> 3] >> (7 - (x & 7))) & 1];
+            break;
+          case 8:
+            dark = darkEntry[row[x]];
+            break;
+          case 24:
+            dark = IsDark(row[3 * x], row[3 * x + 1], row[3 * x + 2]);
+            break;
+          default:
+            dark = IsDark(row[4 * x], row[4 * x + 1], row[4 * x + 2]);
+            break;
+        }
+      }
+      if (dark && start < 0) start = x;
+      if (!dark && start >= 0) {
+        runs.emplace_back(start, x);
+        start = -1;
+      }
+    }
+    AppendBand(region.rects, open, openRuns, runs, y, y + 1);
+  }
+  return region;
+}
+
+std::optional<ORVRegion> CreateRgnFromFile(const std::u16string& path) {
+  if (path.empty()) return std::nullopt;
+  std::ifstream in(QelToUTF8(path), std::ios::binary);
+  if (!in) return std::nullopt;
+  in.seekg(0, std::ios::end);
+  const std::streamoff length = in.tellg();
+  if (length <= 0 || uintmax_t(length) > kMaxMaskFileBytes) return std::nullopt;
+  in.seekg(0);
+  std::vector<uint8_t> bytes(static_cast<size_t>(length));
+  if (!in.read(reinterpret_cast<char*>(bytes.data()), length)) return std::nullopt;
+  auto region = RegionFromBmpBytes(bytes.data(), bytes.size());
+  if (!region) std::fprintf(stderr, "corner mask %s is not a BMP this program reads\n", QelToUTF8(path).c_str());
+  return region;
+}
+
+std::vector<SRect32> SubtractRects(const SRect32& bounds, const std::vector<SRect32>& cuts) {
+  std::vector<SRect32> out;
+  if (bounds.right <= bounds.left || bounds.bottom <= bounds.top) return out;
+  std::vector<int32_t> ys{bounds.top, bounds.bottom};
+  for (const SRect32& c : cuts) {
+    if (c.right <= c.left || c.bottom <= c.top) continue;
+    ys.push_back(std::clamp(c.top, bounds.top, bounds.bottom));
+    ys.push_back(std::clamp(c.bottom, bounds.top, bounds.bottom));
+  }
+  std::sort(ys.begin(), ys.end());
+  ys.erase(std::unique(ys.begin(), ys.end()), ys.end());
+
+  std::vector<size_t> open;
+  Runs openRuns;
+  Runs covered, runs;
+  for (size_t i = 0; i + 1 < ys.size(); ++i) {
+    const int32_t top = ys[i], bottom = ys[i + 1];
+    covered.clear();
+    for (const SRect32& c : cuts) {
+      if (c.right <= c.left || c.top > top || c.bottom < bottom) continue;
+      const int32_t l = std::max(c.left, bounds.left), r = std::min(c.right, bounds.right);
+      if (l < r) covered.emplace_back(l, r);
+    }
+    std::sort(covered.begin(), covered.end());
+    runs.clear();
+    int32_t x = bounds.left;
+    for (const Run& c : covered) {
+      if (c.first > x) runs.emplace_back(x, c.first);
+      x = std::max(x, c.second);
+    }
+    if (x < bounds.right) runs.emplace_back(x, bounds.right);
+    AppendBand(out, open, openRuns, runs, top, bottom);
+  }
+  return out;
+}
+
+ORVRegion ComplementInBounds(const ORVRegion& region) {
+  ORVRegion out;
+  out.bounds = region.bounds;
+  out.rects = SubtractRects(region.bounds, region.rects);
+  return out;
+}
+
+ORVRegion PlaceAtCorner(const ORVRegion& region, int corner, int32_t width, int32_t height) {
+  ORVRegion out = region;
+  const int32_t w = region.bounds.right - region.bounds.left;
+  const int32_t h = region.bounds.bottom - region.bounds.top;
+  const int32_t x = (corner == 1 || corner == 2) ? width - w : 0;
+  const int32_t y = (corner == 2 || corner == 3) ? height - h : 0;
+  out.Offset(x - region.bounds.left, y - region.bounds.top);
+  return out;
+}
+
+std::vector<SRect32> CornerWindowShape(const CornerMaskTable& table, int32_t width, int32_t height,
+                                       CornerMaskSense sense) {
+  std::vector<SRect32> cuts;
+  for (int corner = 0; corner < 4; ++corner) {
+    auto mask = CreateRgnFromFile(table.path[size_t(corner)]);
+    if (!mask) continue;
+    const ORVRegion cut = sense == CornerMaskSense::kBlackIsWindow ? ComplementInBounds(*mask) : *mask;
+    ORVRegion placed = PlaceAtCorner(cut, corner, width, height);
+    cuts.insert(cuts.end(), placed.rects.begin(), placed.rects.end());
+  }
+  return SubtractRects(SRect32{0, 0, width, height}, cuts);
+}
+
+namespace CornerMessageBoxDef {
+
+intptr_t myWindowDef(int16_t, WindowRef window, int16_t message, intptr_t parameter) {
+  switch (message) {
+    case 7:  // features
+      if (parameter) *reinterpret_cast<uint32_t*>(parameter) = 0x40000016u;
+      return 1;
+    case 1:  // hit test: all content
+      return 1;
+    case 8: {  // region
+      auto* request = reinterpret_cast<CornerRegionRequest*>(parameter);
+      if (!request || !request->region || (request->regionCode != 32 && request->regionCode != 33)) return 0;
+      CQelWindow* w = CQelWindow::FetchQelWindow(window);
+      if (!w) return 0;
+      SRect32 b;
+      w->GetWindowRect(&b);
+      const int32_t width = b.right - b.left, height = b.bottom - b.top;
+      if (auto* table = static_cast<CornerMaskTable*>(w->GetProperty(kCornerPropCreator, kCornerPropTag))) {
+        *request->region = CornerWindowShape(*table, width, height);
+      } else {
+        *request->region = SubtractRects(SRect32{0, 0, width, height}, {});
+      }
+      return 0;
+    }
+    default:
+      return 0;
+  }
+}
+
+}  // namespace CornerMessageBoxDef
