@@ -4,6 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <string>
+
+#include <unistd.h>
 
 #include "AppModule.h"
 #include "ORVPubTools.h"
@@ -105,7 +108,7 @@ int32_t CMyQelApp::InitInstance() {
     std::string name = bundle->Name();
     if (!name.empty()) m_MainFrame.SetTitle(QelFromUTF8(name).c_str());
   }
-  OrvTrace("started");
+  OrvTrace("started " + std::to_string(getpid()));
   return 1;
 }
 
