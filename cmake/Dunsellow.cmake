@@ -117,14 +117,30 @@ function(dunsellow_app_bundle target)
   configure_file(${CMAKE_SOURCE_DIR}/cmake/Info.plist.in ${contents}/Info.plist @ONLY)
 endfunction()
 
-# Copies the files matching GLOB (relative to the calling folder) into DEST at build time.
+# Copies the files matching GLOB (relative to the calling folder) into DEST at build time;
+# matching folders are copied whole, keeping their sub-folders.
 function(dunsellow_stage_files target dest)
-  file(GLOB files CONFIGURE_DEPENDS ${ARGN})
-  if(NOT files)
+  file(GLOB entries CONFIGURE_DEPENDS ${ARGN})
+  if(NOT entries)
     return()
+  endif()
+  set(files "")
+  set(copy_dirs "")
+  foreach(entry IN LISTS entries)
+    if(IS_DIRECTORY ${entry})
+      get_filename_component(dir_name ${entry} NAME)
+      list(APPEND copy_dirs COMMAND ${CMAKE_COMMAND} -E copy_directory ${entry} ${dest}/${dir_name})
+    else()
+      list(APPEND files ${entry})
+    endif()
+  endforeach()
+  set(copy_files "")
+  if(files)
+    set(copy_files COMMAND ${CMAKE_COMMAND} -E copy_if_different ${files} ${dest})
   endif()
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E make_directory ${dest}
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${files} ${dest}
+    ${copy_files}
+    ${copy_dirs}
     VERBATIM)
 endfunction()
