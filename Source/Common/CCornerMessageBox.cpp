@@ -125,6 +125,7 @@ int32_t CCornerMessageBox::DidCreate() {
 void CCornerMessageBox::UpdateShape() {
   CornerRegionRequest request{32, &m_shape};
   CornerMessageBoxDef::myWindowDef(0, GetWindowRef(), 8, reinterpret_cast<intptr_t>(&request));
+  Invalidate();  // the backend picks the new shape up with the repaint
 }
 
 int CCornerMessageBox::InitUI() {
