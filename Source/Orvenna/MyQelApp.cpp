@@ -115,6 +115,9 @@ int32_t CMyQelApp::InitInstance() {
 int32_t CMyQelApp::ExitInstance() {
   m_bQuitting = true;
   if (m_MainFrame.IsCreated()) m_MainFrame.Close();
+  // The program ends either way: the modules go now, while their libraries
+  // and their own globals still exist.
+  m_MainFrame.UnInitialize();
   plat::StopQuitSignals();
   plat::AERemoveEventHandler(plat::kCoreEventClass, plat::kAEOpenApplication);
   plat::AERemoveEventHandler(plat::kCoreEventClass, plat::kAEOpenDocuments);
