@@ -35,6 +35,15 @@ bool IsScreenshotWindow(CQelWindow* w) {
   return !main || main == w;
 }
 
+// A window with cut corners carries its shape as this property: the address
+// of a std::vector<SRect32> in window coordinates (empty: no shape).
+constexpr uint32_t kShapeCreator = QelFourCC("QELA");
+constexpr uint32_t kShapeTag = QelFourCC("SHPE");
+
+bool SameRects(const std::vector<SRect32>& a, const std::vector<SRect32>& b) {
+  return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof a[0]) == 0);
+}
+
 bool PositionsAreReal() {
   GdkDisplay* d = gdk_display_get_default();
   return d && GDK_IS_X11_DISPLAY(d);
@@ -214,11 +223,32 @@ gboolean GtkWindowHost::OnDraw(GtkWidget*, cairo_t* cr, gpointer self) {
   cairo_set_source_rgb(cr, kBackdrop, kBackdrop, kBackdrop);
   cairo_paint(cr);
   PaintTree(cr, h->window_->Root());
+  h->ApplyShape();
   if (!h->shot_source_ && h->window_ && IsScreenshotWindow(h->window_)) {
     // Saved from the loop: the saving draws the window again.
     h->shot_source_ = g_idle_add(&GtkWindowHost::OnScreenshot, h);
   }
   return FALSE;
+}
+
+void GtkWindowHost::ApplyShape() {
+  auto* wanted = static_cast<const std::vector<SRect32>*>(window_->GetProperty(kShapeCreator, kShapeTag));
+  std::vector<SRect32> rects = wanted ? *wanted : std::vector<SRect32>{};
+  if (SameRects(rects, shape_)) return;
+  shape_ = rects;
+  // GDK hands a new shape to the X server with the next frame.
+  gtk_widget_queue_draw(toplevel_);
+  if (rects.empty()) {
+    gtk_widget_shape_combine_region(toplevel_, nullptr);
+    return;
+  }
+  cairo_region_t* region = cairo_region_create();
+  for (const SRect32& r : rects) {
+    cairo_rectangle_int_t c{r.left, r.top, r.right - r.left, r.bottom - r.top};
+    if (c.width > 0 && c.height > 0) cairo_region_union_rectangle(region, &c);
+  }
+  gtk_widget_shape_combine_region(toplevel_, region);
+  cairo_region_destroy(region);
 }
 
 gboolean GtkWindowHost::OnScreenshot(gpointer self) {

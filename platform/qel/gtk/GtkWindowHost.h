@@ -61,6 +61,7 @@ class GtkWindowHost {
   static gboolean OnIdleSync(gpointer self);
   static gboolean OnScreenshot(gpointer self);
   void ApplyWindowKind();
+  void ApplyShape();
 
   // Native entries over the edit elements (GtkEditOverlay.cpp).
   static gboolean OnChildPosition(GtkOverlay*, GtkWidget* child, GdkRectangle* out, gpointer self);
@@ -76,6 +77,7 @@ class GtkWindowHost {
   guint shot_source_ = 0;
   bool applying_bounds_ = false;
   SRect32 requested_{0, 0, 0, 0};
+  std::vector<SRect32> shape_;  // as last handed to the window system
 
   std::vector<Element*> hover_;   // the chain under the pointer, retained
   Element* pressed_ = nullptr;    // retained while the button is down

@@ -5,6 +5,10 @@
 // QEL_SCREENSHOT=<png> writes the main window's rendering (the first window
 // drawn when the program has not named a main window) to <png> once it has
 // been drawn the first time; QEL_SCREENSHOT_EXIT=1 then ends the program.
+//
+// A window with cut corners carries its shape as window property 'QELA' /
+// 'SHPE': the address of a std::vector<SRect32> (window coordinates; empty or
+// no property: the whole rectangle). The backend applies it when it draws.
 #include <gtk/gtk.h>
 
 #include <string>
