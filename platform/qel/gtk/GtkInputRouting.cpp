@@ -136,6 +136,17 @@ void GtkWindowHost::UpdateHover(Element* hit) {
     if (!Contains(old, *it)) input::FireEvent(*it, kEventPointerEnter, 0);
   }
   for (Element* e : old) e->Release();
+  if (window_) {
+    // The innermost tip under the pointer.
+    const std::u16string* tip = nullptr;
+    for (Element* e : chain) {
+      if (!e->Tips().empty()) {
+        tip = &e->Tips();
+        break;
+      }
+    }
+    gtk_widget_set_tooltip_text(area_, tip ? ToU8(*tip).c_str() : nullptr);
+  }
   if (window_ && gtk_widget_get_realized(area_)) {
     const char* name = nullptr;
     for (Element* e : chain) {

@@ -73,6 +73,7 @@ GtkWindowHost::GtkWindowHost(CQelWindow* w) : window_(w) {
   g_signal_connect(toplevel_, "key-release-event", G_CALLBACK(&GtkWindowHost::OnKey), this);
   g_signal_connect(toplevel_, "configure-event", G_CALLBACK(&GtkWindowHost::OnConfigure), this);
   g_signal_connect(toplevel_, "delete-event", G_CALLBACK(&GtkWindowHost::OnDelete), this);
+  g_signal_connect(toplevel_, "notify::is-active", G_CALLBACK(&GtkWindowHost::OnActiveChanged), this);
 
   gtk_widget_show_all(overlay_);
   ApplyWindowKind();
@@ -297,6 +298,16 @@ gboolean GtkWindowHost::OnDelete(GtkWidget*, GdkEvent*, gpointer self) {
   // The window decides through its close message; GTK never destroys it.
   if (h->window_) PostMessage(h->window_->GetWindowRef(), QEL_WM_CLOSE, 0, 0);
   return TRUE;
+}
+
+void GtkWindowHost::OnActiveChanged(GObject*, GParamSpec*, gpointer self) {
+  auto* h = static_cast<GtkWindowHost*>(self);
+  if (!h->window_) return;
+  bool active = gtk_window_is_active(GTK_WINDOW(h->toplevel_));
+  if (active == h->active_) return;
+  h->active_ = active;
+  // As on Windows: wParam 1 activated, 0 deactivated.
+  SendMessage(h->window_->GetWindowRef(), QEL_WM_ACTIVATE, active ? 1 : 0, 0);
 }
 
 bool GtkWindowHost::SavePng(const std::string& path) {

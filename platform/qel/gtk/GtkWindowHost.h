@@ -58,6 +58,7 @@ class GtkWindowHost {
   static gboolean OnDraw(GtkWidget*, cairo_t* cr, gpointer self);
   static gboolean OnConfigure(GtkWidget*, GdkEventConfigure* ev, gpointer self);
   static gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer self);
+  static void OnActiveChanged(GObject*, GParamSpec*, gpointer self);
   static gboolean OnIdleSync(gpointer self);
   static gboolean OnScreenshot(gpointer self);
   void ApplyWindowKind();
@@ -75,7 +76,7 @@ class GtkWindowHost {
   GtkWidget* area_ = nullptr;
   guint sync_source_ = 0;
   guint shot_source_ = 0;
-  bool applying_bounds_ = false;
+  bool active_ = false;
   SRect32 requested_{0, 0, 0, 0};
   std::vector<SRect32> shape_;  // as last handed to the window system
 

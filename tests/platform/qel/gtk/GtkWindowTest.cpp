@@ -86,5 +86,24 @@ TEST_F(GtkWindowTest, ProgramMovesAndSizesTheNativeWindow) {
   EXPECT_EQ(b.bottom - b.top, 300);
 }
 
+TEST_F(GtkWindowTest, ActivationIsReportedAsMessageSix) {
+  RecordingWindow first, second;
+  std::vector<intptr_t> first_seen, second_seen;
+  auto record = [](std::vector<intptr_t>& seen) {
+    return [&seen](QELWPARAM wp, QELLPARAM, bool&) {
+      seen.push_back(wp);
+      return intptr_t(0);
+    };
+  };
+  first.RegisterMessage(QEL_WM_ACTIVATE, record(first_seen));
+  second.RegisterMessage(QEL_WM_ACTIVATE, record(second_seen));
+  ASSERT_TRUE(first.Open(kLayout, u"First"));
+  ASSERT_TRUE(PumpUntil([&] { return !first_seen.empty(); }));
+  EXPECT_EQ(first_seen.back(), 1);
+  ASSERT_TRUE(second.Open(kLayout, u"Second"));
+  ASSERT_TRUE(PumpUntil([&] { return !second_seen.empty() && first_seen.back() == 0; }));
+  EXPECT_EQ(second_seen.back(), 1);
+}
+
 }  // namespace
 }  // namespace gtktest
