@@ -9,6 +9,7 @@
 #include "qel/QelCore.h"
 #include "qel/QelElement.h"
 #include "qel/QelLayout.h"
+#include "qel/QelMessage.h"
 
 namespace {
 
@@ -49,6 +50,10 @@ intptr_t CMyMainFrame::ProcessMessage(uint32_t msg, QELWPARAM wp, QELLPARAM lp, 
       break;
     case ORV_MSG_COMMAND_ARGUMENT:
       OnCommandLine(wp, lp);
+      break;
+    case QEL_WM_KEYUP:
+      // The key also goes on to its normal handling.
+      if (wp == QEL_KEY_HELP) CMyQelApp::OpenHelpIndex();
       break;
     default:
       break;

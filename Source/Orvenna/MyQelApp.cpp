@@ -1,8 +1,10 @@
 #include "MyQelApp.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -12,6 +14,7 @@
 #include "ORVPubTools.h"
 #include "os/AppleEvents.h"
 #include "os/Bundle.h"
+#include "os/Reveal.h"
 #include "os/CommandLineServer.h"
 #include "qel/QelCore.h"
 #include "qel/QelWideText.h"
@@ -25,6 +28,22 @@ namespace {
 constexpr ORVRESULT kFailed = static_cast<ORVRESULT>(0x80000008);
 constexpr ORVRESULT kNoInterface = static_cast<ORVRESULT>(0x81500001);
 constexpr char kBundleIdentifier[] = "com.Talvexa.Orvenna";
+
+// Two letters of the user's language ("en" for the C locale).
+std::string UserLanguage() {
+  for (const char* var : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const char* v = std::getenv(var);
+    if (!v || !*v) continue;
+    std::string lang(v);
+    if (lang == "C" || lang.rfind("C.", 0) == 0 || lang == "POSIX") return "en";
+    if (lang.size() >= 2 && std::isalpha(static_cast<unsigned char>(lang[0])) &&
+        std::isalpha(static_cast<unsigned char>(lang[1]))) {
+      return {char(std::tolower(static_cast<unsigned char>(lang[0]))),
+              char(std::tolower(static_cast<unsigned char>(lang[1])))};
+    }
+  }
+  return "en";
+}
 
 }  // namespace
 
@@ -175,6 +194,19 @@ int32_t CMyQelApp::OnQuitApplication(const plat::AppleEvent&, intptr_t) {
     return 0;
   }
   return kQuitNotHandled;
+}
+
+int CMyQelApp::OpenHelpIndex() {
+  auto bundle = plat::Bundle::Main();
+  if (!bundle) return -1;
+  std::filesystem::path help = std::filesystem::path(bundle->ResourcesPath()) / "Help";
+  for (const std::string& lang : {UserLanguage(), std::string("en")}) {
+    std::filesystem::path page = help / lang / "Introduction.html";
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(page, ec)) return plat::OpenWithDefaultHandler(page.string());
+  }
+  std::fprintf(stderr, "Dunsellow: no help pages in %s\n", help.c_str());
+  return -1;
 }
 
 void CMyQelApp::SetMacCommandLine(const WCHAR* text) {

@@ -69,6 +69,9 @@ class CMyQelApp : public CQelApp, public IORVMainModule, public CORVUnknown {
   // the program ends.
   void DefaultQuit();
   bool IsQuitting() const { return m_bQuitting; }
+  // The Help key: the help start page in the user's language, else the
+  // English one. 0 when a page was opened.
+  static int OpenHelpIndex();
 
   // Single instance and the command-line socket, before InitInstance.
   enum class StartRole { Primary, HandedOver, Failed };

@@ -1,13 +1,17 @@
 // The process's events: 'oapp', 'odoc' (the command-line receiver) and the
 // quit rule that SIGTERM and the main window's close box both follow.
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "AppFixture.h"
 #include "TestEnvironment.h"
 #include "os/AppleEvents.h"
+#include "os/Reveal.h"
 #include "qel/QelCore.h"
 #include "qel/QelHeadless.h"
 #include "qel/QelLayout.h"
+#include "qel/QelMessage.h"
 
 namespace {
 
@@ -129,4 +133,25 @@ TEST_F(AppTest, CloseBoxTakesTheQuitRoad) {
   EXPECT_EQ(theApp.ExitInstance(), 0);
   started_ = false;
   EXPECT_FALSE(frame->IsCreated());
+}
+
+TEST_F(AppTest, HelpKeyOpensTheUsersPageOrTheEnglishOne) {
+  auto dir = testenv::MakeTempDir("help");
+  auto app = dir / "Help.app";
+  std::filesystem::copy(StagedBundle(), app, std::filesystem::copy_options::recursive);
+  auto english = app / "Contents/Resources/Help/en/Introduction.html";
+  auto french = app / "Contents/Resources/Help/fr/Introduction.html";
+  testenv::WriteFile(english, "<html></html>");
+  testenv::WriteFile(french, "<html></html>");
+  UseBundle(app);
+  Start();
+  plat::ClearHeadlessDesktopCalls();
+  ::setenv("LANGUAGE", "fr_FR", 1);
+  EXPECT_TRUE(qel::headless::PressKey(theApp.GetMainFrame(), QEL_KEY_HELP));
+  ::setenv("LANGUAGE", "de_DE", 1);
+  EXPECT_TRUE(qel::headless::PressKey(theApp.GetMainFrame(), QEL_KEY_HELP));
+  std::filesystem::remove_all(app / "Contents/Resources/Help");
+  EXPECT_EQ(CMyQelApp::OpenHelpIndex(), -1);  // nothing shipped: nothing opens
+  EXPECT_EQ(plat::HeadlessDesktopCalls(),
+            (std::vector<std::string>{"open " + french.string(), "open " + english.string()}));
 }
