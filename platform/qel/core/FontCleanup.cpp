@@ -8,12 +8,15 @@
 namespace qel {
 
 std::atomic<bool> g_fonts_used{false};
+// Set by a display backend whose toolkit keeps fonts and surfaces until the
+// process ends: resetting cairo under it would trip cairo's own checks.
+std::atomic<bool> g_fonts_held_by_display{false};
 
 namespace {
 
 struct FontCleanup {
   ~FontCleanup() {
-    if (!g_fonts_used.load()) return;
+    if (!g_fonts_used.load() || g_fonts_held_by_display.load()) return;
     pango_cairo_font_map_set_default(nullptr);
     cairo_debug_reset_static_data();
     // fontconfig is loaded with pango; free its caches when nothing holds them.

@@ -1,10 +1,15 @@
 // The GTK 3 backend, chosen when a display can be opened.
 #include "GtkBackend.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 
 #include "QelGtk.h"
+
+namespace qel {
+extern std::atomic<bool> g_fonts_held_by_display;  // core
+}
 
 namespace qel::gtk {
 
@@ -46,7 +51,7 @@ struct Registrar {
 
 }  // namespace
 
-GtkBackend::GtkBackend() = default;
+GtkBackend::GtkBackend() { g_fonts_held_by_display = true; }
 
 GtkBackend::~GtkBackend() {
   if (reap_source_) g_source_remove(reap_source_);
