@@ -107,7 +107,7 @@ class MenuPopupWnd : public CQelDialog {
 
   intptr_t ProcessMessage(uint32_t msg, QELWPARAM wp, QELLPARAM lp, bool& handled) override {
     // A pop-up that loses the focus goes away without a choice.
-    if (msg == QEL_WM_ACTIVATE && wp == 0 && InModal()) {
+    if (msg == QEL_WM_ACTIVATE && wp == 0 && InModal() && !in_submenu_) {
       handled = true;
       EndModal(kResultCancel);
       return 0;
@@ -134,7 +134,11 @@ class MenuPopupWnd : public CQelDialog {
       if (!sub.Open(POINT{w.right - 4, w.top + b.top}, self->GetWindowRef())) return 0;
       int16_t id = 0;
       uint16_t chosen = 0;
-      if (sub.Run(id, chosen) && self->InModal()) self->Choose(id, chosen);
+      // The submenu takes the focus; this pop-up stays open meanwhile.
+      self->in_submenu_ = true;
+      const bool picked = sub.Run(id, chosen);
+      self->in_submenu_ = false;
+      if (picked && self->InModal()) self->Choose(id, chosen);
       return 0;
     }
     self->Choose(self->menu_.GetMenuID(), uint16_t(pos));
@@ -148,6 +152,7 @@ class MenuPopupWnd : public CQelDialog {
   }
 
   const MacQelMenu& menu_;
+  bool in_submenu_ = false;
   int16_t chosen_menu_ = 0;
   uint16_t chosen_item_ = 0;
 };

@@ -2,8 +2,11 @@
 // through the headless toolkit.
 #include <gtest/gtest.h>
 
+#include <glib.h>
+
 #include "MacQelMenu.h"
 #include "qel/QelHeadless.h"
+#include "qel/QelMessage.h"
 
 namespace hl = qel::headless;
 
@@ -100,4 +103,20 @@ TEST(MacQelMenu, DismissedOrDisabledChoosesNothing) {
   MacQelMenu empty;
   EXPECT_EQ(empty.PopupMenu(POINT{0, 0}, id, item), 0);  // no menu: nothing shown
   EXPECT_EQ(hl::PendingModalAnswers(), 0u);
+}
+
+TEST(MacQelMenu, APopupThatLosesTheFocusGoesAwayWithoutAChoice) {
+  AlbumMenu m;
+  g_idle_add(
+      [](gpointer) -> gboolean {
+        CQelWindow* popup = hl::FrontWindow();
+        if (!popup) return G_SOURCE_CONTINUE;
+        popup->SendMessage(QEL_WM_ACTIVATE, 0, 0);
+        return G_SOURCE_REMOVE;
+      },
+      nullptr);
+  int16_t id = -1;
+  uint16_t item = 99;
+  EXPECT_EQ(m.menu.PopupMenu(POINT{10, 10}, id, item), 0);
+  EXPECT_EQ(item, 0);
 }
