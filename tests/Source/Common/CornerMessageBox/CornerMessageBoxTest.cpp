@@ -12,6 +12,7 @@
 #include "ORVPubTools.h"
 #include "TestEnvironment.h"
 #include "qel/QelHeadless.h"
+#include "qel/QelLayout.h"
 #include "qel/QelMessage.h"
 
 namespace fs = std::filesystem;
@@ -184,4 +185,22 @@ TEST(CornerMessageBox, LongTextTakesTheWiderBox) {
   SIZE s = CCornerMessageBox::MeasureBox(box.Root(), 1024, 300);
   EXPECT_EQ(s.cx, 896);
   EXPECT_GT(s.cy, 300);
+}
+
+TEST(CornerMessageBox, ShippedLayoutHasEveryElementTheBoxUses) {
+  const fs::path file = testenv::SourceDir() / kResources / "English.lproj" / "UI" / "messagebox.aui";
+  qel::Element* root = qel::LoadLayoutFile(file.string());
+  ASSERT_NE(root, nullptr);
+  std::vector<const char*> names(CCornerMessageBox::kButtonNames.begin(), CCornerMessageBox::kButtonNames.end());
+  names.insert(names.end(), CCornerMessageBox::kIconNames.begin(), CCornerMessageBox::kIconNames.end());
+  for (const char* n : {"view_text", "view_title_mac", "cata_drag_mac", "cata_title", "butn_close_mac",
+                        "cata_left_caption", "cata_left_text", "cata_left_butn"}) {
+    names.push_back(n);
+  }
+  for (const char* n : names) {
+    qel::Element* e = root->FindByName(n, true);
+    ASSERT_NE(e, nullptr) << n;
+    EXPECT_EQ(e->Name(), n);  // spelled as the box looks it up
+  }
+  root->Release();
 }
