@@ -11,6 +11,9 @@ const char* kLayout = R"(<layout name="cata_root" w="300" h="160">
   <element type="butn" name="butn_Off" x="120" y="10" w="100" h="30" text="Off" enabled="0"/>
   <element type="cedt" name="cedt_Name" x="10" y="60" w="200" h="24" limit="5"/>
   <element type="scrl" name="scrl_Zoom" x="10" y="100" w="200" h="16" min="0" max="100"/>
+  <element type="comb" name="comb_Size" x="220" y="60" w="70" h="24">
+    <item text="Small"/><item text="Large"/>
+  </element>
 </layout>)";
 
 constexpr int32_t kEnter = 0x40000007;
@@ -99,6 +102,25 @@ TEST_F(GtkInputTest, DraggingASliderMovesItsPosition) {
   Release(&w, POINT{r.right + 40, r.top + 4});
   EXPECT_EQ(slider->Scroll().pos, 100);
   EXPECT_GE(w.Count("scrl_Zoom", QEL_EV_SLIDER_END), 2);
+}
+
+TEST_F(GtkInputTest, ComboPopUpPicksAnItem) {
+  RecordingWindow w;
+  ASSERT_TRUE(w.Open(kLayout, u"Combo"));
+  qel::Element* combo = qel::Element::From(w.GetElementByName("comb_Size"));
+  Press(&w, CentreOf(&w, "comb_Size"));
+  GList* menus = gtk_menu_get_for_attach_widget(qel::gtk::NativeContent(&w));
+  ASSERT_NE(menus, nullptr);
+  GtkWidget* menu = GTK_WIDGET(menus->data);
+  GList* items = gtk_container_get_children(GTK_CONTAINER(menu));
+  ASSERT_EQ(g_list_length(items), 2u);
+  EXPECT_STREQ(gtk_menu_item_get_label(GTK_MENU_ITEM(g_list_nth_data(items, 1))), "Large");
+  gtk_menu_shell_activate_item(GTK_MENU_SHELL(menu), GTK_WIDGET(g_list_nth_data(items, 1)), TRUE);
+  g_list_free(items);
+  EXPECT_EQ(combo->Selection(), 1);
+  EXPECT_EQ(w.Count("comb_Size", QEL_EV_SEL_CHANGE), 1);
+  // The menu goes once it has closed.
+  ASSERT_TRUE(PumpUntil([&] { return gtk_menu_get_for_attach_widget(qel::gtk::NativeContent(&w)) == nullptr; }));
 }
 
 }  // namespace
