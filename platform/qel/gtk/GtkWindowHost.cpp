@@ -94,6 +94,10 @@ void GtkWindowHost::Detach() {
   hover_.clear();
   ReleasePress();
   DropEntries();
+  // A combo pop-up still open goes with its window.
+  for (GList* m = gtk_menu_get_for_attach_widget(area_); m; m = m->next) {
+    gtk_menu_shell_deactivate(GTK_MENU_SHELL(m->data));
+  }
   gtk_widget_destroy(toplevel_);
   toplevel_ = overlay_ = area_ = nullptr;
 }

@@ -123,5 +123,17 @@ TEST_F(GtkInputTest, ComboPopUpPicksAnItem) {
   ASSERT_TRUE(PumpUntil([&] { return gtk_menu_get_for_attach_widget(qel::gtk::NativeContent(&w)) == nullptr; }));
 }
 
+TEST_F(GtkInputTest, OpenComboPopUpGoesWithItsWindow) {
+  RecordingWindow w;
+  ASSERT_TRUE(w.Open(kLayout, u"Combo closing"));
+  Press(&w, CentreOf(&w, "comb_Size"));
+  GList* menus = gtk_menu_get_for_attach_widget(qel::gtk::NativeContent(&w));
+  ASSERT_NE(menus, nullptr);
+  gpointer menu = menus->data;
+  g_object_add_weak_pointer(G_OBJECT(menu), &menu);
+  EXPECT_EQ(w.Close(), 1);
+  ASSERT_TRUE(PumpUntil([&] { return menu == nullptr; }));
+}
+
 }  // namespace
 }  // namespace gtktest
