@@ -41,7 +41,7 @@ size_t Layout(uint8_t* base, int32_t channels, const int32_t* levels, const int3
 size_t avdNoiseConfigBytes(int32_t channels, int32_t lumaLevels, int32_t lumaBandBits, int32_t chromaLevels,
                            int32_t chromaBandBits) {
   if (!ValidShape(channels, lumaLevels, lumaBandBits, chromaLevels, chromaBandBits)) return 0;
-  int32_t levels[kMaxChannels], bits[kMaxChannels];
+  int32_t levels[kMaxChannels] = {}, bits[kMaxChannels] = {};
   for (int32_t c = 0; c < channels; ++c) {
     levels[c] = c ? chromaLevels : lumaLevels;
     bits[c] = c ? chromaBandBits : lumaBandBits;
@@ -58,7 +58,7 @@ AvdNoiseProfile* avdInitImgNoiseConfig(void* block, size_t capacity, int32_t cha
   auto* profile = static_cast<AvdNoiseProfile*>(block);
   profile->channelTable = sizeof(AvdNoiseProfile);
   profile->channelCount = channels;
-  int32_t levels[kMaxChannels], bits[kMaxChannels];
+  int32_t levels[kMaxChannels] = {}, bits[kMaxChannels] = {};
   for (int32_t c = 0; c < channels; ++c) {
     levels[c] = c ? chromaLevels : lumaLevels;
     bits[c] = c ? chromaBandBits : lumaBandBits;

@@ -242,7 +242,9 @@ TEST_F(DenoiserFrames, EveryTypeOnAwkwardSizes) {
       Quality r = DenoiseSequence(handle, clean, 2, false, 8.0);
       // On the tiniest frames the spatial types' wide search smooths across
       // the box edges, which cover most of the picture; only bigger ones count.
-      if (w >= 64) EXPECT_GT(r.outputPsnr, r.inputPsnr) << "type " << type << " " << w << "x" << h;
+      if (w >= 64) {
+        EXPECT_GT(r.outputPsnr, r.inputPsnr) << "type " << type << " " << w << "x" << h;
+      }
       AVD_ReleaseHandle(handle);
     }
   }

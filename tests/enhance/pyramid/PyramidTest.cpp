@@ -199,9 +199,10 @@ TEST(Pyramid, ConstantPictureGivesConstantLevelsAndZeroDetailsBordersIncluded) {
           const AvdPyramid& pb = p.ipb.pyramids[c];
           for (int l = 0; l < pb.levelCount; ++l) {
             const AvdBlock& level = pb.levels[l].be.block;
-            if (!inPlace || l == pb.levelCount - 1)
+            if (!inPlace || l == pb.levelCount - 1) {
               for (int y = 0; y < level.height; ++y)
                 for (int x = 0; x < level.width; ++x) ASSERT_EQ(level.data[y * level.pitch + x], 100);
+            }
             if (l + 1 == pb.levelCount) continue;
             const AvdBlock& detail = pb.details[l].be.block;
             for (int y = 0; y < detail.height; ++y)
