@@ -114,13 +114,16 @@ void CMyMainFrame::UnInitialize() {
 }
 
 int32_t CMyMainFrame::AskForClose() {
-  // Closing the main window ends the program, so it takes the quit road
-  // (which may swallow the request) unless that road is already taken.
   if (!theApp.IsQuitting()) {
     plat::RequestQuit();
     return 0;
   }
+  return AskModulesForClose();
+}
+
+int32_t CMyMainFrame::AskModulesForClose() {
   if (m_pModuleMgr && m_pModuleMgr->AskForClose() != 0) return 0;
+  // A module whose exit failed is gone already; that is no refusal.
   CloseCurEmbedAction(m_bRestoreHome);
   return 1;
 }
@@ -201,7 +204,7 @@ ORVRESULT CMyMainFrame::LaunchModule(uint32_t libID, int32_t embedded) {
   if (!m_pModuleMgr) return kFailed;
   if (embedded) {
     m_bRestoreHome = 0;
-    if (m_pModuleMgr->AskForClose() != 0) return 0;
+    if (!AskModulesForClose()) return 0;
     IORVAction* active = nullptr;
     m_pModuleMgr->GetActiveEmbeddedAction(&active);
     if (active) {

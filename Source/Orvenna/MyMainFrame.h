@@ -26,7 +26,13 @@ class CMyMainFrame : public CQelMainWind {
   void RegisterCallBacks() override;
   intptr_t ProcessMessage(uint32_t msg, QELWPARAM wp, QELLPARAM lp, bool& handled) override;
   int32_t DidCreate() override;
+  // The framework's close question (close box, window manager, quit): the
+  // main window's close ends the program, so unless the program is already
+  // quitting it takes the quit road (which may swallow it) and answers 0.
   int32_t AskForClose() override;
+  // The modules' close question with the launched module exited, as module
+  // switches and the home button ask it: 1 may close, 0 refused.
+  int32_t AskModulesForClose();
   void WillClose() override;
 
   // 0, or 0x80000008 when the window has no catalog.
