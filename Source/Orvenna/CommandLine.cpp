@@ -102,12 +102,9 @@ int32_t CMyMainFrame::GetCommand() {
     return 1;
   }
   // No module is up: one animated launch from the home page at a time.
-  if (!m_bFirstLaunch) {
-    m_bFirstLaunch = 1;
-    ORVRESULT result = LaunchModule(libID, 0);
-    // Without a launch animation running the launch has already ended.
-    if (result != 0 || !m_bLaunchAnimating) m_bFirstLaunch = 0;
-  }
+  // The flag stands while that launch animates; LaunchModule sets it and
+  // its end, a failure or any way home clears it.
+  if (!m_bFirstLaunch) LaunchModule(libID, 0);
   return 1;
 }
 

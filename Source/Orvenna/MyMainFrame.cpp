@@ -4,8 +4,10 @@
 
 #include "AppHelper.h"
 #include "MacMSG.h"
+#include "ModuleButton.h"
 #include "MyQelApp.h"
 #include "os/AppleEvents.h"
+#include "qel/QelBackend.h"
 #include "qel/QelCore.h"
 #include "qel/QelElement.h"
 #include "qel/QelLayout.h"
@@ -14,6 +16,8 @@
 namespace {
 
 constexpr ORVRESULT kFailed = static_cast<ORVRESULT>(0x80000008);
+// How much of the window stays on the screen's work area.
+constexpr int32_t kReachable = 30;
 
 qel::Element* ElementOf(QelObject handle) { return handle ? qel::Element::From(handle) : nullptr; }
 
@@ -27,8 +31,10 @@ void ReleaseHandle(QelObject& handle) {
 CMyMainFrame::CMyMainFrame() = default;
 
 CMyMainFrame::~CMyMainFrame() {
+  RemoveAll();
   if (m_pModuleMgr) m_pModuleMgr->UnloadAll();
   m_pModuleMgr.reset();
+  ReleaseAnimations();
   if (m_hResAui && g_AppHelper.GetResAui() == reinterpret_cast<PubQelmar::QelAUI*>(m_hResAui))
     g_AppHelper.SetResAui(nullptr);
   ReleaseHandle(m_hResAui);
@@ -39,11 +45,32 @@ int32_t CMyMainFrame::CreateMainWnd(const WCHAR* layout, SRect32* rect, WindowRe
   return Create(layout, rect, parent);
 }
 
-void CMyMainFrame::RegisterCallBacks() { CQelMainWind::RegisterCallBacks(); }
+void CMyMainFrame::RegisterCallBacks() {
+  CQelMainWind::RegisterCallBacks();
+  RegisterCallBack("butn_home", QEL_EV_CLICK, &CMyMainFrame::OnHomeButtonProc, this);
+}
 
 intptr_t CMyMainFrame::ProcessMessage(uint32_t msg, QELWPARAM wp, QELLPARAM lp, bool& handled) {
   // None of these is marked handled: the framework sees every message too.
   switch (msg) {
+    case QEL_WM_SIZE:
+      KeepWindowReachable();
+      LayoutButtonRow();
+      break;
+    case QEL_WM_ACTIVATE:
+      if ((wp & 0xffff) != 0 && m_pModuleMgr) {
+        IORVAction* active = nullptr;
+        m_pModuleMgr->GetActiveEmbeddedAction(&active);
+        if (active) {
+          active->Release();
+          StartBtnProcessAnimation(0);
+        }
+      }
+      break;
+    case QEL_WM_KEYUP:
+      // The key also goes on to its normal handling.
+      if (wp == QEL_KEY_HELP) CMyQelApp::OpenHelpIndex();
+      break;
     case ORV_MSG_MEDIA_FOLDER_CHANGED:
     case ORV_MSG_MODULE_SHOWN:
       ForwardToModule(msg, wp, lp, nullptr);
@@ -51,14 +78,25 @@ intptr_t CMyMainFrame::ProcessMessage(uint32_t msg, QELWPARAM wp, QELLPARAM lp, 
     case ORV_MSG_COMMAND_ARGUMENT:
       OnCommandLine(wp, lp);
       break;
-    case QEL_WM_KEYUP:
-      // The key also goes on to its normal handling.
-      if (wp == QEL_KEY_HELP) CMyQelApp::OpenHelpIndex();
-      break;
     default:
       break;
   }
   return CQelMainWind::ProcessMessage(msg, wp, lp, handled);
+}
+
+void CMyMainFrame::KeepWindowReachable() {
+  if (!IsCreated()) return;
+  SRect32 bounds{};
+  GetWindowRect(&bounds);
+  SRect32 work = qel::CurrentBackend().WorkArea();
+  int32_t dx = 0, dy = 0;
+  if (bounds.top < work.top) dy = work.top - bounds.top;
+  else if (bounds.top > work.bottom - kReachable) dy = (work.bottom - kReachable) - bounds.top;
+  if (bounds.right < work.left + kReachable) dx = (work.left + kReachable) - bounds.right;
+  else if (bounds.left > work.right - kReachable) dx = (work.right - kReachable) - bounds.left;
+  if (dx == 0 && dy == 0) return;
+  SRect32 moved{bounds.left + dx, bounds.top + dy, bounds.right + dx, bounds.bottom + dy};
+  MoveWindow(&moved);
 }
 
 int32_t CMyMainFrame::DidCreate() {
@@ -69,7 +107,11 @@ int32_t CMyMainFrame::DidCreate() {
   SetDefaultCallBackName("butn_maximize_mac", QEL_FRAME_MAXIMIZE);
   SetDefaultCallBackName("cata_drag_mac", QEL_FRAME_DRAG);
   SetDefaultCallBackName("butn_stretch", QEL_FRAME_RESIZE);
-  Initialize();
+  if (Initialize() == 0) {
+    SetBackGround(1);
+    CheckMediaFolder();
+    // The extras plug-in is not shipped: its menu commands stay without effect.
+  }
   // A command line that started the program is dispatched whatever
   // Initialize answered.
   return GetCommand();
@@ -101,10 +143,23 @@ ORVRESULT CMyMainFrame::Initialize() {
   m_pModuleMgr = std::make_unique<CModuleMgr>(static_cast<IORVMainModule*>(&theApp), m_hCatalog,
                                               m_hHomePage, m_hTitle);
   m_pModuleMgr->LoadAll();
+  if (!ShowHomePage()) {
+    UnInitialize();
+    return kFailed;
+  }
+  if (qel::Element* buttons = catalog->FindByName("cata_Butn", true))
+    buttons->SetCallback(&CMyMainFrame::ParentPanel4BtnLayout, this);
+  LayoutButtonRow();
+  CreateAnimations();
+  HideProcessStrip();
   return 0;
 }
 
 void CMyMainFrame::UnInitialize() {
+  // The animations hold the module's slide layout and run on the toolkit's
+  // timers: both go before the modules do.
+  ReleaseAnimations();
+  RemoveAll();
   if (m_pModuleMgr) m_pModuleMgr->UnloadAll();
   m_pModuleMgr.reset();
   m_pendingArguments.clear();
@@ -114,6 +169,8 @@ void CMyMainFrame::UnInitialize() {
 }
 
 int32_t CMyMainFrame::AskForClose() {
+  // Closing the main window ends the program, so it takes the quit road
+  // (which may swallow the request) unless that road is already taken.
   if (!theApp.IsQuitting()) {
     plat::RequestQuit();
     return 0;
@@ -121,46 +178,22 @@ int32_t CMyMainFrame::AskForClose() {
   return AskModulesForClose();
 }
 
-int32_t CMyMainFrame::AskModulesForClose() {
-  if (m_pModuleMgr && m_pModuleMgr->AskForClose() != 0) return 0;
-  // A module whose exit failed is gone already; that is no refusal.
-  CloseCurEmbedAction(m_bRestoreHome);
-  return 1;
-}
-
 void CMyMainFrame::WillClose() {
   UnInitialize();
   CQelMainWind::WillClose();
 }
 
-ORVRESULT CMyMainFrame::GotoHome() {
-  qel::Element* home = ElementOf(m_hHomePage);
-  qel::Element* main = ElementOf(m_hMain);
-  if (home && main) {
-    home->PutInside(main, nullptr);
-    home->Show(true);
-    main->Show(true);
-  }
-  if (qel::Element* catalog = ElementOf(m_hCatalog)) {
-    if (qel::Element* e = catalog->FindByName("cata_module", true)) e->Show(false);
-    if (qel::Element* e = catalog->FindByName("view_module", true)) e->Show(false);
-  }
-  m_bFirstLaunch = 0;
-  return 0;
+void CMyMainFrame::DidClose() {
+  ReleaseAnimations();
+  CQelMainWind::DidClose();
 }
-
-ORVRESULT CMyMainFrame::UpdateModulesIconState(uint32_t libID, int32_t shown, int32_t keep) {
-  if (keep) return 0;
-  m_nShownLibID = libID;
-  if (shown) PostMessage(ORV_MSG_MODULE_SHOWN, 1, 0);
-  return 0;
-}
-
-ORVRESULT CMyMainFrame::StartModuleLaunchAnimation(uint32_t) { return 0; }
 
 ORVRESULT CMyMainFrame::ExitLaunch(uint32_t libID) {
   if (!m_pModuleMgr) return kFailed;
-  return m_pModuleMgr->ExitLaunch(libID, 1);
+  ORVRESULT result = m_pModuleMgr->ExitLaunch(libID, 1);
+  // The module went home on its own: command lines may launch again.
+  EndCommandLaunch();
+  return result;
 }
 
 ORVRESULT CMyMainFrame::CreateAui(uint32_t libID, PubQelmar::QelAUI** out) {
@@ -198,50 +231,6 @@ int32_t CMyMainFrame::GetCurrentModulesNameList(std::deque<WCHAR*>* list) {
     list->push_back(copy);
   }
   return static_cast<int32_t>(count);
-}
-
-ORVRESULT CMyMainFrame::LaunchModule(uint32_t libID, int32_t embedded) {
-  if (!m_pModuleMgr) return kFailed;
-  if (embedded) {
-    m_bRestoreHome = 0;
-    if (!AskModulesForClose()) return 0;
-    IORVAction* active = nullptr;
-    m_pModuleMgr->GetActiveEmbeddedAction(&active);
-    if (active) {
-      uint32_t current = active->GetLibID();
-      active->Release();
-      if (current == libID) return 0;
-      m_pModuleMgr->ExitLaunch(current, 0);
-    }
-  } else if (qel::Element* catalog = ElementOf(m_hCatalog)) {
-    if (qel::Element* buttons = catalog->FindByName("cata_Butn", true)) buttons->Show(false);
-  }
-  return m_pModuleMgr->LaunchModule(libID, m_hWindow, embedded);
-}
-
-bool CMyMainFrame::SwitchModuleAskForClose(uint32_t libID) {
-  m_bRestoreHome = 0;
-  if (!m_pModuleMgr || m_pModuleMgr->AskForClose() != 0) return false;
-  IORVAction* active = nullptr;
-  m_pModuleMgr->GetActiveEmbeddedAction(&active);
-  if (!active) return false;
-  uint32_t current = active->GetLibID();
-  active->Release();
-  if (current == libID) return false;
-  return m_pModuleMgr->ExitLaunch(current, 0) == 0;
-}
-
-ORVRESULT CMyMainFrame::CloseCurEmbedAction(int32_t restoreHome) {
-  if (!m_pModuleMgr) return kFailed;
-  ORVRESULT result = 0;
-  IORVAction* active = nullptr;
-  m_pModuleMgr->GetActiveEmbeddedAction(&active);
-  if (active) {
-    uint32_t current = active->GetLibID();
-    active->Release();
-    result = m_pModuleMgr->ExitLaunch(current, restoreHome);
-  }
-  return result;
 }
 
 void CMyMainFrame::ForwardToModule(uint32_t msg, QELWPARAM wp, QELLPARAM lp, const std::u16string* text) {
