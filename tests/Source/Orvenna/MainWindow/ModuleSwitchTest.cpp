@@ -73,6 +73,7 @@ TEST_F(ModuleSwitchTest, HomeButtonExitsAndShowsTheIconsAgain) {
   StartWith();
   ClickIcon("Alpha");
   ClearCalls();
+  processes_.Add(4100, "/opt/x/Dunsellow Vistrel");
   qel::Element* home = Find("butn_home");
   ASSERT_NE(home, nullptr);
   home->Click();
@@ -83,6 +84,7 @@ TEST_F(ModuleSwitchTest, HomeButtonExitsAndShowsTheIconsAgain) {
   EXPECT_TRUE(Shown("cata_Butn"));
   EXPECT_FALSE(Shown("cata_module"));
   EXPECT_FALSE(Shown("butn_Alpha"));
+  EXPECT_EQ(processes_.signals(), (Lines{"TERM 4100"}));  // the viewer goes too
   // A command line launches again, with the animation.
   EXPECT_EQ(Command(u"-alpha/Record"), 1);
   Pump();
@@ -169,4 +171,18 @@ TEST_F(ModuleSwitchTest, MediaFolderChangeIsForwardedToTheModule) {
   Frame().PostMessage(2026, 0, 0);
   Pump();
   EXPECT_EQ(Calls(), (Lines{"Alpha: PreTranslateMessage 2026 0"}));
+}
+
+TEST_F(ModuleSwitchTest, ActivationHidesTheTabStripOnlyWhileAModuleIsLaunched) {
+  StartWith();
+  Frame().PostMessage(6, 1, 0);
+  Pump();
+  EXPECT_FALSE(Shown("cata_show"));
+  ClickIcon("Alpha");
+  Find("butn_Alpha")->Fire(CModuleButton::kEventPointerEnter);
+  Pump();
+  EXPECT_TRUE(Shown("cata_show"));
+  Frame().PostMessage(6, 1, 0);
+  Pump();
+  EXPECT_FALSE(Shown("cata_show"));
 }
