@@ -117,30 +117,23 @@ function(dunsellow_app_bundle target)
   configure_file(${CMAKE_SOURCE_DIR}/cmake/Info.plist.in ${contents}/Info.plist @ONLY)
 endfunction()
 
-# Copies the files matching GLOB (relative to the calling folder) into DEST at build time;
-# matching folders are copied whole, keeping their sub-folders.
-function(dunsellow_stage_files target dest)
-  file(GLOB entries CONFIGURE_DEPENDS ${ARGN})
-  if(NOT entries)
+# Stages every file below SOURCE (sub-folders kept) into DEST. Each file is
+# copied by its own rule, so an edited layout is staged again on the next
+# build even when nothing relinks.
+function(dunsellow_stage_tree target source dest)
+  file(GLOB_RECURSE files CONFIGURE_DEPENDS ${source}/*)
+  set(outputs "")
+  foreach(src IN LISTS files)
+    file(RELATIVE_PATH rel ${source} ${src})
+    add_custom_command(OUTPUT ${dest}/${rel}
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different ${src} ${dest}/${rel}
+      DEPENDS ${src} VERBATIM)
+    list(APPEND outputs ${dest}/${rel})
+  endforeach()
+  if(NOT outputs)
     return()
   endif()
-  set(files "")
-  set(copy_dirs "")
-  foreach(entry IN LISTS entries)
-    if(IS_DIRECTORY ${entry})
-      get_filename_component(dir_name ${entry} NAME)
-      list(APPEND copy_dirs COMMAND ${CMAKE_COMMAND} -E copy_directory ${entry} ${dest}/${dir_name})
-    else()
-      list(APPEND files ${entry})
-    endif()
-  endforeach()
-  set(copy_files "")
-  if(files)
-    set(copy_files COMMAND ${CMAKE_COMMAND} -E copy_if_different ${files} ${dest})
-  endif()
-  add_custom_command(TARGET ${target} POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${dest}
-    ${copy_files}
-    ${copy_dirs}
-    VERBATIM)
+  string(MAKE_C_IDENTIFIER "${target}_stage_${dest}" stage_target)
+  add_custom_target(${stage_target} ALL DEPENDS ${outputs})
+  add_dependencies(${target} ${stage_target})
 endfunction()
