@@ -131,17 +131,26 @@ void DeliverPostedMessages() {
 
 bool QelIsMainThread() { return std::this_thread::get_id() == qel::g_main_thread; }
 
-int32_t PostMessage(WindowRef window, uint32_t msg, QELWPARAM wparam, QELLPARAM lparam) {
-  std::lock_guard<std::mutex> lock(qel::g_lock);
-  if (!window || !qel::g_windows.count(window)) return 0;
+namespace {
+// Queues a message for a live window; false when the window is gone.
+bool EnqueueLocked(WindowRef window, uint32_t msg, QELWPARAM wparam, QELLPARAM lparam,
+                   std::shared_ptr<std::promise<intptr_t>> answer) {
+  if (!window || !qel::g_windows.count(window)) return false;
   qel::Entry e;
   e.window = window;
   e.msg = msg;
   e.wp = wparam;
   e.lp = lparam;
+  e.answer = std::move(answer);
   qel::g_queue.push_back(std::move(e));
   qel::ScheduleLocked();
-  return 1;
+  return true;
+}
+}  // namespace
+
+int32_t PostMessage(WindowRef window, uint32_t msg, QELWPARAM wparam, QELLPARAM lparam) {
+  std::lock_guard<std::mutex> lock(qel::g_lock);
+  return EnqueueLocked(window, msg, wparam, lparam, nullptr) ? 1 : 0;
 }
 
 intptr_t SendMessage(WindowRef window, uint32_t msg, QELWPARAM wparam, QELLPARAM lparam) {
@@ -153,15 +162,7 @@ intptr_t SendMessage(WindowRef window, uint32_t msg, QELWPARAM wparam, QELLPARAM
   std::future<intptr_t> result = answer->get_future();
   {
     std::lock_guard<std::mutex> lock(qel::g_lock);
-    if (!window || !qel::g_windows.count(window)) return 0;
-    qel::Entry e;
-    e.window = window;
-    e.msg = msg;
-    e.wp = wparam;
-    e.lp = lparam;
-    e.answer = answer;
-    qel::g_queue.push_back(std::move(e));
-    qel::ScheduleLocked();
+    if (!EnqueueLocked(window, msg, wparam, lparam, answer)) return 0;
   }
   return result.get();
 }
