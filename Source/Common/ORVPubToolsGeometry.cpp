@@ -4,14 +4,7 @@
 #include "ORVPubTools.h"
 #include "qel/QelWindow.h"
 
-// The toolkit's pointer, when its backend offers one; until then the tools
-// keep the last position they were given.
-extern "C" __attribute__((weak)) int32_t QelGetCursorPos(POINT* point);
-extern "C" __attribute__((weak)) int32_t QelSetCursorPos(const POINT* point);
-
 namespace {
-
-POINT g_lastCursor{0, 0};
 
 bool Bounds(WindowRef window, SRect32* rect) {
   CQelWindow* w = window ? CQelWindow::FetchQelWindow(window) : nullptr;
@@ -30,19 +23,9 @@ double CORVPubTools::TLFitIn(int32_t* width, int32_t* height, int32_t boxWidth, 
   return factor;
 }
 
-int CORVPubTools::GetCursorPos(POINT* point) {
-  if (!point) return 0;
-  if (QelGetCursorPos && QelGetCursorPos(point)) return 1;
-  *point = g_lastCursor;
-  return 1;
-}
+int CORVPubTools::GetCursorPos(POINT* point) { return point && QelGetCursorPos(point) ? 1 : 0; }
 
-int CORVPubTools::SetCursorPos(POINT* point) {
-  if (!point) return 0;
-  g_lastCursor = *point;
-  if (QelSetCursorPos) QelSetCursorPos(point);
-  return 1;
-}
+int CORVPubTools::SetCursorPos(POINT* point) { return point && QelSetCursorPos(point) ? 1 : 0; }
 
 int CORVPubTools::ScreenToClient(WindowRef window, POINT* point) {
   SRect32 r;

@@ -104,7 +104,9 @@ gboolean GtkWindowHost::OnMotion(GtkWidget*, GdkEventMotion* ev, gpointer self) 
     h->ScrollTo(h->sliding_, ev->x);
     return TRUE;
   }
-  h->UpdateHover(h->window_->Root()->ElementAt(POINT{int32_t(ev->x), int32_t(ev->y)}));
+  const POINT p{int32_t(ev->x), int32_t(ev->y)};
+  input::PointerAt(h->window_, p);
+  h->UpdateHover(h->window_->Root()->ElementAt(p));
   return TRUE;
 }
 

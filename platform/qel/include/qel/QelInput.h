@@ -15,5 +15,8 @@ QEL_API Element* ClickAt(CQelWindow* window, POINT p);
 QEL_API bool Key(CQelWindow* window, uint32_t key, bool down);
 // Hands any event to an element's callback (event code and parameter).
 QEL_API int32_t FireEvent(Element* element, int32_t event, QELLPARAM param);
+// The pointer moved to a window point; kept in screen coordinates for
+// QelGetCursorPos. Clicks record their point too.
+QEL_API void PointerAt(CQelWindow* window, POINT p);
 
 }  // namespace qel::input

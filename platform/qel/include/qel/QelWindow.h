@@ -221,3 +221,9 @@ class QEL_API CQelDialog : public CQelModalWnd {
 QEL_API bool QelIsModalInFront();
 // Live windows, front-most last.
 QEL_API std::vector<CQelWindow*> QelWindows();
+
+// The pointer's last known position in screen coordinates (as the backend
+// last reported it); non-zero on success. Setting it moves the recorded
+// position only: a desktop does not let programs warp the pointer.
+extern "C" QEL_API int32_t QelGetCursorPos(POINT* point);
+extern "C" QEL_API int32_t QelSetCursorPos(const POINT* point);

@@ -104,7 +104,9 @@ TEST(ShippedLayouts, HoldTheNamedElementsAndValidateAgainstTheSchema) {
       todo.pop_back();
       std::string lower = e->Name();
       for (char& ch : lower) ch = char(std::tolower(static_cast<unsigned char>(ch)));
-      if (!lower.empty()) EXPECT_EQ(++seen[lower], 1) << e->Name();
+      if (!lower.empty()) {
+        EXPECT_EQ(++seen[lower], 1) << e->Name();
+      }
       for (qel::Element* c : e->Children()) todo.push_back(c);
     }
     root->Release();
