@@ -1,5 +1,7 @@
 #include "os/Reveal.h"
 
+#include <filesystem>
+
 #include <gio/gio.h>
 
 #include <cstdlib>
@@ -69,9 +71,8 @@ int RevealInFileManager(const std::string& path) {
     return 0;
   }
   if (ShowItemsOverDBus(path)) return 0;
-  std::string folder = path.substr(0, path.rfind('/'));
-  if (folder.empty()) folder = "/";
-  return LaunchDefault(folder) ? 0 : -1;
+  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  return LaunchDefault(folder.empty() ? std::string("/") : folder.string()) ? 0 : -1;
 }
 
 int OpenWithDefaultHandler(const std::string& path) {
