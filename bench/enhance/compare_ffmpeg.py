@@ -18,7 +18,7 @@ import time
 SIZES = ["640x480", "1280x720", "1920x1080", "2592x1944"]
 # Frames pushed through ffmpeg per measurement (looped over the written ones);
 # nlmeans is slow, so it gets fewer.
-FFMPEG_FRAMES = {"hqdn3d": 60, "nlmeans": 6, "null": 60}
+FFMPEG_FRAMES = {"hqdn3d": 300, "nlmeans": 6}
 
 
 def find_bench(explicit):
@@ -61,9 +61,10 @@ def ffmpeg_seconds(raw, size, vf, frames):
 
 def ffmpeg_ms_per_frame(raw, size, filt):
     frames = FFMPEG_FRAMES[filt]
-    # The run without the filter (reading and passing frames on) is taken off.
-    base = ffmpeg_seconds(raw, size, "null", frames)
-    total = ffmpeg_seconds(raw, size, filt, frames)
+    # The run without the filter (reading and passing frames on) is taken off;
+    # the best of three runs each keeps other load on the machine out.
+    base = min(ffmpeg_seconds(raw, size, "null", frames) for _ in range(3))
+    total = min(ffmpeg_seconds(raw, size, filt, frames) for _ in range(3))
     return max(total - base, 0.0) * 1000.0 / frames
 
 
