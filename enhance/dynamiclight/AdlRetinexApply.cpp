@@ -54,12 +54,30 @@ void ApplyBlockPair(const uint8_t* src0, const uint8_t* src1, uint8_t* dst0, uin
   ApplyBlockPairScalar(src0, src1, dst0, dst1, 0, groups, sA, sB, dA, dB, k);
 }
 
+namespace {
+
+// Scales 8 pixels of packed 4:2:2 (16 bytes): luma by gy, chroma about 128 by
+// gc, each as the high half of a 16-bit product. lo = 0: luma in the even bytes.
+inline __m128i ScalePacked(__m128i in, __m128i gy, __m128i gc, int lo) {
+  const __m128i lowByte = _mm_set1_epi16(0xFF);
+  const __m128i k128 = _mm_set1_epi16(128);
+  const __m128i even = _mm_and_si128(in, lowByte);
+  const __m128i odd = _mm_srli_epi16(in, 8);
+  const __m128i y = lo == 0 ? even : odd;
+  const __m128i c = lo == 0 ? odd : even;
+  const __m128i ny = _mm_mulhi_epu16(_mm_slli_epi16(y, 8), gy);
+  const __m128i nc = _mm_add_epi16(_mm_mulhi_epi16(_mm_slli_epi16(_mm_sub_epi16(c, k128), 8), gc), k128);
+  const __m128i yb = _mm_packus_epi16(ny, ny);
+  const __m128i cb = _mm_packus_epi16(nc, nc);
+  return lo == 0 ? _mm_unpacklo_epi8(yb, cb) : _mm_unpacklo_epi8(cb, yb);
+}
+
+}  // namespace
+
 void ApplyBlockPairSSE2(const uint8_t* src0, const uint8_t* src1, uint8_t* dst0, uint8_t* dst1,
                         int32_t groups, const int16_t* sA, const int16_t* sB, const int16_t* dA,
                         const int16_t* dB, const ApplyConsts& k) {
   const int lo = k.lumaOffset;
-  const __m128i lowByte = _mm_set1_epi16(0xFF);
-  const __m128i k128 = _mm_set1_epi16(128);
   const __m128i offsetK = _mm_set1_epi32(k.offsetK);
   const __m128i chroma = _mm_set1_epi16(static_cast<int16_t>(k.chroma));
   alignas(16) int16_t logs[8], curves[8], divs[8], gains[8];
@@ -108,17 +126,7 @@ void ApplyBlockPairSSE2(const uint8_t* src0, const uint8_t* src1, uint8_t* dst0,
       uint8_t* outs[2] = {dst0 + 4 * g + 16 * h, dst1 + 4 * g + 16 * h};
       for (int r = 0; r < 2; ++r) {
         const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[r]));
-        const __m128i even = _mm_and_si128(in, lowByte);
-        const __m128i odd = _mm_srli_epi16(in, 8);
-        const __m128i y = lo == 0 ? even : odd;
-        const __m128i c = lo == 0 ? odd : even;
-        // (y * gy) >> 8 and ((c - 128) * gc) >> 8 as high halves of 16-bit products.
-        const __m128i ny = _mm_mulhi_epu16(_mm_slli_epi16(y, 8), gy2);
-        const __m128i nc = _mm_add_epi16(_mm_mulhi_epi16(_mm_slli_epi16(_mm_sub_epi16(c, k128), 8), gc2), k128);
-        const __m128i yb = _mm_packus_epi16(ny, ny);
-        const __m128i cb = _mm_packus_epi16(nc, nc);
-        const __m128i out = lo == 0 ? _mm_unpacklo_epi8(yb, cb) : _mm_unpacklo_epi8(cb, yb);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(outs[r]), out);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(outs[r]), ScalePacked(in, gy2, gc2, lo));
       }
     }
   }
@@ -158,8 +166,6 @@ void ApplyPixelRowSSE2(const uint8_t* src, uint8_t* dst, int32_t groups, const i
   const int lo = k.lumaOffset;
   const bool yuy2 = lo == 0;
   const int divShift = yuy2 ? 10 : 11;
-  const __m128i lowByte = _mm_set1_epi16(0xFF);
-  const __m128i k128 = _mm_set1_epi16(128);
   const __m128i offsetK = _mm_set1_epi32(k.offsetK);
   const __m128i chroma = _mm_set1_epi16(static_cast<int16_t>(k.chroma));
   alignas(16) int16_t logs[8], curves[8], divs[8], gains[8], index[8];
@@ -203,16 +209,7 @@ void ApplyPixelRowSSE2(const uint8_t* src, uint8_t* dst, int32_t groups, const i
     const __m128i gc = _mm_packs_epi32(_mm_srai_epi32(_mm_unpacklo_epi16(ql, qh), 5),
                                        _mm_srai_epi32(_mm_unpackhi_epi16(ql, qh), 5));
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
-    const __m128i even = _mm_and_si128(bytes, lowByte);
-    const __m128i odd = _mm_srli_epi16(bytes, 8);
-    const __m128i y = lo == 0 ? even : odd;
-    const __m128i c = lo == 0 ? odd : even;
-    const __m128i ny = _mm_mulhi_epu16(_mm_slli_epi16(y, 8), gy);
-    const __m128i nc = _mm_add_epi16(_mm_mulhi_epi16(_mm_slli_epi16(_mm_sub_epi16(c, k128), 8), gc), k128);
-    const __m128i yb = _mm_packus_epi16(ny, ny);
-    const __m128i cb = _mm_packus_epi16(nc, nc);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 4 * g),
-                     lo == 0 ? _mm_unpacklo_epi8(yb, cb) : _mm_unpacklo_epi8(cb, yb));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 4 * g), ScalePacked(bytes, gy, gc, lo));
   }
   ApplyPixelRowScalar(src, dst, g, groups, s, d, k);
 }
