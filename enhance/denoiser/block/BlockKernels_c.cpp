@@ -190,30 +190,28 @@ void Ows4U16U32(uint32_t* acc, const uint16_t* s, int32_t pitch, int32_t weight)
     for (int c = 0; c < 4; ++c) acc[r * 4 + c] += static_cast<uint32_t>((s[c] >> 1) * w2);
 }
 
-void WsumU8(uint32_t* acc, int32_t n, const uint8_t* s, int32_t pitch, const int32_t* wt, int32_t w, int32_t h) {
+// Weighted sum of the blocks around a window: one accumulation per non-zero weight.
+template <typename Acc, typename Sample, void (*Ows8)(Acc*, const Sample*, int32_t, int32_t),
+          void (*Ows4)(Acc*, const Sample*, int32_t, int32_t)>
+void Wsum(Acc* acc, int32_t n, const Sample* s, int32_t pitch, const int32_t* wt, int32_t w, int32_t h) {
   std::memset(acc, 0, static_cast<size_t>(n) * n * 4);
   for (int j = 0; j < h; ++j)
     for (int i = 0; i < w; ++i) {
       int32_t weight = wt[j * w + i];
       if (!weight) continue;
       if (n == 8)
-        Ows8U8U32(acc, s + j * pitch + i, pitch, weight);
+        Ows8(acc, s + j * pitch + i, pitch, weight);
       else
-        Ows4U8U32(acc, s + j * pitch + i, pitch, weight);
+        Ows4(acc, s + j * pitch + i, pitch, weight);
     }
 }
 
+void WsumU8(uint32_t* acc, int32_t n, const uint8_t* s, int32_t pitch, const int32_t* wt, int32_t w, int32_t h) {
+  Wsum<uint32_t, uint8_t, Ows8U8U32, Ows4U8U32>(acc, n, s, pitch, wt, w, h);
+}
+
 void WsumI8(int32_t* acc, int32_t n, const int8_t* s, int32_t pitch, const int32_t* wt, int32_t w, int32_t h) {
-  std::memset(acc, 0, static_cast<size_t>(n) * n * 4);
-  for (int j = 0; j < h; ++j)
-    for (int i = 0; i < w; ++i) {
-      int32_t weight = wt[j * w + i];
-      if (!weight) continue;
-      if (n == 8)
-        Ows8I8I32(acc, s + j * pitch + i, pitch, weight);
-      else
-        Ows4I8I32(acc, s + j * pitch + i, pitch, weight);
-    }
+  Wsum<int32_t, int8_t, Ows8I8I32, Ows4I8I32>(acc, n, s, pitch, wt, w, h);
 }
 
 // Counters are taken as signed 32-bit values, as the vector conversion does.
