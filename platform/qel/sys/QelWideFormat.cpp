@@ -39,17 +39,17 @@ void qel_vformat(std::u16string& out, const WCHAR* format, va_list args) {
       ++p;
       continue;
     }
-    // Flags, width, precision, length: rebuilt as a narrow spec for numbers.
-    std::string spec = "%";
+    // Flags, width, precision, length: rebuilt as a narrow numfmt for numbers.
+    std::string numfmt = "%";
     bool left = false;
     while (*p == u'-' || *p == u'+' || *p == u' ' || *p == u'0' || *p == u'#') {
       if (*p == u'-') left = true;
-      spec.push_back(char(*p++));
+      numfmt.push_back(char(*p++));
     }
     int width = -1;
     if (*p == u'*') {
       width = va_arg(args, int);
-      if (width < 0) { left = true; spec.push_back('-'); width = -width; }
+      if (width < 0) { left = true; numfmt.push_back('-'); width = -width; }
       ++p;
     } else if (*p >= u'0' && *p <= u'9') {
       width = 0;
@@ -68,8 +68,8 @@ void qel_vformat(std::u16string& out, const WCHAR* format, va_list args) {
       }
       if (precision > 4096) precision = 4096;
     }
-    if (width >= 0) spec += std::to_string(width);
-    if (precision >= 0) spec += "." + std::to_string(precision);
+    if (width >= 0) numfmt += std::to_string(width);
+    if (precision >= 0) numfmt += "." + std::to_string(precision);
     // Length: "l" is 32-bit like the toolkit's long; "ll", "z" are 64-bit.
     int size = 32;
     bool half = false;
@@ -114,7 +114,7 @@ void qel_vformat(std::u16string& out, const WCHAR* format, va_list args) {
       case u'i': {
         long long v = size == 64 ? va_arg(args, long long) : va_arg(args, int);
         if (half) v = static_cast<short>(v);
-        snprintf(buf, sizeof buf, (spec + "lld").c_str(), v);
+        snprintf(buf, sizeof buf, (numfmt + "lld").c_str(), v);
         AppendAscii(out, buf);
         break;
       }
@@ -125,9 +125,9 @@ void qel_vformat(std::u16string& out, const WCHAR* format, va_list args) {
         unsigned long long v = size == 64 ? va_arg(args, unsigned long long)
                                           : va_arg(args, unsigned int);
         if (half) v = static_cast<unsigned short>(v);
-        spec += "ll";
-        spec.push_back(char(conv));
-        snprintf(buf, sizeof buf, spec.c_str(), v);
+        numfmt += "ll";
+        numfmt.push_back(char(conv));
+        snprintf(buf, sizeof buf, numfmt.c_str(), v);
         AppendAscii(out, buf);
         break;
       }
@@ -138,8 +138,8 @@ void qel_vformat(std::u16string& out, const WCHAR* format, va_list args) {
       case u'g':
       case u'G': {
         double v = va_arg(args, double);
-        spec.push_back(char(conv));
-        snprintf(buf, sizeof buf, spec.c_str(), v);
+        numfmt.push_back(char(conv));
+        snprintf(buf, sizeof buf, numfmt.c_str(), v);
         AppendAscii(out, buf);
         break;
       }

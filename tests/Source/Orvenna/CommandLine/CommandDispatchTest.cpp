@@ -30,7 +30,7 @@ class DispatchTest : public ::testing::Test {
   void TearDown() override {
     if (started_) theApp.ExitInstance();
   }
-  void Stage(const orvtest::ModuleSpec& spec) { orvtest::StageModule(modules_, spec); }
+  void Stage(const orvtest::ModuleSetup& setup) { orvtest::StageModule(modules_, setup); }
   void Start() {
     ASSERT_EQ(theApp.InitInstance(), 1);
     started_ = true;

@@ -19,7 +19,7 @@ class MainWindowTest : public ::testing::Test {
   void TearDown() override;
 
   std::filesystem::path Modules() const { return app_ / "Contents/Modules"; }
-  void Stage(const orvtest::ModuleSpec& spec) { orvtest::StageModule(Modules(), spec); }
+  void Stage(const orvtest::ModuleSetup& setup) { orvtest::StageModule(Modules(), setup); }
   // Starts the program (the modules staged so far are found).
   void Start();
   // Delivers what is posted and lets the animations end.

@@ -42,8 +42,8 @@ class ModuleMgrTest : public ::testing::Test {
   void TearDown() override;
 
   std::filesystem::path Modules() const { return app_ / "Contents/Modules"; }
-  std::filesystem::path Stage(const orvtest::ModuleSpec& spec) {
-    return orvtest::StageModule(Modules(), spec);
+  std::filesystem::path Stage(const orvtest::ModuleSetup& setup) {
+    return orvtest::StageModule(Modules(), setup);
   }
   // The module calls logged so far.
   std::vector<std::string> Calls() const { return orvtest::ReadCallLog(log_); }

@@ -107,7 +107,7 @@ TEST_F(ModuleMgrTest, LoadAllAgainStartsOver) {
 // and takes no LibID.
 struct BadModule {
   const char* what;
-  orvtest::ModuleSpec spec;
+  orvtest::ModuleSetup setup;
   // Written into the folder after staging: file name and content.
   const char* file = nullptr;
   const char* content = nullptr;
@@ -144,7 +144,7 @@ const char kNoNameID[] = R"(<ModuleConfig>
 
 TEST_P(ModuleMgrBadModuleTest, GivesNoModuleAndNoLibID) {
   const BadModule& bad = GetParam();
-  fs::path folder = Stage(bad.spec);
+  fs::path folder = Stage(bad.setup);
   if (bad.file) testenv::WriteFile(folder / bad.file, bad.content);
   Stage({.folder = "b_good", .index = "9"});
 

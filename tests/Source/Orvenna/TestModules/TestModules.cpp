@@ -56,22 +56,22 @@ fs::path MakeTestApp(const fs::path& dir) {
   return app;
 }
 
-fs::path StageModule(const fs::path& modules, const ModuleSpec& spec) {
-  fs::path folder = modules / spec.folder;
+fs::path StageModule(const fs::path& modules, const ModuleSetup& setup) {
+  fs::path folder = modules / setup.folder;
   fs::create_directories(folder);
-  std::string name = spec.name.empty() ? spec.folder : spec.name;
-  std::string iconName = spec.iconName.empty() ? "butn_" + name : spec.iconName;
-  std::string moduleFile = spec.moduleFile.empty() ? "RecordingModule.bundle" : spec.moduleFile;
+  std::string name = setup.name.empty() ? setup.folder : setup.name;
+  std::string iconName = setup.iconName.empty() ? "butn_" + name : setup.iconName;
+  std::string moduleFile = setup.moduleFile.empty() ? "RecordingModule.bundle" : setup.moduleFile;
   std::string behaviour;
-  if (spec.failInit) behaviour += "FailInit=\"1\" ";
-  if (spec.failLaunch) behaviour += "FailLaunch=\"1\" ";
-  if (spec.refuseClose) behaviour += "RefuseClose=\"1\" ";
+  if (setup.failInit) behaviour += "FailInit=\"1\" ";
+  if (setup.failLaunch) behaviour += "FailLaunch=\"1\" ";
+  if (setup.refuseClose) behaviour += "RefuseClose=\"1\" ";
   std::vector<std::pair<std::string, std::string>> fields = {
-      {"MODULE_FILE", moduleFile}, {"MODULE_NAME", name}, {"MODULE_INDEX", spec.index},
+      {"MODULE_FILE", moduleFile}, {"MODULE_NAME", name}, {"MODULE_INDEX", setup.index},
       {"ICON_NAME", iconName},     {"BEHAVIOUR", behaviour}};
 
-  std::string xml = spec.moduleXml.empty() ? FillTemplate("Module.xml.in", fields) : spec.moduleXml;
-  if (spec.moduleXml.empty() && spec.index.empty()) {
+  std::string xml = setup.moduleXml.empty() ? FillTemplate("Module.xml.in", fields) : setup.moduleXml;
+  if (setup.moduleXml.empty() && setup.index.empty()) {
     // No Index attribute at all rather than an empty one.
     size_t at = xml.find(" Index=\"\"");
     if (at != std::string::npos) xml.erase(at, 9);
@@ -85,7 +85,7 @@ fs::path StageModule(const fs::path& modules, const ModuleSpec& spec) {
     if (c != ' ') slideName.push_back(c);
   }
   WriteText(folder / "UI" / ("Animation" + slideName + ".aui"), FillTemplate("Animation.aui.in", fields));
-  if (spec.copyBundle) {
+  if (setup.copyBundle) {
     fs::copy(RecordingModuleBundle(), folder / "RecordingModule.bundle",
              fs::copy_options::recursive | fs::copy_options::overwrite_existing);
   }

@@ -16,7 +16,7 @@ namespace orvtest {
 // The file every recording module appends its call lines to.
 inline constexpr char kCallLogEnv[] = "DUNSELLOW_TEST_MODULE_LOG";
 
-struct ModuleSpec {
+struct ModuleSetup {
   std::string folder{};        // the module folder's name
   std::string name{};          // Module Name; the folder's name when empty
   std::string index{};         // Module Index; no attribute when empty
@@ -41,7 +41,7 @@ std::filesystem::path StagedModulesFolder();
 std::filesystem::path MakeTestApp(const std::filesystem::path& dir);
 // <modules>/<folder>/{Module.xml, Icon.aui, Tab.aui, Res.aui,
 // UI/Animation<name>.aui, RecordingModule.bundle}; answers the folder.
-std::filesystem::path StageModule(const std::filesystem::path& modules, const ModuleSpec& spec);
+std::filesystem::path StageModule(const std::filesystem::path& modules, const ModuleSetup& setup);
 // The log's lines, empty when there is no log.
 std::vector<std::string> ReadCallLog(const std::filesystem::path& log);
 
