@@ -101,9 +101,12 @@ TEST_F(ExecuteTest, RunningInstanceReceivesTheExactText) {
   fs::path out = testenv::MakeTempDir("frame") / "frame.txt";
   fs::path script = out.parent_path() / "listen.py";
   testenv::WriteFile(script, R"(
-import socket, struct, sys
+import os, socket, struct, sys
 s = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
-s.bind(sys.argv[1]); s.listen(1); s.settimeout(20)
+# Listening before the socket appears under its name, so a sender never
+# finds it bound but refusing.
+s.bind(sys.argv[1] + '.tmp'); s.listen(1); s.settimeout(20)
+os.rename(sys.argv[1] + '.tmp', sys.argv[1])
 c, _ = s.accept()
 def take(n):
     b = b''
@@ -112,7 +115,8 @@ def take(n):
 magic, n = struct.unpack('<4sI', take(8))
 text = take(n).decode('utf-16-le')
 c.sendall(struct.pack('<i', 0)); c.close()
-open(sys.argv[2], 'w', encoding='utf-8').write('%s %d %s' % (magic.decode(), n, text))
+open(sys.argv[2] + '.tmp', 'w', encoding='utf-8').write('%s %d %s' % (magic.decode(), n, text))
+os.rename(sys.argv[2] + '.tmp', sys.argv[2])
 )");
   std::string cmd = "/usr/bin/python3 -I '" + script.string() + "' '" + socket.string() + "' '" + out.string() + "' &";
   ASSERT_EQ(std::system(cmd.c_str()), 0);
