@@ -45,30 +45,30 @@ int32_t LI_SetDenoiserType(AVD_HANDLE handle, int32_t type) {
   return old;
 }
 
-int32_t LI_SetSharpLevel(AVD_HANDLE handle, int32_t level, int32_t chroma) {
+namespace {
+// Stores one level and answers the old one. Switching chroma noise or
+// denoising on restarts the previous-frame state, so a stale chroma frame is
+// never blended in.
+int32_t SetLevel(AVD_HANDLE handle, int32_t level, int32_t chroma, int32_t AvdLevelSet::*field, bool restarts) {
   if (!handle) return -1;
   AvdLevelSet* s = Levels(handle, chroma);
-  const int32_t old = s->sharpen;
-  s->sharpen = level;
+  const int32_t old = s->*field;
+  s->*field = level;
+  if (restarts && chroma && old == 0 && level > 0) handle->preFrame.frameCounter = -1;
   return old;
+}
+}  // namespace
+
+int32_t LI_SetSharpLevel(AVD_HANDLE handle, int32_t level, int32_t chroma) {
+  return SetLevel(handle, level, chroma, &AvdLevelSet::sharpen, false);
 }
 
 int32_t LI_SetNoiseLevel(AVD_HANDLE handle, int32_t level, int32_t chroma) {
-  if (!handle) return -1;
-  AvdLevelSet* s = Levels(handle, chroma);
-  const int32_t old = s->noise;
-  s->noise = level;
-  if (chroma && old == 0 && level > 0) handle->preFrame.frameCounter = -1;
-  return old;
+  return SetLevel(handle, level, chroma, &AvdLevelSet::noise, true);
 }
 
 int32_t LI_SetDenoiseLevel(AVD_HANDLE handle, int32_t level, int32_t chroma) {
-  if (!handle) return -1;
-  AvdLevelSet* s = Levels(handle, chroma);
-  const int32_t old = s->denoise;
-  s->denoise = level;
-  if (chroma && old == 0 && level > 0) handle->preFrame.frameCounter = -1;
-  return old;
+  return SetLevel(handle, level, chroma, &AvdLevelSet::denoise, true);
 }
 
 namespace {
