@@ -3,6 +3,8 @@
 #include <cstring>
 #include <new>
 
+#include "ExactTable.h"
+
 #include "AdlRetinex.h"
 #include "AdlScene.h"
 #include "MMem.h"
@@ -19,8 +21,10 @@ struct AdlEngine {
 namespace {
 
 constexpr int32_t kGainEntries = 65536;
-const int32_t kVideoDefaults[ADL_PARAM_COUNT] = {60, 75, 32, 128, 0, 0, 0, 0, 0, 0,
-                                                 0,  0,  0,  0,   0, 0, 0, 0, 50};
+// Strength, decay, chroma gain, an unused 128, thirteen reserved words, and
+// the video pass's stretch level.
+constexpr auto kVideoDefaults =
+    ExactTable<int32_t, ADL_PARAM_COUNT>({60, 75, 32, 128, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 50});
 
 // A picture smaller than this gives the scene estimate no samples and the
 // illumination maps a single row, whose deviation would not be one.
@@ -120,13 +124,13 @@ int32_t ADL_GetDynamiclightVersion(AdlVersion* out) {
 
 int32_t ADL_GetDefaultParam(int32_t* params) {
   if (!params) return ADL_ERR_ARGUMENT;
-  std::memcpy(params, kVideoDefaults, 18 * sizeof(int32_t));
+  std::memcpy(params, kVideoDefaults.data(), 18 * sizeof(int32_t));
   return ADL_OK;
 }
 
 int32_t ADL_GetVideoDefaultParam(int32_t* params) {
   if (!params) return ADL_ERR_ARGUMENT;
-  std::memcpy(params, kVideoDefaults, sizeof(kVideoDefaults));
+  std::memcpy(params, kVideoDefaults.data(), sizeof(kVideoDefaults));
   return ADL_OK;
 }
 
@@ -155,7 +159,7 @@ int32_t ADL_InitDynamiclight(void* memory, AdlEngine** out, int32_t width, int32
   engine->workBytes = words * 2;
   // The image pass reads its parameters from the handle: a fresh handle
   // starts from the defaults, not from a strength of 0 that would switch it off.
-  std::memcpy(engine->params, kVideoDefaults, sizeof(kVideoDefaults));
+  std::memcpy(engine->params, kVideoDefaults.data(), sizeof(kVideoDefaults));
   *out = engine;
   return ADL_OK;
 }
@@ -247,7 +251,7 @@ int32_t ADL_VideoDynamiclight(void* memory, AdlEngine* handle, AdlFrameDesc* sou
     level = params[ADL_PARAM_STRETCH];
     level = level < 0 ? 0 : (level > 100 ? 100 : level);
   } else {
-    std::memcpy(handle->params, kVideoDefaults, sizeof(kVideoDefaults));
+    std::memcpy(handle->params, kVideoDefaults.data(), sizeof(kVideoDefaults));
   }
 
   AdlFrameDesc& frame = *source;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "driver/AvdDenoiserHandle.h"
 #include "driver/AvdNoiseProfileUse.h"
@@ -23,6 +24,7 @@ constexpr TypeRow kTypes[] = {
     {6, 0x21222226, 0x21222226},  {7, 0x21222226, 0x00000000},  {16, 0x30333333, 0x31333333},
     {17, 0x30333337, 0x31333337}, {18, 0x31333737, 0x31333737}, {19, 0x00373737, 0x00373737},
 };
+static_assert(std::size(kTypes) == 12, "one row for each type that has filter codes");
 
 int32_t NoiseTerm(int32_t level, int32_t offset) {
   const int32_t n = std::max(0, level + offset);

@@ -3,6 +3,7 @@
 // operations of the public interface.
 
 #include <cstring>
+#include <iterator>
 
 #include "driver/AvdDenoiserHandle.h"
 #include "image/AvdImage.h"
@@ -18,6 +19,7 @@ constexpr FormatPair kFormats[] = {
     {AVD_FMT_YUV422P, 0x30000013}, {AVD_FMT_YUV420P, 0x50000013}, {AVD_FMT_YUYV, 0x20000013},
     {AVD_FMT_Y8U4V4, 0x22000013},
 };
+static_assert(std::size(kFormats) == 10, "one row for each format code");
 }  // namespace
 
 uint32_t LI_FormatWord(int32_t code) {

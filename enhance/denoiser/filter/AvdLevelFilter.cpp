@@ -3,6 +3,7 @@
 
 #include "filter/AvdLevelFilter.h"
 
+#include "ExactTable.h"
 #include "pyramid/AvdPyramid.h"
 
 void _GetFltParam(AvdBlockContext* ctx, int32_t pyramid, int32_t level, bool detail, AvdFltLevelParam* out) {
@@ -30,8 +31,10 @@ void _GetFltParam(AvdBlockContext* ctx, int32_t pyramid, int32_t level, bool det
 }
 
 void _GetSpatialParams(const AvdFltLevelParam* lp, int32_t q, AvdNLSettings* out) {
-  static const int32_t kLuma1[4] = {8, 4, 4, 1}, kChroma1[4] = {12, 6, 4, 1};
-  static const int32_t kLuma2[4] = {16, 8, 4, 1}, kChroma2[4] = {12, 8, 4, 1};
+  static constexpr auto kLuma1 = ExactTable<int32_t, 4>({8, 4, 4, 1});
+  static constexpr auto kChroma1 = ExactTable<int32_t, 4>({12, 6, 4, 1});
+  static constexpr auto kLuma2 = ExactTable<int32_t, 4>({16, 8, 4, 1});
+  static constexpr auto kChroma2 = ExactTable<int32_t, 4>({12, 8, 4, 1});
   const int32_t code = lp->code, family = code >> 4, l = lp->level & 3;
   *out = AvdNLSettings();
   out->size = (code & 2) ? 8 : 4;
@@ -51,7 +54,8 @@ void _GetSpatialParams(const AvdFltLevelParam* lp, int32_t q, AvdNLSettings* out
 }
 
 void _GetVNLparams(const AvdFltLevelParam* lp, int32_t q, AvdNLSettings* out) {
-  static const int32_t kFactor[4] = {16, 8, 4, 1}, kTemporal[4] = {40, 32, 24, 16};
+  static constexpr auto kFactor = ExactTable<int32_t, 4>({16, 8, 4, 1});
+  static constexpr auto kTemporal = ExactTable<int32_t, 4>({40, 32, 24, 16});
   const int32_t code = lp->code, l = lp->level;
   *out = AvdNLSettings();
   out->size = (code & 2) ? 8 : 4;
@@ -65,7 +69,8 @@ void _GetVNLparams(const AvdFltLevelParam* lp, int32_t q, AvdNLSettings* out) {
   if (code & 4) out->radius = out->extension = 0;
   out->temporalWeight = l < 4 ? kTemporal[l] : 0;
   if (l < 4) {
-    static const int32_t kLumaShift[4] = {1, 2, 3, 3}, kChromaShift[4] = {1, 1, 2, 2};
+    static constexpr auto kLumaShift = ExactTable<int32_t, 4>({1, 2, 3, 3});
+    static constexpr auto kChromaShift = ExactTable<int32_t, 4>({1, 1, 2, 2});
     out->strength = 1 << (q + (lp->pyramid ? kChromaShift[l] : kLumaShift[l]));
   }
   out->limit = 0x7FFFFFFF;

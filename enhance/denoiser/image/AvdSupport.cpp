@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "EnhanceResult.h"
+#include "ExactTable.h"
 #include "KernelForm.h"
 
 void* MMemCpy_SSE2(void* dst, const void* src, size_t bytes) {
@@ -95,17 +96,19 @@ void DoWork_Parallel(AvdWorkFunc work, void** args, int32_t count) {
 
 namespace {
 // round(16 exp(-k / 16)), k = 0..63.
-constexpr uint8_t kNLWeights[64] = {16, 15, 14, 13, 12, 12, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6,
-                                    6,  6,  5,  5,  5,  4,  4,  4,  4,  3, 3, 3, 3, 3, 2, 2,
-                                    2,  2,  2,  2,  2,  2,  1,  1,  1,  1, 1, 1, 1, 1, 1, 1,
-                                    1,  1,  1,  1,  1,  1,  1,  1,  0,  0, 0, 0, 0, 0, 0, 0};
+constexpr auto kNLWeights = JoinRows<uint8_t, 16, 4>({
+    {16, 15, 14, 13, 12, 12, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6},
+    {6, 6, 5, 5, 5, 4, 4, 4, 4, 3, 3, 3, 3, 3, 2, 2},
+    {2, 2, 2, 2, 2, 2, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1},
+    {1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0},
+});
 }  // namespace
 
 int32_t avdCreateNLTable(MHandle hMem, AvdNLTable* table) {
   if (!table) return ENH_ERR_ARGUMENT;
-  auto* t = static_cast<uint8_t*>(avdJMemAlloc_Aligned(hMem, sizeof kNLWeights, 16));
+  auto* t = static_cast<uint8_t*>(avdJMemAlloc_Aligned(hMem, kNLWeights.size(), 16));
   if (!t) return ENH_ERR_MEMORY;
-  std::memcpy(t, kNLWeights, sizeof kNLWeights);
+  std::memcpy(t, kNLWeights.data(), kNLWeights.size());
   table->table = t;
   table->count = 64;
   return ENH_OK;
