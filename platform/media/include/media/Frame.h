@@ -1,0 +1,34 @@
+#pragma once
+// A decoded picture: 32-bit pixels A, R, G, B in memory (byte 0 alpha, then
+// red, green, blue), rows rowBytes apart.
+#include <cstdint>
+#include <vector>
+
+namespace media {
+
+struct Size {
+  int32_t width = 0;
+  int32_t height = 0;
+  bool operator==(const Size&) const = default;
+};
+
+struct Frame {
+  int32_t width = 0;
+  int32_t height = 0;
+  int32_t rowBytes = 0;
+  std::vector<uint8_t> pixels;  // height * rowBytes bytes
+  int64_t index = 0;            // running number since the capture started
+  int64_t timeUs = 0;           // capture time since the start, microseconds
+
+  uint8_t* Row(int32_t y) { return pixels.data() + size_t(y) * size_t(rowBytes); }
+  const uint8_t* Row(int32_t y) const { return pixels.data() + size_t(y) * size_t(rowBytes); }
+  // Sizes the buffer for width x height (rows 16-byte multiples); keeps memory.
+  void Resize(int32_t w, int32_t h) {
+    width = w;
+    height = h;
+    rowBytes = (w * 4 + 15) / 16 * 16;
+    pixels.resize(size_t(rowBytes) * size_t(h));
+  }
+};
+
+}  // namespace media
