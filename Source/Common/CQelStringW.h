@@ -50,6 +50,11 @@ class CQelStringW {
   void Format(const WCHAR* format, ...);
   void FormatV(const WCHAR* format, va_list args);
   int CompareNoCase(const WCHAR* text) const { return _cstrcmpi(m_pchData, text); }
+  // Case-sensitive order of UTF-16 code units (every upper-case Latin letter
+  // before every lower-case one): the order of maps and sets keyed by strings.
+  int Compare(const WCHAR* text) const { return _cstrcmp(m_pchData, text); }
+  static int _cstrcmp(const WCHAR* a, const WCHAR* b) { return qel_wcscmp(a ? a : u"", b ? b : u""); }
+  friend bool operator<(const CQelStringW& a, const CQelStringW& b) { return a.Compare(b.m_pchData) < 0; }
   // Exact comparison of the characters (without these, s == u"x" would
   // compare addresses through the conversion to const WCHAR*).
   friend bool operator==(const CQelStringW& a, const WCHAR* b) {
