@@ -1,0 +1,95 @@
+// Whole-or-absent file writes: a temporary file beside the target, fsync,
+// rename. The temporary name starts with a dot so a half-written file never
+// shows up in an album listing.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cerrno>
+#include <string>
+
+#include "img/ImageFile.h"
+
+namespace img {
+
+namespace {
+std::atomic<int64_t> g_disk_full_after{-1};
+
+bool WriteAll(int fd, const uint8_t* data, size_t size) {
+  int64_t limit = g_disk_full_after.load();
+  size_t written = 0;
+  while (written < size) {
+    size_t chunk = std::min<size_t>(size - written, size_t(1) << 20);
+    if (limit >= 0 && int64_t(written + chunk) > limit) {
+      if (int64_t(written) < limit) {
+        ssize_t n = ::write(fd, data + written, size_t(limit - int64_t(written)));
+        (void)n;
+      }
+      errno = ENOSPC;
+      return false;
+    }
+    ssize_t n = ::write(fd, data + written, chunk);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    written += size_t(n);
+  }
+  return true;
+}
+
+mode_t CurrentUmask() {
+  // umask cannot be read without setting it; read it from /proc when possible.
+  mode_t mask = 022;
+  if (FILE* f = std::fopen("/proc/self/status", "r")) {
+    char line[128];
+    while (std::fgets(line, sizeof line, f)) {
+      unsigned v = 0;
+      if (std::sscanf(line, "Umask: %o", &v) == 1) {
+        mask = mode_t(v);
+        break;
+      }
+    }
+    std::fclose(f);
+  }
+  return mask;
+}
+}  // namespace
+
+void SimulateDiskFullAfter(int64_t bytes) { g_disk_full_after = bytes; }
+
+Status WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes) {
+  if (path.empty() || path.back() == '/') return Status::kBadArgument;
+  size_t slash = path.rfind('/');
+  std::string dir = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+  std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+  std::string tmpl = (slash == std::string::npos ? std::string() : dir) + "." + base + ".XXXXXX";
+
+  struct stat old {};
+  bool had_target = ::stat(path.c_str(), &old) == 0;
+  if (had_target && !S_ISREG(old.st_mode)) return Status::kWriteFailed;
+
+  int fd = ::mkstemp(tmpl.data());
+  if (fd < 0) return Status::kWriteFailed;
+  mode_t mode = had_target ? (old.st_mode & 07777) : (0666 & ~CurrentUmask());
+  (void)::fchmod(fd, mode);
+  bool ok = WriteAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
+  if (::close(fd) != 0) ok = false;
+  if (ok && ::rename(tmpl.c_str(), path.c_str()) != 0) ok = false;
+  if (!ok) {
+    ::unlink(tmpl.c_str());
+    return Status::kWriteFailed;
+  }
+  // Make the rename itself durable.
+  int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+  if (dfd >= 0) {
+    ::fsync(dfd);
+    ::close(dfd);
+  }
+  return Status::kOk;
+}
+
+}  // namespace img

@@ -1,0 +1,48 @@
+#pragma once
+// The per-format readers and writers behind ImageFile.h.
+#include "img/ImageFile.h"
+
+namespace img::detail {
+
+Status JpegInfo(const uint8_t* data, size_t size, ImageInfo& info);
+Status JpegDecode(const uint8_t* data, size_t size, const DecodeOptions& opt, Decoded& out);
+Status JpegEncode(const Bitmap& pixels, const JpegOptions& opt, std::vector<uint8_t>& out);
+
+Status PngInfo(const uint8_t* data, size_t size, ImageInfo& info);
+Status PngDecode(const uint8_t* data, size_t size, const DecodeOptions& opt, Decoded& out);
+Status PngEncode(const Bitmap& pixels, const Plane& alpha, const PngOptions& opt,
+                 std::vector<uint8_t>& out);
+
+Status BmpInfo(const uint8_t* data, size_t size, ImageInfo& info);
+Status BmpDecode(const uint8_t* data, size_t size, const DecodeOptions& opt, Decoded& out);
+Status BmpEncode(const Bitmap& pixels, const BmpOptions& opt, std::vector<uint8_t>& out);
+
+// EXIF block ("Exif\0\0" + TIFF) from a base block and fields; empty output
+// when there is nothing to write.
+Status BuildExif(const std::vector<uint8_t>& base, const ExifFields* fields,
+                 std::vector<uint8_t>& out);
+
+// Progress and abort polling shared by the decoders.
+class RowReporter {
+ public:
+  RowReporter(const DecodeOptions& opt, int32_t rows) : opt_(opt), rows_(rows) {}
+  // false when the caller asked to stop.
+  bool Row(int32_t done) {
+    if (done < next_ && done != rows_) return true;
+    next_ = done + 16;
+    if (opt_.abort && opt_.abort()) return false;
+    if (opt_.progress && rows_ > 0) {
+      int32_t pct = int32_t(int64_t(done) * 100 / rows_);
+      if (pct != last_) opt_.progress(last_ = pct);
+    }
+    return true;
+  }
+
+ private:
+  const DecodeOptions& opt_;
+  int32_t rows_;
+  int32_t last_ = -1;
+  int32_t next_ = 16;
+};
+
+}  // namespace img::detail

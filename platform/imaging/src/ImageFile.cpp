@@ -1,0 +1,185 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cstring>
+#include <ctime>
+
+#include "Codecs.h"
+
+namespace img {
+
+namespace {
+
+// Reads a whole file (refusing anything that cannot be a picture we accept).
+Status ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, size_t limit = 0) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return Status::kOpenFailed;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return Status::kOpenFailed;
+  }
+  size_t want = size_t(st.st_size);
+  if (limit && want > limit) want = limit;
+  if (uint64_t(st.st_size) > (uint64_t(2) << 30)) {
+    ::close(fd);
+    return Status::kTooLarge;
+  }
+  out.resize(want);
+  size_t got = 0;
+  while (got < want) {
+    ssize_t n = ::read(fd, out.data() + got, want - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += size_t(n);
+  }
+  ::close(fd);
+  out.resize(got);
+  return Status::kOk;
+}
+
+std::string LowerExtension(const std::string& path) {
+  size_t slash = path.rfind('/');
+  size_t dot = path.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+  std::string ext = path.substr(dot);
+  for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return ext;
+}
+
+}  // namespace
+
+FileFormat SniffFormat(const uint8_t* d, size_t n) {
+  if (!d) return FileFormat::kUnknown;
+  if (n >= 3 && d[0] == 0xFF && d[1] == 0xD8 && d[2] == 0xFF) return FileFormat::kJpeg;
+  static const uint8_t kPng[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+  if (n >= 8 && std::memcmp(d, kPng, 8) == 0) return FileFormat::kPng;
+  if (n >= 2 && d[0] == 'B' && d[1] == 'M') return FileFormat::kBmp;
+  return FileFormat::kUnknown;
+}
+
+FileFormat FormatOfFile(const std::string& path) {
+  std::vector<uint8_t> head;
+  if (ReadWholeFile(path, head, 16) != Status::kOk) return FileFormat::kUnknown;
+  return SniffFormat(head.data(), head.size());
+}
+
+FileFormat FormatForExtension(const std::string& path) {
+  std::string ext = LowerExtension(path);
+  if (ext == ".jpg" || ext == ".jpeg") return FileFormat::kJpeg;
+  if (ext == ".png") return FileFormat::kPng;
+  if (ext == ".bmp") return FileFormat::kBmp;
+  return FileFormat::kUnknown;
+}
+
+Status ReadImageInfoMemory(const uint8_t* data, size_t size, ImageInfo& info) {
+  info = ImageInfo{};
+  switch (SniffFormat(data, size)) {
+    case FileFormat::kJpeg: return detail::JpegInfo(data, size, info);
+    case FileFormat::kPng: return detail::PngInfo(data, size, info);
+    case FileFormat::kBmp: return detail::BmpInfo(data, size, info);
+    default: return data || !size ? Status::kUnsupported : Status::kBadArgument;
+  }
+}
+
+Status ReadImageInfo(const std::string& path, ImageInfo& info) {
+  info = ImageInfo{};
+  std::vector<uint8_t> bytes;
+  // JPEG headers (with an EXIF block) fit in the first 128 KB nearly always;
+  // read the whole file only when they do not.
+  Status s = ReadWholeFile(path, bytes, 128 * 1024);
+  if (s != Status::kOk) return s;
+  s = ReadImageInfoMemory(bytes.data(), bytes.size(), info);
+  if (s == Status::kCorrupt && bytes.size() == 128 * 1024) {
+    s = ReadWholeFile(path, bytes);
+    if (s == Status::kOk) s = ReadImageInfoMemory(bytes.data(), bytes.size(), info);
+  }
+  return s;
+}
+
+Status DecodeMemory(const uint8_t* data, size_t size, const DecodeOptions& options,
+                    Decoded& out) {
+  out = Decoded{};
+  if (!data && size) return Status::kBadArgument;
+  int32_t r = options.reduction;
+  if (r != 1 && r != 2 && r != 4 && r != 8) return Status::kBadArgument;
+  switch (SniffFormat(data, size)) {
+    case FileFormat::kJpeg: return detail::JpegDecode(data, size, options, out);
+    case FileFormat::kPng: return detail::PngDecode(data, size, options, out);
+    case FileFormat::kBmp: return detail::BmpDecode(data, size, options, out);
+    default: return Status::kUnsupported;
+  }
+}
+
+Status DecodeFile(const std::string& path, const DecodeOptions& options, Decoded& out) {
+  out = Decoded{};
+  std::vector<uint8_t> bytes;
+  Status s = ReadWholeFile(path, bytes);
+  if (s != Status::kOk) return s;
+  return DecodeMemory(bytes.data(), bytes.size(), options, out);
+}
+
+int32_t ReductionFor(const ImageInfo& info, int32_t need_w, int32_t need_h) {
+  if (info.format != FileFormat::kJpeg || need_w <= 0 || need_h <= 0) return 1;
+  int32_t best = 1;
+  for (int32_t r : {2, 4, 8}) {
+    int32_t w = (info.width + r - 1) / r, h = (info.height + r - 1) / r;
+    if (w >= need_w && h >= need_h) best = r;
+  }
+  return best;
+}
+
+std::string ExifDateTimeNow() {
+  std::time_t t = std::time(nullptr);
+  std::tm tm {};
+  localtime_r(&t, &tm);
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%04d:%02d:%02d %02d:%02d:%02d", (tm.tm_year + 1900) % 10000,
+                tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
+  return buf;
+}
+
+Status EncodeJpeg(const Bitmap& pixels, const JpegOptions& options, std::vector<uint8_t>& out) {
+  out.clear();
+  if (pixels.empty() || options.quality < 1 || options.quality > 100) return Status::kBadArgument;
+  return detail::JpegEncode(pixels, options, out);
+}
+
+Status EncodeBmp(const Bitmap& pixels, const BmpOptions& options, std::vector<uint8_t>& out) {
+  out.clear();
+  if (pixels.empty()) return Status::kBadArgument;
+  return detail::BmpEncode(pixels, options, out);
+}
+
+Status EncodePng(const Bitmap& pixels, const Plane& alpha, const PngOptions& options,
+                 std::vector<uint8_t>& out) {
+  out.clear();
+  if (pixels.empty()) return Status::kBadArgument;
+  if (!alpha.empty() && (alpha.width() != pixels.width() || alpha.height() != pixels.height())) {
+    return Status::kBadArgument;
+  }
+  return detail::PngEncode(pixels, alpha, options, out);
+}
+
+Status SaveJpeg(const Bitmap& pixels, const std::string& path, const JpegOptions& options) {
+  std::vector<uint8_t> bytes;
+  Status s = EncodeJpeg(pixels, options, bytes);
+  return s == Status::kOk ? WriteFileAtomically(path, bytes) : s;
+}
+
+Status SaveBmp(const Bitmap& pixels, const std::string& path, const BmpOptions& options) {
+  std::vector<uint8_t> bytes;
+  Status s = EncodeBmp(pixels, options, bytes);
+  return s == Status::kOk ? WriteFileAtomically(path, bytes) : s;
+}
+
+Status SavePng(const Bitmap& pixels, const Plane& alpha, const std::string& path,
+               const PngOptions& options) {
+  std::vector<uint8_t> bytes;
+  Status s = EncodePng(pixels, alpha, options, bytes);
+  return s == Status::kOk ? WriteFileAtomically(path, bytes) : s;
+}
+
+}  // namespace img

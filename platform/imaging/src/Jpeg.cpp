@@ -1,0 +1,187 @@
+// JPEG through libjpeg-turbo's libjpeg API: DCT-scaled decoding, row-wise
+// abort and progress, B,G,R output without a conversion pass, EXIF kept and
+// written as an APP1 marker.
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include <jpeglib.h>
+
+#include "Codecs.h"
+
+namespace img::detail {
+
+namespace {
+
+struct ErrorManager {
+  jpeg_error_mgr pub;
+  std::jmp_buf jump;
+};
+
+[[noreturn]] void OnError(j_common_ptr cinfo) {
+  auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+  std::longjmp(err->jump, 1);
+}
+
+void Silent(j_common_ptr) {}
+
+// Reads the EXIF APP1 block and the JFIF density once the header is read.
+void TakeHeaderInfo(jpeg_decompress_struct& cinfo, ImageInfo& info) {
+  info.format = FileFormat::kJpeg;
+  info.width = int32_t(cinfo.image_width);
+  info.height = int32_t(cinfo.image_height);
+  info.bits_per_pixel = cinfo.num_components * 8;
+  if (cinfo.saw_JFIF_marker && cinfo.X_density > 0 && cinfo.Y_density > 0) {
+    double f = cinfo.density_unit == 1 ? 1.0 : cinfo.density_unit == 2 ? 2.54 : 0.0;
+    info.x_dpi = cinfo.X_density * f;
+    info.y_dpi = cinfo.Y_density * f;
+  }
+  for (jpeg_saved_marker_ptr m = cinfo.marker_list; m; m = m->next) {
+    if (m->marker == JPEG_APP0 + 1 && m->data_length > 6 && std::memcmp(m->data, "Exif\0\0", 6) == 0) {
+      info.exif.assign(m->data, m->data + m->data_length);
+      break;
+    }
+  }
+}
+
+}  // namespace
+
+Status JpegInfo(const uint8_t* data, size_t size, ImageInfo& info) {
+  jpeg_decompress_struct cinfo;
+  ErrorManager err;
+  cinfo.err = jpeg_std_error(&err.pub);
+  err.pub.error_exit = OnError;
+  err.pub.output_message = Silent;
+  if (setjmp(err.jump)) {
+    jpeg_destroy_decompress(&cinfo);
+    return Status::kCorrupt;
+  }
+  jpeg_create_decompress(&cinfo);
+  jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
+  jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
+  jpeg_read_header(&cinfo, TRUE);
+  TakeHeaderInfo(cinfo, info);
+  jpeg_destroy_decompress(&cinfo);
+  return Status::kOk;
+}
+
+Status JpegDecode(const uint8_t* data, size_t size, const DecodeOptions& opt, Decoded& out) {
+  jpeg_decompress_struct cinfo;
+  ErrorManager err;
+  cinfo.err = jpeg_std_error(&err.pub);
+  err.pub.error_exit = OnError;
+  err.pub.output_message = Silent;
+  // Set before setjmp; read after a jump only through the volatile copy.
+  volatile Status fail = Status::kCorrupt;
+  std::vector<uint8_t> cmyk_row;
+  Bitmap bmp;
+  if (setjmp(err.jump)) {
+    jpeg_destroy_decompress(&cinfo);
+    bmp = Bitmap();
+    return fail;
+  }
+  jpeg_create_decompress(&cinfo);
+  jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
+  jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
+  jpeg_read_header(&cinfo, TRUE);
+  TakeHeaderInfo(cinfo, out.info);
+  if (CheckedImageBytes(out.info.width, out.info.height, 3) == 0) {
+    jpeg_destroy_decompress(&cinfo);
+    return Status::kTooLarge;
+  }
+  bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+  cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
+  cinfo.scale_num = 1;
+  cinfo.scale_denom = unsigned(opt.reduction);
+  jpeg_calc_output_dimensions(&cinfo);
+  bmp = Bitmap::Create(int32_t(cinfo.output_width), int32_t(cinfo.output_height));
+  if (bmp.empty()) {
+    jpeg_destroy_decompress(&cinfo);
+    return Status::kNoMemory;
+  }
+  jpeg_start_decompress(&cinfo);
+  const int32_t w = int32_t(cinfo.output_width), h = int32_t(cinfo.output_height);
+  uint8_t* base = bmp.mutable_data();
+  if (cmyk) cmyk_row.resize(size_t(w) * 4);
+  RowReporter report(opt, h);
+  bool inverted = cinfo.saw_Adobe_marker;
+  while (cinfo.output_scanline < cinfo.output_height) {
+    int32_t y = int32_t(cinfo.output_scanline);
+    if (cmyk) {
+      JSAMPROW row = cmyk_row.data();
+      jpeg_read_scanlines(&cinfo, &row, 1);
+      uint8_t* dst = base + size_t(y) * bmp.stride();
+      for (int32_t x = 0; x < w; ++x) {
+        int c = row[4 * x], m = row[4 * x + 1], ye = row[4 * x + 2], k = row[4 * x + 3];
+        if (!inverted) c = 255 - c, m = 255 - m, ye = 255 - ye, k = 255 - k;
+        dst[3 * x] = uint8_t((ye * k + 127) / 255);
+        dst[3 * x + 1] = uint8_t((m * k + 127) / 255);
+        dst[3 * x + 2] = uint8_t((c * k + 127) / 255);
+      }
+    } else {
+      JSAMPROW rows[8];
+      int32_t n = std::min<int32_t>(8, h - y);
+      for (int32_t i = 0; i < n; ++i) rows[i] = base + size_t(y + i) * bmp.stride();
+      jpeg_read_scanlines(&cinfo, rows, JDIMENSION(n));
+    }
+    if (!report.Row(int32_t(cinfo.output_scanline))) {
+      jpeg_abort_decompress(&cinfo);
+      jpeg_destroy_decompress(&cinfo);
+      return Status::kAborted;
+    }
+  }
+  jpeg_finish_decompress(&cinfo);
+  jpeg_destroy_decompress(&cinfo);
+  out.pixels = std::move(bmp);
+  return Status::kOk;
+}
+
+Status JpegEncode(const Bitmap& pixels, const JpegOptions& opt, std::vector<uint8_t>& out) {
+  std::vector<uint8_t> exif;
+  if (!opt.exif_base.empty() || opt.exif) {
+    Status s = BuildExif(opt.exif_base, opt.exif ? &*opt.exif : nullptr, exif);
+    if (s != Status::kOk) return s;
+  }
+  jpeg_compress_struct cinfo;
+  ErrorManager err;
+  cinfo.err = jpeg_std_error(&err.pub);
+  err.pub.error_exit = OnError;
+  err.pub.output_message = Silent;
+  unsigned char* buffer = nullptr;
+  unsigned long length = 0;
+  if (setjmp(err.jump)) {
+    jpeg_destroy_compress(&cinfo);
+    std::free(buffer);
+    return Status::kNoMemory;
+  }
+  jpeg_create_compress(&cinfo);
+  jpeg_mem_dest(&cinfo, &buffer, &length);
+  cinfo.image_width = JDIMENSION(pixels.width());
+  cinfo.image_height = JDIMENSION(pixels.height());
+  cinfo.input_components = 3;
+  cinfo.in_color_space = JCS_EXT_BGR;
+  jpeg_set_defaults(&cinfo);
+  jpeg_set_quality(&cinfo, opt.quality, TRUE);
+  if (opt.dpi > 0 && opt.dpi < 65535) {
+    cinfo.density_unit = 1;
+    cinfo.X_density = cinfo.Y_density = UINT16(opt.dpi + 0.5);
+  }
+  jpeg_start_compress(&cinfo, TRUE);
+  if (!exif.empty()) jpeg_write_marker(&cinfo, JPEG_APP0 + 1, exif.data(), unsigned(exif.size()));
+  const int32_t h = pixels.height();
+  while (cinfo.next_scanline < cinfo.image_height) {
+    JSAMPROW rows[16];
+    int32_t y = int32_t(cinfo.next_scanline);
+    int32_t n = std::min<int32_t>(16, h - y);
+    for (int32_t i = 0; i < n; ++i) rows[i] = const_cast<uint8_t*>(pixels.row(y + i));
+    jpeg_write_scanlines(&cinfo, rows, JDIMENSION(n));
+  }
+  jpeg_finish_compress(&cinfo);
+  jpeg_destroy_compress(&cinfo);
+  out.assign(buffer, buffer + length);
+  std::free(buffer);
+  return Status::kOk;
+}
+
+}  // namespace img::detail

@@ -1,0 +1,120 @@
+// Level tables: brightness and contrast (one formula for photo and movie
+// edits) and auto-levels; applying a table to B, G and R.
+#include <algorithm>
+#include <cmath>
+#include <mutex>
+#include <vector>
+
+#include "Parallel.h"
+#include "img/Operations.h"
+
+namespace img {
+
+std::array<uint8_t, 256> BrightnessContrastTable(int32_t b, int32_t c) {
+  std::array<uint8_t, 256> t{};
+  const int32_t hi = 255 - c, range = hi - c, half = range / 2;
+  for (int32_t i = 0; i < 256; ++i) {
+    int32_t v = b + i, l;
+    if (v < c) {
+      l = 0;
+    } else if (v > hi || range <= 0) {
+      l = 255;
+    } else {
+      l = ((v - c) * 255 + half) / range;
+    }
+    t[size_t(i)] = uint8_t(std::clamp(l, 0, 255));
+  }
+  return t;
+}
+
+void ApplyTable(Bitmap& pixels, const std::array<uint8_t, 256>& t) {
+  if (pixels.empty()) return;
+  uint8_t* base = pixels.mutable_data();
+  const size_t stride = pixels.stride();
+  detail::ParallelFor(pixels.height(), stride, [&](int32_t y0, int32_t y1) {
+    for (int32_t y = y0; y < y1; ++y) {
+      uint8_t* p = base + size_t(y) * stride;
+      for (size_t i = 0; i < stride; ++i) p[i] = t[p[i]];
+    }
+  });
+}
+
+void ApplyBrightnessContrast(Bitmap& pixels, int32_t b, int32_t c) {
+  if (b == 0 && c == 0) return;
+  ApplyTable(pixels, BrightnessContrastTable(b, c));
+}
+
+void ApplyBrightnessContrastArgb(uint8_t* argb, int32_t width, int32_t height, size_t row_bytes,
+                                 int32_t b, int32_t c, int32_t channels) {
+  if (!argb || width <= 0 || height <= 0 || row_bytes < size_t(width) * 4) return;
+  if (b == 0 && c == 0) return;
+  std::array<uint8_t, 256> id{}, lv = BrightnessContrastTable(b, c);
+  for (int i = 0; i < 256; ++i) id[size_t(i)] = uint8_t(i);
+  const auto& tr = (channels == 1 || channels == 2) ? lv : id;
+  const auto& tg = (channels == 1 || channels == 3) ? lv : id;
+  const auto& tb = (channels == 1 || (channels != 2 && channels != 3)) ? lv : id;
+  detail::ParallelFor(height, uint64_t(width) * 4, [&](int32_t y0, int32_t y1) {
+    for (int32_t y = y0; y < y1; ++y) {
+      uint8_t* p = argb + size_t(y) * row_bytes;
+      for (int32_t x = 0; x < width; ++x, p += 4) {
+        p[1] = tr[p[1]], p[2] = tg[p[2]], p[3] = tb[p[3]];
+      }
+    }
+  });
+}
+
+std::array<uint8_t, 256> AutoLevelsTable(const Bitmap& src, double cutoff) {
+  std::array<uint8_t, 256> t{};
+  for (int i = 0; i < 256; ++i) t[size_t(i)] = uint8_t(i);
+  if (src.empty()) return t;
+  // Per-thread histograms merged afterwards.
+  const int32_t h = src.height(), w = src.width();
+  std::vector<std::array<uint64_t, 256>> parts;
+  std::mutex lock;
+  detail::ParallelFor(h, uint64_t(w) * 3, [&](int32_t y0, int32_t y1) {
+    std::array<uint64_t, 256> hist{};
+    for (int32_t y = y0; y < y1; ++y) {
+      const uint8_t* p = src.row(y);
+      for (int32_t x = 0; x < w; ++x, p += 3) {
+        // ITU-R 601-2 luma, rounded: (R*299 + G*587 + B*114) / 1000.
+        hist[(p[2] * 299u + p[1] * 587u + p[0] * 114u + 500u) / 1000u]++;
+      }
+    }
+    std::lock_guard<std::mutex> g(lock);
+    parts.push_back(hist);
+  });
+  std::array<int64_t, 256> hist{};
+  for (const auto& part : parts)
+    for (int i = 0; i < 256; ++i) hist[size_t(i)] += int64_t(part[size_t(i)]);
+  int64_t total = int64_t(w) * h;
+  int64_t cut = int64_t(std::floor(double(total) * cutoff / 100.0));
+  for (int lo = 0; lo < 256 && cut > 0; ++lo) {
+    int64_t take = std::min(cut, hist[size_t(lo)]);
+    hist[size_t(lo)] -= take;
+    cut -= take;
+  }
+  cut = int64_t(std::floor(double(total) * cutoff / 100.0));
+  for (int hi = 255; hi >= 0 && cut > 0; --hi) {
+    int64_t take = std::min(cut, hist[size_t(hi)]);
+    hist[size_t(hi)] -= take;
+    cut -= take;
+  }
+  int lo = 0, hi = 255;
+  while (lo < 256 && hist[size_t(lo)] == 0) ++lo;
+  while (hi >= 0 && hist[size_t(hi)] == 0) --hi;
+  if (lo >= 256 || hi <= lo) return t;
+  double scale = 255.0 / (hi - lo), offset = -lo * scale;
+  for (int i = 0; i < 256; ++i) {
+    // Truncation toward zero, then clamped: the map of the usual auto-contrast tools.
+    int v = int(i * scale + offset);
+    t[size_t(i)] = uint8_t(std::clamp(v, 0, 255));
+  }
+  return t;
+}
+
+void AutoLevels(Bitmap& pixels, double cutoff) {
+  if (pixels.empty()) return;
+  ApplyTable(pixels, AutoLevelsTable(pixels, cutoff));
+}
+
+}  // namespace img

@@ -1,0 +1,144 @@
+// Operations by their own rules: the brightness/contrast table, quarter turns
+// and mirrors as permutations, crop clipping, size limits and shared pixels.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "TestPictures.h"
+#include "img/Operations.h"
+
+namespace {
+
+using imgtest::SamePixels;
+
+TEST(Operations, BrightnessContrastTable) {
+  struct Case {
+    int b, c, in, out;
+  } cases[] = {
+      {0, 0, 0, 0},     {0, 0, 255, 255}, {0, 0, 77, 77},    {20, 0, 100, 120}, {20, 0, 240, 255},
+      {0, 64, 64, 0},   {0, 64, 30, 0},   {0, 64, 128, 129}, {0, 64, 191, 255}, {0, 64, 250, 255},
+      {-60, 0, 30, 0},  {0, -60, 0, 41},  {0, -60, 255, 214}, {60, 60, 0, 0},   {0, 128, 200, 255},
+      {0, 127, 127, 0}, {0, 127, 128, 255},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(img::BrightnessContrastTable(c.b, c.c)[size_t(c.in)], c.out)
+        << "b=" << c.b << " c=" << c.c << " in=" << c.in;
+  }
+}
+
+TEST(Operations, BrightnessContrastOnArgbFramesHonoursChannelsAlphaAndPadding) {
+  // Two pixels per row, 4 padding bytes that must stay untouched.
+  uint8_t frame[2 * 12];
+  for (int i = 0; i < 24; ++i) frame[i] = 100;
+  struct Case {
+    int channels;
+    uint8_t r, g, b;
+  } cases[] = {{1, 120, 120, 120}, {2, 120, 100, 100}, {3, 100, 120, 100}, {4, 100, 100, 120}};
+  for (const auto& c : cases) {
+    uint8_t f[24];
+    std::copy(frame, frame + 24, f);
+    img::ApplyBrightnessContrastArgb(f, 2, 2, 12, 20, 0, c.channels);
+    for (int row = 0; row < 2; ++row) {
+      for (int px = 0; px < 2; ++px) {
+        const uint8_t* p = f + row * 12 + px * 4;
+        EXPECT_EQ(p[0], 100) << "alpha";
+        EXPECT_EQ(p[1], c.r);
+        EXPECT_EQ(p[2], c.g);
+        EXPECT_EQ(p[3], c.b);
+      }
+      for (int k = 8; k < 12; ++k) EXPECT_EQ(f[row * 12 + k], 100) << "padding";
+    }
+  }
+}
+
+TEST(Operations, QuarterTurnsAndMirrorsArePermutations) {
+  img::Bitmap pic = imgtest::Noise(5, 3);
+  img::Bitmap left = img::Rotate(pic, 90);
+  ASSERT_EQ(left.width(), 3);
+  ASSERT_EQ(left.height(), 5);
+  // Counter-clockwise: the top-right pixel becomes the top-left one.
+  EXPECT_EQ(0, std::memcmp(left.row(0), pic.row(0) + 4 * 3, 3));
+  img::Bitmap r = pic;
+  for (int i = 0; i < 4; ++i) r = img::Rotate(r, 90);
+  EXPECT_TRUE(SamePixels(r, pic));
+  EXPECT_TRUE(SamePixels(img::Rotate(pic, 270), img::Rotate(img::Rotate(pic, 180), 90)));
+  EXPECT_TRUE(SamePixels(img::Rotate(pic, 360), pic));
+  EXPECT_TRUE(img::Rotate(pic, 45).empty());
+  for (auto axis : {img::FlipAxis::kLeftRight, img::FlipAxis::kTopBottom}) {
+    EXPECT_TRUE(SamePixels(img::Flip(img::Flip(pic, axis), axis), pic));
+  }
+  // Two mirrors make a half turn.
+  EXPECT_TRUE(SamePixels(img::Flip(img::Flip(pic, img::FlipAxis::kLeftRight), img::FlipAxis::kTopBottom),
+                         img::Rotate(pic, 180)));
+}
+
+TEST(Operations, CropIsClippedToThePicture) {
+  img::Bitmap pic = imgtest::Noise(10, 8);
+  struct Case {
+    int l, t, r, b, w, h;
+  } cases[] = {
+      {2, 1, 6, 5, 4, 4}, {-5, -5, 3, 2, 3, 2}, {7, 6, 99, 99, 3, 2}, {4, 4, 4, 9, 0, 0}, {20, 0, 30, 8, 0, 0},
+  };
+  for (const auto& c : cases) {
+    img::Bitmap out = img::Crop(pic, c.l, c.t, c.r, c.b);
+    EXPECT_EQ(out.width(), c.w);
+    EXPECT_EQ(out.height(), c.h);
+    if (c.w) {
+      EXPECT_EQ(0, std::memcmp(out.row(0), pic.row(std::max(c.t, 0)) + std::max(c.l, 0) * 3, 3));
+    }
+  }
+}
+
+TEST(Operations, SizesAreCheckedBeforeAllocating) {
+  struct Case {
+    int64_t w, h, c;
+    size_t bytes;
+  } cases[] = {
+      {3, 2, 3, 18},        {0, 5, 3, 0},          {-1, 5, 3, 0},      {65535, 1, 3, 65535 * 3},
+      {65536, 1, 3, 0},     {65535, 65535, 3, 0},  {16384, 16384, 1, size_t(1) << 28}, {16384, 16385, 1, 0}, {1 << 30, 1 << 30, 3, 0},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(img::CheckedImageBytes(c.w, c.h, c.c), c.bytes) << c.w << "x" << c.h;
+  }
+  EXPECT_TRUE(img::Bitmap::Create(70000, 10).empty());
+  EXPECT_TRUE(img::Resample(imgtest::Noise(4, 4), 65535, 65535).empty());
+  EXPECT_TRUE(img::Resample(imgtest::Noise(4, 4), 0, 3).empty());
+}
+
+TEST(Operations, CopiesSharePixelsUntilWritten) {
+  img::Bitmap a = imgtest::Noise(64, 64);
+  img::Bitmap b = a;
+  EXPECT_TRUE(b.SharesPixelsWith(a));
+  img::Bitmap unchanged = img::Crop(a, 0, 0, 64, 64);
+  EXPECT_TRUE(unchanged.SharesPixelsWith(a));
+  uint8_t before = a.data()[0];
+  img::ApplyBrightnessContrast(b, 30, 0);
+  EXPECT_FALSE(b.SharesPixelsWith(a));
+  EXPECT_EQ(a.data()[0], before);
+  EXPECT_NE(b.data()[0], before == 255 ? 0 : before);
+}
+
+TEST(Operations, FitIntoKeepsTheAspectAndEnlarges) {
+  struct Case {
+    int w, h, bw, bh, ow, oh;
+  } cases[] = {{100, 50, 80, 60, 80, 40}, {40, 30, 80, 60, 80, 60}, {30, 40, 80, 60, 45, 60}, {1000, 1, 80, 60, 80, 1}};
+  for (const auto& c : cases) {
+    img::FitSize f = img::FitInto(c.w, c.h, c.bw, c.bh);
+    EXPECT_EQ(f.width, c.ow);
+    EXPECT_EQ(f.height, c.oh);
+  }
+}
+
+TEST(Operations, FiltersLeaveFlatPicturesFlatAndKeepSizes) {
+  img::Bitmap flat = img::Bitmap::Filled(33, 17, 120);
+  EXPECT_TRUE(SamePixels(img::UnsharpMask(flat, 2, 200), flat));
+  EXPECT_TRUE(SamePixels(img::GaussianBlur(flat, 5), flat));
+  img::Bitmap r = img::Resample(flat, 70, 9);
+  EXPECT_TRUE(SamePixels(r, img::Bitmap::Filled(70, 9, 120)));
+  img::Bitmap levelled = flat;
+  img::AutoLevels(levelled);  // one level only: nothing to stretch
+  EXPECT_TRUE(SamePixels(levelled, flat));
+  EXPECT_TRUE(SamePixels(img::UnsharpMask(flat, 2, 0), flat));
+}
+
+}  // namespace
