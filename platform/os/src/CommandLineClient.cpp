@@ -96,6 +96,11 @@ SendStatus SendCommandLine(const std::string& bundleId, const std::u16string& te
   return status == kCommandLineAccepted ? SendStatus::Accepted : SendStatus::Rejected;
 }
 
+bool IsCommandLineListening(const std::string& bundleId) {
+  std::string path = detail::RuntimePathFor(bundleId, ".cmdl");
+  return !path.empty() && SocketAnswers(path);
+}
+
 bool SpawnDetached(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv) {
   {
     std::lock_guard<std::mutex> lock(g_mutex);

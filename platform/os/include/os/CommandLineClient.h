@@ -21,6 +21,10 @@ enum class SendStatus {
 SendStatus SendCommandLine(const std::string& bundleId, const std::u16string& text, uint32_t blockBytes = 0,
                            std::chrono::milliseconds timeout = std::chrono::seconds(2));
 
+// true when a program listens on the socket of `bundleId` (probed with a
+// connection that is closed at once; the listener drops it unanswered).
+bool IsCommandLineListening(const std::string& bundleId);
+
 enum class LaunchStatus {
   Delivered,  // a running instance accepted the command line
   Launched,   // the program was started with the command line as its argument

@@ -97,6 +97,19 @@ TEST_F(CommandLineServerTest, StartupTextComesFirstThenFramesInOrder) {
                                                     u"-AssetFilePath \"/tmp/\u00e9.xml\" -MBStatus \"\""}));
 }
 
+TEST_F(CommandLineServerTest, ProbeSeesTheListenerAndDeliversNothing) {
+  EXPECT_FALSE(plat::IsCommandLineListening(kId));
+  plat::CommandLineServer server(kId);
+  ASSERT_TRUE(server.Listen());
+  RunClient([] {
+    EXPECT_TRUE(plat::IsCommandLineListening(kId));
+    EXPECT_EQ(plat::SendCommandLine(kId, u"-after"), plat::SendStatus::Accepted);
+  });
+  EXPECT_EQ(received, (std::vector<std::u16string>{u"-after"}));
+  server.Stop();
+  EXPECT_FALSE(plat::IsCommandLineListening(kId));
+}
+
 TEST_F(CommandLineServerTest, MalformedFramesAreRefusedAndServingGoesOn) {
   plat::CommandLineServer server(kId);
   ASSERT_TRUE(server.Listen());

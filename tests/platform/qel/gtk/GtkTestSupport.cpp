@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "PrivateDisplay.h"
 #include "QelGtk.h"
 #include "qel/QelBackend.h"
 #include "qel/QelLayout.h"
@@ -17,42 +18,6 @@
 namespace gtktest {
 
 namespace {
-
-// Xvfb on a free display number; it ends with this process.
-bool StartXvfb() {
-  int fds[2];
-  if (pipe(fds) != 0) return false;
-  pid_t pid = fork();
-  if (pid < 0) return false;
-  if (pid == 0) {
-    prctl(PR_SET_PDEATHSIG, SIGTERM);
-    close(fds[0]);
-    int devnull = open("/dev/null", O_RDWR);
-    if (devnull >= 0) {
-      dup2(devnull, 1);
-      dup2(devnull, 2);
-    }
-    std::string fd = std::to_string(fds[1]);
-    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-screen", "0",
-           "1280x1024x24", static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(fds[1]);
-  std::string number;
-  pollfd p{fds[0], POLLIN, 0};
-  while (poll(&p, 1, 20000) > 0) {
-    char c;
-    if (read(fds[0], &c, 1) != 1 || c == '\n') break;
-    number += c;
-  }
-  close(fds[0]);
-  if (number.empty()) {
-    kill(pid, SIGTERM);
-    return false;
-  }
-  setenv("DISPLAY", (":" + number).c_str(), 1);
-  return true;
-}
 
 GdkDevice* Pointer() {
   return gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default()));
@@ -80,8 +45,7 @@ bool UseGtkOnPrivateDisplay() {
   static int state = 0;  // 0 not tried, 1 usable, 2 not
   if (state == 0) {
     setenv("QEL_BACKEND", "gtk", 1);
-    unsetenv("WAYLAND_DISPLAY");
-    state = StartXvfb() && !qel::IsHeadless() ? 1 : 2;
+    state = testenv::StartPrivateDisplay() && !qel::IsHeadless() ? 1 : 2;
   }
   return state == 1;
 }
