@@ -14,6 +14,13 @@ if(DUNSELLOW_ASAN)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
 endif()
+if(DUNSELLOW_TSAN)
+  if(DUNSELLOW_ASAN)
+    message(FATAL_ERROR "DUNSELLOW_ASAN and DUNSELLOW_TSAN cannot be combined")
+  endif()
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()
 
 # wanted = ON when FOLDER is in DUNSELLOW_PARTS (or the list is empty).
 function(dunsellow_folder_wanted folder out)
@@ -68,7 +75,7 @@ function(dunsellow_add_gtest name)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "${env}" TIMEOUT 120)
+    PROPERTIES ENVIRONMENT "${env}" TIMEOUT ${DUNSELLOW_TEST_TIMEOUT})
 endfunction()
 
 # Plug-in bundles: hidden symbols, only the listed entry points exported, and

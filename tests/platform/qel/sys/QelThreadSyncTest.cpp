@@ -13,6 +13,7 @@ namespace {
 struct Worker {
   QelEventRef go = QelCreateEvent(1, 0);
   std::atomic<int> runs{0};
+  std::atomic<int> woken{0};  // the thread is done with the event
   ~Worker() { QelCloseEvent(go); }
 };
 
@@ -20,6 +21,7 @@ uint32_t WaitForGo(void* arg) {
   auto* w = static_cast<Worker*>(arg);
   ++w->runs;
   QelWaitEvent(w->go, QEL_INFINITE);
+  ++w->woken;
   return 7;
 }
 
@@ -74,7 +76,8 @@ TEST(QelThread, ClosingARunningThreadLetsItFinish) {
   while (w.runs == 0) QelSleep(1);
   QelCloseThreadRef(t);
   QelSetEvent(w.go);
-  QelSleep(20);
+  // It wakes and runs on without its handle; the event outlives its wait.
+  while (w.woken == 0) QelSleep(1);
 }
 
 TEST(QelSync, EventResetKinds) {
