@@ -2,6 +2,7 @@
 #include <string>
 
 #include "ORVPubTools.h"
+#include "qel/QelFormatSpec.h"
 #include "qel/QelWideText.h"
 
 namespace {
@@ -10,24 +11,17 @@ namespace {
 // conversions, all of them integer ones, or it would read what is not there.
 bool TakesSixIntsAtMost(const WCHAR* format) {
   int conversions = 0;
-  for (const WCHAR* p = format; *p; ++p) {
-    if (*p != u'%') continue;
-    ++p;
-    if (*p == u'%') continue;
-    while (*p == u'-' || *p == u'+' || *p == u' ' || *p == u'0' || *p == u'#') ++p;
-    while (*p >= u'0' && *p <= u'9') ++p;
-    if (*p == u'.') {
+  for (const WCHAR* p = format; *p;) {
+    if (*p != u'%') {
       ++p;
-      while (*p >= u'0' && *p <= u'9') ++p;
+      continue;
     }
-    if (*p == u'h' || *p == u'l') ++p;  // both still read an int-sized value here
-    switch (*p) {
-      case u'd': case u'i': case u'u': case u'x': case u'X': case u'o':
-        ++conversions;
-        break;
-      default:
-        return false;  // '*', strings, floats, pointers, a trailing '%'
-    }
+    QelFormatSpec spec;
+    p = qel_parse_format_spec(p, &spec);
+    if (spec.letter == u'%') continue;
+    // Only 32-bit integers are passed; '*', texts, floats and unknown letters are refused.
+    if (spec.arg != QelFormatSpec::Arg::kInt || spec.widthFromArgs || spec.precisionFromArgs) return false;
+    ++conversions;
   }
   return conversions <= 6;
 }

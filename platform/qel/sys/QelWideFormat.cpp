@@ -1,9 +1,10 @@
-// The UTF-16 formatter behind qel_swprintf and CQelStringW::Format. Numbers go
-// through the C library's narrow formatting (they are ASCII); text arguments
-// are UTF-16 and are copied unit by unit.
+// The UTF-16 formatter behind qel_swprintf and CQelStringW::Format. Text
+// arguments are UTF-16 and are copied unit by unit; conversions are read by
+// the same parser that checks texts from string tables.
 #include <cstdio>
 #include <cstring>
 
+#include "qel/QelFormatSpec.h"
 #include "qel/QelWideText.h"
 
 namespace {
@@ -13,14 +14,25 @@ void Pad(std::u16string& out, int count, WCHAR fill) {
 }
 
 void AppendText(std::u16string& out, const WCHAR* text, size_t n, int width, bool left) {
-  int pad = width - int(n);
+  int pad = n < size_t(width > 0 ? width : 0) ? width - int(n) : 0;
   if (!left) Pad(out, pad, u' ');
   out.append(text, n);
   if (left) Pad(out, pad, u' ');
 }
 
-void AppendAscii(std::u16string& out, const char* text) {
-  for (; *text; ++text) out.push_back(static_cast<unsigned char>(*text));
+// Numbers go through the C library's narrow formatting (they are ASCII).
+template <typename T>
+void AppendNumber(std::u16string& out, const std::string& numfmt, T value) {
+  char small[128];
+  int n = std::snprintf(small, sizeof small, numfmt.c_str(), value);
+  if (n < 0) return;
+  if (size_t(n) < sizeof small) {
+    out.append(small, small + n);
+    return;
+  }
+  std::string big(size_t(n) + 1, '\0');
+  std::snprintf(big.data(), big.size(), numfmt.c_str(), value);
+  out.append(big.data(), big.data() + n);
 }
 
 }  // namespace
@@ -33,70 +45,46 @@ void qel_vformat(std::u16string& out, const WCHAR* format, va_list args) {
       out.push_back(*p++);
       continue;
     }
-    const WCHAR* start = p++;
-    if (*p == u'%') {
+    const WCHAR* start = p;
+    QelFormatSpec spec;
+    p = qel_parse_format_spec(p, &spec);
+    if (spec.letter == u'%') {
       out.push_back(u'%');
-      ++p;
       continue;
     }
-    // Flags, width, precision, length: rebuilt as a narrow numfmt for numbers.
-    std::string numfmt = "%";
-    bool left = false;
-    while (*p == u'-' || *p == u'+' || *p == u' ' || *p == u'0' || *p == u'#') {
-      if (*p == u'-') left = true;
-      numfmt.push_back(char(*p++));
-    }
-    int width = -1;
-    if (*p == u'*') {
-      width = va_arg(args, int);
-      if (width < 0) { left = true; numfmt.push_back('-'); width = -width; }
-      ++p;
-    } else if (*p >= u'0' && *p <= u'9') {
-      width = 0;
-      while (*p >= u'0' && *p <= u'9') width = width * 10 + (*p++ - u'0');
-      if (width > 4096) width = 4096;
-    }
-    int precision = -1;
-    if (*p == u'.') {
-      ++p;
-      precision = 0;
-      if (*p == u'*') {
-        precision = va_arg(args, int);
-        ++p;
-      } else {
-        while (*p >= u'0' && *p <= u'9') precision = precision * 10 + (*p++ - u'0');
-      }
-      if (precision > 4096) precision = 4096;
-    }
-    if (width >= 0) numfmt += std::to_string(width);
-    if (precision >= 0) numfmt += "." + std::to_string(precision);
-    // Length: "l" is 32-bit like the toolkit's long; "ll", "z" are 64-bit.
-    int size = 32;
-    bool half = false;
-    if (*p == u'h') {
-      ++p;
-      half = true;
-      if (*p == u'h') ++p;
-    } else if (*p == u'l') {
-      ++p;
-      if (*p == u'l') { ++p; size = 64; }
-    } else if (*p == u'z' || *p == u'j' || *p == u't') {
-      ++p;
-      size = 64;
-    } else if (*p == u'L') {
-      ++p;
-    }
-
-    char buf[4200 + 64];
-    WCHAR conv = *p;
-    if (!conv) {  // a lone "%" at the end: keep it as text
+    if (spec.letter == 0) {  // the format ends inside a conversion: keep it as text
       out.append(start, p);
       break;
     }
-    ++p;
-    switch (conv) {
-      case u's':
-      case u'S': {
+    if (spec.arg == QelFormatSpec::Arg::kNone) {  // unknown letter: shown as written, nothing taken
+      out.append(start, p);
+      continue;
+    }
+    // Widths and precisions from the arguments are bounded as written ones are.
+    bool left = spec.left;
+    int width = spec.width;
+    if (spec.widthFromArgs) {
+      int w = va_arg(args, int);
+      if (w < 0) {
+        left = true;
+        width = w < -kQelFormatMaxWidth ? kQelFormatMaxWidth : -w;
+      } else {
+        width = w > kQelFormatMaxWidth ? kQelFormatMaxWidth : w;
+      }
+    }
+    int precision = spec.precision;
+    if (spec.precisionFromArgs) {
+      int v = va_arg(args, int);
+      precision = v < 0 ? -1 : (v > kQelFormatMaxWidth ? kQelFormatMaxWidth : v);
+    }
+    std::string numfmt = std::string("%") + spec.flags;
+    if (left && !std::strchr(spec.flags, '-')) numfmt.push_back('-');
+    if (width >= 0) numfmt += std::to_string(width);
+    if (precision >= 0) numfmt += "." + std::to_string(precision);
+
+    using Arg = QelFormatSpec::Arg;
+    switch (spec.arg) {
+      case Arg::kText: {
         const WCHAR* text = va_arg(args, const WCHAR*);
         if (!text) text = u"(null)";
         size_t n = 0;
@@ -104,54 +92,36 @@ void qel_vformat(std::u16string& out, const WCHAR* format, va_list args) {
         AppendText(out, text, n, width, left);
         break;
       }
-      case u'c':
-      case u'C': {
+      case Arg::kChar: {
         WCHAR c = static_cast<WCHAR>(va_arg(args, int));
         AppendText(out, &c, 1, width, left);
         break;
       }
-      case u'd':
-      case u'i': {
-        long long v = size == 64 ? va_arg(args, long long) : va_arg(args, int);
-        if (half) v = static_cast<short>(v);
-        snprintf(buf, sizeof buf, (numfmt + "lld").c_str(), v);
-        AppendAscii(out, buf);
+      case Arg::kInt:
+      case Arg::kInt64: {
+        const bool wide = spec.arg == Arg::kInt64;
+        if (spec.letter == u'd' || spec.letter == u'i') {
+          long long v = wide ? va_arg(args, long long) : va_arg(args, int);
+          if (spec.half) v = static_cast<short>(v);
+          AppendNumber(out, numfmt + "lld", v);
+        } else {
+          unsigned long long v = wide ? va_arg(args, unsigned long long) : va_arg(args, unsigned int);
+          if (spec.half) v = static_cast<unsigned short>(v);
+          AppendNumber(out, numfmt + "ll" + char(spec.letter), v);
+        }
         break;
       }
-      case u'u':
-      case u'x':
-      case u'X':
-      case u'o': {
-        unsigned long long v = size == 64 ? va_arg(args, unsigned long long)
-                                          : va_arg(args, unsigned int);
-        if (half) v = static_cast<unsigned short>(v);
-        numfmt += "ll";
-        numfmt.push_back(char(conv));
-        snprintf(buf, sizeof buf, numfmt.c_str(), v);
-        AppendAscii(out, buf);
+      case Arg::kDouble:
+        AppendNumber(out, numfmt + char(spec.letter), va_arg(args, double));
+        break;
+      case Arg::kPointer: {
+        char buf[32];
+        int n = std::snprintf(buf, sizeof buf, "%p", va_arg(args, void*));
+        std::u16string text(buf, buf + (n > 0 ? n : 0));
+        AppendText(out, text.c_str(), text.size(), width, left);
         break;
       }
-      case u'f':
-      case u'F':
-      case u'e':
-      case u'E':
-      case u'g':
-      case u'G': {
-        double v = va_arg(args, double);
-        numfmt.push_back(char(conv));
-        snprintf(buf, sizeof buf, numfmt.c_str(), v);
-        AppendAscii(out, buf);
-        break;
-      }
-      case u'p': {
-        void* v = va_arg(args, void*);
-        snprintf(buf, sizeof buf, "%p", v);
-        AppendText(out, std::u16string(buf, buf + strlen(buf)).c_str(), strlen(buf), width, left);
-        break;
-      }
-      default:
-        // Unknown conversion: shown as written, no argument taken.
-        out.append(start, p);
+      case Arg::kNone:
         break;
     }
   }
@@ -188,22 +158,4 @@ int qel_swprintf(WCHAR* buffer, size_t count, const WCHAR* format, ...) {
   int n = qel_vswprintf(buffer, count, format, args);
   va_end(args);
   return n;
-}
-
-bool qel_format_matches(const WCHAR* format, const char* expected) {
-  if (!format || !expected) return false;
-  std::string found;
-  for (const WCHAR* p = format; *p; ++p) {
-    if (*p != u'%') continue;
-    ++p;
-    if (*p == u'%') continue;
-    while (*p && std::strchr("-+ 0#123456789.*hlLzjt", char(*p)) && *p < 0x80) ++p;
-    if (!*p) return false;  // a lone "%" at the end
-    char c = *p < 0x80 ? char(*p) : '?';
-    if (c == 'S') c = 's';
-    if (c == 'C') c = 'c';
-    if (c == 'i') c = 'd';
-    found.push_back(c);
-  }
-  return found == expected;
 }

@@ -2,6 +2,7 @@ target_sources(qel PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/QelVersion.cpp
   ${CMAKE_CURRENT_LIST_DIR}/QelWideText.cpp
   ${CMAKE_CURRENT_LIST_DIR}/QelWideFormat.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/QelFormatSpec.cpp
   ${CMAKE_CURRENT_LIST_DIR}/QelStringData.cpp
   ${CMAKE_CURRENT_LIST_DIR}/QelThread.cpp
   ${CMAKE_CURRENT_LIST_DIR}/QelSync.cpp

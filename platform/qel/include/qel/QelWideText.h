@@ -38,16 +38,19 @@ QEL_API WCHAR qel_towlower(WCHAR c);
 // terminator, or -1 when the result was cut to fit.
 // Conversions: %s and %S take const WCHAR* (null prints "(null)"), %c and %C
 // a WCHAR (passed as int), %d %i %u %x %X %o (h, l = 32-bit, ll, z), %f %e %g,
-// %p, %%; flags - + space 0 #, width and precision (also *).
+// %p, %%; flags - + space 0 #, width and precision (also *), both bounded to
+// kQelFormatMaxWidth. Conversions are read as qel_parse_format_spec reads them.
 QEL_API int qel_swprintf(WCHAR* buffer, size_t count, const WCHAR* format, ...);
 QEL_API int qel_vswprintf(WCHAR* buffer, size_t count, const WCHAR* format, va_list args);
 // The same formatter appending to a growing string (no length limit).
 QEL_API void qel_vformat(std::u16string& out, const WCHAR* format, va_list args);
 QEL_API std::u16string qel_format(const WCHAR* format, ...);
 
-// True when the conversions of format are exactly `expected`, one letter
-// each in order ("sd" for "%s=%d"; lengths and flags ignored, "%%" is no
-// conversion). Texts from string tables are checked with it before they are
+// True when the conversions of format are exactly `expected`, in order,
+// written as in a format without the '%' ("sd" for "%s=%d", "llds" for
+// "%lld %s"; flags and widths are free, "%%" is no conversion, 'i' is 'd',
+// 'S' is 's'). A '*' width or precision, an unknown letter or a trailing '%'
+// never match: texts from string tables are checked with it before they are
 // used as formats, so a bad translation cannot read the wrong arguments.
 QEL_API bool qel_format_matches(const WCHAR* format, const char* expected);
 

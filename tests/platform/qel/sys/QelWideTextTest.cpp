@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
+
+#include "qel/QelFormatSpec.h"
 
 #include "qel/QelWideText.h"
 
@@ -126,12 +129,63 @@ TEST(QelWideText, UTF8Conversions) {
   EXPECT_EQ(QelFromUTF8("\xC0\xAF"), u"\uFFFD\uFFFD");  // overlong
 }
 
+TEST(QelWideText, WidthsAndPrecisionsAreBounded) {
+  // Digit runs of any length, and widths from the arguments, stop at the
+  // bound instead of overflowing or padding billions of units.
+  struct Case {
+    std::u16string got;
+    size_t units;
+  } cases[] = {
+      {qel_format(u"%2147483648s", u"ab"), size_t(kQelFormatMaxWidth)},
+      {qel_format(u"%4294967298s", u"ab"), size_t(kQelFormatMaxWidth)},
+      {qel_format(u"%-99999999999999999999d|", 5), size_t(kQelFormatMaxWidth) + 1},
+      {qel_format(u"%.2147483649s", u"abc"), 3},
+      {qel_format(u"%*d", INT_MIN, 7), size_t(kQelFormatMaxWidth)},
+      {qel_format(u"%*d", INT_MAX, 7), size_t(kQelFormatMaxWidth)},
+      {qel_format(u"%.*s", INT_MIN, u"abc"), 3},
+      // A long number is written whole, not cut at a fixed buffer.
+      {qel_format(u"%.4096f", 1e308), 309 + 1 + 4096},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.got.size(), c.units) << QelToUTF8(c.got.substr(0, 40));
+  EXPECT_EQ(qel_format(u"%-*d|", -3, 7), u"7  |");
+}
+
 TEST(QelWideText, FormatChecksForTableTexts) {
-  EXPECT_TRUE(qel_format_matches(u"%s=%d", "sd"));
-  EXPECT_TRUE(qel_format_matches(u"%S: %5.2f%% %ld", "sfd"));
-  EXPECT_TRUE(qel_format_matches(u"no conversions 100%%", ""));
-  EXPECT_FALSE(qel_format_matches(u"%d=%s", "sd"));
-  EXPECT_FALSE(qel_format_matches(u"%s %s", "s"));
-  EXPECT_FALSE(qel_format_matches(u"%s %", "s"));
+  struct Case {
+    const WCHAR* format;
+    const char* expected;
+    bool matches;
+  } cases[] = {
+      {u"%s=%d", "sd", true},
+      {u"%S: %5.2f%% %ld", "sfd", true},
+      {u"%i files in %-12s", "ds", true},
+      {u"no conversions 100%%", "", true},
+      {u"%lld bytes, %zu left", "lldzu", true},
+      {u"%d=%s", "sd", false},
+      {u"%s %s", "s", false},
+      {u"%s %", "s", false},
+      // Read differently by the formatter than they look: refused.
+      {u"%*s has %d files", "sd", false},
+      {u"%.*s has %d files", "sd", false},
+      {u"%llld", "d", false},
+      {u"%5-d", "d", false},
+      {u"%lld", "d", false},
+      {u"%d", "lld", false},
+      {u"%n%d", "d", false},
+      {u"%q", "", false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(qel_format_matches(c.format, c.expected), c.matches) << QelToUTF8(c.format);
   EXPECT_FALSE(qel_format_matches(nullptr, ""));
+}
+
+TEST(QelWideText, CheckedTableTextReadsOnlyItsArguments) {
+  // Every text the check lets through for (text, int) formats safely with
+  // exactly those arguments; the formatter shows refused pieces as text.
+  const WCHAR* texts[] = {u"%s has %d files", u"%-20s|%+05d", u"%.3S %i", u"%s%%%d"};
+  for (const WCHAR* t : texts) {
+    ASSERT_TRUE(qel_format_matches(t, "sd")) << QelToUTF8(t);
+    EXPECT_FALSE(qel_format(t, u"disk", 3).empty());
+  }
+  EXPECT_EQ(qel_format(u"%5-d|%llld", 1, 2), u"%5-d|%llld");
 }
