@@ -12,7 +12,7 @@ constexpr uint32_t kTimerId = 60;
 constexpr uint32_t kFrameMs = 16;
 
 int32_t Lerp(int32_t a, int32_t b, double t) {
-  return int32_t(std::lround(a + (b - a) * t));
+  return int32_t(std::llround(a + (double(b) - a) * t));
 }
 
 void Hold(Element*& slot, Element* e) {

@@ -205,9 +205,11 @@ void Element::SetCheck(int32_t state) {
 }
 
 void Element::SetScrollPos(int32_t pos) {
-  int32_t hi = scroll_.max - std::max(scroll_.page - 1, 0);
+  // The last position shows the last page; worked out in 64 bits, as a page
+  // may be larger than the whole range.
+  int64_t hi = int64_t(scroll_.max) - std::max<int64_t>(int64_t(scroll_.page) - 1, 0);
   if (hi < scroll_.min) hi = scroll_.min;
-  scroll_.pos = std::clamp(pos, scroll_.min, hi);
+  scroll_.pos = int32_t(std::clamp<int64_t>(pos, scroll_.min, hi));
   Invalidate();
 }
 

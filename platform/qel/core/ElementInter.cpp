@@ -1,5 +1,6 @@
 // The numbered interfaces of an element, mapped onto its typed operations.
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "qel/QelElement.h"
@@ -244,7 +245,8 @@ intptr_t Element::InterScroll(int32_t method, QELWPARAM w, QELLPARAM l) {
       SetScrollRange(int32_t(w), std::max(int32_t(w), scroll_.max));
       return QEL_S_OK;
     case 6:
-      SetScrollRange(scroll_.min, scroll_.min + std::max(int32_t(w), 0));
+      SetScrollRange(scroll_.min, int32_t(std::min<int64_t>(int64_t(scroll_.min) + std::max(int32_t(w), 0),
+                                                             INT32_MAX)));
       return QEL_S_OK;
     case 7:
       SetScrollPage(int32_t(w));

@@ -4,6 +4,7 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -48,17 +49,28 @@ class Reader {
     return false;
   }
 
-  bool Int(xmlNodePtr n, const char* key, int32_t* out) {
+  bool Int(xmlNodePtr n, const char* key, int32_t* out, int64_t lo = INT32_MIN, int64_t hi = INT32_MAX) {
     auto v = Attr(n, key);
     if (!v) return true;
+    errno = 0;
     char* end = nullptr;
-    long x = std::strtol(v->c_str(), &end, 10);
-    if (v->empty() || *end != 0 || x < INT32_MIN || x > INT32_MAX) {
+    long long x = std::strtoll(v->c_str(), &end, 10);
+    if (v->empty() || *end != 0 || errno == ERANGE || x < INT32_MIN || x > INT32_MAX) {
       std::string msg = std::string("attribute ") + key + " is not a number";
+      return Fail(n, msg.c_str());
+    }
+    if (x < lo || x > hi) {
+      std::string msg = std::string("attribute ") + key + " is out of range";
       return Fail(n, msg.c_str());
     }
     *out = int32_t(x);
     return true;
+  }
+
+  // Positions and sizes: bounded so that no sum of them in a panel can
+  // leave 32 bits.
+  bool Coord(xmlNodePtr n, const char* key, int32_t* out) {
+    return Int(n, key, out, -kQelLayoutMaxCoordinate, kQelLayoutMaxCoordinate);
   }
 
   bool Color(xmlNodePtr n, const char* key, uint32_t* out) {
@@ -90,12 +102,12 @@ class Reader {
     int32_t smin = 0, smax = 100, spos = 0, spage = 0;
     uint32_t wm = kSizeFixed, hm = kSizeFixed, bg = 0, fg = 0xff000000u;
     int32_t font = 12;
-    if (!Int(n, "x", &m.left) || !Int(n, "y", &m.top) || !Int(n, "right", &m.right) ||
-        !Int(n, "bottom", &m.bottom) || !Int(n, "w", &s.cx) || !Int(n, "h", &s.cy) ||
+    if (!Coord(n, "x", &m.left) || !Coord(n, "y", &m.top) || !Coord(n, "right", &m.right) ||
+        !Coord(n, "bottom", &m.bottom) || !Coord(n, "w", &s.cx) || !Coord(n, "h", &s.cy) ||
         !Int(n, "visible", &visible) || !Int(n, "enabled", &enabled) ||
         !Int(n, "check", &check) || !Int(n, "menuid", &menu) || !Int(n, "limit", &limit) ||
         !Int(n, "min", &smin) || !Int(n, "max", &smax) || !Int(n, "pos", &spos) ||
-        !Int(n, "page", &spage) || !Int(n, "size", &font) || !Method(n, "width", &wm) ||
+        !Int(n, "page", &spage) || !Int(n, "size", &font, INT32_MIN, kQelLayoutMaxFontSize) || !Method(n, "width", &wm) ||
         !Method(n, "height", &hm) || !Color(n, "bg", &bg) || !Color(n, "fg", &fg)) {
       return false;
     }
@@ -153,7 +165,9 @@ class Reader {
       e->PutInside(parent, nullptr);
       e->Release();  // the parent holds it now
       if (!ReadCommon(c, e) || !ReadChildren(c, e)) return false;
-      if (auto sel = Attr(c, "sel")) e->SetSelection(std::atoi(sel->c_str()));
+      int32_t sel = -1;
+      if (!Int(c, "sel", &sel)) return false;
+      if (Attr(c, "sel")) e->SetSelection(sel);
     }
     return true;
   }

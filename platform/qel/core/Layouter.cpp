@@ -37,35 +37,46 @@ SIZE MeasureText(const std::u16string& text, double font_px, int32_t wrap_width)
   return SIZE{w, h};
 }
 
+namespace {
+
+// Laid-out coordinates stay within this bound, so the width or height of any
+// rectangle (right - left) still fits 32 bits; the sums that place elements
+// are done in 64 bits and then held to it.
+constexpr int64_t kCoordinateLimit = (int64_t(1) << 30) - 1;
+
+int32_t Held(int64_t v) { return int32_t(std::clamp(v, -kCoordinateLimit, kCoordinateLimit)); }
+
+}  // namespace
+
 class Layouter {
  public:
   static void Place(Element* e, int32_t x, int32_t y, int32_t pw, int32_t ph) {
     const SRect32& m = e->margin_;
-    int32_t w = e->size_.cx;
-    if (e->wmethod_ == kSizeFill) w = pw - m.left - m.right;
+    int64_t w = e->size_.cx;
+    if (e->wmethod_ == kSizeFill) w = int64_t(pw) - m.left - m.right;
     else if (e->wmethod_ == kSizeText) w = MeasureText(e->text_, e->font_size_, 0).cx;
-    w = std::max(w, 0);
-    int32_t h = e->size_.cy;
-    if (e->hmethod_ == kSizeFill) h = ph - m.top - m.bottom;
-    else if (e->hmethod_ == kSizeText) h = MeasureText(e->text_, e->font_size_, w).cy;
-    h = std::max(h, 0);
-    e->rect_ = SRect32{x, y, x + w, y + h};
+    w = std::max<int64_t>(w, 0);
+    int64_t h = e->size_.cy;
+    if (e->hmethod_ == kSizeFill) h = int64_t(ph) - m.top - m.bottom;
+    else if (e->hmethod_ == kSizeText) h = MeasureText(e->text_, e->font_size_, Held(w)).cy;
+    h = std::max<int64_t>(h, 0);
+    e->rect_ = SRect32{x, y, Held(int64_t(x) + w), Held(int64_t(y) + h)};
     Children(e);
   }
 
   static void Children(Element* e) {
     const SRect32& r = e->rect_;
     int32_t pw = r.right - r.left, ph = r.bottom - r.top;
-    int32_t cursor_x = r.left, cursor_y = r.top;
+    int64_t cursor_x = r.left, cursor_y = r.top;
     for (Element* c : e->children_) {
       const SRect32& m = c->margin_;
-      int32_t x = r.left + m.left, y = r.top + m.top;
+      int64_t x = int64_t(r.left) + m.left, y = int64_t(r.top) + m.top;
       if (e->flow_ == kFlowHorizontal) x = cursor_x + m.left;
       if (e->flow_ == kFlowVertical) y = cursor_y + m.top;
-      Place(c, x, y, pw, ph);
+      Place(c, Held(x), Held(y), pw, ph);
       if (!c->visible_) continue;
-      if (e->flow_ == kFlowHorizontal) cursor_x = c->rect_.right + m.right;
-      if (e->flow_ == kFlowVertical) cursor_y = c->rect_.bottom + m.bottom;
+      if (e->flow_ == kFlowHorizontal) cursor_x = Held(int64_t(c->rect_.right) + m.right);
+      if (e->flow_ == kFlowVertical) cursor_y = Held(int64_t(c->rect_.bottom) + m.bottom);
     }
   }
 
@@ -73,7 +84,7 @@ class Layouter {
     root->layout_dirty_ = false;
     int32_t w = root->size_.cx, h = root->size_.cy;
     if (root->hmethod_ == kSizeText) h = MeasureText(root->text_, root->font_size_, w).cy;
-    root->rect_ = SRect32{0, 0, std::max(w, 0), std::max(h, 0)};
+    root->rect_ = SRect32{0, 0, Held(std::max(w, 0)), Held(std::max(h, 0))};
     Children(root);
   }
 };

@@ -101,7 +101,7 @@ void PaintOne(cairo_t* cr, Element* e) {
     SetArgb(cr, 0xffb0b0b0u);
     cairo_rectangle(cr, r.left, r.top + h / 2 - 2, w, 4);
     cairo_fill(cr);
-    double span = s.max > s.min ? double(s.pos - s.min) / (s.max - s.min) : 0.0;
+    double span = s.max > s.min ? (double(s.pos) - s.min) / (double(s.max) - s.min) : 0.0;
     SetArgb(cr, 0xff404040u);
     cairo_rectangle(cr, r.left + span * (w - 8), r.top, 8, h);
     cairo_fill(cr);

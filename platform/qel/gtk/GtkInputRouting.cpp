@@ -2,6 +2,7 @@
 // release on the same element; the elements under the pointer hear when it
 // enters and leaves them; keys go to the window as key messages.
 #include <algorithm>
+#include <cmath>
 
 #include "GtkKeyMap.h"
 #include "GtkWindowHost.h"
@@ -168,7 +169,7 @@ void GtkWindowHost::ScrollTo(Element* slider, double x) {
   double span = double(r.right - r.left) - 8.0;  // the painter's thumb is 8 wide
   double t = span > 0 ? (x - r.left - 4.0) / span : 0.0;
   t = std::clamp(t, 0.0, 1.0);
-  int32_t pos = s.min + int32_t(t * (s.max - s.min) + 0.5);
+  int32_t pos = int32_t(std::llround(s.min + t * (double(s.max) - s.min)));
   if (pos != s.pos) slider->UserScroll(pos);
 }
 

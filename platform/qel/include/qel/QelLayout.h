@@ -12,6 +12,12 @@
 
 #include "qel/QelElement.h"
 
+// Positions, margins and sizes a layout file may give (in pixels, either
+// sign); a file with larger ones is refused. Font sizes go up to
+// kQelLayoutMaxFontSize.
+inline constexpr int32_t kQelLayoutMaxCoordinate = 1 << 20;
+inline constexpr int32_t kQelLayoutMaxFontSize = 1000;
+
 // A string-table object (kind 120); QEL_IF_AUI method 2 answers the text of
 // an id as const WCHAR*, null when absent.
 QEL_API QelObject QelCreateAUI(const char* path);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <vector>
 
 #include "qel/QelLayout.h"
@@ -91,6 +92,30 @@ TEST_F(Elements, ScrollValuesStayInRange) {
   EXPECT_EQ(out.nPage, 3);
   EXPECT_EQ(out.nPos, 15);
   static_assert(sizeof(qel::QelScrollInfo) == 32);
+}
+
+TEST_F(Elements, ScrollPositionStaysInRangeAtThe32BitLimits) {
+  auto* s = qel::Element::From(Find(root, "hscrl_Volume"));
+  struct Case {
+    int32_t min, max, page, pos;
+  } cases[] = {
+      {INT32_MIN, INT32_MIN, INT32_MAX, 0},
+      {INT32_MIN, INT32_MIN, 1000, INT32_MAX},
+      {INT32_MIN, INT32_MAX, INT32_MAX, INT32_MAX},
+      {INT32_MIN, INT32_MAX, 0, INT32_MIN},
+      {-10, 10, INT32_MAX, 5},
+      {INT32_MAX, INT32_MAX, 2, INT32_MIN},
+  };
+  for (const Case& c : cases) {
+    qel::QelScrollInfo info{32, 7, c.min, c.max, c.pos, c.page, 0, 1};
+    Qel0Inter(s->Handle(), QEL_IF_SCROLL, 4, 0, reinterpret_cast<QELLPARAM>(&info));
+    const qel::ScrollState& st = s->Scroll();
+    EXPECT_GE(st.pos, st.min) << c.min << " " << c.max << " " << c.page;
+    EXPECT_LE(st.pos, st.max) << c.min << " " << c.max << " " << c.page;
+    // Growing the range by a count never wraps it below its start.
+    Qel0Inter(s->Handle(), QEL_IF_SCROLL, 6, INT32_MAX, 0);
+    EXPECT_GE(s->Scroll().max, s->Scroll().min);
+  }
 }
 
 TEST_F(Elements, ComboBoxItems) {

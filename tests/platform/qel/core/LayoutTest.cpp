@@ -68,6 +68,12 @@ TEST(Layout, BadFilesGiveNoLayout) {
       {"notype.aui", "<layout><element name='a'/></layout>"},
       {"number.aui", "<layout><element type='butn' w='ten'/></layout>"},
       {"colour.aui", "<layout><element type='butn' bg='red'/></layout>"},
+      // Positions and sizes beyond what any window needs, or beyond 32 bits.
+      {"wide.aui", "<layout><element type='butn' x='10' w='2147483647'/></layout>"},
+      {"far.aui", "<layout><element type='butn' x='-1048577'/></layout>"},
+      {"huge.aui", "<layout><element type='butn' h='99999999999'/></layout>"},
+      {"font.aui", "<layout><element type='text' size='2147483647'/></layout>"},
+      {"sel.aui", "<layout><element type='comb' sel='1st'><item text='a'/></element></layout>"},
   };
   for (const Case& c : cases) {
     testenv::WriteFile(dir / c.name, c.xml);
@@ -75,6 +81,41 @@ TEST(Layout, BadFilesGiveNoLayout) {
   }
   EXPECT_EQ(QelCreateLayout((dir / "missing.aui").c_str()), nullptr);
   EXPECT_EQ(QelCreateLayoutW(nullptr), nullptr);
+}
+
+TEST(Layout, ArithmeticHoldsAtTheLargestAcceptedValues) {
+  // Margins and sizes at the reader's bound, side by side in flowing panels
+  // and filling their parents, never wrap around.
+  const std::string big = std::to_string(kQelLayoutMaxCoordinate);
+  const std::string neg = std::to_string(-kQelLayoutMaxCoordinate);
+  std::string xml = "<layout w='" + big + "' h='" + big + "'><element type='cata' name='row' flow='h' width='fill' "
+                    "height='fill' x='" + neg + "' right='" + neg + "'>";
+  for (int i = 0; i < 3000; ++i)
+    xml += "<element type='butn' x='" + big + "' w='" + big + "' right='" + big + "'/>";
+  xml += "</element><element type='cata' flow='v' x='" + big + "' y='" + big + "' w='" + big + "' h='" + big + "'>";
+  for (int i = 0; i < 3000; ++i) xml += "<element type='butn' y='" + big + "' h='" + big + "' height='fill'/>";
+  xml += "</element></layout>";
+  qel::Element* loaded = qel::LoadLayoutString(xml, "/");
+  ASSERT_NE(loaded, nullptr);
+  Held root(loaded->Handle());
+  std::vector<qel::Element*> all{qel::Element::From(root.h)};
+  for (size_t i = 0; i < all.size(); ++i)
+    for (qel::Element* c : all[i]->Children()) all.push_back(c);
+  ASSERT_EQ(all.size(), 6003u);
+  for (qel::Element* e : all) {
+    SRect32 r = e->Bounds();
+    ASSERT_LE(r.left, r.right);
+    ASSERT_LE(r.top, r.bottom);
+    ASSERT_GE(e->LaidOutSize().cx, 0);
+    ASSERT_GE(e->LaidOutSize().cy, 0);
+  }
+  // Children flow on in order, never wrapping back, even where the sum is
+  // held at its bound.
+  auto& row = all[1]->Children();
+  auto& column = all[2]->Children();
+  EXPECT_LT(row[0]->Bounds().left, row[1]->Bounds().left);
+  for (size_t i = 1; i < row.size(); ++i) ASSERT_GE(row[i]->Bounds().left, row[i - 1]->Bounds().left) << i;
+  for (size_t i = 1; i < column.size(); ++i) ASSERT_GE(column[i]->Bounds().top, column[i - 1]->Bounds().top) << i;
 }
 
 TEST(Layout, WideAndRootedPaths) {
