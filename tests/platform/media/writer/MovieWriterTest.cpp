@@ -1,0 +1,270 @@
+#include "media/MovieWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "MediaTools.h"
+#include "TestEnvironment.h"
+
+namespace {
+
+using namespace media;
+namespace fs = std::filesystem;
+
+// A textured picture that moves with the frame number.
+std::vector<uint8_t> Picture(Size size, int index) {
+  std::vector<uint8_t> argb(size_t(size.width) * size.height * 4);
+  for (int y = 0; y < size.height; ++y)
+    for (int x = 0; x < size.width; ++x) {
+      uint8_t* p = &argb[(size_t(y) * size.width + x) * 4];
+      p[0] = 255;
+      p[1] = uint8_t((x * 7 + y * 13 + index * 8) & 255);
+      p[2] = uint8_t((x * y + index) & 255);
+      p[3] = uint8_t((x ^ y) * 3);
+    }
+  return argb;
+}
+
+// `seconds` of a 1 kHz tone, 16-bit interleaved.
+std::vector<uint8_t> Tone(const SoundFormat& format, double seconds) {
+  size_t frames = size_t(std::llround(seconds * format.sampleRate));
+  std::vector<int16_t> samples(frames * format.channels);
+  for (size_t i = 0; i < frames; ++i)
+    for (int c = 0; c < format.channels; ++c)
+      samples[i * format.channels + size_t(c)] =
+          int16_t(10000 * std::sin(2 * M_PI * 1000.0 * double(i) / format.sampleRate));
+  std::vector<uint8_t> bytes(samples.size() * 2);
+  std::memcpy(bytes.data(), samples.data(), bytes.size());
+  return bytes;
+}
+
+struct Written {
+  fs::path path;
+  int open = 0;
+  int finish = 0;
+};
+
+// Writes `seconds` of frames and tone, the two from separate threads.
+Written Write(MovieWriterSettings settings, double seconds, const std::string& name) {
+  Written w;
+  w.path = testenv::MakeTempDir("movie") / name;
+  settings.path = w.path.string();
+  MovieWriter writer;
+  w.open = writer.Open(settings);
+  if (w.open != 0) return w;
+  int frames = int(std::llround(seconds * settings.fps));
+  std::thread video([&] {
+    for (int i = 0; i < frames; ++i) {
+      std::vector<uint8_t> p = Picture(settings.size, i);
+      EXPECT_EQ(writer.WriteVideo(p.data(), settings.size.width, settings.size.height,
+                                  settings.size.width * 4), 0);
+    }
+  });
+  if (settings.sound) {
+    std::vector<uint8_t> tone = Tone(settings.soundInput, seconds);
+    // Odd pieces: samples split across calls must join up again.
+    for (size_t at = 0; at < tone.size();) {
+      size_t take = std::min<size_t>(tone.size() - at, 7777);
+      EXPECT_EQ(writer.WriteSound(tone.data() + at, take), 0);
+      at += take;
+    }
+  }
+  video.join();
+  w.finish = writer.Finish();
+  return w;
+}
+
+MovieWriterSettings Settings(double fps, uint32_t videoType, bool sound) {
+  MovieWriterSettings s;
+  s.size = {176, 144};
+  s.fps = fps;
+  s.videoType = videoType;
+  s.quality = 70;
+  s.sound = sound;
+  s.soundInput = {44100, 2, 16};
+  return s;
+}
+
+double Seconds(const std::string& text) { return text.empty() ? -1 : std::stod(text); }
+
+TEST(MovieWriter, TimeScale600AndWholeFrameTimesAtEveryRate) {
+  struct Case {
+    double fps;
+    uint32_t type;
+    const char* tag;
+    long long firstDuration;
+  } cases[] = {
+      {5, FourCC('m', 'p', '4', 'v'), "mp4v", 120},
+      {10, FourCC('m', 'j', 'p', 'a'), "mjpa", 60},
+      {15, FourCC('m', 'p', '4', 'v'), "mp4v", 40},
+      {29.97, FourCC('j', 'p', 'e', 'g'), "jpeg", 20},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.tag + std::string(" at ") + std::to_string(c.fps));
+    Written w = Write(Settings(c.fps, c.type, true), 2.0, "rate.mov");
+    ASSERT_EQ(w.open, 0);
+    ASSERT_EQ(w.finish, 0);
+    EXPECT_EQ(mediatools::Probe(w.path, "", "format_tags=major_brand")["TAG:major_brand"], "qt  ");
+    auto video = mediatools::Probe(w.path, "v:0", "stream=codec_tag_string,time_base,nb_frames,duration");
+    auto audio = mediatools::Probe(w.path, "a:0", "stream=codec_tag_string,sample_rate,duration");
+    EXPECT_EQ(video["codec_tag_string"], c.tag);
+    EXPECT_EQ(video["time_base"], "1/600");
+    EXPECT_EQ(audio["codec_tag_string"], "sowt");
+    EXPECT_EQ(audio["sample_rate"], "44100");
+    int frames = int(std::llround(2.0 * c.fps));
+    EXPECT_EQ(video["nb_frames"], std::to_string(frames));
+    // Sound and pictures last equally long, within one frame.
+    EXPECT_NEAR(Seconds(video["duration"]), Seconds(audio["duration"]), 1.0 / c.fps);
+    // Frame n starts at round(n * 600 / fps): no drift at 29.97 either.
+    std::vector<long long> durations = mediatools::PacketValues(w.path, "v:0", "duration");
+    ASSERT_EQ(durations.size(), size_t(frames));
+    EXPECT_EQ(durations.front(), c.firstDuration);
+    long long total = 0;
+    for (long long d : durations) total += d;
+    EXPECT_EQ(total, std::llround(frames * 600.0 / c.fps));
+    EXPECT_EQ(mediatools::DecodeErrors(w.path), "");
+  }
+}
+
+TEST(MovieWriter, EveryCompressorTypeWritesADecodableMovie) {
+  struct Case {
+    uint32_t type;
+    Size size;
+    const char* tag;  // what the file holds after fall-backs
+  } cases[] = {
+      {FourCC('r', 'a', 'w', ' '), {64, 48}, "raw "},
+      {FourCC('s', 'm', 'c', ' '), {64, 48}, "smc "},
+      {FourCC('r', 'l', 'e', ' '), {64, 48}, "rle "},
+      {FourCC('r', 'p', 'z', 'a'), {64, 48}, "rpza"},
+      {FourCC('t', 'g', 'a', ' '), {64, 48}, "tga "},
+      {FourCC('p', 'n', 'g', ' '), {64, 48}, "png "},
+      {FourCC('t', 'i', 'f', 'f'), {64, 48}, "tiff"},
+      {FourCC('a', 'v', 'c', '1'), {64, 48}, "avc1"},
+      {FourCC('h', '2', '6', '3'), {176, 144}, "h263"},
+      {FourCC('h', '2', '6', '3'), {64, 48}, "jpeg"},  // not an H.263 size
+      {FourCC('m', 'j', 'p', 'b'), {64, 48}, "jpeg"},  // no encoder
+      {FourCC('W', 'R', 'L', 'E'), {64, 48}, "jpeg"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.tag);
+    MovieWriterSettings s = Settings(10, c.type, false);
+    s.size = c.size;
+    Written w = Write(s, 0.5, "codec.mov");
+    ASSERT_EQ(w.open, 0);
+    ASSERT_EQ(w.finish, 0);
+    EXPECT_EQ(mediatools::Probe(w.path, "v:0", "stream=codec_tag_string")["codec_tag_string"], c.tag);
+    EXPECT_EQ(mediatools::DecodeErrors(w.path), "");
+  }
+}
+
+TEST(MovieWriter, SoundTypesAndRatesAreKept) {
+  struct Case {
+    uint32_t type;
+    uint32_t rate;
+    uint16_t bits;
+    const char* tag;
+  } cases[] = {
+      // Rates above 65535 Hz need the newer sound description.
+      {FourCC('t', 'w', 'o', 's'), 96000, 16, "lpcm"},
+      {FourCC('N', 'O', 'N', 'E'), 88200, 16, "lpcm"},
+      {FourCC('N', 'O', 'N', 'E'), 32000, 16, "twos"},
+      {FourCC('N', 'O', 'N', 'E'), 22050, 8, "raw "},
+      {FourCC('i', 'n', '2', '4'), 48000, 16, "in24"},
+      {FourCC('f', 'l', '3', '2'), 44100, 16, "fl32"},
+      {FourCC('i', 'm', 'a', '4'), 44100, 16, "ima4"},
+      {FourCC('u', 'l', 'a', 'w'), 8000, 16, "ulaw"},
+      {FourCC('m', 'p', '4', 'a'), 48000, 16, "mp4a"},
+      {FourCC('M', 'A', 'C', '3'), 44100, 16, "sowt"},  // cannot be written: the default
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.tag);
+    MovieWriterSettings s = Settings(10, FourCC('m', 'p', '4', 'v'), true);
+    s.soundType = c.type;
+    s.soundInput = {c.rate, 2, c.bits};
+    if (c.bits == 8) s.sound = false;  // written by hand below
+    Written w = Write(s, 1.0, "sound.mov");
+    if (c.bits == 8) {
+      s.sound = true;
+      s.path = (w.path.parent_path() / "u8.mov").string();
+      MovieWriter writer;
+      ASSERT_EQ(writer.Open(s), 0);
+      std::vector<uint8_t> pcm(c.rate * 2, 128);
+      std::vector<uint8_t> p = Picture(s.size, 0);
+      for (int i = 0; i < 10; ++i) ASSERT_EQ(writer.WriteVideo(p.data(), 176, 144, 176 * 4), 0);
+      ASSERT_EQ(writer.WriteSound(pcm.data(), pcm.size()), 0);
+      ASSERT_EQ(writer.Finish(), 0);
+      w.path = s.path;
+    }
+    ASSERT_EQ(w.open, 0);
+    ASSERT_EQ(w.finish, 0);
+    auto audio = mediatools::Probe(w.path, "a:0", "stream=codec_tag_string,sample_rate,channels,duration");
+    EXPECT_EQ(audio["codec_tag_string"], c.tag);
+    EXPECT_EQ(audio["sample_rate"], std::to_string(c.rate));
+    EXPECT_EQ(audio["channels"], "2");
+    EXPECT_NEAR(Seconds(audio["duration"]), 1.0, 0.1);
+    EXPECT_EQ(mediatools::DecodeErrors(w.path), "");
+  }
+}
+
+TEST(MovieWriter, NoSoundMeansNoSoundTrack) {
+  MovieWriterSettings s = Settings(15, FourCC('m', 'p', '4', 'v'), true);
+  fs::path path = testenv::MakeTempDir("silent") / "silent.mov";
+  s.path = path.string();
+  MovieWriter writer;
+  ASSERT_EQ(writer.Open(s), 0);
+  EXPECT_TRUE(writer.HasSound());
+  std::vector<uint8_t> p = Picture(s.size, 0);
+  for (int i = 0; i < 15; ++i) ASSERT_EQ(writer.WriteVideo(p.data(), 176, 144, 176 * 4), 0);
+  EXPECT_EQ(writer.VideoTimeMs(), 1000);
+  ASSERT_EQ(writer.Finish(), 0);
+  EXPECT_EQ(mediatools::StreamCount(path), 1);
+  EXPECT_EQ(mediatools::Probe(path, "v:0", "stream=codec_type")["codec_type"], "video");
+}
+
+TEST(MovieWriter, QualityRaisesTheSize) {
+  uintmax_t last = 0;
+  for (int quality : {0, 50, 100}) {
+    MovieWriterSettings s = Settings(10, FourCC('m', 'p', '4', 'v'), false);
+    s.quality = quality;
+    s.size = {320, 240};
+    Written w = Write(s, 1.0, "q.mov");
+    ASSERT_EQ(w.finish, 0);
+    // A picture with detail, so the quantiser matters.
+    uintmax_t size = fs::file_size(w.path);
+    EXPECT_GT(size, last) << quality;
+    last = size;
+  }
+}
+
+TEST(MovieWriter, FailuresAreReported) {
+  MovieWriterSettings s = Settings(10, FourCC('m', 'p', '4', 'v'), true);
+  fs::path dir = testenv::MakeTempDir("fail");
+  s.path = (dir / "missing" / "a.mov").string();
+  MovieWriter writer;
+  EXPECT_EQ(writer.Open(s), -1);
+  EXPECT_FALSE(writer.LastError().empty());
+  EXPECT_EQ(writer.WriteVideo(nullptr, 1, 1, 4), -1);
+  EXPECT_EQ(writer.Finish(), -1);
+  EXPECT_FALSE(fs::exists(s.path));
+
+  // A track that cannot be made is left out; the movie goes on without it.
+  MovieWriterSettings noVideo = Settings(10, FourCC('m', 'p', '4', 'v'), true);
+  noVideo.size = {0, 0};
+  noVideo.path = (dir / "sound-only.mov").string();
+  MovieWriter soundOnly;
+  ASSERT_EQ(soundOnly.Open(noVideo), 0);
+  EXPECT_TRUE(soundOnly.VideoTrackFailed());
+  std::vector<uint8_t> tone = Tone(noVideo.soundInput, 0.5);
+  EXPECT_EQ(soundOnly.WriteSound(tone.data(), tone.size()), 0);
+  EXPECT_EQ(soundOnly.SoundTimeMs(), 500);
+  EXPECT_EQ(soundOnly.Finish(), 0);
+  EXPECT_EQ(mediatools::StreamCount(noVideo.path), 1);
+}
+
+}  // namespace
