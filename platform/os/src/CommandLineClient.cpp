@@ -6,6 +6,7 @@
 
 #include <glib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -85,15 +86,27 @@ SendStatus SendCommandLine(const std::string& bundleId, const std::u16string& te
   std::string path = detail::RuntimePathFor(bundleId, ".cmdl");
   if (path.empty()) return SendStatus::Failed;
   auto deadline = Clock::now() + timeout;
-  int fd = detail::ConnectUnix(path, timeout);
-  if (fd < 0) return (errno == ENOENT || errno == ECONNREFUSED) ? SendStatus::NotRunning : SendStatus::Failed;
-  uint8_t reply[4];
-  bool ok = SendAll(fd, frame.data(), frame.size(), deadline) && RecvAll(fd, reply, sizeof reply, deadline);
-  ::close(fd);
-  if (!ok) return SendStatus::Failed;
-  int32_t status = static_cast<int32_t>(uint32_t(reply[0]) | (uint32_t(reply[1]) << 8) |
-                                        (uint32_t(reply[2]) << 16) | (uint32_t(reply[3]) << 24));
-  return status == kCommandLineAccepted ? SendStatus::Accepted : SendStatus::Rejected;
+  // The program answers every frame it takes; "busy", or a connection it
+  // closed before answering, means the frame was not taken, so it is sent
+  // again until the time is up.
+  for (int attempt = 0;; ++attempt) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    int fd = detail::ConnectUnix(path, std::max(left, std::chrono::milliseconds(0)));
+    if (fd < 0) return (errno == ENOENT || errno == ECONNREFUSED) ? SendStatus::NotRunning : SendStatus::Failed;
+    uint8_t reply[4];
+    bool answered = SendAll(fd, frame.data(), frame.size(), deadline) && RecvAll(fd, reply, sizeof reply, deadline);
+    ::close(fd);
+    if (answered) {
+      int32_t status = static_cast<int32_t>(uint32_t(reply[0]) | (uint32_t(reply[1]) << 8) |
+                                            (uint32_t(reply[2]) << 16) | (uint32_t(reply[3]) << 24));
+      if (status == kCommandLineAccepted) return SendStatus::Accepted;
+      if (status != kCommandLineBusy) return SendStatus::Rejected;
+    }
+    if (Clock::now() >= deadline) return SendStatus::Failed;
+    // A short pause, growing, so that a busy program can drain its queue.
+    auto pause = std::chrono::milliseconds(5 << std::min(attempt, 4));
+    std::this_thread::sleep_for(std::min<Clock::duration>(pause, deadline - Clock::now()));
+  }
 }
 
 bool IsCommandLineListening(const std::string& bundleId) {

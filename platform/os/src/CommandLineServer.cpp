@@ -9,11 +9,14 @@
 #include <glib-unix.h>
 #include <glib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <list>
+#include <optional>
+#include <vector>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/socket.h>
@@ -117,35 +120,82 @@ std::optional<std::u16string> StartupCommandLine(int argc, char** argv) {
 // ------------------------------------------------------------------ server
 
 namespace {
+// Clients read at once. Further ones wait in the listen backlog (their
+// connect waits too when that is full) until a slot frees; none is closed
+// unanswered.
 constexpr size_t kMaxClients = 32;
-}
+// While others wait, a client that has not sent its whole frame within this
+// time gives up its slot with "busy" and its sender tries again. Our own
+// senders write the frame in one go, so only a stalled or trickling client
+// ever gets there.
+constexpr std::chrono::milliseconds kBusyAfter{250};
+// Out of descriptors: accepting pauses, first for this long, doubling up to
+// a second, and resumes at once when a client goes.
+constexpr std::chrono::milliseconds kFirstBackOff{50};
+constexpr std::chrono::milliseconds kLongestBackOff{1000};
+
+using Clock = std::chrono::steady_clock;
+}  // namespace
 
 struct CommandLineServer::Impl {
   int lockFd = -1;
   int listenFd = -1;
-  GSource* listenSource = nullptr;
+  GSource* listenSource = nullptr;  // attached while accepting
+  GSource* resumeTimer = nullptr;   // while accepting is paused
   std::chrono::milliseconds timeout{5000};
+  std::chrono::milliseconds backOff{0};
 
   struct Client {
     Impl* owner = nullptr;
     int fd = -1;
     GSource* io = nullptr;
     GSource* timer = nullptr;
+    Clock::time_point since;
     CommandLineFrameReader reader;
   };
   std::list<Client> clients;
 
   ~Impl() { Close(); }
 
+  static void Discard(GSource*& source) {
+    if (!source) return;
+    g_source_destroy(source);
+    g_source_unref(source);
+    source = nullptr;
+  }
+
   void Close() {
-    while (!clients.empty()) Drop(&clients.front(), false);
-    if (listenSource) {
-      g_source_destroy(listenSource);
-      g_source_unref(listenSource);
-      listenSource = nullptr;
-    }
+    Discard(listenSource);
+    Discard(resumeTimer);
     if (listenFd >= 0) ::close(listenFd);
     listenFd = -1;
+    while (!clients.empty()) Drop(&clients.front(), false);
+  }
+
+  void StartAccepting() {
+    Discard(resumeTimer);
+    if (listenSource || listenFd < 0) return;
+    listenSource = g_unix_fd_source_new(listenFd, G_IO_IN);
+    g_source_set_callback(listenSource, G_SOURCE_FUNC(OnAccept), this, nullptr);
+    g_source_attach(listenSource, g_main_context_default());
+  }
+
+  // Stops watching the listening socket (it stays readable while anyone
+  // waits, so watching it would spin) and looks again after `delay`.
+  void PauseAccepting(std::chrono::milliseconds delay) {
+    Discard(listenSource);
+    Discard(resumeTimer);
+    resumeTimer = g_timeout_source_new(static_cast<guint>(std::max<int64_t>(delay.count(), 1)));
+    g_source_set_callback(resumeTimer, OnResume, this, nullptr);
+    g_source_attach(resumeTimer, g_main_context_default());
+  }
+
+  static gboolean OnResume(gpointer data) {
+    auto* self = static_cast<Impl*>(data);
+    g_source_unref(self->resumeTimer);  // the loop drops it as we return
+    self->resumeTimer = nullptr;
+    self->StartAccepting();
+    return G_SOURCE_REMOVE;
   }
 
   void Drop(Client* c, bool reply, int32_t status = kCommandLineRejected) {
@@ -156,26 +206,39 @@ struct CommandLineServer::Impl {
       // Four bytes always fit an empty socket buffer; a client gone away is ignored.
       (void)::send(c->fd, bytes, sizeof bytes, MSG_NOSIGNAL | MSG_DONTWAIT);
     }
-    if (c->io) {
-      g_source_destroy(c->io);
-      g_source_unref(c->io);
-    }
-    if (c->timer) {
-      g_source_destroy(c->timer);
-      g_source_unref(c->timer);
-    }
+    Discard(c->io);
+    Discard(c->timer);
     ::close(c->fd);
     for (auto it = clients.begin(); it != clients.end(); ++it)
       if (&*it == c) {
         clients.erase(it);
         break;
       }
+    // A slot and a descriptor are free again.
+    if (!listenSource && listenFd >= 0) StartAccepting();
+  }
+
+  // Makes room for a waiting client: every client past kBusyAfter is told
+  // "busy". Answers when the next one gets there (nullopt: room was made).
+  std::optional<Clock::duration> MakeRoom() {
+    auto now = Clock::now();
+    std::vector<Client*> late;
+    Clock::time_point oldest = Clock::time_point::max();
+    for (Client& c : clients) {
+      if (now - c.since >= kBusyAfter) late.push_back(&c);
+      else oldest = std::min(oldest, c.since);
+    }
+    for (Client* c : late) Drop(c, true, kCommandLineBusy);
+    if (clients.size() < kMaxClients) return std::nullopt;
+    return oldest + kBusyAfter - now;
   }
 
   static gboolean OnTimeout(gpointer data) {
     auto* c = static_cast<Client*>(data);
+    g_source_unref(c->timer);  // the loop drops it as we return
+    c->timer = nullptr;
     c->owner->Drop(c, true);
-    return G_SOURCE_REMOVE;  // the source is already destroyed by Drop
+    return G_SOURCE_REMOVE;
   }
 
   static gboolean OnReadable(gint fd, GIOCondition cond, gpointer data) {
@@ -209,19 +272,34 @@ struct CommandLineServer::Impl {
   static gboolean OnAccept(gint fd, GIOCondition, gpointer data) {
     auto* self = static_cast<Impl*>(data);
     for (;;) {
+      if (self->clients.size() >= kMaxClients) {
+        if (auto wait = self->MakeRoom()) {
+          // Everyone is still within time: the waiting client stays queued.
+          self->PauseAccepting(std::chrono::ceil<std::chrono::milliseconds>(*wait));
+          return G_SOURCE_REMOVE;
+        }
+      }
       int cfd = ::accept4(fd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
       if (cfd < 0) {
         if (errno == EINTR || errno == ECONNABORTED) continue;
-        return G_SOURCE_CONTINUE;  // EAGAIN, or out of descriptors: try at the next wake-up
+        if (errno == EAGAIN || errno == EWOULDBLOCK) return G_SOURCE_CONTINUE;
+        if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+          // The connection stays queued; try again later instead of spinning.
+          self->backOff = self->backOff.count() == 0 ? kFirstBackOff
+                                                     : std::min(self->backOff * 2, kLongestBackOff);
+          std::fprintf(stderr, "command-line socket: cannot accept (%s); trying again in %lld ms\n",
+                       std::strerror(errno), static_cast<long long>(self->backOff.count()));
+          self->PauseAccepting(self->backOff);
+          return G_SOURCE_REMOVE;
+        }
+        return G_SOURCE_CONTINUE;  // an error of that one connection
       }
-      if (self->clients.size() >= kMaxClients) {
-        ::close(cfd);
-        continue;
-      }
+      self->backOff = std::chrono::milliseconds(0);
       self->clients.emplace_back();
       Client* c = &self->clients.back();
       c->owner = self;
       c->fd = cfd;
+      c->since = Clock::now();
       c->io = g_unix_fd_source_new(cfd, GIOCondition(G_IO_IN | G_IO_HUP | G_IO_ERR));
       g_source_set_callback(c->io, G_SOURCE_FUNC(OnReadable), c, nullptr);
       g_source_attach(c->io, g_main_context_default());
@@ -267,16 +345,14 @@ bool CommandLineServer::Listen(const std::optional<std::u16string>& startupText)
   ::unlink(socketPath_.c_str());
   int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (fd < 0) return false;
-  if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0 || ::listen(fd, 16) != 0) {
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0 || ::listen(fd, SOMAXCONN) != 0) {
     ::close(fd);
     return false;
   }
   ::chmod(socketPath_.c_str(), 0600);
   impl_->listenFd = fd;
   if (startupText) AEPost(MakeCommandLineEvent(*startupText));
-  impl_->listenSource = g_unix_fd_source_new(fd, G_IO_IN);
-  g_source_set_callback(impl_->listenSource, G_SOURCE_FUNC(Impl::OnAccept), impl_.get(), nullptr);
-  g_source_attach(impl_->listenSource, g_main_context_default());
+  impl_->StartAccepting();
   return true;
 }
 

@@ -17,7 +17,9 @@ enum class SendStatus {
 };
 
 // Sends one frame to "<RuntimeFolder()>/<bundleId>.cmdl". `blockBytes`
-// zero-pads the payload to a fixed block when the text fits in it.
+// zero-pads the payload to a fixed block when the text fits in it. While the
+// program is busy with other clients the frame is sent again, within
+// `timeout`; Accepted means the program took it.
 SendStatus SendCommandLine(const std::string& bundleId, const std::u16string& text, uint32_t blockBytes = 0,
                            std::chrono::milliseconds timeout = std::chrono::seconds(2));
 

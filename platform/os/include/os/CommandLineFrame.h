@@ -2,7 +2,7 @@
 // The frame that carries one command line to a running program over its
 // socket: ASCII "CMDL", a little-endian u32 byte count N (even, 2..65536),
 // then N bytes of UTF-16LE text ending at the first 0 unit or at N. The
-// receiver answers a little-endian i32 status.
+// receiver answers a little-endian i32 status: 0 accepted, -1 rejected, 1 busy.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -13,6 +13,9 @@ namespace plat {
 inline constexpr uint32_t kCommandLineMaxPayload = 65536;
 inline constexpr int32_t kCommandLineAccepted = 0;
 inline constexpr int32_t kCommandLineRejected = -1;
+// Not taken this time (the program is serving many clients at once): the
+// sender sends the frame again on a new connection.
+inline constexpr int32_t kCommandLineBusy = 1;
 
 // The frame for `text` plus a 0 terminator, zero-padded to `blockBytes`
 // when given and large enough (senders keep their fixed block sizes).

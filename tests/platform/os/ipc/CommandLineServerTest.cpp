@@ -5,14 +5,20 @@
 #include <gtest/gtest.h>
 
 #include <glib.h>
+#include <poll.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstring>
 #include <functional>
+#include <set>
 #include <thread>
+#include <vector>
 
 #include "os/AppleEvents.h"
 #include "os/CommandLineClient.h"
@@ -53,6 +59,15 @@ class CommandLineServerTest : public ::testing::Test {
 
   std::vector<std::u16string> received;
 };
+
+// Senders in these tests may wait long on a loaded machine; only a lost
+// command fails them.
+constexpr std::chrono::milliseconds kGenerous{60000};
+
+std::u16string Text(int i) {
+  std::string n = std::to_string(i);
+  return std::u16string(n.begin(), n.end());
+}
 
 int Connect(const std::string& path) {
   int fd = socket(AF_UNIX, SOCK_STREAM, 0);
@@ -160,6 +175,127 @@ TEST_F(CommandLineServerTest, SecondServerOfSameProgramIsRefused) {
   EXPECT_EQ(plat::SendCommandLine(kId, u"x"), plat::SendStatus::NotRunning);
   EXPECT_EQ(plat::SendCommandLine("com.example.Nobody", u"x"), plat::SendStatus::NotRunning);
   EXPECT_EQ(plat::SendCommandLine("../escape", u"x"), plat::SendStatus::Failed);
+}
+
+TEST_F(CommandLineServerTest, EveryCommandOfABurstArrives) {
+  plat::CommandLineServer server(kId);
+  ASSERT_TRUE(server.Listen());
+  constexpr int kSenders = 200;
+  std::atomic<int> accepted{0};
+  RunClient([&] {
+    std::vector<std::thread> senders;
+    for (int i = 0; i < kSenders; ++i)
+      senders.emplace_back([&accepted, i] {
+        std::u16string text = u"-Capture/" + Text(i);
+        if (plat::SendCommandLine(kId, text, 2048, kGenerous) == plat::SendStatus::Accepted) ++accepted;
+      });
+    for (auto& t : senders) t.join();
+  });
+  EXPECT_EQ(accepted, kSenders);
+  std::set<std::u16string> distinct(received.begin(), received.end());
+  EXPECT_EQ(received.size(), size_t(kSenders));
+  EXPECT_EQ(distinct.size(), size_t(kSenders));
+}
+
+TEST_F(CommandLineServerTest, TricklingClientsCannotCrowdOutCommands) {
+  plat::CommandLineServer server(kId);
+  server.SetClientTimeout(std::chrono::minutes(10));  // they would hold their slots that long
+  ASSERT_TRUE(server.Listen());
+  std::string path = server.socketPath();
+  constexpr int kTricklers = 40, kSenders = 50;
+  std::vector<int> tricklers;
+  std::atomic<int> accepted{0};
+  RunClient([&] {
+    for (int i = 0; i < kTricklers; ++i) {
+      int fd = Connect(path);
+      (void)!send(fd, "CMD", 3, MSG_NOSIGNAL);  // and nothing more
+      tricklers.push_back(fd);
+    }
+    std::vector<std::thread> senders;
+    for (int i = 0; i < kSenders; ++i)
+      senders.emplace_back([&accepted, i] {
+        if (plat::SendCommandLine(kId, Text(i), 0, kGenerous) == plat::SendStatus::Accepted) ++accepted;
+      });
+    for (auto& t : senders) t.join();
+  });
+  EXPECT_EQ(accepted, kSenders);
+  EXPECT_EQ(received.size(), size_t(kSenders));
+  // The clients that made room were told "busy", never that a frame was taken.
+  int busy = 0;
+  for (int fd : tricklers) {
+    uint8_t r[4];
+    if (recv(fd, r, 4, MSG_DONTWAIT) == 4) {
+      EXPECT_EQ(r[0], plat::kCommandLineBusy);
+      ++busy;
+    }
+    close(fd);
+  }
+  EXPECT_GT(busy, 0);
+}
+
+TEST_F(CommandLineServerTest, RunningOutOfDescriptorsNeitherSpinsNorLosesTheClient) {
+  plat::CommandLineServer server(kId);
+  ASSERT_TRUE(server.Listen());
+  // A client waits in the backlog when the process runs out of descriptors.
+  int client = Connect(server.socketPath());
+  auto frame = plat::EncodeCommandLineFrame(u"-late");
+  ASSERT_EQ(send(client, frame.data(), frame.size(), MSG_NOSIGNAL), ssize_t(frame.size()));
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+  rlimit low = saved;
+  low.rlim_cur = std::min<rlim_t>(saved.rlim_cur, 512);
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+  std::vector<int> fillers;
+  for (int fd; (fd = dup(client)) >= 0;) fillers.push_back(fd);
+  ASSERT_EQ(errno, EMFILE);
+
+  // The listening socket stays readable, yet the loop is not woken again
+  // and again for it.
+  int wakeups = 0;
+  for (int i = 0; i < 1000; ++i) wakeups += g_main_context_iteration(nullptr, FALSE);
+  EXPECT_LT(wakeups, 50);
+
+  for (int fd : fillers) close(fd);
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &saved), 0);
+  pollfd p{client, POLLIN, 0};
+  for (int i = 0; i < 10000 && poll(&p, 1, 0) == 0; ++i) g_main_context_iteration(nullptr, TRUE);
+  uint8_t r[4] = {0xEE, 0xEE, 0xEE, 0xEE};
+  EXPECT_EQ(recv(client, r, 4, MSG_WAITALL), 4);
+  EXPECT_EQ(r[0], 0);
+  close(client);
+  while (g_main_context_iteration(nullptr, FALSE)) {
+  }
+  EXPECT_EQ(received, (std::vector<std::u16string>{u"-late"}));
+}
+
+TEST(CommandLineClient, BusyAnswerIsRetriedUntilTaken) {
+  // A stand-in program: "busy" to the first two connections, then takes the frame.
+  std::string path = std::string(getenv("XDG_RUNTIME_DIR")) + "/dunsellow/com.example.Busy.cmdl";
+  ASSERT_FALSE(plat::RuntimeFolder().empty());
+  int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un a{};
+  a.sun_family = AF_UNIX;
+  std::strncpy(a.sun_path, path.c_str(), sizeof a.sun_path - 1);
+  ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+  ASSERT_EQ(listen(fd, 4), 0);
+  std::thread program([fd] {
+    for (int32_t status : {plat::kCommandLineBusy, plat::kCommandLineBusy, plat::kCommandLineAccepted}) {
+      int c = accept(fd, nullptr, nullptr);
+      plat::CommandLineFrameReader reader;
+      uint8_t buf[256];
+      ssize_t n;
+      while (reader.state() == plat::CommandLineFrameReader::State::NeedMore &&
+             (n = recv(c, buf, std::min(sizeof buf, reader.Wanted()), 0)) > 0)
+        reader.Feed(buf, size_t(n));
+      EXPECT_EQ(reader.text(), u"-again");
+      uint8_t r[4] = {uint8_t(status), uint8_t(status >> 8), uint8_t(status >> 16), uint8_t(status >> 24)};
+      (void)!send(c, r, 4, MSG_NOSIGNAL);
+      close(c);
+    }
+  });
+  EXPECT_EQ(plat::SendCommandLine("com.example.Busy", u"-again", 0, kGenerous), plat::SendStatus::Accepted);
+  program.join();
+  close(fd);
 }
 
 TEST(CommandLineClient, ProgramThatStoppedServingDoesNotHangTheSender) {
