@@ -4,29 +4,6 @@
 
 #include "KernelForm.h"
 
-int32_t g_iYYTab[256];
-int32_t g_iBUTab[256];
-int32_t g_iGUTab[256];
-int32_t g_iGVTab[256];
-int32_t g_iRVTab[256];
-
-void InitTab() {
-  for (int32_t v = 0; v < 256; ++v) {
-    g_iYYTab[v] = 9535 * (v - 16);
-    g_iBUTab[v] = 16531 * (v - 128);
-    g_iGUTab[v] = 3203 * (v - 128);
-    g_iGVTab[v] = 6660 * (v - 128);
-    g_iRVTab[v] = 13074 * (v - 128);
-  }
-}
-
-namespace {
-// Filled at load as well, so the converters work before any effect object.
-struct TabInit {
-  TabInit() { InitTab(); }
-} g_tabInit;
-}  // namespace
-
 namespace colorconvert {
 
 namespace {

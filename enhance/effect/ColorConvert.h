@@ -4,15 +4,29 @@
 // only; the scalar, SSE2 and AVX2 forms give the same bytes and the plain
 // names dispatch on the active kernel form.
 
+#include <array>
 #include <cstdint>
 
-// Studio-range BT.601 factors in 1/8192, 256 entries each (InitTab fills them).
-extern int32_t g_iYYTab[256];
-extern int32_t g_iBUTab[256];
-extern int32_t g_iGUTab[256];
-extern int32_t g_iGVTab[256];
-extern int32_t g_iRVTab[256];
-void InitTab();
+namespace colorconvert {
+// factor x (v - zero) for every byte value v.
+consteval std::array<int32_t, 256> FactorTable(int32_t factor, int32_t zero) {
+  std::array<int32_t, 256> t{};
+  for (int32_t v = 0; v < 256; ++v) t[v] = factor * (v - zero);
+  return t;
+}
+}  // namespace colorconvert
+
+// Studio-range BT.601 factors in 1/8192, 256 entries each. Constants, filled
+// by the compiler: effect objects on other threads read them while new ones
+// are made.
+inline constexpr std::array<int32_t, 256> g_iYYTab = colorconvert::FactorTable(9535, 16);
+inline constexpr std::array<int32_t, 256> g_iBUTab = colorconvert::FactorTable(16531, 128);
+inline constexpr std::array<int32_t, 256> g_iGUTab = colorconvert::FactorTable(3203, 128);
+inline constexpr std::array<int32_t, 256> g_iGVTab = colorconvert::FactorTable(6660, 128);
+inline constexpr std::array<int32_t, 256> g_iRVTab = colorconvert::FactorTable(13074, 128);
+// The tables are constants, so there is nothing left to fill; kept for the
+// effect object's set-up sequence.
+inline void InitTab() {}
 
 // A negative height reads the source bottom-up. An odd last pixel is not
 // converted.

@@ -2,10 +2,13 @@
 // replacement and its limit, levels, and the effects changing frames.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <random>
+#include <latch>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ColorConvert.h"
@@ -254,6 +257,40 @@ TEST(VideoRealEffect, DenoiseLevelReachesTheDenoiser) {
   EXPECT_EQ(e.SetDenoiseLevel(40), 50);
   EXPECT_EQ(e.SetDenoiseLevel(-5), 20);
   EXPECT_EQ(e.DenoiseLevel(), 0);
+}
+
+// Effect objects are made for each preview size while others convert frames
+// on other threads: making one must not touch what the others read.
+TEST(VideoRealEffect, ObjectsMadeWhileOthersConvertFrames) {
+  const Frame page = Page(64, 48, 11, 4);
+  Frame expected = page;
+  {
+    CVideoRealEffect e(64, 48);
+    e.EnableDenoise(1);  // level 0: just the round trip through YUY2
+    expected.run(e);
+  }
+  constexpr int kMakers = 3, kConverters = 3, kRounds = 40;
+  std::latch start(kMakers + kConverters);
+  std::atomic<int> wrong{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kMakers; ++t)
+    threads.emplace_back([&] {
+      start.arrive_and_wait();
+      for (int i = 0; i < kRounds; ++i) CVideoRealEffect e(32 + 2 * i, 24);
+    });
+  for (int t = 0; t < kConverters; ++t)
+    threads.emplace_back([&] {
+      CVideoRealEffect e(64, 48);
+      e.EnableDenoise(1);
+      start.arrive_and_wait();
+      for (int i = 0; i < kRounds; ++i) {
+        Frame f = page;
+        f.run(e);
+        wrong += f.bytes != expected.bytes;
+      }
+    });
+  for (std::thread& t : threads) t.join();
+  EXPECT_EQ(wrong.load(), 0);
 }
 
 }  // namespace
