@@ -1,6 +1,8 @@
 // Milliseconds per frame of the effect chain's stages and of the whole chain,
 // scalar and vector, one thread. --write_frames=DIR also writes the frames as
-// raw video so other filters can be timed on the very same pictures.
+// raw video so other filters can be timed on the very same pictures;
+// --digest prints a digest of every output frame per size, form and setting,
+// so a faster build can show that it gives the same bytes.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -11,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "BenchFrames.h"
+#include "PageFrames.h"
 #include "ColorConvert.h"
 #include "FrameJudge.h"
 #include "KernelForm.h"
@@ -22,8 +24,8 @@ namespace {
 constexpr int kFrames = 6;
 const int kSizes[][2] = {{640, 480}, {1280, 720}, {1920, 1080}, {2592, 1944}};
 
-const std::vector<BenchFrame>& Frames(int w, int h) {
-  static std::map<std::pair<int, int>, std::vector<BenchFrame>> cache;
+const std::vector<PageFrame>& Frames(int w, int h) {
+  static std::map<std::pair<int, int>, std::vector<PageFrame>> cache;
   auto it = cache.find({w, h});
   if (it == cache.end()) it = cache.emplace(std::make_pair(w, h), MakePageFrames(w, h, kFrames)).first;
   return it->second;
@@ -71,7 +73,7 @@ void RunStage(benchmark::State& state, Stage stage, KernelForm form, int w, int 
   // The denoiser estimates its noise profile on the first frames and the
   // dynamic light builds its gain table: both stay out of the timing.
   for (size_t i = 0; i < 3; ++i) {
-    const BenchFrame& f = frames[i % frames.size()];
+    const PageFrame& f = frames[i % frames.size()];
     std::memcpy(work.data(), f.argb.data(), work.size());
     if (stage == Stage::Chain) {
       effect.DoEffect(work.data(), w, h, 32, rowBytes);
@@ -84,7 +86,7 @@ void RunStage(benchmark::State& state, Stage stage, KernelForm form, int w, int 
   size_t next = 0;
   int64_t rejected = 0;
   for (auto _ : state) {
-    const BenchFrame& f = frames[next++ % frames.size()];
+    const PageFrame& f = frames[next++ % frames.size()];
     std::memcpy(work.data(), f.argb.data(), work.size());
     if (stage == Stage::Denoise || stage == Stage::Delight || stage == Stage::ToRGB32)
       RGB32ToYUY2(yuy2.data(), pitch, work.data(), rowBytes, w, h);
@@ -126,17 +128,69 @@ void RegisterAll() {
       }
 }
 
+// The settings the digests cover: the benchmark's chain and each effect alone.
+struct DigestSetting {
+  const char* name;
+  bool judge, denoise, delight;
+  int denoiseLevel, delightLevel;
+};
+constexpr DigestSetting kDigestSettings[] = {
+    {"chain", true, true, true, 60, 50},
+    {"denoise100", false, true, false, 100, 0},
+    {"delight30", false, false, true, 0, 30},
+};
+
+// Twice through the frames, so the temporal filter's steady state counts too.
+uint64_t ChainDigest(const DigestSetting& set, KernelForm form, int w, int h) {
+  ForceKernelForm(form);
+  const auto& frames = Frames(w, h);
+  CVideoRealEffect effect(w, h);
+  effect.EnableFrameJudge(set.judge);
+  effect.EnableDenoise(set.denoise);
+  effect.EnableDelight(set.delight);
+  effect.SetDenoiseLevel(set.denoiseLevel);
+  effect.SetDelightLevel(set.delightLevel);
+  uint64_t hash = HashBytes(nullptr, 0);
+  std::vector<uint8_t> work(frames[0].argb.size());
+  for (size_t i = 0; i < 2 * frames.size(); ++i) {
+    std::memcpy(work.data(), frames[i % frames.size()].argb.data(), work.size());
+    effect.DoEffect(work.data(), w, h, 32, frames[0].rowBytes);
+    hash = HashBytes(work.data(), work.size(), hash);
+  }
+  ResetKernelForm();
+  return hash;
+}
+
+void PrintDigests() {
+  const KernelForm forms[] = {KernelForm::Scalar, KernelForm::SSE2, KernelForm::AVX2};
+  for (const auto& size : kSizes)
+    for (const DigestSetting& set : kDigestSettings)
+      for (KernelForm form : forms) {
+        if (form == KernelForm::AVX2 && BestKernelForm() != KernelForm::AVX2) continue;
+        std::printf("%dx%d %-10s %-6s %016llx\n", size[0], size[1], set.name, KernelFormName(form),
+                    static_cast<unsigned long long>(ChainDigest(set, form, size[0], size[1])));
+        std::fflush(stdout);
+      }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   std::string writeDir;
+  bool digest = false;
   std::vector<char*> rest;
   for (int i = 0; i < argc; ++i) {
     const char* prefix = "--write_frames=";
     if (std::strncmp(argv[i], prefix, std::strlen(prefix)) == 0)
       writeDir = argv[i] + std::strlen(prefix);
+    else if (std::strcmp(argv[i], "--digest") == 0)
+      digest = true;
     else
       rest.push_back(argv[i]);
+  }
+  if (digest) {
+    PrintDigests();
+    return 0;
   }
   if (!writeDir.empty()) {
     for (const auto& size : kSizes) {

@@ -1,4 +1,4 @@
-#include "BenchFrames.h"
+#include "PageFrames.h"
 
 #include <cmath>
 #include <cstdio>
@@ -28,39 +28,52 @@ bool Ink(int x, int y, int width, int height) {
 
 }  // namespace
 
-std::vector<BenchFrame> MakePageFrames(int width, int height, int count) {
-  std::vector<BenchFrame> frames(count);
-  std::mt19937 rng(12345);
-  std::normal_distribution<float> noise(0.0f, 4.0f);
-  for (int f = 0; f < count; ++f) {
-    BenchFrame& fr = frames[f];
-    fr.width = width;
-    fr.height = height;
-    fr.rowBytes = 4 * width;
-    fr.argb.resize(static_cast<size_t>(fr.rowBytes) * height);
-    const int dx = f % 3, dy = (f / 3) % 2;  // the camera drifts a pixel or two
-    for (int y = 0; y < height; ++y) {
-      uint8_t* p = fr.argb.data() + static_cast<size_t>(y) * fr.rowBytes;
-      for (int x = 0; x < width; ++x, p += 4) {
-        // Paper lit from one side, darker toward the far corner.
-        float v = 70.0f + 110.0f * (1.0f - 0.6f * x / width - 0.3f * y / height);
-        if (Ink(x + dx, y + dy, width, height)) v = 35.0f;
-        const float n = noise(rng);
-        auto px = [&](float base) {
-          const long c = std::lround(base + n);
-          return static_cast<uint8_t>(c < 0 ? 0 : (c > 255 ? 255 : c));
-        };
-        p[0] = 0xFF;
-        p[1] = px(v + 4.0f);
-        p[2] = px(v);
-        p[3] = px(v - 10.0f);
-      }
+PageFrame RenderPage(int width, int height, int dx, int dy, float sigma, std::mt19937& rng) {
+  PageFrame fr;
+  fr.width = width;
+  fr.height = height;
+  fr.rowBytes = 4 * width;
+  fr.argb.resize(static_cast<size_t>(fr.rowBytes) * height);
+  std::normal_distribution<float> noise(0.0f, sigma > 0 ? sigma : 1.0f);
+  for (int y = 0; y < height; ++y) {
+    uint8_t* p = fr.argb.data() + static_cast<size_t>(y) * fr.rowBytes;
+    for (int x = 0; x < width; ++x, p += 4) {
+      // Paper lit from one side, darker toward the far corner.
+      float v = 70.0f + 110.0f * (1.0f - 0.6f * x / width - 0.3f * y / height);
+      if (Ink(x + dx, y + dy, width, height)) v = 35.0f;
+      const float n = sigma > 0 ? noise(rng) : 0.0f;
+      auto px = [&](float base) {
+        const long c = std::lround(base + n);
+        return static_cast<uint8_t>(c < 0 ? 0 : (c > 255 ? 255 : c));
+      };
+      p[0] = 0xFF;
+      p[1] = px(v + 4.0f);
+      p[2] = px(v);
+      p[3] = px(v - 10.0f);
     }
+  }
+  return fr;
+}
+
+std::vector<PageFrame> MakePageFrames(int width, int height, int count) {
+  std::vector<PageFrame> frames;
+  std::mt19937 rng(12345);
+  for (int f = 0; f < count; ++f) {
+    const int dx = f % 3, dy = (f / 3) % 2;  // the camera drifts a pixel or two
+    frames.push_back(RenderPage(width, height, dx, dy, 4.0f, rng));
   }
   return frames;
 }
 
-bool WriteRawFrames(const std::vector<BenchFrame>& frames, const std::string& dir,
+uint64_t HashBytes(const uint8_t* bytes, size_t count, uint64_t hash) {
+  for (size_t i = 0; i < count; ++i) {
+    hash ^= bytes[i];
+    hash *= 1099511628211ull;
+  }
+  return hash;
+}
+
+bool WriteRawFrames(const std::vector<PageFrame>& frames, const std::string& dir,
                     std::string* error) {
   if (frames.empty()) return true;
   const int w = frames[0].width, h = frames[0].height;
@@ -71,7 +84,7 @@ bool WriteRawFrames(const std::vector<BenchFrame>& frames, const std::string& di
   const int pitch = (2 * w + 3) & ~3;
   std::vector<uint8_t> yuy2(static_cast<size_t>(pitch) * h);
   std::vector<uint8_t> planes(static_cast<size_t>(w) * h * 2);
-  for (const BenchFrame& f : frames) {
+  for (const PageFrame& f : frames) {
     if (!ok) break;
     ok = std::fwrite(f.argb.data(), 1, f.argb.size(), argb) == f.argb.size();
     RGB32ToYUY2(yuy2.data(), pitch, f.argb.data(), f.rowBytes, w, h);
