@@ -49,6 +49,11 @@ void ToPlanesRowScalar(uint8_t* yp, uint8_t* up, uint8_t* vp, const uint8_t* src
   }
 }
 
+void ToLumaRowScalar(uint8_t* yp, const uint8_t* src, int32_t width) {
+  for (int32_t x = 0; x < width; ++x, src += 4)
+    yp[x] = static_cast<uint8_t>((9798 * src[1] + 19235 * src[2] + 3736 * src[3] + 16384) >> 15);
+}
+
 }  // namespace colorconvert
 
 namespace {
@@ -102,4 +107,11 @@ void RGB32ToYUVPlane(uint8_t* planes, const uint8_t* src, int32_t width, int32_t
     row(planes + at, planes + plane + at, planes + 2 * plane + at,
         src + static_cast<intptr_t>(r) * srcPitch, width);
   }
+}
+
+void RGB32ToLumaPlane(uint8_t* luma, const uint8_t* src, int32_t width, int32_t height, int32_t srcPitch) {
+  using namespace colorconvert;
+  const ToLumaRow row = Pick<ToLumaRow>(ToLumaRowScalar, ToLumaRowSSE2, ToLumaRowAVX2);
+  for (int32_t r = 0; r < height; ++r)
+    row(luma + static_cast<intptr_t>(r) * width, src + static_cast<intptr_t>(r) * srcPitch, width);
 }

@@ -38,6 +38,9 @@ void YUY2ToRGB32(uint8_t* dst, int32_t dstPitch, const uint8_t* src, int32_t src
 // after the other from planes.
 void RGB32ToYUVPlane(uint8_t* planes, const uint8_t* src, int32_t width, int32_t height,
                      int32_t srcPitch);
+// Only the Y plane of RGB32ToYUVPlane (the judge reads nothing else).
+void RGB32ToLumaPlane(uint8_t* luma, const uint8_t* src, int32_t width, int32_t height,
+                      int32_t srcPitch);
 
 namespace colorconvert {
 
@@ -46,17 +49,21 @@ using ToYUY2Row = void (*)(uint8_t* dst, const uint8_t* src, int32_t pairs);
 using ToRGB32Row = void (*)(uint8_t* dst, const uint8_t* src, int32_t pairs);
 using ToPlanesRow = void (*)(uint8_t* y, uint8_t* u, uint8_t* v, const uint8_t* src,
                              int32_t width);
+using ToLumaRow = void (*)(uint8_t* y, const uint8_t* src, int32_t width);
 
 void ToYUY2RowScalar(uint8_t* dst, const uint8_t* src, int32_t pairs);
 void ToRGB32RowScalar(uint8_t* dst, const uint8_t* src, int32_t pairs);
 void ToPlanesRowScalar(uint8_t* y, uint8_t* u, uint8_t* v, const uint8_t* src, int32_t width);
+void ToLumaRowScalar(uint8_t* y, const uint8_t* src, int32_t width);
 
 void ToYUY2RowSSE2(uint8_t* dst, const uint8_t* src, int32_t pairs);
 void ToRGB32RowSSE2(uint8_t* dst, const uint8_t* src, int32_t pairs);
 void ToPlanesRowSSE2(uint8_t* y, uint8_t* u, uint8_t* v, const uint8_t* src, int32_t width);
+void ToLumaRowSSE2(uint8_t* y, const uint8_t* src, int32_t width);
 
 void ToYUY2RowAVX2(uint8_t* dst, const uint8_t* src, int32_t pairs);
 void ToRGB32RowAVX2(uint8_t* dst, const uint8_t* src, int32_t pairs);
 void ToPlanesRowAVX2(uint8_t* y, uint8_t* u, uint8_t* v, const uint8_t* src, int32_t width);
+void ToLumaRowAVX2(uint8_t* y, const uint8_t* src, int32_t width);
 
 }  // namespace colorconvert

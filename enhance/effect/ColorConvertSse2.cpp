@@ -121,4 +121,24 @@ void ToPlanesRowSSE2(uint8_t* yp, uint8_t* up, uint8_t* vp, const uint8_t* src, 
   ToPlanesRowScalar(yp + x, up + x, vp + x, src, width - x);
 }
 
+void ToLumaRowSSE2(uint8_t* yp, const uint8_t* src, int32_t width) {
+  int32_t x = 0;
+  const __m128i kRG = _mm_set_epi16(19235, 9798, 19235, 9798, 19235, 9798, 19235, 9798);
+  const __m128i kB1 = _mm_set_epi16(16384, 3736, 16384, 3736, 16384, 3736, 16384, 3736);
+  const __m128i ones = _mm_set1_epi16(1);
+  for (; x + 8 <= width; x += 8, src += 32) {
+    __m128i r, g, b;
+    SplitRGB(src, r, g, b);
+    __m128i y32[2];
+    for (int h = 0; h < 2; ++h) {
+      const __m128i rg = h ? _mm_unpackhi_epi16(r, g) : _mm_unpacklo_epi16(r, g);
+      const __m128i b1 = h ? _mm_unpackhi_epi16(b, ones) : _mm_unpacklo_epi16(b, ones);
+      y32[h] = _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(rg, kRG), _mm_madd_epi16(b1, kB1)), 15);
+    }
+    const __m128i y16 = _mm_packs_epi32(y32[0], y32[1]);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(yp + x), _mm_packus_epi16(y16, y16));
+  }
+  ToLumaRowScalar(yp + x, src, width - x);
+}
+
 }  // namespace colorconvert

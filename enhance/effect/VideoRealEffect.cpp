@@ -106,7 +106,8 @@ int32_t CVideoRealEffect::DoEffect(uint8_t* pixels, int32_t width, int32_t heigh
     return 1;
 
   if (m_judgeOn && m_planes) {
-    RGB32ToYUVPlane(m_planes, pixels, width, height, rowBytes);
+    // The judge reads only the Y plane.
+    RGB32ToLumaPlane(m_planes, pixels, width, height, rowBytes);
     if (JudgeFrame(m_planes, width, height, rowBytes) == 0) {
       // A bad verdict that persists is the scene, not a torn frame: past the
       // limit the frames go on to the preview.

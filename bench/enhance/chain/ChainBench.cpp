@@ -93,7 +93,7 @@ void RunStage(benchmark::State& state, Stage stage, KernelForm form, int w, int 
     const auto start = std::chrono::steady_clock::now();
     switch (stage) {
       case Stage::Judge:
-        RGB32ToYUVPlane(planes.data(), work.data(), w, h, rowBytes);
+        RGB32ToLumaPlane(planes.data(), work.data(), w, h, rowBytes);
         benchmark::DoNotOptimize(effect.JudgeFrame(planes.data(), w, h, rowBytes));
         break;
       case Stage::ToYUY2: RGB32ToYUY2(yuy2.data(), pitch, work.data(), rowBytes, w, h); break;

@@ -136,8 +136,8 @@ int32_t avdDiffAbsSum_B8_I8_SSE2(const int8_t* a, int32_t aPitch, const int8_t* 
 }
 
 namespace {
-// The product is taken in 64 bits: R * (Qmax + 1) can pass 2^31 below the
-// 0x7FFFF cut-off, and the quotient always fits.
+// Below the cut-off S is at most 5792 and a quadrant sum at most 4080, so the
+// product R * (Qmax + 1) stays below 2^31 and 32-bit unsigned division is exact.
 int32_t QuarterWeighted(const int32_t q[4]) {
   int32_t s = q[0] + q[1] + q[2] + q[3];
   int32_t r = (s * s) >> 6;
@@ -147,7 +147,8 @@ int32_t QuarterWeighted(const int32_t q[4]) {
     if (q[i] > qmax) qmax = q[i];
     if (q[i] < qmin) qmin = q[i];
   }
-  return static_cast<int32_t>(static_cast<int64_t>(r) * (qmax + 1) / (2 * qmin + 2));
+  return static_cast<int32_t>(static_cast<uint32_t>(r) * static_cast<uint32_t>(qmax + 1) /
+                              static_cast<uint32_t>(2 * qmin + 2));
 }
 }  // namespace
 

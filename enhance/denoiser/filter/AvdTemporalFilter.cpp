@@ -59,6 +59,12 @@ int32_t avdNL_Video(MHandle memory, AvdChannelBlock* level, const AvdFltLevelPar
   for (int32_t y = y0; y < view.height; y += s)
     for (int32_t x = x0; x < view.width; x += s) {
       if (!view.Holds(x - nb, y - nb, 8, 8) || !prev.Holds(x - nb, y - nb, 8, 8)) continue;
+      if (((x - x0) & 63) == 0 && prev.Holds(x + 64 - nb, y - nb, 8, 8)) {
+        for (int r = 0; r < 8; ++r) {
+          __builtin_prefetch(prev.At(x + 64 - nb, y - nb + r));
+          __builtin_prefetch(view.At(x + 64 - nb, y - nb + r));
+        }
+      }
       int32_t v, e;
       AvdMapLookup(map, lp->curvature, x, y, s, &v, &e);
       if (v == 0) continue;

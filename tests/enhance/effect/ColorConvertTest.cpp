@@ -1,6 +1,7 @@
 // Colour conversions of the effect chain: stated values and the forms agreeing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -66,6 +67,10 @@ TEST(ColorConvert, FormsAgree) {
       RGB32ToYUY2(toYuy.data(), yuyPitch, rgb.data(), srcPitch, width, height);
       YUY2ToRGB32(toRgb.data(), srcPitch, yuy.data(), yuyPitch, width, -height);
       RGB32ToYUVPlane(planes.data(), rgb.data(), width, height, srcPitch);
+      // The luma-only conversion gives the same Y plane.
+      std::vector<uint8_t> luma(width * height, 7);
+      RGB32ToLumaPlane(luma.data(), rgb.data(), width, height, srcPitch);
+      EXPECT_TRUE(std::equal(luma.begin(), luma.end(), planes.begin())) << "width " << width << " form " << form;
       std::vector<uint8_t> all = toYuy;
       all.insert(all.end(), toRgb.begin(), toRgb.end());
       all.insert(all.end(), planes.begin(), planes.end());
