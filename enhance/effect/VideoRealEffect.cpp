@@ -30,7 +30,7 @@ CVideoRealEffect::CVideoRealEffect(int32_t width, int32_t height) : m_width(widt
     const int64_t pixels = static_cast<int64_t>(width) * height;
     m_planes = NewClear(pixels * 3);
     m_yuy2Pitch = (2 * width + 3) & ~3;
-    m_yuy2 = NewClear(static_cast<int64_t>(m_yuy2Pitch) * height);
+    m_yuy2[0] = NewClear(static_cast<int64_t>(m_yuy2Pitch) * height);
   }
 }
 
@@ -40,7 +40,8 @@ CVideoRealEffect::~CVideoRealEffect() {
   ReleaseDelighter();
   std::free(m_lastGood);
   std::free(m_planes);
-  std::free(m_yuy2);
+  std::free(m_yuy2[0]);
+  std::free(m_yuy2[1]);
 }
 
 void CVideoRealEffect::InitFrameJudger() {
@@ -118,7 +119,9 @@ int32_t CVideoRealEffect::DoEffect(uint8_t* pixels, int32_t width, int32_t heigh
           std::printf("Error Frame %d\n", m_errorFrames);
           std::fflush(stdout);
         }
-        if (m_lastGood && m_lastGoodRowBytes == rowBytes)
+        if (m_keptYuy2 >= 0)
+          YUY2ToRGB32(pixels, rowBytes, m_yuy2[m_keptYuy2], m_yuy2Pitch, width, height);
+        else if (m_lastGood && m_lastGoodRowBytes == rowBytes)
           std::memcpy(pixels, m_lastGood, static_cast<size_t>(rowBytes) * height);
         return 0;
       }
@@ -127,18 +130,37 @@ int32_t CVideoRealEffect::DoEffect(uint8_t* pixels, int32_t width, int32_t heigh
     }
   }
 
-  if ((m_denoiseOn || m_delightOn) && m_yuy2) {
-    RGB32ToYUY2(m_yuy2, m_yuy2Pitch, pixels, rowBytes, width, height);
-    if (m_denoiseOn && m_denoiseLevel != 0) Denoise(m_yuy2, width, height, m_yuy2Pitch);
-    if (m_delightOn && m_delightLevel != 0) Delight(m_yuy2, width, height, m_yuy2Pitch);
-    YUY2ToRGB32(pixels, rowBytes, m_yuy2, m_yuy2Pitch, width, height);
+  int32_t used = -1;
+  if ((m_denoiseOn || m_delightOn) && m_yuy2[0]) {
+    used = WorkYuy2();
+    uint8_t* yuy2 = m_yuy2[used];
+    RGB32ToYUY2(yuy2, m_yuy2Pitch, pixels, rowBytes, width, height);
+    if (m_denoiseOn && m_denoiseLevel != 0) Denoise(yuy2, width, height, m_yuy2Pitch);
+    if (m_delightOn && m_delightLevel != 0) Delight(yuy2, width, height, m_yuy2Pitch);
+    YUY2ToRGB32(pixels, rowBytes, yuy2, m_yuy2Pitch, width, height);
   }
 
-  KeepGoodFrame(pixels, rowBytes);
+  KeepGoodFrame(pixels, rowBytes, used);
   return 1;
 }
 
-void CVideoRealEffect::KeepGoodFrame(const uint8_t* pixels, int32_t rowBytes) {
+// The YUY2 copy this frame may use: the one not holding the kept frame.
+int32_t CVideoRealEffect::WorkYuy2() {
+  if (m_keptYuy2 != 0) return 0;
+  if (!m_yuy2[1]) m_yuy2[1] = NewClear(static_cast<int64_t>(m_yuy2Pitch) * m_height);
+  if (m_yuy2[1]) return 1;
+  m_keptYuy2 = -1;  // no room for two: the kept frame goes back to a plain copy
+  return 0;
+}
+
+void CVideoRealEffect::KeepGoodFrame(const uint8_t* pixels, int32_t rowBytes, int32_t fromYuy2) {
+  // A frame that came back whole from a YUY2 copy (every pixel converted, no
+  // bytes between rows) is that copy: keeping it costs nothing.
+  if (fromYuy2 >= 0 && m_width % 2 == 0 && rowBytes == 4 * m_width) {
+    m_keptYuy2 = fromYuy2;
+    return;
+  }
+  m_keptYuy2 = -1;
   const size_t bytes = static_cast<size_t>(rowBytes) * m_height;
   if (m_lastGood && m_lastGoodRowBytes != rowBytes) {
     std::free(m_lastGood);

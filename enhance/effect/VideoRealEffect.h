@@ -56,15 +56,20 @@ class CVideoRealEffect {
   void ReleaseFrameJudger();
   void ReleaseDenoiser();
   void ReleaseDelighter();
-  void KeepGoodFrame(const uint8_t* pixels, int32_t rowBytes);
+  void KeepGoodFrame(const uint8_t* pixels, int32_t rowBytes, int32_t fromYuy2);
+  int32_t WorkYuy2();
 
   int32_t m_width;
   int32_t m_height;
   uint8_t* m_lastGood = nullptr;  // rowBytes x height of the last accepted frame
   int32_t m_lastGoodRowBytes = 0;
   uint8_t* m_planes = nullptr;  // Y, U, V planes, width bytes a row
-  uint8_t* m_yuy2 = nullptr;    // YUY2 copy, m_yuy2Pitch bytes a row
+  // YUY2 copies, m_yuy2Pitch bytes a row. When the last accepted frame came
+  // back from one of them whole, that copy is kept in its place (m_keptYuy2)
+  // and the next frame uses the other.
+  uint8_t* m_yuy2[2] = {nullptr, nullptr};
   int32_t m_yuy2Pitch = 0;
+  int32_t m_keptYuy2 = -1;
   AfjJudge* m_judge = nullptr;
   AvdDenoiser* m_denoiser = nullptr;
   AdlEngine* m_delighter = nullptr;

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <latch>
 #include <string>
@@ -142,6 +143,33 @@ TEST(VideoRealEffect, JudgeReplacesBadFramesUpToItsLimit) {
   EXPECT_EQ(torn.run(e), 0);
   EXPECT_EQ(torn.bytes, g2.bytes);
   EXPECT_EQ(e.ErrorFrameCount(), 1 + CVideoRealEffect::kMaxHeldFrames + 1);
+}
+
+// With the effects on, a rejected frame shows the last shown frame to the
+// byte, whatever the row layout and however many frames were rejected.
+TEST(VideoRealEffect, RejectedFrameShowsTheLastProcessedFrame) {
+  struct Case { int width, extra; };
+  for (const Case c : {Case{96, 0}, Case{96, 16}, Case{95, 0}}) {
+    CVideoRealEffect e(c.width, 64);
+    e.EnableFrameJudge(1);
+    e.EnableDenoise(1);
+    e.EnableDelight(1);
+    e.SetDenoiseLevel(60);
+    e.SetDelightLevel(50);
+    Frame shown(c.width, 64, c.extra);
+    for (int i = 0; i < 3; ++i) {
+      Frame f(c.width, 64, c.extra);
+      const Frame plain = Plain(c.width, 64, 3 * i);
+      for (int r = 0; r < 64; ++r) std::memcpy(f.px(r, 0), plain.px(r, 0), 4 * c.width);
+      ASSERT_EQ(f.run(e), 1) << c.width;
+      shown = f;
+    }
+    for (int i = 0; i < 2; ++i) {
+      Frame torn = Torn(shown);
+      EXPECT_EQ(torn.run(e), 0) << c.width;
+      EXPECT_EQ(torn.bytes, shown.bytes) << c.width << " extra " << c.extra;
+    }
+  }
 }
 
 TEST(VideoRealEffect, RuledLineFreezesThePreviewOnlyBriefly) {
