@@ -19,6 +19,7 @@
 
 #include "TestEnvironment.h"
 #include "TestModules.h"
+#include "os/Preferences.h"
 #include "os/UserFolders.h"
 
 extern char** environ;
@@ -138,21 +139,27 @@ class PressmonProgram : public ::testing::Test {
 };
 
 TEST_F(PressmonProgram, IdlesWithoutACameraAndEndsOnSigterm) {
-  // The real bus (or none on this machine), and a scripted empty one.
-  for (bool scripted : {false, true}) {
-    if (scripted) UseScript("# no camera\n");
-    errors = dir / (scripted ? "scripted.txt" : "real.txt");
-    Process monitor(Pressmon(), {"-debug", "YES"}, errors);
+  struct Case {
+    const char* why;
+    bool scripted;        // an empty scripted bus, else the real one (or none here)
+    bool debugArgument;   // "-debug YES", else the preference
+  };
+  for (const Case& c : {Case{"real bus", false, true}, Case{"scripted bus, debug preference", true, false}}) {
+    if (c.scripted) UseScript("# no camera\n");
+    plat::Preferences::ForDomain("com.talvexa.pressmon").SetBool("debug", !c.debugArgument);
+    errors = dir / (std::string(c.why) + ".txt");
+    Process monitor(Pressmon(), c.debugArgument ? std::vector<std::string>{"-debug", "YES"} : std::vector<std::string>{},
+                    errors);
     ASSERT_GT(monitor.pid(), 0);
     // In debug mode without a display the debug bundle writes its fields:
     // first the values the monitor starts from, then neither camera nor
     // main program.
     EXPECT_TRUE(WaitUntil([&] { return Errors().find("status=Waiting App, Dev") != std::string::npos; }))
-        << Errors();
+        << c.why << "\n" << Errors();
     EXPECT_EQ(Errors().find("Pressmon debug: status=Dev <---> App zoomin=OFF zoomout=OFF record=OFF\n"), 0u)
-        << Errors();
-    EXPECT_TRUE(monitor.Running());
-    EXPECT_EQ(monitor.Terminate(), 0) << Errors();
+        << c.why << "\n" << Errors();
+    EXPECT_TRUE(monitor.Running()) << c.why;
+    EXPECT_EQ(monitor.Terminate(), 0) << c.why << "\n" << Errors();
   }
 }
 
