@@ -46,6 +46,59 @@ inline std::map<std::string, std::string> Probe(const std::filesystem::path& fil
   return values;
 }
 
+// Everything ffprobe tells of a file in one run, as flat keys:
+// "streams.stream.0.codec_tag_string", "packets.packet.3.duration",
+// "format.tags.major_brand" (values without their quotes).
+class ProbeResult {
+ public:
+  explicit ProbeResult(const std::filesystem::path& file) {
+    std::istringstream lines(Run("ffprobe -v error -show_format -show_streams -show_entries "
+                                 "packet=stream_index,pts,duration -of flat " + Quote(file)));
+    for (std::string line; std::getline(lines, line);) {
+      size_t eq = line.find('=');
+      if (eq == std::string::npos) continue;
+      std::string value = line.substr(eq + 1);
+      if (value.size() >= 2 && value.front() == '"') value = value.substr(1, value.size() - 2);
+      values_[line.substr(0, eq)] = value;
+    }
+  }
+  std::string Get(const std::string& key) const {
+    auto it = values_.find(key);
+    return it == values_.end() ? std::string() : it->second;
+  }
+  // The index of the first stream of a type ("video", "audio"); -1 if none.
+  int StreamOf(const std::string& type) const {
+    for (int i = 0; i < StreamCount(); ++i)
+      if (Get("streams.stream." + std::to_string(i) + ".codec_type") == type) return i;
+    return -1;
+  }
+  int StreamCount() const {
+    int n = 0;
+    while (values_.count("streams.stream." + std::to_string(n) + ".index")) ++n;
+    return n;
+  }
+  std::string Stream(const std::string& type, const std::string& field) const {
+    int i = StreamOf(type);
+    return i < 0 ? std::string() : Get("streams.stream." + std::to_string(i) + "." + field);
+  }
+  // One value per packet of the stream of that type.
+  std::vector<long long> Packets(const std::string& type, const std::string& field) const {
+    std::vector<long long> out;
+    std::string index = std::to_string(StreamOf(type));
+    for (int p = 0;; ++p) {
+      std::string key = "packets.packet." + std::to_string(p) + ".";
+      if (!values_.count(key + "stream_index")) break;
+      if (Get(key + "stream_index") != index) continue;
+      std::string v = Get(key + field);
+      if (!v.empty() && v != "N/A") out.push_back(std::stoll(v));
+    }
+    return out;
+  }
+
+ private:
+  std::map<std::string, std::string> values_;
+};
+
 // One value per packet of the selected stream (e.g. "duration", "pts").
 inline std::vector<long long> PacketValues(const std::filesystem::path& file, const std::string& select,
                                            const std::string& field) {

@@ -93,124 +93,134 @@ MovieWriterSettings Settings(double fps, uint32_t videoType, bool sound) {
 
 double Seconds(const std::string& text) { return text.empty() ? -1 : std::stod(text); }
 
-TEST(MovieWriter, TimeScale600AndWholeFrameTimesAtEveryRate) {
-  struct Case {
-    double fps;
-    uint32_t type;
-    const char* tag;
-    long long firstDuration;
-  } cases[] = {
-      {5, FourCC('m', 'p', '4', 'v'), "mp4v", 120},
-      {10, FourCC('m', 'j', 'p', 'a'), "mjpa", 60},
-      {15, FourCC('m', 'p', '4', 'v'), "mp4v", 40},
-      {29.97, FourCC('j', 'p', 'e', 'g'), "jpeg", 20},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.tag + std::string(" at ") + std::to_string(c.fps));
-    Written w = Write(Settings(c.fps, c.type, true), 2.0, "rate.mov");
-    ASSERT_EQ(w.open, 0);
-    ASSERT_EQ(w.finish, 0);
-    EXPECT_EQ(mediatools::Probe(w.path, "", "format_tags=major_brand")["TAG:major_brand"], "qt  ");
-    auto video = mediatools::Probe(w.path, "v:0", "stream=codec_tag_string,time_base,nb_frames,duration");
-    auto audio = mediatools::Probe(w.path, "a:0", "stream=codec_tag_string,sample_rate,duration");
-    EXPECT_EQ(video["codec_tag_string"], c.tag);
-    EXPECT_EQ(video["time_base"], "1/600");
-    EXPECT_EQ(audio["codec_tag_string"], "sowt");
-    EXPECT_EQ(audio["sample_rate"], "44100");
-    int frames = int(std::llround(2.0 * c.fps));
-    EXPECT_EQ(video["nb_frames"], std::to_string(frames));
-    // Sound and pictures last equally long, within one frame.
-    EXPECT_NEAR(Seconds(video["duration"]), Seconds(audio["duration"]), 1.0 / c.fps);
-    // Frame n starts at round(n * 600 / fps): no drift at 29.97 either.
-    std::vector<long long> durations = mediatools::PacketValues(w.path, "v:0", "duration");
-    ASSERT_EQ(durations.size(), size_t(frames));
-    EXPECT_EQ(durations.front(), c.firstDuration);
-    long long total = 0;
-    for (long long d : durations) total += d;
-    EXPECT_EQ(total, std::llround(frames * 600.0 / c.fps));
-    EXPECT_EQ(mediatools::DecodeErrors(w.path), "");
-  }
+struct RateCase {
+  double fps;
+  uint32_t type;
+  const char* tag;
+  long long firstDuration;
+};
+
+class MovieWriterRates : public ::testing::TestWithParam<RateCase> {};
+
+TEST_P(MovieWriterRates, TimeScale600AndWholeFrameTimes) {
+  const RateCase& c = GetParam();
+  Written w = Write(Settings(c.fps, c.type, true), 2.0, "rate.mov");
+  ASSERT_EQ(w.open, 0);
+  ASSERT_EQ(w.finish, 0);
+  mediatools::ProbeResult probe(w.path);
+  EXPECT_EQ(probe.Get("format.tags.major_brand"), "qt  ");
+  EXPECT_EQ(probe.Stream("video", "codec_tag_string"), c.tag);
+  EXPECT_EQ(probe.Stream("video", "time_base"), "1/600");
+  EXPECT_EQ(probe.Stream("audio", "codec_tag_string"), "sowt");
+  EXPECT_EQ(probe.Stream("audio", "sample_rate"), "44100");
+  int frames = int(std::llround(2.0 * c.fps));
+  EXPECT_EQ(probe.Stream("video", "nb_frames"), std::to_string(frames));
+  // Sound and pictures last equally long, within one frame.
+  EXPECT_NEAR(Seconds(probe.Stream("video", "duration")), Seconds(probe.Stream("audio", "duration")),
+              1.0 / c.fps);
+  // Frame n starts at round(n * 600 / fps): no drift at 29.97 either.
+  std::vector<long long> durations = probe.Packets("video", "duration");
+  ASSERT_EQ(durations.size(), size_t(frames));
+  EXPECT_EQ(durations.front(), c.firstDuration);
+  long long total = 0;
+  for (long long d : durations) total += d;
+  EXPECT_EQ(total, std::llround(frames * 600.0 / c.fps));
+  EXPECT_EQ(mediatools::DecodeErrors(w.path), "");
 }
 
-TEST(MovieWriter, EveryCompressorTypeWritesADecodableMovie) {
-  struct Case {
-    uint32_t type;
-    Size size;
-    const char* tag;  // what the file holds after fall-backs
-  } cases[] = {
-      {FourCC('r', 'a', 'w', ' '), {64, 48}, "raw "},
-      {FourCC('s', 'm', 'c', ' '), {64, 48}, "smc "},
-      {FourCC('r', 'l', 'e', ' '), {64, 48}, "rle "},
-      {FourCC('r', 'p', 'z', 'a'), {64, 48}, "rpza"},
-      {FourCC('t', 'g', 'a', ' '), {64, 48}, "tga "},
-      {FourCC('p', 'n', 'g', ' '), {64, 48}, "png "},
-      {FourCC('t', 'i', 'f', 'f'), {64, 48}, "tiff"},
-      {FourCC('a', 'v', 'c', '1'), {64, 48}, "avc1"},
-      {FourCC('h', '2', '6', '3'), {176, 144}, "h263"},
-      {FourCC('h', '2', '6', '3'), {64, 48}, "jpeg"},  // not an H.263 size
-      {FourCC('m', 'j', 'p', 'b'), {64, 48}, "jpeg"},  // no encoder
-      {FourCC('W', 'R', 'L', 'E'), {64, 48}, "jpeg"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.tag);
-    MovieWriterSettings s = Settings(10, c.type, false);
-    s.size = c.size;
-    Written w = Write(s, 0.5, "codec.mov");
-    ASSERT_EQ(w.open, 0);
-    ASSERT_EQ(w.finish, 0);
-    EXPECT_EQ(mediatools::Probe(w.path, "v:0", "stream=codec_tag_string")["codec_tag_string"], c.tag);
-    EXPECT_EQ(mediatools::DecodeErrors(w.path), "");
-  }
+INSTANTIATE_TEST_SUITE_P(Rates, MovieWriterRates,
+                         ::testing::Values(RateCase{5, FourCC('m', 'p', '4', 'v'), "mp4v", 120},
+                                           RateCase{10, FourCC('m', 'j', 'p', 'a'), "mjpa", 60},
+                                           RateCase{15, FourCC('m', 'p', '4', 'v'), "mp4v", 40},
+                                           RateCase{29.97, FourCC('j', 'p', 'e', 'g'), "jpeg", 20}));
+
+struct VideoTypeCase {
+  uint32_t type;
+  Size size;
+  const char* tag;  // what the file holds after fall-backs
+};
+
+class MovieWriterVideoTypes : public ::testing::TestWithParam<VideoTypeCase> {};
+
+TEST_P(MovieWriterVideoTypes, WritesADecodableMovie) {
+  const VideoTypeCase& c = GetParam();
+  MovieWriterSettings s = Settings(10, c.type, false);
+  s.size = c.size;
+  Written w = Write(s, 0.5, "codec.mov");
+  ASSERT_EQ(w.open, 0);
+  ASSERT_EQ(w.finish, 0);
+  EXPECT_EQ(mediatools::ProbeResult(w.path).Stream("video", "codec_tag_string"), c.tag);
+  EXPECT_EQ(mediatools::DecodeErrors(w.path), "");
 }
 
-TEST(MovieWriter, SoundTypesAndRatesAreKept) {
-  struct Case {
-    uint32_t type;
-    uint32_t rate;
-    uint16_t bits;
-    const char* tag;
-  } cases[] = {
-      // Rates above 65535 Hz need the newer sound description.
-      {FourCC('t', 'w', 'o', 's'), 96000, 16, "lpcm"},
-      {FourCC('N', 'O', 'N', 'E'), 88200, 16, "lpcm"},
-      {FourCC('N', 'O', 'N', 'E'), 32000, 16, "twos"},
-      {FourCC('N', 'O', 'N', 'E'), 22050, 8, "raw "},
-      {FourCC('i', 'n', '2', '4'), 48000, 16, "in24"},
-      {FourCC('f', 'l', '3', '2'), 44100, 16, "fl32"},
-      {FourCC('i', 'm', 'a', '4'), 44100, 16, "ima4"},
-      {FourCC('u', 'l', 'a', 'w'), 8000, 16, "ulaw"},
-      {FourCC('m', 'p', '4', 'a'), 48000, 16, "mp4a"},
-      {FourCC('M', 'A', 'C', '3'), 44100, 16, "sowt"},  // cannot be written: the default
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.tag);
-    MovieWriterSettings s = Settings(10, FourCC('m', 'p', '4', 'v'), true);
-    s.soundType = c.type;
-    s.soundInput = {c.rate, 2, c.bits};
-    if (c.bits == 8) s.sound = false;  // written by hand below
+INSTANTIATE_TEST_SUITE_P(
+    Types, MovieWriterVideoTypes,
+    ::testing::Values(VideoTypeCase{FourCC('r', 'a', 'w', ' '), {64, 48}, "raw "},
+                      VideoTypeCase{FourCC('s', 'm', 'c', ' '), {64, 48}, "smc "},
+                      VideoTypeCase{FourCC('r', 'l', 'e', ' '), {64, 48}, "rle "},
+                      VideoTypeCase{FourCC('r', 'p', 'z', 'a'), {64, 48}, "rpza"},
+                      VideoTypeCase{FourCC('t', 'g', 'a', ' '), {64, 48}, "tga "},
+                      VideoTypeCase{FourCC('p', 'n', 'g', ' '), {64, 48}, "png "},
+                      VideoTypeCase{FourCC('t', 'i', 'f', 'f'), {64, 48}, "tiff"},
+                      VideoTypeCase{FourCC('a', 'v', 'c', '1'), {64, 48}, "avc1"},
+                      VideoTypeCase{FourCC('h', '2', '6', '3'), {176, 144}, "h263"},
+                      VideoTypeCase{FourCC('h', '2', '6', '3'), {64, 48}, "jpeg"},  // not an H.263 size
+                      VideoTypeCase{FourCC('m', 'j', 'p', 'b'), {64, 48}, "jpeg"},  // no encoder
+                      VideoTypeCase{FourCC('W', 'R', 'L', 'E'), {64, 48}, "jpeg"}));
+
+struct SoundTypeCase {
+  uint32_t type;
+  uint32_t rate;
+  uint16_t bits;
+  const char* tag;
+};
+
+class MovieWriterSoundTypes : public ::testing::TestWithParam<SoundTypeCase> {};
+
+TEST_P(MovieWriterSoundTypes, TypeAndRateAreKept) {
+  const SoundTypeCase& c = GetParam();
+  MovieWriterSettings s = Settings(10, FourCC('m', 'p', '4', 'v'), true);
+  s.soundType = c.type;
+  s.soundInput = {c.rate, 2, c.bits};
+  fs::path path;
+  if (c.bits == 16) {
     Written w = Write(s, 1.0, "sound.mov");
-    if (c.bits == 8) {
-      s.sound = true;
-      s.path = (w.path.parent_path() / "u8.mov").string();
-      MovieWriter writer;
-      ASSERT_EQ(writer.Open(s), 0);
-      std::vector<uint8_t> pcm(c.rate * 2, 128);
-      std::vector<uint8_t> p = Picture(s.size, 0);
-      for (int i = 0; i < 10; ++i) ASSERT_EQ(writer.WriteVideo(p.data(), 176, 144, 176 * 4), 0);
-      ASSERT_EQ(writer.WriteSound(pcm.data(), pcm.size()), 0);
-      ASSERT_EQ(writer.Finish(), 0);
-      w.path = s.path;
-    }
     ASSERT_EQ(w.open, 0);
     ASSERT_EQ(w.finish, 0);
-    auto audio = mediatools::Probe(w.path, "a:0", "stream=codec_tag_string,sample_rate,channels,duration");
-    EXPECT_EQ(audio["codec_tag_string"], c.tag);
-    EXPECT_EQ(audio["sample_rate"], std::to_string(c.rate));
-    EXPECT_EQ(audio["channels"], "2");
-    EXPECT_NEAR(Seconds(audio["duration"]), 1.0, 0.1);
-    EXPECT_EQ(mediatools::DecodeErrors(w.path), "");
+    path = w.path;
+  } else {
+    path = testenv::MakeTempDir("u8") / "u8.mov";
+    s.path = path.string();
+    MovieWriter writer;
+    ASSERT_EQ(writer.Open(s), 0);
+    std::vector<uint8_t> pcm(c.rate * 2, 128);
+    std::vector<uint8_t> p = Picture(s.size, 0);
+    for (int i = 0; i < 10; ++i) ASSERT_EQ(writer.WriteVideo(p.data(), 176, 144, 176 * 4), 0);
+    ASSERT_EQ(writer.WriteSound(pcm.data(), pcm.size()), 0);
+    ASSERT_EQ(writer.Finish(), 0);
   }
+  mediatools::ProbeResult probe(path);
+  EXPECT_EQ(probe.Stream("audio", "codec_tag_string"), c.tag);
+  EXPECT_EQ(probe.Stream("audio", "sample_rate"), std::to_string(c.rate));
+  EXPECT_EQ(probe.Stream("audio", "channels"), "2");
+  EXPECT_NEAR(Seconds(probe.Stream("audio", "duration")), 1.0, 0.1);
+  EXPECT_EQ(mediatools::DecodeErrors(path), "");
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Types, MovieWriterSoundTypes,
+    ::testing::Values(
+        // Rates above 65535 Hz need the newer sound description.
+        SoundTypeCase{FourCC('t', 'w', 'o', 's'), 96000, 16, "lpcm"},
+        SoundTypeCase{FourCC('N', 'O', 'N', 'E'), 88200, 16, "lpcm"},
+        SoundTypeCase{FourCC('N', 'O', 'N', 'E'), 32000, 16, "twos"},
+        SoundTypeCase{FourCC('N', 'O', 'N', 'E'), 22050, 8, "raw "},
+        SoundTypeCase{FourCC('i', 'n', '2', '4'), 48000, 16, "in24"},
+        SoundTypeCase{FourCC('f', 'l', '3', '2'), 44100, 16, "fl32"},
+        SoundTypeCase{FourCC('i', 'm', 'a', '4'), 44100, 16, "ima4"},
+        SoundTypeCase{FourCC('u', 'l', 'a', 'w'), 8000, 16, "ulaw"},
+        SoundTypeCase{FourCC('m', 'p', '4', 'a'), 48000, 16, "mp4a"},
+        SoundTypeCase{FourCC('M', 'A', 'C', '3'), 44100, 16, "sowt"}));  // cannot be written
 
 TEST(MovieWriter, NoSoundMeansNoSoundTrack) {
   MovieWriterSettings s = Settings(15, FourCC('m', 'p', '4', 'v'), true);
@@ -223,8 +233,9 @@ TEST(MovieWriter, NoSoundMeansNoSoundTrack) {
   for (int i = 0; i < 15; ++i) ASSERT_EQ(writer.WriteVideo(p.data(), 176, 144, 176 * 4), 0);
   EXPECT_EQ(writer.VideoTimeMs(), 1000);
   ASSERT_EQ(writer.Finish(), 0);
-  EXPECT_EQ(mediatools::StreamCount(path), 1);
-  EXPECT_EQ(mediatools::Probe(path, "v:0", "stream=codec_type")["codec_type"], "video");
+  mediatools::ProbeResult probe(path);
+  EXPECT_EQ(probe.StreamCount(), 1);
+  EXPECT_EQ(probe.StreamOf("video"), 0);
 }
 
 TEST(MovieWriter, QualityRaisesTheSize) {
