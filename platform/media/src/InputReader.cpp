@@ -14,6 +14,8 @@ int InputReader::Open(const char* format, const std::string& url, AVDictionary**
                       AVMediaType type) {
   Close();
   ff::RegisterDevices();
+  AVDictionary* none = nullptr;
+  if (!options) options = &none;
   const AVInputFormat* input = nullptr;
   if (format && !(input = av_find_input_format(format))) {
     av_dict_free(options);
@@ -47,6 +49,15 @@ void InputReader::Close() {
   if (fmt_) avformat_close_input(&fmt_);
   stream_ = nullptr;
   draining_ = false;
+}
+
+int InputReader::Seek(int64_t timestamp) {
+  if (!fmt_ || !dec_) return AVERROR(EINVAL);
+  int err = av_seek_frame(fmt_, stream_->index, timestamp, AVSEEK_FLAG_BACKWARD);
+  if (err < 0) err = av_seek_frame(fmt_, stream_->index, timestamp, AVSEEK_FLAG_BACKWARD | AVSEEK_FLAG_ANY);
+  avcodec_flush_buffers(dec_.get());
+  draining_ = false;
+  return err;
 }
 
 int InputReader::Next(AVFrame* frame) {

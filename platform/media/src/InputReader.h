@@ -24,6 +24,10 @@ class InputReader {
   // has nothing yet, AVERROR_EOF at the end, or another error.
   int Next(AVFrame* frame);
 
+  // Jumps to the key frame at or before `timestamp` (stream time base) and
+  // empties the decoder. 0 or an FFmpeg error.
+  int Seek(int64_t timestamp);
+
   // Makes a blocked read give up (from another thread).
   void Interrupt() { interrupted_ = true; }
 
