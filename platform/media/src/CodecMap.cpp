@@ -1,5 +1,9 @@
 #include "CodecMap.h"
 
+extern "C" {
+#include <libavutil/bswap.h>
+}
+
 namespace media {
 namespace {
 
@@ -94,6 +98,22 @@ uint32_t WritableAudioType(uint32_t type, uint16_t channels, uint32_t sampleRate
 bool VideoTypeTakesQuality(uint32_t type) {
   const VideoCodecEntry* e = FindVideoCodec(type);
   return e ? e->quality : true;
+}
+
+}  // namespace media
+
+namespace media {
+
+bool CodecNameForType(uint32_t type, std::string* name) {
+  const unsigned tag = av_bswap32(type);  // the tables hold the bytes in file order
+  const AVCodecTag* const video[] = {avformat_get_mov_video_tags(), nullptr};
+  const AVCodecTag* const audio[] = {avformat_get_mov_audio_tags(), nullptr};
+  AVCodecID id = av_codec_get_id(video, tag);
+  if (id == AV_CODEC_ID_NONE) id = av_codec_get_id(audio, tag);
+  const AVCodecDescriptor* desc = id == AV_CODEC_ID_NONE ? nullptr : avcodec_descriptor_get(id);
+  if (!desc) return false;
+  if (name) *name = desc->long_name ? desc->long_name : desc->name;
+  return true;
 }
 
 }  // namespace media

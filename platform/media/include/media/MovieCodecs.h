@@ -2,6 +2,7 @@
 // Which FFmpeg encoder writes each four-character compressor type of a
 // QuickTime movie, and what stands in for the ones that cannot be written.
 #include <cstdint>
+#include <string>
 
 #include "media/Frame.h"
 
@@ -24,4 +25,10 @@ bool CanEncodeAudio(uint32_t type, uint16_t channels, uint32_t sampleRate, uint1
 // False for the video types whose quality cannot be set (lossless ones).
 bool VideoTypeTakesQuality(uint32_t type);
 
+}  // namespace media
+
+namespace media {
+// The name of the codec that reads the four-character video or sound type of
+// a QuickTime movie; false when no codec here knows the type.
+bool CodecNameForType(uint32_t type, std::string* name);
 }  // namespace media
