@@ -6,6 +6,18 @@ intptr_t DispatchWindowMessage(CQelWindow* w, uint32_t msg, QELWPARAM wp, QELLPA
 
 namespace {
 POINT g_pointer{0, 0};  // screen coordinates; main thread only
+qel::Element* g_pointer_owner = nullptr;  // took the press; held until the release
+
+// The element of the tree that is `target`, compared by address only (the
+// global value may name an element that is gone).
+qel::Element* FindInTree(qel::Element* e, const void* target) {
+  if (!e || !target) return nullptr;
+  if (e->Handle() == target) return e;
+  for (qel::Element* c : e->Children()) {
+    if (qel::Element* f = FindInTree(c, target)) return f;
+  }
+  return nullptr;
+}
 }  // namespace
 
 namespace qel::input {
@@ -29,7 +41,39 @@ bool Key(CQelWindow* window, uint32_t key, bool down) {
   if (!CQelWindow::FetchQelWindow(window)) return false;
   bool handled = false;
   window->ProcessMessage(down ? QEL_WM_KEYDOWN : QEL_WM_KEYUP, key, 0, handled);
+  if (handled || !CQelWindow::FetchQelWindow(window)) return handled;
+  Element* focus = FindInTree(window->Root(), reinterpret_cast<void*>(Qel0GetGValue(2)));
+  if (!focus || !focus->EffectivelyVisible() || !focus->EffectivelyEnabled()) return false;
+  focus->Retain();
+  handled = focus->TakeKey(key, down);
+  focus->Release();
   return handled;
+}
+
+bool Pointer(CQelWindow* window, const PointerInput& input) {
+  if (!CQelWindow::FetchQelWindow(window) || !window->Root()) return false;
+  PointerAt(window, input.at);
+  if (input.kind == PointerInput::kMove || input.kind == PointerInput::kUp) {
+    Element* owner = g_pointer_owner;
+    if (!owner) return false;
+    if (input.kind == PointerInput::kUp) g_pointer_owner = nullptr;
+    owner->TakePointer(input);
+    if (input.kind == PointerInput::kUp) owner->Release();
+    return true;
+  }
+  for (Element* e = window->Root()->ElementAt(input.at); e; e = e->Parent()) {
+    if (!e->EffectivelyEnabled()) continue;
+    e->Retain();
+    bool taken = e->TakePointer(input);
+    if (taken && input.kind != PointerInput::kWheel) {
+      if (g_pointer_owner) g_pointer_owner->Release();
+      g_pointer_owner = e;  // keeps the reference
+    } else {
+      e->Release();
+    }
+    if (taken) return true;
+  }
+  return false;
 }
 
 int32_t FireEvent(Element* element, int32_t event, QELLPARAM param) {

@@ -60,7 +60,7 @@ QelObject Qel0CreateObj(uint32_t kind, QELWPARAM wparam, QELLPARAM lparam) {
     char c = char((kind >> shift) & 0xff);
     if (!g_ascii_isalnum(c)) return nullptr;
   }
-  return (new qel::Element(kind))->Handle();
+  return qel::CreateElement(kind)->Handle();
 }
 
 intptr_t Qel0Inter(QelObject obj, int32_t iface, int32_t method, QELWPARAM wparam,

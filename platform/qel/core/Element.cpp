@@ -3,6 +3,8 @@
 #include <glib.h>
 
 #include <algorithm>
+#include <map>
+#include <mutex>
 
 #include "qel/QelTimer.h"
 
@@ -126,6 +128,7 @@ void Element::Show(bool on) {
   if (visible_ == on) return;
   visible_ = on;
   MarkLayoutDirty();
+  VisibilityChanged();
 }
 
 void Element::Enable(bool on) {
@@ -337,7 +340,12 @@ bool Element::UserScroll(int32_t pos) {
 }
 
 Object* Element::Copy() const {
-  auto* c = new Element(Kind(), name_);
+  Element* c = CreateElement(Kind(), name_);
+  CopyStateTo(c, true);
+  return c;
+}
+
+void Element::CopyStateTo(Element* c, bool withChildren) const {
   c->visible_ = visible_;
   c->enabled_ = enabled_;
   c->margin_ = margin_;
@@ -364,12 +372,38 @@ Object* Element::Copy() const {
   c->associate_second = associate_second;
   c->callback_ = callback_;
   c->callback_data_ = callback_data_;
+  if (!withChildren) return;
   for (Element* child : children_) {
     auto* cc = static_cast<Element*>(child->Copy());
     cc->PutInside(c, nullptr);
     cc->Release();
   }
-  return c;
+}
+
+namespace {
+std::mutex g_classes_lock;
+std::map<uint32_t, ElementFactory>& Classes() {
+  static std::map<uint32_t, ElementFactory> classes;
+  return classes;
+}
+}  // namespace
+
+void RegisterElementClass(uint32_t kind, ElementFactory factory) {
+  std::lock_guard<std::mutex> lock(g_classes_lock);
+  Classes()[kind] = factory;
+}
+
+Element* CreateElement(uint32_t kind, std::string name) {
+  ElementFactory factory = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(g_classes_lock);
+    auto it = Classes().find(kind);
+    if (it != Classes().end()) factory = it->second;
+  }
+  if (factory) {
+    if (Element* e = factory(kind, name)) return e;
+  }
+  return new Element(kind, std::move(name));
 }
 
 }  // namespace qel

@@ -161,7 +161,7 @@ class Reader {
       uint32_t kind = (uint32_t(uint8_t(code[0])) << 24) | (uint32_t(uint8_t(code[1])) << 16) |
                       (uint32_t(uint8_t(code[2])) << 8) | uint32_t(uint8_t(code[3]));
       auto name = Attr(c, "name");
-      auto* e = new Element(kind, name ? *name : "");
+      Element* e = CreateElement(kind, name ? *name : "");
       e->PutInside(parent, nullptr);
       e->Release();  // the parent holds it now
       if (!ReadCommon(c, e) || !ReadChildren(c, e)) return false;

@@ -62,6 +62,7 @@ class Layouter {
     h = std::max<int64_t>(h, 0);
     e->rect_ = SRect32{x, y, Held(int64_t(x) + w), Held(int64_t(y) + h)};
     Children(e);
+    e->LaidOut();
   }
 
   static void Children(Element* e) {

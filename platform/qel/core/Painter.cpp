@@ -116,7 +116,14 @@ void PaintOne(cairo_t* cr, Element* e) {
   } else {
     DrawText(cr, e, r, false, fg);
   }
+  if (e->ClipsChildren()) {
+    cairo_save(cr);
+    cairo_rectangle(cr, r.left, r.top, w, h);
+    cairo_clip(cr);
+  }
   for (Element* c : e->Children()) PaintOne(cr, c);
+  if (e->ClipsChildren()) cairo_restore(cr);
+  e->PaintOver(cr);
   if (e->Opacity() < 1.0) {
     cairo_pop_group_to_source(cr);
     cairo_paint_with_alpha(cr, e->Opacity());

@@ -1,4 +1,6 @@
 target_sources(qel PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/Album.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/AlbumInter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Animation.cpp
   ${CMAKE_CURRENT_LIST_DIR}/AppPaths.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Backend.cpp

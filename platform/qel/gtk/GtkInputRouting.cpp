@@ -44,9 +44,37 @@ void GtkWindowHost::ReleasePress() {
   pressed_ = sliding_ = nullptr;
 }
 
+namespace {
+
+uint32_t Modifiers(guint state) {
+  return ((state & GDK_SHIFT_MASK) ? PointerInput::kShift : 0) |
+         ((state & GDK_CONTROL_MASK) ? PointerInput::kControl : 0);
+}
+
+PointerInput MakeInput(PointerInput::Kind kind, double x, double y, guint state) {
+  PointerInput in;
+  in.kind = kind;
+  in.at = POINT{int32_t(x), int32_t(y)};
+  in.modifiers = Modifiers(state);
+  return in;
+}
+
+}  // namespace
+
 gboolean GtkWindowHost::OnButtonPress(GtkWidget*, GdkEventButton* ev, gpointer self) {
   auto* h = static_cast<GtkWindowHost*>(self);
-  if (!h->window_ || ev->type != GDK_BUTTON_PRESS) return TRUE;
+  if (!h->window_) return TRUE;
+  if (ev->type == GDK_BUTTON_PRESS || ev->type == GDK_2BUTTON_PRESS) {
+    PointerInput in = MakeInput(ev->type == GDK_2BUTTON_PRESS ? PointerInput::kDouble : PointerInput::kDown,
+                                ev->x, ev->y, ev->state);
+    in.button = int32_t(ev->button);
+    if (input::Pointer(h->window_, in)) {
+      h->pointer_taken_ = true;
+      gtk_widget_grab_focus(h->area_);
+      return TRUE;
+    }
+  }
+  if (ev->type != GDK_BUTTON_PRESS) return TRUE;
   gtk_widget_grab_focus(h->area_);  // an entry that had the keys gives them up
   if (ev->button != 1 || !h->window_->Root()) return TRUE;
   POINT p{int32_t(ev->x), int32_t(ev->y)};
@@ -82,7 +110,15 @@ gboolean GtkWindowHost::OnButtonPress(GtkWidget*, GdkEventButton* ev, gpointer s
 
 gboolean GtkWindowHost::OnButtonRelease(GtkWidget*, GdkEventButton* ev, gpointer self) {
   auto* h = static_cast<GtkWindowHost*>(self);
-  if (!h->window_ || ev->button != 1) return TRUE;
+  if (!h->window_) return TRUE;
+  if (h->pointer_taken_) {
+    h->pointer_taken_ = false;
+    PointerInput in = MakeInput(PointerInput::kUp, ev->x, ev->y, ev->state);
+    in.button = int32_t(ev->button);
+    input::Pointer(h->window_, in);
+    return TRUE;
+  }
+  if (ev->button != 1) return TRUE;
   Element* pressed = h->pressed_;
   h->pressed_ = nullptr;
   if (h->sliding_) {
@@ -101,6 +137,10 @@ gboolean GtkWindowHost::OnButtonRelease(GtkWidget*, GdkEventButton* ev, gpointer
 gboolean GtkWindowHost::OnMotion(GtkWidget*, GdkEventMotion* ev, gpointer self) {
   auto* h = static_cast<GtkWindowHost*>(self);
   if (!h->window_ || !h->window_->Root()) return FALSE;
+  if (h->pointer_taken_) {
+    input::Pointer(h->window_, MakeInput(PointerInput::kMove, ev->x, ev->y, ev->state));
+    return TRUE;
+  }
   if (h->sliding_) {
     h->ScrollTo(h->sliding_, ev->x);
     return TRUE;
@@ -109,6 +149,19 @@ gboolean GtkWindowHost::OnMotion(GtkWidget*, GdkEventMotion* ev, gpointer self) 
   input::PointerAt(h->window_, p);
   h->UpdateHover(h->window_->Root()->ElementAt(p));
   return TRUE;
+}
+
+gboolean GtkWindowHost::OnScroll(GtkWidget*, GdkEventScroll* ev, gpointer self) {
+  auto* h = static_cast<GtkWindowHost*>(self);
+  if (!h->window_) return FALSE;
+  PointerInput in = MakeInput(PointerInput::kWheel, ev->x, ev->y, ev->state);
+  switch (ev->direction) {
+    case GDK_SCROLL_UP: in.wheel = -1.0; break;
+    case GDK_SCROLL_DOWN: in.wheel = 1.0; break;
+    case GDK_SCROLL_SMOOTH: in.wheel = ev->delta_y; break;
+    default: return FALSE;
+  }
+  return input::Pointer(h->window_, in) ? TRUE : FALSE;
 }
 
 gboolean GtkWindowHost::OnLeave(GtkWidget*, GdkEventCrossing* ev, gpointer self) {

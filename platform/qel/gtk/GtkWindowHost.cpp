@@ -59,7 +59,7 @@ GtkWindowHost::GtkWindowHost(CQelWindow* w) : window_(w) {
   gtk_widget_set_can_focus(area_, TRUE);
   gtk_widget_add_events(area_, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
                                    GDK_POINTER_MOTION_MASK | GDK_ENTER_NOTIFY_MASK |
-                                   GDK_LEAVE_NOTIFY_MASK);
+                                   GDK_LEAVE_NOTIFY_MASK | GDK_SCROLL_MASK | GDK_SMOOTH_SCROLL_MASK);
   gtk_container_add(GTK_CONTAINER(overlay_), area_);
   gtk_container_add(GTK_CONTAINER(toplevel_), overlay_);
 
@@ -68,6 +68,7 @@ GtkWindowHost::GtkWindowHost(CQelWindow* w) : window_(w) {
   g_signal_connect(area_, "button-release-event", G_CALLBACK(&GtkWindowHost::OnButtonRelease), this);
   g_signal_connect(area_, "motion-notify-event", G_CALLBACK(&GtkWindowHost::OnMotion), this);
   g_signal_connect(area_, "leave-notify-event", G_CALLBACK(&GtkWindowHost::OnLeave), this);
+  g_signal_connect(area_, "scroll-event", G_CALLBACK(&GtkWindowHost::OnScroll), this);
   g_signal_connect(overlay_, "get-child-position", G_CALLBACK(&GtkWindowHost::OnChildPosition), this);
   g_signal_connect(toplevel_, "key-press-event", G_CALLBACK(&GtkWindowHost::OnKey), this);
   g_signal_connect(toplevel_, "key-release-event", G_CALLBACK(&GtkWindowHost::OnKey), this);

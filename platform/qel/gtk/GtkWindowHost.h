@@ -47,6 +47,7 @@ class GtkWindowHost {
   static gboolean OnButtonRelease(GtkWidget*, GdkEventButton* ev, gpointer self);
   static gboolean OnMotion(GtkWidget*, GdkEventMotion* ev, gpointer self);
   static gboolean OnLeave(GtkWidget*, GdkEventCrossing* ev, gpointer self);
+  static gboolean OnScroll(GtkWidget*, GdkEventScroll* ev, gpointer self);
   static gboolean OnKey(GtkWidget*, GdkEventKey* ev, gpointer self);
   void UpdateHover(Element* hit);
   void ClearHover();
@@ -75,6 +76,7 @@ class GtkWindowHost {
   GtkWidget* overlay_ = nullptr;
   GtkWidget* area_ = nullptr;
   guint sync_source_ = 0;
+  bool pointer_taken_ = false;  // an element took the press: moves and release go to it
   guint shot_source_ = 0;
   bool active_ = false;
   SRect32 requested_{0, 0, 0, 0};

@@ -10,8 +10,24 @@
 #include "qel/QelObject.h"
 
 class CQelWindow;
+typedef struct _cairo cairo_t;
 
 namespace qel {
+
+// Pointer input that an element may take before the click logic sees it:
+// the backends offer each press, release, double press, drag and wheel step
+// to the elements under the pointer, deepest first (drags and releases go to
+// the element that took the press).
+struct PointerInput {
+  enum Kind : int32_t { kDown, kUp, kDouble, kMove, kWheel };
+  Kind kind = kDown;
+  POINT at{0, 0};          // window coordinates
+  int32_t button = 1;      // 1 left, 2 middle, 3 right
+  uint32_t modifiers = 0;  // kShift | kControl
+  double wheel = 0.0;      // steps; positive scrolls down (or right)
+  static constexpr uint32_t kShift = 1;
+  static constexpr uint32_t kControl = 2;
+};
 
 // How an element's width or height is found.
 enum SizeMethod : uint32_t {
@@ -166,10 +182,27 @@ class QEL_API Element : public Object {
   Object* Copy() const override;
   intptr_t Inter(int32_t iface, int32_t method, QELWPARAM w, QELLPARAM l) override;
 
+  // Hooks for element classes with behaviour of their own (the album).
+  // Pointer input offered to this element; true when taken.
+  virtual bool TakePointer(const PointerInput&) { return false; }
+  // A key the window left unhandled, offered to the element holding the
+  // keyboard focus (global value 2); true when taken.
+  virtual bool TakeKey(uint32_t /*key*/, bool /*down*/) { return false; }
+  // Children are drawn clipped to this element's bounds.
+  virtual bool ClipsChildren() const { return false; }
+  // Drawn over the children (window coordinates).
+  virtual void PaintOver(cairo_t*) {}
+  // After the layout placed this element (its bounds may have changed).
+  virtual void LaidOut() {}
+  // Show() changed this element's own visibility.
+  virtual void VisibilityChanged() {}
+
   static Element* From(QelObject h);  // null unless h is an element
 
  protected:
   ~Element() override;
+  // The state of this element (and its subtree when asked) into `c`.
+  void CopyStateTo(Element* c, bool withChildren) const;
 
  private:
   friend class Layouter;
@@ -210,6 +243,12 @@ class QEL_API Element : public Object {
   void* callback_data_ = nullptr;
   bool repeating_ = false;
 };
+
+// Element classes with behaviour of their own register a factory by their
+// four-character class; layouts, Qel0CreateObj and copies make them with it.
+using ElementFactory = Element* (*)(uint32_t kind, std::string name);
+QEL_API void RegisterElementClass(uint32_t kind, ElementFactory factory);
+QEL_API Element* CreateElement(uint32_t kind, std::string name = {});
 
 // Name comparison of the toolkit: ASCII case ignored.
 QEL_API bool NamesEqual(std::string_view a, std::string_view b);

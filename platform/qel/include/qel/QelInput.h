@@ -11,8 +11,14 @@ namespace qel::input {
 // The element hit, after its click ran; null when nothing took the click
 // (no element there, or it is disabled).
 QEL_API Element* ClickAt(CQelWindow* window, POINT p);
-// Key down or up; answers whether the window handled it.
+// Key down or up; answers whether the window handled it. A key the window
+// leaves unhandled goes to the element of the window that holds the
+// keyboard focus (global value 2), when it takes keys.
 QEL_API bool Key(CQelWindow* window, uint32_t key, bool down);
+// Pointer input offered to the elements under the point, deepest first
+// (moves and the release go to the element that took the press); true
+// when one took it. The pointer position is recorded as for clicks.
+QEL_API bool Pointer(CQelWindow* window, const PointerInput& input);
 // Hands any event to an element's callback (event code and parameter).
 QEL_API int32_t FireEvent(Element* element, int32_t event, QELLPARAM param);
 // The pointer moved to a window point; kept in screen coordinates for
