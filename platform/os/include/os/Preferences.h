@@ -1,14 +1,22 @@
 #pragma once
 // User preferences: one XML property list per domain,
-// "$XDG_CONFIG_HOME/dunsellow/<domain>.plist", read once and written through
-// on every change (temporary file in the same folder, fsync, rename), so a
-// crash never leaves a half-written file. The main program and its plug-ins
-// share the domain "com.Talvexa.Orvenna".
+// "$XDG_CONFIG_HOME/dunsellow/<domain>.plist", shared by every program that
+// uses the domain (the main program and its plug-ins use
+// "com.Talvexa.Orvenna"; the viewer and player read it too).
+//
+// Each change is written through at once and merged: under the domain's
+// lock ("<domain>.plist.lock", flock) the file is read again, the one change
+// applied and the whole written to a temporary file in the same folder,
+// fsync'ed and renamed over it, so a crash never leaves a half-written file
+// and two programs never lose each other's keys. Temporary files left by a
+// writer that died are removed under the lock. Reads use a cache that is
+// refreshed whenever the file on disk was replaced.
 //
 // A missing file reads as empty. A file that cannot be parsed also reads as
 // empty, and is kept aside as "<domain>.plist.corrupt-<n>" before the first
 // write replaces it, so nothing the user had is overwritten unseen.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -48,14 +56,18 @@ class Preferences {
   bool GetBool(const std::string& key, bool fallback) const;
   bool SetBool(const std::string& key, bool value);
 
-  // Drops the cache so the next access reads the file again (tests, and a
-  // program that knows another process wrote the domain).
+  // Drops the cache so the next access reads the file again.
   void Reload();
 
  private:
   explicit Preferences(std::string domain);
   void LoadLocked() const;
   bool WriteLocked(const PlistValue& root);
+  // Applies `change` (false: nothing to write) to the domain as on disk.
+  bool Change(const std::function<bool(PlistValue& dict)>& change);
+  int LockDomain() const;
+  void SweepTemporaries() const;
+  void SweepOnFirstLoad() const;
 
   struct State;
   std::string domain_;

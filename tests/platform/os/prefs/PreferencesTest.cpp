@@ -2,9 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <spawn.h>
+#include <sys/wait.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "TestEnvironment.h"
 
@@ -16,6 +21,35 @@ using plat::PlistValue;
 
 fs::path DomainFile(const std::string& domain) {
   return fs::path(std::getenv("XDG_CONFIG_HOME")) / "dunsellow" / (domain + ".plist");
+}
+
+extern "C" char** environ;
+
+// Starts the writer program (another process using the same domain).
+pid_t StartWriter(const std::string& domain, const std::string& prefix, int count, const std::string& value = "") {
+  std::vector<std::string> args{PREFS_WRITER, domain, prefix, std::to_string(count)};
+  if (!value.empty()) args.push_back(value);
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  pid_t pid = -1;
+  EXPECT_EQ(posix_spawn(&pid, PREFS_WRITER, nullptr, nullptr, argv.data(), environ), 0);
+  return pid;
+}
+
+int Wait(pid_t pid) {
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::vector<std::string> Leftovers(const std::string& domain) {
+  std::vector<std::string> out;
+  for (auto& e : fs::directory_iterator(DomainFile(domain).parent_path())) {
+    std::string name = e.path().filename().string();
+    if (name.rfind(domain + ".plist.tmp-", 0) == 0) out.push_back(name);
+  }
+  return out;
 }
 
 // Reads the file with Python's plistlib and prints "key=repr" lines, sorted.
@@ -106,6 +140,59 @@ TEST(Preferences, MissingFileAndUnstorableValues) {
   // A domain that cannot name a file never writes outside the folder.
   EXPECT_FALSE(Preferences::ForDomain("../evil").SetInt("x", 1));
   EXPECT_EQ(&Preferences::ForDomain("com.example.Fresh"), &prefs);
+}
+
+TEST(Preferences, ProgramsWritingOneDomainKeepEachOthersKeys) {
+  const std::string domain = "com.example.Shared";
+  constexpr int kEach = 150;
+  pid_t a = StartWriter(domain, "A", kEach);
+  pid_t b = StartWriter(domain, "B", kEach);
+  auto& prefs = Preferences::ForDomain(domain);
+  for (int i = 0; i < kEach; ++i) ASSERT_TRUE(prefs.SetInt("C" + std::to_string(i), i));
+  EXPECT_EQ(Wait(a), 0);
+  EXPECT_EQ(Wait(b), 0);
+  prefs.Reload();
+  for (const char* p : {"A", "B", "C"}) {
+    for (int i = 0; i < kEach; ++i) ASSERT_EQ(prefs.GetInt(p + std::to_string(i), -1), i) << p << i;
+  }
+  EXPECT_TRUE(Leftovers(domain).empty());
+}
+
+TEST(Preferences, ReadsSeeWhatAnotherProgramWrote) {
+  const std::string domain = "com.example.Watched";
+  auto& prefs = Preferences::ForDomain(domain);
+  ASSERT_TRUE(prefs.SetInt("Seen0", 1));
+  EXPECT_EQ(prefs.GetInt("Seen0", 0), 1);
+  ASSERT_EQ(Wait(StartWriter(domain, "Seen", 1, "2")), 0);
+  EXPECT_EQ(prefs.GetInt("Seen0", 0), 2);  // no Reload: the file changed
+  ASSERT_EQ(Wait(StartWriter(domain, "Other", 1, "3")), 0);
+  EXPECT_EQ(prefs.GetInt("Other0", 0), 3);
+  // Our own next write keeps what the other program wrote.
+  ASSERT_TRUE(prefs.SetInt("Mine", 4));
+  EXPECT_EQ(ReadWithPython(DomainFile(domain)), "Mine=4;Other0=3;Seen0=2\n");
+}
+
+TEST(Preferences, TemporaryFilesOfADeadWriterAreSwept) {
+  // What a writer killed between creating and renaming its file leaves.
+  struct Case {
+    const char* domain;
+    bool write;  // swept by the next write; otherwise by the first read
+  } cases[] = {{"com.example.Crashed", true}, {"com.example.CrashedRead", false}};
+  for (const Case& c : cases) {
+    fs::create_directories(DomainFile(c.domain).parent_path());
+    testenv::WriteFile(DomainFile(c.domain), "<plist version=\"1.0\"><dict><key>Kept</key><integer>7</integer>"
+                                             "</dict></plist>");
+    for (const char* pid : {"1", "4194304", "99999"})
+      testenv::WriteFile(DomainFile(c.domain).string() + ".tmp-" + pid, std::string(100000, 'x'));
+    testenv::WriteFile(DomainFile("com.example.Other").string() + ".tmp-1", "not ours");
+    auto& prefs = Preferences::ForDomain(c.domain);
+    if (c.write) {
+      ASSERT_TRUE(prefs.SetInt("New", 1));
+    }
+    EXPECT_EQ(prefs.GetInt("Kept", 0), 7) << c.domain;
+    EXPECT_TRUE(Leftovers(c.domain).empty()) << c.domain;
+    EXPECT_TRUE(fs::exists(DomainFile("com.example.Other").string() + ".tmp-1"));
+  }
 }
 
 }  // namespace
