@@ -87,13 +87,22 @@ void Horizontal(const uint8_t* src, size_t sstride, int32_t h, uint8_t* dst, siz
   });
 }
 
+// A multi-versioned function is resolved while the library is being loaded,
+// before ThreadSanitizer has started; its instrumented resolver would crash
+// the program then, so sanitizer builds keep the one default version.
+#ifdef __SANITIZE_THREAD__
+#define RESAMPLE_CLONES
+#else
+#define RESAMPLE_CLONES __attribute__((target_clones("avx2", "default")))
+#endif
+
 // acc[i] += row[i] * weight over one row: vectorised per target.
-__attribute__((target_clones("avx2", "default")))
+RESAMPLE_CLONES
 void AccumulateRow(int32_t* acc, const uint8_t* row, int32_t weight, size_t n) {
   for (size_t i = 0; i < n; ++i) acc[i] += int32_t(row[i]) * weight;
 }
 
-__attribute__((target_clones("avx2", "default")))
+RESAMPLE_CLONES
 void StoreRow(uint8_t* out, const int32_t* acc, size_t n) {
   for (size_t i = 0; i < n; ++i) {
     int32_t v = acc[i] >> kPrecision;
