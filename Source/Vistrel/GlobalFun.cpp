@@ -100,6 +100,20 @@ int32_t CGlobalFun::IsSupportedImageFile(const WCHAR* path) {
 
 int32_t CGlobalFun::IsSupportImage(const WCHAR*) { return 1; }
 
+void CGlobalFun::GetImageSize(const WCHAR* path, int32_t& width, int32_t& height) {
+  width = height = 0;
+  SIZE size{0, 0};
+  if (!path || !GetPictureReader()->ReadSize(path, size)) return;
+  width = size.cx;
+  height = size.cy;
+}
+
+PubImage::QelPicture* CGlobalFun::OpenImgFileThumb(const WCHAR* path, SIZE& si, ImgAbortProc fAbort, void* pExtra,
+                                                   int32_t, int32_t, SIZE* fullSize) {
+  if (!path) return nullptr;
+  return GetPictureReader()->OpenThumb(path, si, fAbort, pExtra, fullSize);
+}
+
 void CGlobalFun::GetScreenSize(SIZE& size) {
   SRect32 r = qel::CurrentBackend().ScreenBounds();
   size = SIZE{r.right, r.bottom};

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "PictureReader.h"
 #include "PubImage.h"
 #include "qel/QelTypes.h"
 
@@ -34,6 +35,15 @@ class CGlobalFun {
   // 1 for a picture the image reader decodes itself, 0 for a camera raw
   // file. No raw format is read here, so every path answers 1.
   static int32_t IsSupportImage(const WCHAR* path);
+  // Both 0 unless the file's header gives its size.
+  static void GetImageSize(const WCHAR* path, int32_t& width, int32_t& height);
+  // The picture fitted into si (aspect kept), decoded at the smallest
+  // reduced resolution that still covers it; null when it cannot be read or
+  // fAbort asked to stop. The caller owns the picture. `fullSize`, when
+  // given, receives the size of the image in the file.
+  static PubImage::QelPicture* OpenImgFileThumb(const WCHAR* path, SIZE& si, ImgAbortProc fAbort, void* pExtra,
+                                                int32_t fileType, int32_t rawFile, SIZE* fullSize = nullptr);
+
   static void GetScreenSize(SIZE& size);
   static void GetScreenWorkArea(SIZE& size);
   // Left and top of the work area too (a panel may sit left or on top).
