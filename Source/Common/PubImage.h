@@ -58,11 +58,19 @@ class QelPicture : public PubQelmar::QelBase {
 
 class QelImgControl : public PubQelmar::QelElement {
  public:
+  // Zoom mode with num/den (the control shows the picture at that scale).
+  int32_t SetZoom(int32_t num, int32_t den) { return Int(this, 100, 0, num, den); }
   int32_t GetZoom(int32_t* num, int32_t* den) { return Int(this, 100, 1, reinterpret_cast<QELWPARAM>(num), P(den)); }
+  // 1: the control fits the picture itself; 0: the zoom set by the caller.
   int32_t SetMode(_IMGSHOW_MODE mode) { return Int(this, 100, 2, mode); }
+  int32_t GetMode() { return Int(this, 100, 3); }
   int32_t SetTrans(uint32_t trans) { return Int(this, 100, 4, trans); }
   int32_t SetPict(QelPicture* pict) { return Int(this, 100, 8, 0, P(pict)); }
   int32_t GetPict(QelPicture** pict) { return Int(this, 100, 9, 0, P(pict)); }
+  // The picture's offset in the control (picture pixels).
+  int32_t SetPictOrg(POINT* org) { return Int(this, 100, 10, 0, P(org)); }
+  int32_t GetPictOrg(POINT* org) { return Int(this, 100, 11, 0, P(org)); }
+  int32_t GetClientRect(SRect32* r) { return Int(this, 100, 14, 0, P(r)); }
   int32_t Invalidate(uint32_t flags, _QELRECT* r) { return Int(this, 100, 15, flags, P(r)); }
   int32_t SetNotify(QELCALLBACK callback, int32_t data) {
     return Int(this, 100, 16, data, reinterpret_cast<QELLPARAM>(callback));
@@ -73,6 +81,8 @@ class QelImgControl : public PubQelmar::QelElement {
   int32_t RunOp(int32_t op, void* arg) { return Int(this, 100, 22, op, P(arg)); }
   int32_t GetPictShowSize(SIZE* size) { return Int(this, 100, 25, 0, P(size)); }
   int32_t NeedScroll(int32_t on) { return Int(this, 100, 30, on); }
+  // 0 normal, 1 good, 2 the system's.
+  int32_t SetShowQualityGrade(int32_t grade) { return Int(this, 100, 40, grade); }
 };
 
 }  // namespace PubImage

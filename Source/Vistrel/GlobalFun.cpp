@@ -1,6 +1,7 @@
 #include "GlobalFun.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <vector>
 
@@ -13,6 +14,7 @@
 namespace {
 
 QelObject g_pAuiRes = nullptr;  // "VistrelRes.aui"; main thread only
+std::atomic<int> g_beeps{0};
 
 // Extensions of the pictures the image library reads, with their dot.
 constexpr const char16_t* kPictureExtensions[] = {u".jpg", u".jpeg", u".jpe", u".png", u".bmp"};
@@ -125,3 +127,9 @@ void CGlobalFun::GetScreenWorkArea(SIZE& size) {
 }
 
 void CGlobalFun::GetScreenWorkArea(SRect32& area) { area = qel::CurrentBackend().WorkArea(); }
+
+void CGlobalFun::MessageBeep() { ++g_beeps; }
+
+int CGlobalFun::BeepCount() { return g_beeps.load(); }
+
+int32_t CGlobalFun::IsKeyDown(uint32_t) { return 0; }

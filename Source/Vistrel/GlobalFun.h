@@ -44,6 +44,12 @@ class CGlobalFun {
   static PubImage::QelPicture* OpenImgFileThumb(const WCHAR* path, SIZE& si, ImgAbortProc fAbort, void* pExtra,
                                                 int32_t fileType, int32_t rawFile, SIZE* fullSize = nullptr);
 
+  // Non-zero while the modifier is held (256: Command, which is Control here).
+  static int32_t IsKeyDown(uint32_t key);
+  // The warning beep (counted, so that tests can see it).
+  static void MessageBeep();
+  static int BeepCount();
+
   static void GetScreenSize(SIZE& size);
   static void GetScreenWorkArea(SIZE& size);
   // Left and top of the work area too (a panel may sit left or on top).
