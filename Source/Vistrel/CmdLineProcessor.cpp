@@ -13,6 +13,7 @@
 #include "DeviceHelper.h"
 #include "GlobalFun.h"
 #include "VdlXmlParser.h"
+#include "os/CommandLineServer.h"
 #include "qel/QelWideText.h"
 
 const WCHAR* CCmdLineProcessor::m_lpCmdLine = nullptr;
@@ -188,4 +189,21 @@ void CCmdLineProcessor::FindImageFilesInFolder(const WCHAR* lpszFolder, FileList
     std::u16string path = prefix + name;
     if (PathFits(path)) pFileList->push_back(NewFileInfo(path));
   }
+}
+
+std::optional<std::u16string> CCmdLineProcessor::FromArguments(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::string_view(argv[i]).rfind("--cmdl=", 0) == 0) return plat::StartupCommandLine(argc, argv);
+  }
+  std::u16string text;
+  for (int i = 1; i < argc; ++i) {
+    std::error_code ec;
+    std::filesystem::path p = std::filesystem::absolute(argv[i], ec);
+    std::u16string path = QelFromUTF8(ec ? std::string(argv[i]) : p.lexically_normal().string());
+    if (path.empty() || path.find(u'"') != std::u16string::npos) continue;
+    if (!text.empty()) text += u' ';
+    text += u'"' + path + u'"';
+  }
+  if (text.empty()) return std::nullopt;
+  return text;
 }

@@ -4,6 +4,9 @@
 //   -AssetFilePath "<asset list>" -MBStatus ""   (what the albums send)
 //   "<picture>" "<picture>" ...                  (a plain list of quoted paths)
 // Never instantiated; main thread only.
+#include <optional>
+#include <string>
+
 #include "FileInfo.h"
 
 class CCmdLineProcessor {
@@ -28,6 +31,12 @@ class CCmdLineProcessor {
                                      int& nCurIndex);
   static int IsInitShowFullScreen() { return m_bInitShowFullScreen; }
   static int IsCmdlineProcessed() { return 1; }
+
+  // The command line the program was started with: the text of a
+  // "--cmdl=<text>" argument, else each argument as a quoted path (made
+  // absolute); nothing without arguments. An argument holding a double
+  // quote cannot be written as a path and is left out.
+  static std::optional<std::u16string> FromArguments(int argc, char** argv);
 
   // A new record for `path` (library id 0 unless given).
   static tag_FILE_INFO* NewFileInfo(const std::u16string& path, uint32_t libId = 0);
