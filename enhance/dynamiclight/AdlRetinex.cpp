@@ -151,7 +151,10 @@ int32_t RetinexEnhance(const RetinexPicture& p, const AdlSceneRecord& scene,
 
   const bool packed422 = p.format == ADL_FMT_YUY2 || p.format == ADL_FMT_UYVY;
   const int32_t lumaOffset = p.format == ADL_FMT_UYVY ? 1 : 0;
-  const ApplyConsts k{offsetK, gainCentre, scene.curve, scene.chroma, logTable, DivTable(), lumaOffset};
+  ApplyConsts k{offsetK, gainCentre, scene.curve, scene.chroma, logTable, DivTable(), lumaOffset};
+  int32_t logCurve[256];
+  BuildLogCurve(k, logCurve);
+  k.logCurve = logCurve;
   const int32_t groups = width / 2;
   const int32_t pitch = p.pitch[0];
   auto srcRow = [&](int32_t r) { return p.src[0] + static_cast<intptr_t>(r) * pitch; };

@@ -38,13 +38,21 @@ void ApplyBlockPairScalar(const uint8_t* src0, const uint8_t* src1, uint8_t* dst
   }
 }
 
+void BuildLogCurve(const ApplyConsts& k, int32_t logCurve[256]) {
+  for (int32_t y = 0; y < 256; ++y)
+    logCurve[y] = static_cast<int32_t>((static_cast<uint32_t>(k.curve[y]) << 16) | static_cast<uint16_t>(k.logTable[y]));
+}
+
 void ApplyBlockPair(const uint8_t* src0, const uint8_t* src1, uint8_t* dst0, uint8_t* dst1,
                     int32_t groups, const int16_t* sA, const int16_t* sB, const int16_t* dA,
                     const int16_t* dB, const ApplyConsts& k) {
   switch (ActiveKernelForm()) {
     case KernelForm::AVX2:
-      ApplyBlockPairAVX2(src0, src1, dst0, dst1, groups, sA, sB, dA, dB, k);
-      return;
+      if (k.logCurve) {
+        ApplyBlockPairAVX2(src0, src1, dst0, dst1, groups, sA, sB, dA, dB, k);
+        return;
+      }
+      [[fallthrough]];
     case KernelForm::SSE2:
       ApplyBlockPairSSE2(src0, src1, dst0, dst1, groups, sA, sB, dA, dB, k);
       return;

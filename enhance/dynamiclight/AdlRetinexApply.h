@@ -16,7 +16,13 @@ struct ApplyConsts {
   const int16_t* logTable;
   const int16_t* divTable;
   int32_t lumaOffset;       // 0 for YUY2 (Y0 U Y1 V), 1 for UYVY (U Y0 V Y1)
+  // Per luma byte: the log in the low 16 bits, the curve in the high 16 bits
+  // (one look-up for both); null where the caller has not built it.
+  const int32_t* logCurve = nullptr;
 };
+
+// Fills logCurve[256] from the log table and the curve of k.
+void BuildLogCurve(const ApplyConsts& k, int32_t logCurve[256]);
 
 // One gain per 2 x 2 block: groups `groups` of rows src0/src1, written to
 // dst0/dst1 (may be the sources). s = (sA + sB) >> 1 and d = (dA + dB) >> 1 per
@@ -29,9 +35,9 @@ void ApplyBlockPair(const uint8_t* src0, const uint8_t* src1, uint8_t* dst0, uin
 void ApplyPixelRow(const uint8_t* src, uint8_t* dst, int32_t groups, const int16_t* s,
                    const int16_t* d, const ApplyConsts& k);
 
-// The forms, for tests and the dispatcher. The AVX2 forms are the SSE2 ones:
-// the four table look-ups a block have no gather that stays inside 16-bit
-// tables.
+// The forms, for tests and the dispatcher. The AVX2 block form gathers its
+// look-ups (it needs logCurve, and one spare entry after the gain and divisor
+// tables); the AVX2 pixel form is the SSE2 one.
 void ApplyPixelRowScalar(const uint8_t* src, uint8_t* dst, int32_t begin, int32_t groups,
                          const int16_t* s, const int16_t* d, const ApplyConsts& k);
 void ApplyPixelRowSSE2(const uint8_t* src, uint8_t* dst, int32_t groups, const int16_t* s,

@@ -1,10 +1,13 @@
 #include "AdlScene.h"
 
+#include <emmintrin.h>
+
 #include <cmath>
 #include <cstring>
 
 #include "AdlTables.h"
 #include "DynamicLight.h"
+#include "KernelForm.h"
 #include "MMem.h"
 
 namespace adl {
@@ -18,6 +21,29 @@ inline int LumaAt(const uint8_t* row, int32_t x, int32_t format) {
     case ADL_FMT_YYUV: return row[(x >> 1) * 4 + (x & 1)];
     case ADL_FMT_Y8U4V4: return row[(x >> 3) * 16 + (x & 7)];
     default: return row[x];  // luma plane
+  }
+}
+
+// Packed 4:2:2 rows: the luma of each run of four pixels summed with one
+// sum of absolute values over the run's eight bytes, chroma masked off.
+void FillHistogramPacked4(const uint8_t* pixels, int32_t width, int32_t height, int32_t pitch,
+                          int32_t lumaOffset, uint32_t* counts) {
+  const int32_t rows = height / 4, samples = width / 4;
+  const __m128i luma = lumaOffset == 0 ? _mm_set1_epi16(0x00FF) : _mm_set1_epi16(static_cast<int16_t>(0xFF00));
+  const __m128i zero = _mm_setzero_si128();
+  for (int32_t r = 0; r < rows; ++r) {
+    const uint8_t* row = pixels + static_cast<intptr_t>(r) * 4 * pitch;
+    int32_t s = 0;
+    for (; s + 2 <= samples; s += 2) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 8 * s));
+      const __m128i sums = _mm_sad_epu8(_mm_and_si128(v, luma), zero);
+      counts[_mm_cvtsi128_si32(sums) >> 2]++;
+      counts[_mm_extract_epi16(sums, 4) >> 2]++;
+    }
+    for (; s < samples; ++s) {
+      const uint8_t* p = row + 8 * s + lumaOffset;
+      counts[(p[0] + p[2] + p[4] + p[6]) >> 2]++;
+    }
   }
 }
 
@@ -80,6 +106,8 @@ double GetSceneLuminance(void* memory, const uint8_t* pixels, int32_t width, int
   const bool large = static_cast<int64_t>(width) * height > 4194303;
   if (large)
     FillHistogram(pixels, width, height, pitch, format, 8, 3, counts);
+  else if ((format == ADL_FMT_YUY2 || format == ADL_FMT_UYVY) && ActiveKernelForm() != KernelForm::Scalar)
+    FillHistogramPacked4(pixels, width, height, pitch, format == ADL_FMT_YUY2 ? 0 : 1, counts);
   else
     FillHistogram(pixels, width, height, pitch, format, 4, 2, counts);
 

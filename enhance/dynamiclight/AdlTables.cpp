@@ -8,7 +8,7 @@ namespace {
 struct Tables {
   int16_t log[256];
   int16_t sqrt[kSqrtTableSize];
-  int16_t div[kDivTableSize];
+  int16_t div[kDivTableSize + 1];  // and a spare 0: a 32-bit gather of the last entry stays inside
 
   Tables() {
     for (int n = 0; n < 256; ++n)

@@ -7,6 +7,7 @@
 
 #include "AdlRetinex.h"
 #include "AdlScene.h"
+#include "AdlStretch.h"
 #include "MMem.h"
 
 struct AdlEngine {
@@ -144,7 +145,8 @@ int32_t ADL_InitDynamiclight(void* memory, AdlEngine** out, int32_t width, int32
   void* block = MMemAlloc(memory, sizeof(AdlEngine));
   if (!block) return ADL_ERR_MEMORY;
   AdlEngine* engine = new (block) AdlEngine();
-  engine->gainTable = static_cast<int16_t*>(MMemAlloc(memory, kGainEntries * sizeof(int16_t)));
+  // One spare entry past the end: a 32-bit gather of the last gain stays inside.
+  engine->gainTable = static_cast<int16_t*>(MMemAlloc(memory, (kGainEntries + 2) * sizeof(int16_t)));
   if (engine->gainTable)
     engine->work = static_cast<int16_t*>(MMemAlloc(memory, static_cast<size_t>(words) * 2));
   if (engine->work)
@@ -155,7 +157,7 @@ int32_t ADL_InitDynamiclight(void* memory, AdlEngine** out, int32_t width, int32
     MMemFree(memory, engine);
     return ADL_ERR_MEMORY;
   }
-  std::memset(engine->gainTable, 0, kGainEntries * sizeof(int16_t));
+  std::memset(engine->gainTable, 0, (kGainEntries + 2) * sizeof(int16_t));
   engine->workBytes = words * 2;
   // The image pass reads its parameters from the handle: a fresh handle
   // starts from the defaults, not from a strength of 0 that would switch it off.
@@ -258,17 +260,8 @@ int32_t ADL_VideoDynamiclight(void* memory, AdlEngine* handle, AdlFrameDesc* sou
   if (level != 0) {
     uint32_t* counts = handle->histogram;
     std::memset(counts, 0, 256 * sizeof(uint32_t));
-    const int32_t lo = LumaOffset(frame.format);
-    // Two running tables, so neighbouring equal bytes do not wait on each other.
-    uint32_t second[256] = {};
-    for (int32_t r = 0; r < frame.height; ++r) {
-      const uint8_t* row = frame.pixels + static_cast<intptr_t>(r) * frame.pitch[0] + lo;
-      for (int32_t x = 0; x < frame.width; x += 2) {
-        counts[row[2 * x]]++;
-        second[row[2 * x + 2]]++;
-      }
-    }
-    for (int b = 0; b < 256; ++b) counts[b] += second[b];
+    const adl::PackedLuma luma{frame.pixels, frame.pitch[0], frame.width, LumaOffset(frame.format)};
+    adl::CountLuma(luma, 0, frame.height, counts);
     const uint64_t threshold = (static_cast<uint64_t>(frame.height) * frame.width + 512) >> 10;
     int32_t low = 255;
     uint64_t sum = 0;
@@ -287,20 +280,11 @@ int32_t ADL_VideoDynamiclight(void* memory, AdlEngine* handle, AdlFrameDesc* sou
       }
     if (high < low + 32) return ADL_OK;  // too flat to stretch: left exactly as it was
 
-    const int32_t newLow = (((100 - level) * low + 50) / 100) & 255;
-    const int32_t scale = ((high - newLow) * 16384) / (high - low);
-    uint8_t map[256];
-    for (int32_t y = 0; y < 256; ++y) {
-      const int32_t v = newLow + (((y - low) * scale + 8192) >> 14);
-      map[y] = static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
-    }
-    for (int32_t r = 0; r < frame.height; ++r) {
-      uint8_t* row = frame.pixels + static_cast<intptr_t>(r) * frame.pitch[0] + lo;
-      for (int32_t x = 0; x < frame.width; x += 2) {
-        row[2 * x] = map[row[2 * x]];
-        row[2 * x + 2] = map[row[2 * x + 2]];
-      }
-    }
+    adl::StretchMap map;
+    map.low = low;
+    map.newLow = (((100 - level) * low + 50) / 100) & 255;
+    map.scale = ((high - map.newLow) * 16384) / (high - low);
+    adl::StretchLuma(luma, 0, frame.height, map);
   }
   return ADL_ImageDynamiclight(memory, source, handle, nullptr);
 }
