@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "AdlTables.h"
+#include "WorkerPool.h"
 
 namespace adl {
 namespace {
@@ -61,7 +62,8 @@ void Downscale2x2(const int16_t* src, int32_t srcRows, int32_t srcCols, int16_t*
                   int32_t dstRows, int32_t dstCols) {
   const int32_t pairs = std::min(srcCols / 2, dstCols);
   const bool oddTail = (srcCols & 1) && dstCols > srcCols / 2 && srcCols >= 2;
-  for (int32_t i = 0; i < dstRows; ++i) {
+  enh::ParallelRows(dstRows, 32, 1, [&](int32_t i0, int32_t i1) {
+  for (int32_t i = i0; i < i1; ++i) {
     const int32_t r0 = std::min(2 * i, srcRows - 1);
     const int32_t r1 = std::min(2 * i + 1, srcRows - 1);
     const int16_t* a = src + static_cast<intptr_t>(r0) * srcCols;
@@ -74,13 +76,17 @@ void Downscale2x2(const int16_t* src, int32_t srcRows, int32_t srcCols, int16_t*
       out[pairs] = static_cast<int16_t>((a[c] + a[c + 1] + b[c] + b[c + 1]) >> 2);
     }
   }
+  });
 }
 
 void SmoothDoubleBlend(const int16_t* coarse, int32_t coarseRows, int32_t coarseCols,
                        const int16_t* fineSrc, int16_t* fineDst, int32_t fineRows,
                        int32_t fineCols, int32_t coarseWeight, int32_t fineWeight) {
   const int32_t lastCol = coarseCols - 1;
-  for (int32_t k = 0; k < coarseRows && 2 * k < fineRows; ++k) {
+  // Each coarse row writes its own two fine rows, reading only those.
+  const int32_t blendRows = std::min(coarseRows, (fineRows + 1) / 2);
+  enh::ParallelRows(blendRows, 16, 1, [&](int32_t k0, int32_t k1) {
+  for (int32_t k = k0; k < k1; ++k) {
     const int16_t* up = coarse + static_cast<intptr_t>(std::max(k - 1, 0)) * coarseCols;
     const int16_t* mid = coarse + static_cast<intptr_t>(k) * coarseCols;
     const int16_t* dn = coarse + static_cast<intptr_t>(std::min(k + 1, coarseRows - 1)) * coarseCols;
@@ -101,6 +107,7 @@ void SmoothDoubleBlend(const int16_t* coarse, int32_t coarseRows, int32_t coarse
       vCur = vNext;
     }
   }
+  });
 }
 
 int32_t PyramidFilter(const int16_t* src, int32_t rows, int32_t cols, int16_t* dst,
@@ -132,7 +139,8 @@ int32_t PyramidFilterLuma(const uint8_t* pixels, int32_t height, int32_t width, 
     c = std::min(c, width - 1);
     return pixels[static_cast<intptr_t>(r) * pitch + layout.ByteOf(c)];
   };
-  for (int32_t i = 0; i < filledRows; ++i) {
+  enh::ParallelRows(filledRows, 16, 1, [&](int32_t i0, int32_t i1) {
+  for (int32_t i = i0; i < i1; ++i) {
     int16_t* lrow = logMap + static_cast<intptr_t>(i) * mapCols;
     int16_t* arow = devMap + static_cast<intptr_t>(i) * mapCols;
     const int32_t r = i * f;
@@ -162,6 +170,7 @@ int32_t PyramidFilterLuma(const uint8_t* pixels, int32_t height, int32_t width, 
       arow[j] = arow[filledCols - 1];
     }
   }
+  });
   for (int32_t i = filledRows; i < mapRows; ++i) {
     std::copy_n(logMap + static_cast<intptr_t>(filledRows - 1) * mapCols, mapCols,
                 logMap + static_cast<intptr_t>(i) * mapCols);

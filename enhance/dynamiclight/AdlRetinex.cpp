@@ -1,11 +1,13 @@
 #include "AdlRetinex.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "AdlPyramid.h"
 #include "AdlRetinexApply.h"
 #include "AdlTables.h"
 #include "DynamicLight.h"
+#include "WorkerPool.h"
 
 namespace adl {
 namespace {
@@ -172,65 +174,62 @@ int32_t RetinexEnhance(const RetinexPicture& p, const AdlSceneRecord& scene,
   };
 
   if (level == 1) {
-    for (int32_t r = 0; r < height; r += 2) {
-      const int16_t* s = mapRow(mapS, r / 2);
-      const int16_t* d = mapRow(mapD, r / 2);
-      if (packed422) {
-        // YUY2 and UYVY give every luma byte its own gain at this level.
-        ApplyPixelRow(srcRow(r), dstRow(r), groups, s, d, k);
-        if (r + 1 < height) ApplyPixelRow(srcRow(r + 1), dstRow(r + 1), groups, s, d, k);
-      } else {
-        pair(r, s, s, d, d);
+    enh::ParallelRows(height, 32, 2, [&](int32_t r0, int32_t r1) {
+      for (int32_t r = r0; r < r1; r += 2) {
+        const int16_t* s = mapRow(mapS, r / 2);
+        const int16_t* d = mapRow(mapD, r / 2);
+        if (packed422) {
+          // YUY2 and UYVY give every luma byte its own gain at this level.
+          ApplyPixelRow(srcRow(r), dstRow(r), groups, s, d, k);
+          if (r + 1 < height) ApplyPixelRow(srcRow(r + 1), dstRow(r + 1), groups, s, d, k);
+        } else {
+          pair(r, s, s, d, d);
+        }
       }
-    }
+    });
     return 0;
   }
-  if (level == 2) {
-    const int32_t n = 2 * m.cols;
-    int16_t* s0 = lines;
-    int16_t* d0 = lines + n;
-    int16_t* s1 = lines + 2 * n;
-    int16_t* d1 = lines + 3 * n;
-    UpSample4x4(mapRow(mapS, 0), m.cols, s0);
-    UpSample4x4(mapRow(mapD, 0), m.cols, d0);
-    int32_t kk = 0;
-    for (; 4 * kk + 7 < height; ++kk) {
-      UpSample4x4(mapRow(mapS, kk + 1), m.cols, s1);
-      UpSample4x4(mapRow(mapD, kk + 1), m.cols, d1);
-      pair(4 * kk, s0, s0, d0, d0);
-      pair(4 * kk + 2, s0, s1, d0, d1);
+  // Bands of f rows between two expanded map rows; strips of bands expand
+  // their own lines. The rows below the last band use the last map row.
+  const int32_t f = 1 << level;
+  const int32_t bands = height >= 2 * f ? (height - 2 * f) / f + 1 : 0;  // while f k + 2f - 1 < height
+  const int32_t n = (level == 2 ? 2 : 4) * m.cols;
+  auto upSample = level == 2 ? UpSample4x4 : UpSample8x8;
+  enh::ParallelRows(bands, 4, 1, [&](int32_t k0, int32_t k1) {
+    std::vector<int16_t> own(static_cast<size_t>(6) * n);
+    int16_t* s0 = own.data();
+    int16_t* s1 = s0 + n;
+    int16_t* sm = s0 + 2 * n;
+    int16_t* d0 = s0 + 3 * n;
+    int16_t* d1 = s0 + 4 * n;
+    int16_t* dm = s0 + 5 * n;
+    upSample(mapRow(mapS, k0), m.cols, s0);
+    upSample(mapRow(mapD, k0), m.cols, d0);
+    for (int32_t kk = k0; kk < k1; ++kk) {
+      upSample(mapRow(mapS, kk + 1), m.cols, s1);
+      upSample(mapRow(mapD, kk + 1), m.cols, d1);
+      if (level == 2) {
+        pair(4 * kk, s0, s0, d0, d0);
+        pair(4 * kk + 2, s0, s1, d0, d1);
+      } else {
+        for (int32_t j = 0; j < n; ++j) {
+          sm[j] = static_cast<int16_t>((s0[j] + s1[j]) >> 1);
+          dm[j] = static_cast<int16_t>((d0[j] + d1[j]) >> 1);
+        }
+        pair(8 * kk, s0, s0, d0, d0);
+        pair(8 * kk + 2, s0, sm, d0, dm);
+        pair(8 * kk + 4, sm, sm, dm, dm);
+        pair(8 * kk + 6, s1, sm, d1, dm);
+      }
       std::swap(s0, s1);
       std::swap(d0, d1);
     }
-    for (int32_t r = 4 * kk; r < height; r += 2) pair(r, s0, s0, d0, d0);
-    return 0;
-  }
-
-  const int32_t n = 4 * m.cols;
+  });
   int16_t* s0 = lines;
-  int16_t* s1 = lines + n;
-  int16_t* sm = lines + 2 * n;
-  int16_t* d0 = lines + 3 * n;
-  int16_t* d1 = lines + 4 * n;
-  int16_t* dm = lines + 5 * n;
-  UpSample8x8(mapRow(mapS, 0), m.cols, s0);
-  UpSample8x8(mapRow(mapD, 0), m.cols, d0);
-  int32_t kk = 0;
-  for (; 8 * kk + 15 < height; ++kk) {
-    UpSample8x8(mapRow(mapS, kk + 1), m.cols, s1);
-    UpSample8x8(mapRow(mapD, kk + 1), m.cols, d1);
-    for (int32_t j = 0; j < n; ++j) {
-      sm[j] = static_cast<int16_t>((s0[j] + s1[j]) >> 1);
-      dm[j] = static_cast<int16_t>((d0[j] + d1[j]) >> 1);
-    }
-    pair(8 * kk, s0, s0, d0, d0);
-    pair(8 * kk + 2, s0, sm, d0, dm);
-    pair(8 * kk + 4, sm, sm, dm, dm);
-    pair(8 * kk + 6, s1, sm, d1, dm);
-    std::swap(s0, s1);
-    std::swap(d0, d1);
-  }
-  for (int32_t r = 8 * kk; r < height; r += 2) pair(r, s0, s0, d0, d0);
+  int16_t* d0 = lines + n;
+  upSample(mapRow(mapS, bands), m.cols, s0);
+  upSample(mapRow(mapD, bands), m.cols, d0);
+  for (int32_t r = f * bands; r < height; r += 2) pair(r, s0, s0, d0, d0);
   return 0;
 }
 

@@ -2,13 +2,17 @@
 
 #include <emmintrin.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "AdlTables.h"
 #include "DynamicLight.h"
 #include "KernelForm.h"
 #include "MMem.h"
+#include "WorkerPool.h"
 
 namespace adl {
 namespace {
@@ -26,12 +30,12 @@ inline int LumaAt(const uint8_t* row, int32_t x, int32_t format) {
 
 // Packed 4:2:2 rows: the luma of each run of four pixels summed with one
 // sum of absolute values over the run's eight bytes, chroma masked off.
-void FillHistogramPacked4(const uint8_t* pixels, int32_t width, int32_t height, int32_t pitch,
-                          int32_t lumaOffset, uint32_t* counts) {
-  const int32_t rows = height / 4, samples = width / 4;
+void FillHistogramPacked4(const uint8_t* pixels, int32_t width, int32_t pitch, int32_t lumaOffset,
+                          int32_t r0, int32_t r1, uint32_t* counts) {
+  const int32_t samples = width / 4;
   const __m128i luma = lumaOffset == 0 ? _mm_set1_epi16(0x00FF) : _mm_set1_epi16(static_cast<int16_t>(0xFF00));
   const __m128i zero = _mm_setzero_si128();
-  for (int32_t r = 0; r < rows; ++r) {
+  for (int32_t r = r0; r < r1; ++r) {
     const uint8_t* row = pixels + static_cast<intptr_t>(r) * 4 * pitch;
     int32_t s = 0;
     for (; s + 2 <= samples; s += 2) {
@@ -48,11 +52,10 @@ void FillHistogramPacked4(const uint8_t* pixels, int32_t width, int32_t height, 
 }
 
 // Adds one sample per run of `run` pixels of every `step`-th row.
-void FillHistogram(const uint8_t* pixels, int32_t width, int32_t height, int32_t pitch,
-                   int32_t format, int32_t step, int shift, uint32_t* counts) {
-  const int32_t rows = height / step;
+void FillHistogram(const uint8_t* pixels, int32_t width, int32_t pitch, int32_t format, int32_t step,
+                   int shift, int32_t r0, int32_t r1, uint32_t* counts) {
   const int32_t samples = width / step;
-  for (int32_t r = 0; r < rows; ++r) {
+  for (int32_t r = r0; r < r1; ++r) {
     const uint8_t* row = pixels + static_cast<intptr_t>(r) * step * pitch;
     for (int32_t s = 0; s < samples; ++s) {
       const int32_t x0 = s * step;
@@ -104,12 +107,25 @@ double GetSceneLuminance(void* memory, const uint8_t* pixels, int32_t width, int
   std::memset(counts, 0, 256 * sizeof(uint32_t));
 
   const bool large = static_cast<int64_t>(width) * height > 4194303;
-  if (large)
-    FillHistogram(pixels, width, height, pitch, format, 8, 3, counts);
-  else if ((format == ADL_FMT_YUY2 || format == ADL_FMT_UYVY) && ActiveKernelForm() != KernelForm::Scalar)
-    FillHistogramPacked4(pixels, width, height, pitch, format == ADL_FMT_YUY2 ? 0 : 1, counts);
-  else
-    FillHistogram(pixels, width, height, pitch, format, 4, 2, counts);
+  const int32_t step = large ? 8 : 4;
+  const bool packed = !large && (format == ADL_FMT_YUY2 || format == ADL_FMT_UYVY) &&
+                      ActiveKernelForm() != KernelForm::Scalar;
+  // Strips of sampled rows count into tables of their own, summed after.
+  const int32_t rows = height / step;
+  const int32_t strips = std::max(1, std::min(enh::ParallelThreads() * 2, rows / 16));
+  std::vector<std::array<uint32_t, 256>> stripCounts(strips);
+  enh::ParallelFor(strips, [&](int32_t i) {
+    uint32_t* c = stripCounts[i].data();
+    stripCounts[i].fill(0);
+    const int32_t r0 = static_cast<int32_t>(static_cast<int64_t>(rows) * i / strips);
+    const int32_t r1 = static_cast<int32_t>(static_cast<int64_t>(rows) * (i + 1) / strips);
+    if (packed)
+      FillHistogramPacked4(pixels, width, pitch, format == ADL_FMT_YUY2 ? 0 : 1, r0, r1, c);
+    else
+      FillHistogram(pixels, width, pitch, format, step, large ? 3 : 2, r0, r1, c);
+  });
+  for (const auto& c : stripCounts)
+    for (int b = 0; b < 256; ++b) counts[b] += c[b];
 
   uint64_t total = 0;
   for (int b = 0; b < 256; ++b) total += counts[b];

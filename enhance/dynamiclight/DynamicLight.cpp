@@ -1,7 +1,10 @@
 #include "DynamicLight.h"
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "ExactTable.h"
 
@@ -9,6 +12,7 @@
 #include "AdlScene.h"
 #include "AdlStretch.h"
 #include "MMem.h"
+#include "WorkerPool.h"
 
 struct AdlEngine {
   int16_t* gainTable = nullptr;  // 65536 entries, used from its middle
@@ -261,7 +265,17 @@ int32_t ADL_VideoDynamiclight(void* memory, AdlEngine* handle, AdlFrameDesc* sou
     uint32_t* counts = handle->histogram;
     std::memset(counts, 0, 256 * sizeof(uint32_t));
     const adl::PackedLuma luma{frame.pixels, frame.pitch[0], frame.width, LumaOffset(frame.format)};
-    adl::CountLuma(luma, 0, frame.height, counts);
+    // Strips count into tables of their own; the sums do not depend on the split.
+    const int32_t strips = std::max(1, std::min(enh::ParallelThreads() * 2, frame.height / 64));
+    std::vector<std::array<uint32_t, 256>> stripCounts(strips);
+    enh::ParallelFor(strips, [&](int32_t i) {
+      stripCounts[i].fill(0);
+      const int32_t r0 = static_cast<int32_t>(static_cast<int64_t>(frame.height) * i / strips);
+      const int32_t r1 = static_cast<int32_t>(static_cast<int64_t>(frame.height) * (i + 1) / strips);
+      adl::CountLuma(luma, r0, r1, stripCounts[i].data());
+    });
+    for (const auto& c : stripCounts)
+      for (int b = 0; b < 256; ++b) counts[b] += c[b];
     const uint64_t threshold = (static_cast<uint64_t>(frame.height) * frame.width + 512) >> 10;
     int32_t low = 255;
     uint64_t sum = 0;
@@ -284,7 +298,7 @@ int32_t ADL_VideoDynamiclight(void* memory, AdlEngine* handle, AdlFrameDesc* sou
     map.low = low;
     map.newLow = (((100 - level) * low + 50) / 100) & 255;
     map.scale = ((high - map.newLow) * 16384) / (high - low);
-    adl::StretchLuma(luma, 0, frame.height, map);
+    enh::ParallelRows(frame.height, 32, 1, [&](int32_t r0, int32_t r1) { adl::StretchLuma(luma, r0, r1, map); });
   }
   return ADL_ImageDynamiclight(memory, source, handle, nullptr);
 }

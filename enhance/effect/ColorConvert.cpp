@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "KernelForm.h"
+#include "WorkerPool.h"
 
 namespace colorconvert {
 
@@ -68,6 +69,9 @@ Row Pick(Row scalar, Row sse2, Row avx2) {
   return scalar;
 }
 
+// Rows below this are not worth a thread of their own.
+constexpr int32_t kMinStripRows = 32;
+
 // Negative height: read the source bottom-up.
 void Orient(const uint8_t*& src, int32_t& srcPitch, int32_t& height) {
   if (height < 0) {
@@ -84,8 +88,10 @@ void RGB32ToYUY2(uint8_t* dst, int32_t dstPitch, const uint8_t* src, int32_t src
   using namespace colorconvert;
   const ToYUY2Row row = Pick<ToYUY2Row>(ToYUY2RowScalar, ToYUY2RowSSE2, ToYUY2RowAVX2);
   Orient(src, srcPitch, height);
-  for (int32_t r = 0; r < height; ++r)
-    row(dst + static_cast<intptr_t>(r) * dstPitch, src + static_cast<intptr_t>(r) * srcPitch, width >> 1);
+  enh::ParallelRows(height, kMinStripRows, 1, [&](int32_t r0, int32_t r1) {
+    for (int32_t r = r0; r < r1; ++r)
+      row(dst + static_cast<intptr_t>(r) * dstPitch, src + static_cast<intptr_t>(r) * srcPitch, width >> 1);
+  });
 }
 
 void YUY2ToRGB32(uint8_t* dst, int32_t dstPitch, const uint8_t* src, int32_t srcPitch,
@@ -93,8 +99,10 @@ void YUY2ToRGB32(uint8_t* dst, int32_t dstPitch, const uint8_t* src, int32_t src
   using namespace colorconvert;
   const ToRGB32Row row = Pick<ToRGB32Row>(ToRGB32RowScalar, ToRGB32RowSSE2, ToRGB32RowAVX2);
   Orient(src, srcPitch, height);
-  for (int32_t r = 0; r < height; ++r)
-    row(dst + static_cast<intptr_t>(r) * dstPitch, src + static_cast<intptr_t>(r) * srcPitch, width >> 1);
+  enh::ParallelRows(height, kMinStripRows, 1, [&](int32_t r0, int32_t r1) {
+    for (int32_t r = r0; r < r1; ++r)
+      row(dst + static_cast<intptr_t>(r) * dstPitch, src + static_cast<intptr_t>(r) * srcPitch, width >> 1);
+  });
 }
 
 void RGB32ToYUVPlane(uint8_t* planes, const uint8_t* src, int32_t width, int32_t height,
@@ -112,6 +120,8 @@ void RGB32ToYUVPlane(uint8_t* planes, const uint8_t* src, int32_t width, int32_t
 void RGB32ToLumaPlane(uint8_t* luma, const uint8_t* src, int32_t width, int32_t height, int32_t srcPitch) {
   using namespace colorconvert;
   const ToLumaRow row = Pick<ToLumaRow>(ToLumaRowScalar, ToLumaRowSSE2, ToLumaRowAVX2);
-  for (int32_t r = 0; r < height; ++r)
-    row(luma + static_cast<intptr_t>(r) * width, src + static_cast<intptr_t>(r) * srcPitch, width);
+  enh::ParallelRows(height, kMinStripRows, 1, [&](int32_t r0, int32_t r1) {
+    for (int32_t r = r0; r < r1; ++r)
+      row(luma + static_cast<intptr_t>(r) * width, src + static_cast<intptr_t>(r) * srcPitch, width);
+  });
 }

@@ -21,7 +21,8 @@ int32_t ClampLevel(int32_t level) { return level < 0 ? 0 : (level > 100 ? 100 : 
 
 }  // namespace
 
-CVideoRealEffect::CVideoRealEffect(int32_t width, int32_t height) : m_width(width), m_height(height) {
+CVideoRealEffect::CVideoRealEffect(int32_t width, int32_t height)
+    : m_width(width), m_height(height), m_pool(std::make_unique<enh::WorkerPool>(enh::WorkerPool::DefaultThreads())) {
   InitTab();
   InitFrameJudger();
   InitDenoiser();
@@ -83,6 +84,13 @@ void CVideoRealEffect::ReleaseDenoiser() {
 
 void CVideoRealEffect::ReleaseDelighter() { ADL_UninitDynamiclight(nullptr, &m_delighter); }
 
+void CVideoRealEffect::SetThreadCount(int32_t threads) {
+  threads = threads < 1 ? 1 : (threads > 64 ? 64 : threads);
+  if (threads != ThreadCount()) m_pool = std::make_unique<enh::WorkerPool>(threads);
+}
+
+int32_t CVideoRealEffect::ThreadCount() const { return m_pool->Threads(); }
+
 int32_t CVideoRealEffect::SetDenoiseLevel(int32_t level) {
   m_denoiseLevel = ClampLevel(level);
 #if VIDEOEFFECT_WITH_DENOISER
@@ -105,6 +113,8 @@ int32_t CVideoRealEffect::DoEffect(uint8_t* pixels, int32_t width, int32_t heigh
   if (!pixels || width != m_width || height != m_height || width <= 0 || height <= 0 ||
       static_cast<int64_t>(rowBytes) < 4LL * width)
     return 1;
+  // Every step below may spread its rows over the object's threads.
+  const enh::ParallelScope threads(m_pool.get());
 
   if (m_judgeOn && m_planes) {
     // The judge reads only the Y plane.

@@ -5,6 +5,9 @@
 // the owner switches an effect on and gives it a level.
 
 #include <cstdint>
+#include <memory>
+
+#include "WorkerPool.h"
 
 struct AfjJudge;
 struct AvdDenoiser;
@@ -33,6 +36,11 @@ class CVideoRealEffect {
   int32_t SetDenoiseLevel(int32_t level);
   // Clamped to 0..100; returns the stored level.
   int32_t SetDelightLevel(int32_t level);
+
+  // Threads one frame is spread over (1: the calling thread alone); the
+  // frame comes out the same on any number. New objects use the processor's.
+  void SetThreadCount(int32_t threads);
+  int32_t ThreadCount() const;
 
   void EnableFrameJudge(int32_t on) { m_judgeOn = on != 0; }
   void EnableDenoise(int32_t on) { m_denoiseOn = on != 0; }
@@ -79,5 +87,6 @@ class CVideoRealEffect {
   bool m_denoiseOn = false;
   bool m_delightOn = false;
   int32_t m_errorFrames = 0;
+  std::unique_ptr<enh::WorkerPool> m_pool;
   int32_t m_heldInARow = 0;  // rejections since the last accepted frame
 };

@@ -1,11 +1,13 @@
 #include "FrameJudge.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 #include "EnhanceResult.h"
 #include "JudgeRowKernels.h"
 #include "MMem.h"
+#include "WorkerPool.h"
 
 struct AfjJudge {
   uint8_t unused[8];  // only a non-null handle is needed
@@ -51,17 +53,21 @@ int32_t AFJ_JudgeFrame(void* memory, AFJ_HANDLE handle, const AfjImage* image,
 
   // A row whose mean reaches the limit is bad when half its samples are
   // strong; the verdict does not depend on the order the rows are visited in,
-  // so each row is judged as it is measured.
+  // so each row is judged as it is measured, in strips, and the first bad row
+  // found ends every strip.
   const double halfWidth = width * 0.5;
-  int32_t result = AFJ_FRAME_GOOD;
-  for (int64_t y = top; y < bottom; ++y) {
-    const uint8_t* row = luma + y * static_cast<int64_t>(pitch);
-    const afj::RowStats stats = afj::JudgeRow(row - pitch, row, row + pitch, width);
-    if (stats.sum / static_cast<uint64_t>(width) >= kMeanLimit && stats.strong >= halfWidth) {
-      result = AFJ_FRAME_BAD;
-      break;
-    }
+  std::atomic<bool> bad{false};
+  if (bottom > top) {
+    enh::ParallelRows(static_cast<int32_t>(bottom - top), 64, 1, [&](int32_t r0, int32_t r1) {
+      for (int64_t y = top + r0; y < top + r1 && !bad.load(std::memory_order_relaxed); ++y) {
+        const uint8_t* row = luma + y * static_cast<int64_t>(pitch);
+        const afj::RowStats stats = afj::JudgeRow(row - pitch, row, row + pitch, width);
+        if (stats.sum / static_cast<uint64_t>(width) >= kMeanLimit && stats.strong >= halfWidth)
+          bad.store(true, std::memory_order_relaxed);
+      }
+    });
   }
+  const int32_t result = bad.load() ? AFJ_FRAME_BAD : AFJ_FRAME_GOOD;
   *verdict = result;
   return ENH_OK;
 }

@@ -1,5 +1,6 @@
 // Milliseconds per frame of the effect chain's stages and of the whole chain,
-// scalar and vector, one thread. --write_frames=DIR also writes the frames as
+// scalar and vector, one thread; and of the whole chain spread over 4 and all
+// of the machine's threads (chain_mt). --write_frames=DIR also writes the frames as
 // raw video so other filters can be timed on the very same pictures;
 // --digest prints a digest of every output frame per size, form and setting,
 // so a faster build can show that it gives the same bytes.
@@ -11,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "PageFrames.h"
@@ -46,13 +48,14 @@ const char* StageName(Stage s) {
 }
 
 // Each iteration takes the next frame; only the stage itself is timed.
-void RunStage(benchmark::State& state, Stage stage, KernelForm form, int w, int h) {
+void RunStage(benchmark::State& state, Stage stage, KernelForm form, int w, int h, int threads = 1) {
   if (ForceKernelForm(form) != form) {
     state.SkipWithError("kernel form not supported here");
     return;
   }
   const auto& frames = Frames(w, h);
   CVideoRealEffect effect(w, h);
+  effect.SetThreadCount(threads);
   if (stage == Stage::Denoise && !effect.HasDenoiser()) {
     ResetKernelForm();
     state.SkipWithError("denoiser not built");
@@ -126,6 +129,21 @@ void RegisterAll() {
             ->Unit(benchmark::kMillisecond)
             ->MinTime(0.3);
       }
+  // The whole chain on several threads, best form.
+  const int all = static_cast<int>(std::thread::hardware_concurrency());
+  for (const auto& size : kSizes)
+    for (int threads : {4, all}) {
+      if (threads < 2 || (threads == all && all == 4)) continue;
+      const int w = size[0], h = size[1];
+      const KernelForm form = BestKernelForm();
+      const std::string name = std::string("chain_mt/") + KernelFormName(form) + "/" + std::to_string(w) + "x" +
+                               std::to_string(h) + "/threads:" + std::to_string(threads);
+      benchmark::RegisterBenchmark(name.c_str(),
+                                   [=](benchmark::State& s) { RunStage(s, Stage::Chain, form, w, h, threads); })
+          ->UseManualTime()
+          ->Unit(benchmark::kMillisecond)
+          ->MinTime(0.3);
+    }
 }
 
 // The settings the digests cover: the benchmark's chain and each effect alone.
@@ -141,10 +159,11 @@ constexpr DigestSetting kDigestSettings[] = {
 };
 
 // Twice through the frames, so the temporal filter's steady state counts too.
-uint64_t ChainDigest(const DigestSetting& set, KernelForm form, int w, int h) {
+uint64_t ChainDigest(const DigestSetting& set, KernelForm form, int threads, int w, int h) {
   ForceKernelForm(form);
   const auto& frames = Frames(w, h);
   CVideoRealEffect effect(w, h);
+  effect.SetThreadCount(threads);
   effect.EnableFrameJudge(set.judge);
   effect.EnableDenoise(set.denoise);
   effect.EnableDelight(set.delight);
@@ -161,14 +180,18 @@ uint64_t ChainDigest(const DigestSetting& set, KernelForm form, int w, int h) {
   return hash;
 }
 
+// Each form on one thread, and the best form on all threads.
 void PrintDigests() {
   const KernelForm forms[] = {KernelForm::Scalar, KernelForm::SSE2, KernelForm::AVX2};
+  const int all = static_cast<int>(std::thread::hardware_concurrency());
   for (const auto& size : kSizes)
     for (const DigestSetting& set : kDigestSettings)
-      for (KernelForm form : forms) {
-        if (form == KernelForm::AVX2 && BestKernelForm() != KernelForm::AVX2) continue;
-        std::printf("%dx%d %-10s %-6s %016llx\n", size[0], size[1], set.name, KernelFormName(form),
-                    static_cast<unsigned long long>(ChainDigest(set, form, size[0], size[1])));
+      for (int run = 0; run < 4; ++run) {
+        const KernelForm form = run < 3 ? forms[run] : BestKernelForm();
+        if (run < 3 && static_cast<int>(form) > static_cast<int>(BestKernelForm())) continue;
+        const int threads = run < 3 ? 1 : all;
+        std::printf("%dx%d %-10s %-6s threads:%-2d %016llx\n", size[0], size[1], set.name, KernelFormName(form),
+                    threads, static_cast<unsigned long long>(ChainDigest(set, form, threads, size[0], size[1])));
         std::fflush(stdout);
       }
 }

@@ -1,10 +1,13 @@
 // The whole chain's output, pinned to the byte: a digest of every output frame
 // over a run of generated pages (a torn frame among them), for each setting.
-// Every kernel form must give these bytes; a change of arithmetic shows here.
+// Every kernel form on any number of threads must give these bytes; a change
+// of arithmetic shows here.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <tuple>
 #include <vector>
 
 #include "KernelForm.h"
@@ -36,10 +39,11 @@ PageFrame Torn(PageFrame f) {
   return f;
 }
 
-uint64_t Digest(const Setting& s) {
+uint64_t Digest(const Setting& s, int threads) {
   std::vector<PageFrame> frames = MakePageFrames(s.width, s.height, 6);
   frames.insert(frames.begin() + 3, Torn(frames[2]));
   CVideoRealEffect effect(s.width, s.height);
+  effect.SetThreadCount(threads);
   effect.EnableFrameJudge(s.judge);
   effect.EnableDenoise(s.denoise);
   effect.EnableDelight(s.delight);
@@ -57,21 +61,26 @@ uint64_t Digest(const Setting& s) {
   return hash;
 }
 
-class ChainDigest : public testing::TestWithParam<KernelForm> {
+class ChainDigest : public testing::TestWithParam<std::tuple<KernelForm, int>> {
  protected:
   void TearDown() override { ResetKernelForm(); }
 };
 
 TEST_P(ChainDigest, EverySettingGivesItsBytes) {
-  if (ForceKernelForm(GetParam()) != GetParam()) GTEST_SKIP() << "form not supported here";
+  const auto [form, threads] = GetParam();
+  if (ForceKernelForm(form) != form) GTEST_SKIP() << "form not supported here";
   for (const Setting& s : kSettings) {
-    const uint64_t got = Digest(s);
+    const uint64_t got = Digest(s, threads);
     EXPECT_EQ(got, s.digest) << s.name << ": 0x" << std::hex << got;
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Forms, ChainDigest,
-                         testing::Values(KernelForm::Scalar, KernelForm::SSE2, KernelForm::AVX2),
-                         [](const auto& info) { return std::string(KernelFormName(info.param)); });
+INSTANTIATE_TEST_SUITE_P(FormsAndThreads, ChainDigest,
+                         testing::Combine(testing::Values(KernelForm::Scalar, KernelForm::SSE2, KernelForm::AVX2),
+                                          testing::Values(1, 3, 8)),
+                         [](const auto& info) {
+                           return std::string(KernelFormName(std::get<0>(info.param))) + "_threads" +
+                                  std::to_string(std::get<1>(info.param));
+                         });
 
 }  // namespace
