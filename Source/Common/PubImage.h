@@ -3,12 +3,9 @@
 // (interfaces 100, 104 and 105); like PubQelmar, a wrapper pointer is the
 // toolkit handle itself.
 #include "PubQelmar.h"
+#include "qel/QelImage.h"
+#include "qel/QelPath.h"
 
-struct _QELRECT;
-struct _QELPOINT;
-struct IMGCLYR_PROCINFO;
-struct IMGCLYR_CROPRESIZE;
-struct _LYR_TRANSFORM;
 typedef int32_t _IMGSHOW_MODE;
 
 namespace PubImage {
@@ -19,21 +16,24 @@ using PubQelmar::detail::Obj;
 using PubQelmar::detail::P;
 
 // SetExifInfo's three values travel as one record in lparam.
-struct QelExifInfo {
-  int32_t id;
-  void* data;
-  uint32_t size;
-};
+using QelExifInfo = QelExifItem;
 
 class QelLayer : public PubQelmar::QelBase {
  public:
+  int32_t Init(SIZE* size) { return Int(this, 105, 0, 0, P(size)); }
+  int32_t GetPixels(QelPixelTransfer* t) { return Int(this, 105, 24, 0, P(t)); }
+  int32_t PutPixels(QelPixelTransfer* t) { return Int(this, 105, 25, 0, P(t)); }
+  int32_t GetDepth() { return Int(this, 105, 17); }
+  QelLayer* Resample(_LYR_RESAMPLE* r) { return Obj<QelLayer>(this, 105, 34, 0, P(r)); }
+  QelLayer* Copy0() { return Obj<QelLayer>(this, 105, 48); }
   int32_t SetRect(_QELRECT* r) { return Int(this, 105, 5, 0, P(r)); }
   int32_t GetRect(_QELRECT* r) { return Int(this, 105, 6, 0, P(r)); }
   int32_t GetVisible() { return Int(this, 105, 15); }
-  int32_t CropResize(IMGCLYR_PROCINFO* info, IMGCLYR_CROPRESIZE* crop) {
-    return Int(this, 105, 38, reinterpret_cast<QELWPARAM>(info), P(crop));
+  // Both answer a new layer (count 1) or null.
+  QelLayer* CropResize(IMGCLYR_PROCINFO* info, IMGCLYR_CROPRESIZE* crop) {
+    return Obj<QelLayer>(this, 105, 38, reinterpret_cast<QELWPARAM>(info), P(crop));
   }
-  int32_t Transform(_LYR_TRANSFORM* t) { return Int(this, 105, 43, 0, P(t)); }
+  QelLayer* Transform(_LYR_TRANSFORM* t) { return Obj<QelLayer>(this, 105, 43, 0, P(t)); }
 };
 
 class QelPicture : public PubQelmar::QelBase {
@@ -49,6 +49,13 @@ class QelPicture : public PubQelmar::QelBase {
   int32_t GetDepth() { return Int(this, 104, 19); }
   void* GetSelection() { return Obj<void>(this, 104, 25); }
   int32_t SetSize(SIZE* size) { return Int(this, 104, 41, 0, P(size)); }
+  int32_t GetProp(int32_t id, int32_t* value) { return Int(this, 104, 15, id, P(value)); }
+  int32_t Open(QelImageOpenOptions* o, Qel0FSRef ref) {
+    return Int(this, 104, 50, reinterpret_cast<QELWPARAM>(o), reinterpret_cast<QELLPARAM>(ref));
+  }
+  int32_t Save(QelImageSaveOptions* o, Qel0FSRef ref) {
+    return Int(this, 104, 51, reinterpret_cast<QELWPARAM>(o), reinterpret_cast<QELLPARAM>(ref));
+  }
   int32_t SetExifInfo(int32_t id, void* data, uint32_t size) {
     QelExifInfo info{id, data, size};
     return Int(this, 104, 48, 0, P(&info));
@@ -60,6 +67,11 @@ class QelImgControl : public PubQelmar::QelElement {
  public:
   // Zoom mode with num/den (the control shows the picture at that scale).
   int32_t SetZoom(int32_t num, int32_t den) { return Int(this, 100, 0, num, den); }
+  int32_t SetPictOrg(_QELPOINT* p) { return Int(this, 100, 10, 0, P(p)); }
+  int32_t GetPictOrg(_QELPOINT* p) { return Int(this, 100, 11, 0, P(p)); }
+  int32_t GetClientRect(_QELRECT* r) { return Int(this, 100, 14, 0, P(r)); }
+  int32_t WindowToPicture(int32_t mode, _QELRECT* r) { return Int(this, 100, 38, mode, P(r)); }
+  int32_t SetShowQualityGrade(int32_t grade) { return Int(this, 100, 40, grade); }
   int32_t GetZoom(int32_t* num, int32_t* den) { return Int(this, 100, 1, reinterpret_cast<QELWPARAM>(num), P(den)); }
   // 1: the control fits the picture itself; 0: the zoom set by the caller.
   int32_t SetMode(_IMGSHOW_MODE mode) { return Int(this, 100, 2, mode); }

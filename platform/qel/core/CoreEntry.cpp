@@ -7,6 +7,7 @@
 
 #include "qel/QelAnimation.h"
 #include "qel/QelElement.h"
+#include "qel/QelImageControl.h"
 #include "qel/QelLayout.h"
 
 namespace qel {
@@ -47,14 +48,10 @@ QelObject Qel0CreateObj(uint32_t kind, QELWPARAM wparam, QELLPARAM lparam) {
     case QEL_KIND_ANIMATION:
     case QEL_KIND_FADE:
       return (new qel::Animation(kind))->Handle();
-    case QEL_KIND_PICTURE:
-    case QEL_KIND_LAYER:
-    case QEL_KIND_IMAGECTRL:
-    case QEL_KIND_TOOLLIST:
-      return nullptr;
     default:
       break;
   }
+  if (Object* o = qel::CreateImageObject(kind)) return o->Handle();
   // Any other four printable characters name an element class.
   for (int shift = 24; shift >= 0; shift -= 8) {
     char c = char((kind >> shift) & 0xff);

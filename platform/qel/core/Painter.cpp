@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 
+#include "qel/QelImageControl.h"
 #include "qel/QelPaint.h"
 
 namespace qel {
@@ -78,7 +79,9 @@ void PaintOne(cairo_t* cr, Element* e) {
     cairo_fill(cr);
   }
   DrawImage(cr, e->ImagePath(), r);
-  if (cls == "butn") {
+  if (auto* ic = dynamic_cast<ImageControl*>(e)) {
+    ic->Paint(cr, r);
+  } else if (cls == "butn") {
     cairo_set_line_width(cr, 1.0);
     SetArgb(cr, 0xff606060u);
     cairo_rectangle(cr, r.left + 0.5, r.top + 0.5, w - 1, h - 1);
