@@ -67,11 +67,8 @@ class QelImgControl : public PubQelmar::QelElement {
  public:
   // Zoom mode with num/den (the control shows the picture at that scale).
   int32_t SetZoom(int32_t num, int32_t den) { return Int(this, 100, 0, num, den); }
-  int32_t SetPictOrg(_QELPOINT* p) { return Int(this, 100, 10, 0, P(p)); }
-  int32_t GetPictOrg(_QELPOINT* p) { return Int(this, 100, 11, 0, P(p)); }
-  int32_t GetClientRect(_QELRECT* r) { return Int(this, 100, 14, 0, P(r)); }
+  // Mode 2: a rectangle of the control into picture pixels.
   int32_t WindowToPicture(int32_t mode, _QELRECT* r) { return Int(this, 100, 38, mode, P(r)); }
-  int32_t SetShowQualityGrade(int32_t grade) { return Int(this, 100, 40, grade); }
   int32_t GetZoom(int32_t* num, int32_t* den) { return Int(this, 100, 1, reinterpret_cast<QELWPARAM>(num), P(den)); }
   // 1: the control fits the picture itself; 0: the zoom set by the caller.
   int32_t SetMode(_IMGSHOW_MODE mode) { return Int(this, 100, 2, mode); }
@@ -79,7 +76,8 @@ class QelImgControl : public PubQelmar::QelElement {
   int32_t SetTrans(uint32_t trans) { return Int(this, 100, 4, trans); }
   int32_t SetPict(QelPicture* pict) { return Int(this, 100, 8, 0, P(pict)); }
   int32_t GetPict(QelPicture** pict) { return Int(this, 100, 9, 0, P(pict)); }
-  // The picture's offset in the control (picture pixels).
+  // The point of the shown (zoomed) picture at the control's top-left;
+  // negative when the picture is centred in a larger control.
   int32_t SetPictOrg(POINT* org) { return Int(this, 100, 10, 0, P(org)); }
   int32_t GetPictOrg(POINT* org) { return Int(this, 100, 11, 0, P(org)); }
   int32_t GetClientRect(SRect32* r) { return Int(this, 100, 14, 0, P(r)); }
