@@ -2,7 +2,7 @@
 """Lanczos resampling of a 4000 x 3000 picture: ours against Pillow's LANCZOS,
 the same picture in the same run, best of five each.
 
-usage: bench/imaging/compare_pillow.py [build/bench/imaging/imaging_bench]
+usage: bench/platform/imaging/compare_pillow.py [build/bench/platform/imaging/imaging_bench]
 """
 import os
 import subprocess
@@ -13,7 +13,7 @@ import time
 import numpy as np
 from PIL import Image
 
-exe = sys.argv[1] if len(sys.argv) > 1 else "build/bench/imaging/imaging_bench"
+exe = sys.argv[1] if len(sys.argv) > 1 else "build/bench/platform/imaging/imaging_bench"
 rng = np.random.default_rng(7)
 h, w = 3000, 4000
 y, x = np.mgrid[0:h, 0:w]
