@@ -164,6 +164,9 @@ void Player::Impl::Halt() {
   std::lock_guard lock(mutex);
   output.reset();
   soundRunning = false;
+  // A picture the workers left is not the one at the position now.
+  fresh = false;
+  stillDirty = true;
 }
 
 Player::Player() : impl_(std::make_unique<Impl>()) {}

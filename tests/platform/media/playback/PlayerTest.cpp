@@ -24,6 +24,8 @@ class PlayerTest : public ::testing::Test {
       while (player_.TakeFrame(f)) levels.push_back(Level(f));
       return player_.State() == PlayState::Stopped;
     }));
+    Frame f;  // the last picture may have come with the end
+    while (player_.TakeFrame(f)) levels.push_back(Level(f));
     return levels;
   }
   Waiter waiter_;
