@@ -39,3 +39,17 @@ struct SETLAYERDATA {
   }
 };
 static_assert(sizeof(SETLAYERDATA) == 24 + sizeof(void*), "six words and the bits pointer");
+
+// A layer property (layer call 8): 115 sets the layer's bitmap (pData: a
+// SETLAYERDATA), 107 its blending (nValue 0..255).
+struct _LayerPropertyInfo {
+  uint32_t cbSize;
+  uint32_t nProperty;
+  intptr_t nValue;
+  const void* pData;
+
+  _LayerPropertyInfo() {
+    std::memset(this, 0, sizeof(*this));
+    cbSize = sizeof(*this);
+  }
+};

@@ -6,6 +6,7 @@
 #include <map>
 #include <mutex>
 
+#include "qel/QelElementLayers.h"
 #include "qel/QelTimer.h"
 
 namespace qel {
@@ -43,10 +44,16 @@ Element::Element(uint32_t kind, std::string name) : Object(kind), name_(std::mov
 
 Element::~Element() {
   StopRepeat();
+  if (layers_) layers_->Release();
   for (Element* c : children_) {
     c->parent_ = nullptr;
     c->Release();
   }
+}
+
+ElementLayers* Element::Layers(bool create) {
+  if (!layers_ && create) layers_ = new ElementLayers(this);
+  return layers_;
 }
 
 Element* Element::From(QelObject h) {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "qel/QelElement.h"
+#include "qel/QelElementLayers.h"
 
 namespace qel {
 
@@ -178,9 +179,9 @@ intptr_t Element::InterElement(int32_t method, QELWPARAM w, QELLPARAM l) {
       SetCallback(reinterpret_cast<QELCALLBACK>(w), Ptr<void>(l));
       return QEL_S_OK;
     case 22:
-      return 0;  // no layer sets before pictures exist
+      return 1;  // one layer set (the normal and the state set are the same)
     case 23:
-      return 0;
+      return l == 0 ? reinterpret_cast<intptr_t>(Layers(true)->Handle()) : 0;
     case 27:
       return wmethod_;
     case 28:

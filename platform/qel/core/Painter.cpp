@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 
+#include "qel/QelElementLayers.h"
 #include "qel/QelImageControl.h"
 #include "qel/QelPaint.h"
 
@@ -79,6 +80,7 @@ void PaintOne(cairo_t* cr, Element* e) {
     cairo_fill(cr);
   }
   DrawImage(cr, e->ImagePath(), r);
+  if (ElementLayers* layers = e->Layers(false)) layers->Paint(cr, r);
   if (auto* ic = dynamic_cast<ImageControl*>(e)) {
     ic->Paint(cr, r);
   } else if (cls == "butn") {

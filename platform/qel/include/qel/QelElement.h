@@ -11,8 +11,11 @@
 
 class CQelWindow;
 typedef struct _cairo cairo_t;
+typedef struct _cairo_surface cairo_surface_t;
 
 namespace qel {
+
+class ElementLayers;
 
 // Pointer input that an element may take before the click logic sees it:
 // the backends offer each press, release, double press, drag and wheel step
@@ -182,6 +185,9 @@ class QEL_API Element : public Object {
   Object* Copy() const override;
   intptr_t Inter(int32_t iface, int32_t method, QELWPARAM w, QELLPARAM l) override;
 
+  // The element's picture layer set (made when first asked for).
+  ElementLayers* Layers(bool create);
+
   // Hooks for element classes with behaviour of their own (the album).
   // Pointer input offered to this element; true when taken.
   virtual bool TakePointer(const PointerInput&) { return false; }
@@ -242,6 +248,7 @@ class QEL_API Element : public Object {
   QELCALLBACK callback_ = nullptr;
   void* callback_data_ = nullptr;
   bool repeating_ = false;
+  ElementLayers* layers_ = nullptr;
 };
 
 // Element classes with behaviour of their own register a factory by their
