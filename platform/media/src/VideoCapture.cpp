@@ -91,6 +91,14 @@ void VideoCapture::Impl::Run() {
     av_frame_unref(decoded.get());
     if (!ok) continue;  // a damaged frame is skipped
     work.index = int64_t(captured.load());
+    if (work.index == synthetic.badFrameAt) {
+      // Zeroed 4:2:0 data shows as this green.
+      for (int32_t y = size.height / 2; y < size.height; ++y)
+        for (int32_t x = 0; x < size.width; ++x) {
+          uint8_t* p = work.Row(y) + x * 4;
+          p[0] = 255, p[1] = 0, p[2] = 135, p[3] = 0;
+        }
+    }
     work.timeUs = std::chrono::duration_cast<std::chrono::microseconds>(
                       std::chrono::steady_clock::now() - start).count();
     std::function<void()> tell;
@@ -129,7 +137,6 @@ int VideoCapture::SelectDevice(const CaptureDevice& device, int input) {
     d.modes = info.modes;
     d.bounds = LargestMode(info.modes);
     d.synthetic = SyntheticCamera{};
-    d.synthetic.loseAtFrame = -1;
     d.fps = 0;
   } else {
     return -1;

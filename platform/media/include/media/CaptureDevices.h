@@ -33,6 +33,8 @@ struct SyntheticCamera {
   Size bounds = {1920, 1080};  // the largest size it offers
   double fps = 30.0;
   int64_t loseAtFrame = -1;    // report the device gone after this many frames
+  int64_t badFrameAt = -1;     // this frame arrives torn: its lower half green, as
+                               // a USB camera's frame that lost its data
 };
 
 // The stand-in microphone: a sine tone, 16-bit.

@@ -126,6 +126,29 @@ TEST_F(VideoCaptureTest, HookSeesEveryFrameOnceAndInOrder) {
   EXPECT_EQ(capture.FramesCaptured(), hooked.size());
 }
 
+TEST_F(VideoCaptureTest, ScriptedTornFrame) {
+  SyntheticCamera camera = GetSyntheticCamera();
+  camera.badFrameAt = 2;
+  SetSyntheticCamera(camera);
+  VideoCapture capture;
+  Waiter waiter;
+  std::mutex mutex;
+  std::vector<std::pair<int64_t, bool>> seen;  // index, lower half green
+  capture.SetNotifier(waiter.Notifier());
+  capture.SetFrameHook([&](Frame& f) {
+    const uint8_t* p = f.Row(f.height - 1) + (f.width / 2) * 4;
+    std::lock_guard lock(mutex);
+    seen.emplace_back(f.index, p[1] == 0 && p[2] == 135 && p[3] == 0);
+  });
+  ASSERT_EQ(capture.SelectInput("Input 1"), 0);
+  ASSERT_TRUE(capture.SetSize({64, 48}));
+  ASSERT_EQ(capture.Start(), 0);
+  ASSERT_TRUE(waiter.Until([&] { return capture.FramesCaptured() >= 4; }));
+  capture.Stop();
+  std::lock_guard lock(mutex);
+  for (const auto& [index, torn] : seen) EXPECT_EQ(torn, index == 2) << index;
+}
+
 TEST_F(VideoCaptureTest, LostCameraIsReportedUntilStopped) {
   SyntheticCamera camera = GetSyntheticCamera();
   camera.loseAtFrame = 4;
