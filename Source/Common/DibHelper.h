@@ -44,3 +44,6 @@ unsigned char* DibResample(unsigned char* dib, int width, int height);
 // A 24-bit DIB of the picture fitted into width x height (small pictures are
 // enlarged; the DIB has the fitted size), or null.
 unsigned char* DibGetFromImageFile(const char16_t* path, int width, int height);
+// The same of a movie's first frame; null for a file that is no movie, has
+// no pictures or lasts less than one time unit.
+unsigned char* DibGetFromVideoFile(const char16_t* path, int width, int height);

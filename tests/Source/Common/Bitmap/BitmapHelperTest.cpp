@@ -3,6 +3,8 @@
 // offscreen worlds to pictures and the block iterator.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <cstdio>
 #include <cstring>
 
@@ -93,6 +95,29 @@ TEST(Dib, ThumbnailsOfImageFilesKeepTheAspectAndEnlarge) {
   }
   EXPECT_EQ(DibGetFromImageFile(W(dir / "none.jpg").c_str(), 80, 60), nullptr);
   EXPECT_EQ(DibGetFromImageFile(u"", 80, 60), nullptr);
+}
+
+TEST(Dib, ThumbnailsOfMoviesAreTheirFirstFrame) {
+  fs::path dir = testenv::MakeTempDir("movie");
+  fs::path clip = dir / "red.mov";
+  std::string make = "ffmpeg -v error -y -f lavfi -i color=c=red:size=160x90:rate=10 -t 1 -c:v mjpeg "
+                     "-pix_fmt yuvj420p '" + clip.string() + "'";
+  ASSERT_EQ(std::system(make.c_str()), 0);
+  unsigned char* dib = DibGetFromVideoFile(W(clip).c_str(), 80, 60);
+  ASSERT_NE(dib, nullptr);
+  tagBITMAPINFOHEADER h;
+  std::memcpy(&h, dib, 40);
+  EXPECT_EQ(h.biWidth, 80);
+  EXPECT_EQ(h.biHeight, 45);
+  EXPECT_EQ(h.biBitCount, 24);
+  EXPECT_LT(dib[40], 30);    // blue
+  EXPECT_LT(dib[41], 30);    // green
+  EXPECT_GT(dib[42], 220);   // red
+  DIBDelete(dib);
+  testenv::WriteFile(dir / "not.mov", "not a movie");
+  EXPECT_EQ(DibGetFromVideoFile(W(dir / "not.mov").c_str(), 80, 60), nullptr);
+  EXPECT_EQ(DibGetFromVideoFile(W(dir / "none.mov").c_str(), 80, 60), nullptr);
+  EXPECT_EQ(DibGetFromVideoFile(u"", 80, 60), nullptr);
 }
 
 TEST(PictureTools, PhotosSaveAsJpegWithExifOrBmp) {
