@@ -1,5 +1,6 @@
 #include "media/CaptureDevices.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -12,12 +13,79 @@
 namespace media {
 namespace {
 
+// "key=value,key=value" from an environment variable, for programs whose
+// stand-ins a test scripts from outside (each plug-in has its own copy of
+// this layer, so calls in one binary do not reach another).
+std::vector<std::pair<std::string, std::string>> EnvironmentPairs(const char* variable) {
+  std::vector<std::pair<std::string, std::string>> pairs;
+  const char* text = std::getenv(variable);
+  if (!text) return pairs;
+  std::string all = text;
+  for (size_t at = 0; at <= all.size();) {
+    size_t end = all.find(',', at);
+    if (end == std::string::npos) end = all.size();
+    std::string item = all.substr(at, end - at);
+    size_t eq = item.find('=');
+    if (eq != std::string::npos) pairs.emplace_back(item.substr(0, eq), item.substr(eq + 1));
+    at = end + 1;
+  }
+  return pairs;
+}
+
+int64_t Number(const std::string& text, int64_t fallback) {
+  char* end = nullptr;
+  long long v = std::strtoll(text.c_str(), &end, 10);
+  return end && end != text.c_str() && *end == 0 ? v : fallback;
+}
+
+SyntheticCamera CameraFromEnvironment() {
+  SyntheticCamera camera;
+  for (const auto& [key, value] : EnvironmentPairs("DUNSELLOW_SYNTHETIC_CAMERA")) {
+    if (key == "bounds") {
+      int w = 0, h = 0;
+      if (std::sscanf(value.c_str(), "%dx%d", &w, &h) == 2 && w > 0 && h > 0) camera.bounds = {w, h};
+    } else if (key == "fps") {
+      double fps = std::atof(value.c_str());
+      if (fps > 0 && fps <= 240) camera.fps = fps;
+    } else if (key == "lose_at") {
+      camera.loseAtFrame = Number(value, -1);
+    } else if (key == "bad_at") {
+      camera.badFrameAt = Number(value, -1);
+    } else if (key == "name") {
+      camera.name = value;
+    } else if (key == "input") {
+      camera.inputs = {value};
+    }
+  }
+  return camera;
+}
+
+SyntheticMicrophone MicrophoneFromEnvironment() {
+  SyntheticMicrophone microphone;
+  for (const auto& [key, value] : EnvironmentPairs("DUNSELLOW_SYNTHETIC_MICROPHONE")) {
+    if (key == "rate") {
+      int64_t rate = Number(value, 0);
+      if (rate >= 8000 && rate <= 192000) microphone.sampleRate = uint32_t(rate);
+    } else if (key == "channels") {
+      int64_t channels = Number(value, 0);
+      if (channels == 1 || channels == 2) microphone.channels = uint16_t(channels);
+    } else if (key == "lose_after") {
+      microphone.loseAfterBlocks = Number(value, -1);
+    } else if (key == "name") {
+      microphone.name = value;
+    } else if (key == "input") {
+      microphone.inputs = {value};
+    }
+  }
+  return microphone;
+}
+
 struct Settings {
   std::mutex mutex;
   bool modeSet = false;
   DeviceMode mode = DeviceMode::Auto;
-  SyntheticCamera camera;
-  SyntheticMicrophone microphone;
+  SyntheticCamera camera = CameraFromEnvironment();
+  SyntheticMicrophone microphone = MicrophoneFromEnvironment();
 };
 
 Settings& TheSettings() {
