@@ -3,12 +3,17 @@
 // ones are filtered spatially and pulled toward the previous samples by how
 // little they changed.
 
+#include <emmintrin.h>
+
 #include <algorithm>
+#include <atomic>
+#include <vector>
 
 #include "block/BlockKernels.h"
 #include "filter/AvdLevelFilter.h"
 #include "filter/AvdLevelView.h"
 #include "filter/AvdNLWork.h"
+#include "WorkerPool.h"
 
 namespace {
 
@@ -37,70 +42,177 @@ void RatioBlend44(T* c, int32_t cp, const T* p, int32_t pp, float k) {
 
 }  // namespace
 
+namespace {
+
+// One level's temporal filtering, sub-block by sub-block.
+struct VideoLevel {
+  AvdLevelView view, prev, coarse;
+  const AvdFltLevelParam* lp;
+  const AvdNoiseMap* map;
+  const AvdNLSettings* set;
+  bool sgn;
+  int32_t s, nb, q, x0, y0, cols, rows;
+
+  // The sub-block of column j, row i: its samples are read and written here
+  // only, and its search area reaches the neighbours Reach() gives.
+  void SubBlock(int32_t i, int32_t j, AvdNLResources& res) const {
+    const int32_t x = x0 + j * s, y = y0 + i * s;
+    if (!view.Holds(x - nb, y - nb, 8, 8) || !prev.Holds(x - nb, y - nb, 8, 8)) return;
+    // The previous frame's level has left the cache by now: fetch ahead.
+    if ((j & 7) == 0 && prev.Holds(x + 64 - nb, y - nb, 8, 8)) {
+      for (int r = 0; r < 8; ++r) {
+        __builtin_prefetch(prev.At(x + 64 - nb, y - nb + r));
+        __builtin_prefetch(view.At(x + 64 - nb, y - nb + r));
+      }
+    }
+    int32_t v, e;
+    AvdMapLookup(map, lp->curvature, x, y, s, &v, &e);
+    if (v == 0) return;
+    const uint32_t n = static_cast<uint32_t>((v * set->temporalWeight) >> q);
+    uint8_t* cur = view.At(x, y);
+    const uint8_t* old = prev.At(x, y);
+    const uint32_t change = static_cast<uint32_t>(
+        avdQtrDiffAbsSum_B8(view.At(x - nb, y - nb), view.pitch, prev.At(x - nb, y - nb), prev.pitch,
+                            static_cast<int32_t>(view.kind)));
+    const uint32_t still = std::min<uint32_t>(((static_cast<uint32_t>(e) + 16) * n) >> 4, set->limit);
+    if (change <= still) {
+      avdJImgMemCpy(cur, view.pitch, old, prev.pitch, s, s);
+      return;
+    }
+    bool settled = false;
+    if (set->prefilter >= 1 && e < 255)
+      settled = avdPreFilter(view, coarse.origin ? &coarse : nullptr, x, y, s, v, q, set->prefilter, lp->keep);
+    if (!settled && set->radius + set->extension > 0 && res.work->Load(view, x, y, s, set->radius, set->extension))
+      avdNL_OneBlock(*res.work, cur, view.pitch, set->extension, v, set->strength, lp->keep, res.table.table);
+    const uint32_t pull = std::min<uint32_t>(((static_cast<uint32_t>(e) + 32) * n) / 32, set->limit);
+    if (s == 8) {
+      if (sgn)
+        avdMMSE_B8_I8_SSE2(reinterpret_cast<int8_t*>(cur), view.pitch, reinterpret_cast<const int8_t*>(old),
+                           prev.pitch, reinterpret_cast<int8_t*>(cur), view.pitch, change, pull);
+      else
+        avdMMSE_B8_U8_SSE2(cur, view.pitch, old, prev.pitch, cur, view.pitch, change, pull);
+    } else {
+      const float k = static_cast<float>(pull) / static_cast<float>(change);
+      if (sgn)
+        RatioBlend44(reinterpret_cast<int8_t*>(cur), view.pitch, reinterpret_cast<const int8_t*>(old), prev.pitch, k);
+      else
+        RatioBlend44(cur, view.pitch, old, prev.pitch, k);
+    }
+  }
+
+  // How far a sub-block's reads reach into its neighbours: whole sub-blocks
+  // sideways, samples up and down (the 8 x 8 neighbourhood, widened for the
+  // search by the reach rows and the reach rounded up to 4 columns).
+  void Reach(int32_t* columns, int32_t* samplesUpDown) const {
+    const int32_t reach = set->radius + set->extension;
+    const int32_t reach4 = reach > 0 ? (reach + 3) & ~3 : 0;
+    const int32_t left = nb + reach4, right = 8 - nb - s + reach4;
+    *columns = std::max((left + s - 1) / s, (right + s - 1) / s);
+    *samplesUpDown = std::max(nb + (reach > 0 ? reach : 0), 8 - nb - s + (reach > 0 ? reach : 0));
+  }
+
+  void Row(int32_t i, AvdNLResources& res) const {
+    for (int32_t j = 0; j < cols; ++j) SubBlock(i, j, res);
+  }
+};
+
+// Until `count` reaches `need`: a short spin, then asleep (the row above may
+// be waiting for a processor itself).
+void WaitFor(const std::atomic<int32_t>& count, int32_t need) {
+  int32_t seen = count.load(std::memory_order_acquire);
+  for (int spin = 0; seen < need && spin < 64; ++spin) {
+    _mm_pause();
+    seen = count.load(std::memory_order_acquire);
+  }
+  while (seen < need) {
+    count.wait(seen, std::memory_order_acquire);
+    seen = count.load(std::memory_order_acquire);
+  }
+}
+
+// Rows of sub-blocks on the worker pool. Sub-blocks that read only
+// themselves go in any order. The others read their neighbours' samples: the
+// ones above and to the left as already filtered, the ones below and to the
+// right as not yet. So each row starts a sub-block only once the row above
+// has finished the sub-blocks that one can see (a wavefront), which also
+// keeps it far enough behind that the row above never sees its writes.
+int32_t FilterRows(MHandle memory, const VideoLevel& lv) {
+  int32_t lag = 0, upDown = 0;
+  lv.Reach(&lag, &upDown);
+  const bool independent = lag == 0 && upDown == 0;
+  if (enh::ParallelThreads() <= 1 || lv.rows < 4 || upDown > lv.s) {
+    AvdNLResources res;
+    if (int32_t rc = res.Create(memory)) return rc;
+    for (int32_t i = 0; i < lv.rows; ++i) lv.Row(i, res);
+    res.Release(memory);
+    return 0;
+  }
+  std::atomic<int32_t> failed{0};
+  if (independent) {
+    enh::ParallelRows(lv.rows, 2, 1, [&](int32_t r0, int32_t r1) {
+      AvdNLResources res;
+      if (int32_t rc = res.Create(memory)) {
+        failed = rc;
+        return;
+      }
+      for (int32_t i = r0; i < r1; ++i) lv.Row(i, res);
+      res.Release(memory);
+    });
+    return failed.load();
+  }
+  // done[i]: sub-blocks of row i finished, counted from the left.
+  std::vector<std::atomic<int32_t>> done(lv.rows);
+  enh::ParallelFor(lv.rows, [&](int32_t i) {
+    AvdNLResources res;
+    const int32_t rc = res.Create(memory);
+    if (rc) failed = rc;
+    for (int32_t j = 0; j < lv.cols; ++j) {
+      if (i > 0) WaitFor(done[i - 1], std::min(lv.cols, j + lag + 1));
+      if (!rc) lv.SubBlock(i, j, res);
+      done[i].store(j + 1, std::memory_order_release);
+      done[i].notify_all();
+    }
+    if (!rc) res.Release(memory);
+  });
+  return failed.load();
+}
+
+// The level's valid area with `around` samples on every side, copied into
+// the previous-frame level row strip by row strip.
+void CopyAround(const AvdLevelView& from, const AvdLevelView& to, int32_t around) {
+  const int32_t y0 = std::max({-around, from.minY, to.minY});
+  const int32_t y1 = std::min({from.height + around, from.maxY, to.maxY});
+  enh::ParallelRows(y1 - y0, 64, 1, [&](int32_t r0, int32_t r1) {
+    CopyArea(from, to, -around, y0 + r0, from.width + around, y0 + r1);
+  });
+}
+
+}  // namespace
+
 int32_t avdNL_Video(MHandle memory, AvdChannelBlock* level, const AvdFltLevelParam* lp, const AvdNoiseMap* map,
                     const AvdNLSettings* set) {
   if (!lp->previous || !lp->previous->be.block.data) return ENH_ERR_NO_PREVIOUS;
-  const AvdLevelView view = AvdLevelView::Of(level);
-  const AvdLevelView prev = AvdLevelView::Of(lp->previous).MovedTo(view.posX, view.posY);
+  VideoLevel lv;
+  lv.view = AvdLevelView::Of(level);
+  lv.prev = AvdLevelView::Of(lp->previous).MovedTo(lv.view.posX, lv.view.posY);
   const int32_t around = 8;
   if (lp->frameCounter < 1) {
-    CopyArea(view, prev, -around, -around, view.width + around, view.height + around);
+    CopyAround(lv.view, lv.prev, around);
     return 0;
   }
-  AvdNLResources res;
-  int32_t rc = res.Create(memory);
-  if (rc) return rc;
-  AvdLevelView coarse;
-  if (lp->coarser) coarse = AvdLevelView::Of(lp->coarser);
-  const AvdLevelView* coarsePtr = lp->coarser ? &coarse : nullptr;
-  const bool sgn = view.kind == static_cast<uint32_t>(ELEM_I8);
-  const int32_t s = set->size, nb = s == 4 ? 2 : 0, q = map->q;
-  const int32_t x0 = AvdSubBlockStart(view.width, s), y0 = AvdSubBlockStart(view.height, s);
-  for (int32_t y = y0; y < view.height; y += s)
-    for (int32_t x = x0; x < view.width; x += s) {
-      if (!view.Holds(x - nb, y - nb, 8, 8) || !prev.Holds(x - nb, y - nb, 8, 8)) continue;
-      if (((x - x0) & 63) == 0 && prev.Holds(x + 64 - nb, y - nb, 8, 8)) {
-        for (int r = 0; r < 8; ++r) {
-          __builtin_prefetch(prev.At(x + 64 - nb, y - nb + r));
-          __builtin_prefetch(view.At(x + 64 - nb, y - nb + r));
-        }
-      }
-      int32_t v, e;
-      AvdMapLookup(map, lp->curvature, x, y, s, &v, &e);
-      if (v == 0) continue;
-      const uint32_t n = static_cast<uint32_t>((v * set->temporalWeight) >> q);
-      uint8_t* cur = view.At(x, y);
-      const uint8_t* old = prev.At(x, y);
-      const uint32_t change = static_cast<uint32_t>(
-          avdQtrDiffAbsSum_B8(view.At(x - nb, y - nb), view.pitch, prev.At(x - nb, y - nb), prev.pitch,
-                              static_cast<int32_t>(view.kind)));
-      const uint32_t still = std::min<uint32_t>(((static_cast<uint32_t>(e) + 16) * n) >> 4, set->limit);
-      if (change <= still) {
-        avdJImgMemCpy(cur, view.pitch, old, prev.pitch, s, s);
-        continue;
-      }
-      bool settled = false;
-      if (set->prefilter >= 1 && e < 255)
-        settled = avdPreFilter(view, coarsePtr, x, y, s, v, q, set->prefilter, lp->keep);
-      if (!settled && set->radius + set->extension > 0 &&
-          res.work->Load(view, x, y, s, set->radius, set->extension))
-        avdNL_OneBlock(*res.work, cur, view.pitch, set->extension, v, set->strength, lp->keep, res.table.table);
-      const uint32_t pull = std::min<uint32_t>(((static_cast<uint32_t>(e) + 32) * n) / 32, set->limit);
-      if (s == 8) {
-        if (sgn)
-          avdMMSE_B8_I8_SSE2(reinterpret_cast<int8_t*>(cur), view.pitch, reinterpret_cast<const int8_t*>(old),
-                             prev.pitch, reinterpret_cast<int8_t*>(cur), view.pitch, change, pull);
-        else
-          avdMMSE_B8_U8_SSE2(cur, view.pitch, old, prev.pitch, cur, view.pitch, change, pull);
-      } else {
-        const float k = static_cast<float>(pull) / static_cast<float>(change);
-        if (sgn)
-          RatioBlend44(reinterpret_cast<int8_t*>(cur), view.pitch, reinterpret_cast<const int8_t*>(old), prev.pitch, k);
-        else
-          RatioBlend44(cur, view.pitch, old, prev.pitch, k);
-      }
-    }
-  res.Release(memory);
-  CopyArea(view, prev, -around, -around, view.width + around, view.height + around);
+  if (lp->coarser) lv.coarse = AvdLevelView::Of(lp->coarser);
+  lv.lp = lp;
+  lv.map = map;
+  lv.set = set;
+  lv.sgn = lv.view.kind == static_cast<uint32_t>(ELEM_I8);
+  lv.s = set->size;
+  lv.nb = lv.s == 4 ? 2 : 0;
+  lv.q = map->q;
+  lv.x0 = AvdSubBlockStart(lv.view.width, lv.s);
+  lv.y0 = AvdSubBlockStart(lv.view.height, lv.s);
+  lv.cols = lv.view.width > lv.x0 ? (lv.view.width - lv.x0 + lv.s - 1) / lv.s : 0;
+  lv.rows = lv.view.height > lv.y0 ? (lv.view.height - lv.y0 + lv.s - 1) / lv.s : 0;
+  if (int32_t rc = FilterRows(memory, lv)) return rc;
+  CopyAround(lv.view, lv.prev, around);
   return 0;
 }

@@ -1,7 +1,10 @@
 #include "AvdImgArith.h"
 
+#include <atomic>
+
 #include "AvdImageRecord.h"
 #include "AvdSupport.h"
+#include "WorkerPool.h"
 #include "pyramid/PyramidKernelForms.h"
 #include "pyramid/PyramidKernels.h"
 
@@ -49,7 +52,12 @@ int32_t avdImgMulti(const uint8_t* src, int32_t srcPitch, uint32_t srcFormat, ui
 int32_t avdImgABS(const uint8_t* plane, int32_t pitch, uint32_t format, int32_t width, int32_t height) {
   if (AvdFmtKind(format) != ELEM_I8) return ENH_ERR_ELEMENT_KIND;
   if (!Fits(plane, pitch, width, height)) return ENH_ERR_ARGUMENT;
-  return ImgABS_I8_SSE2(plane, pitch, width, height);
+  // Strips sum on their own; the total is the same (it stays below 2^31).
+  std::atomic<int64_t> total{0};
+  enh::ParallelRows(height, 64, 1, [&](int32_t r0, int32_t r1) {
+    total += ImgABS_I8_SSE2(plane + static_cast<ptrdiff_t>(r0) * pitch, pitch, width, r1 - r0);
+  });
+  return static_cast<int32_t>(total.load());
 }
 
 int32_t avdImgTune(const uint8_t* src, int32_t srcPitch, uint32_t srcFormat, uint8_t* dst, int32_t dstPitch,

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "EnhanceResult.h"
+#include "WorkerPool.h"
 #include "pyramid/PyramidKernelForms.h"
 #include "pyramid/PyramidKernels.h"
 
@@ -44,6 +45,9 @@ inline int32_t Prediction(const uint8_t* coarse, int32_t coarsePitch, int32_t cw
 }
 
 bool KindIsU8(uint32_t kind) { return (kind & 0xff0) == ELEM_U8; }
+
+// Rows below this are not worth a thread of their own.
+constexpr int32_t kMinStripRows = 32;
 
 }  // namespace
 
@@ -122,7 +126,10 @@ int32_t avdReduceBlock(MHandle, const uint8_t* src, int32_t srcPitch, int32_t sr
   if (!src || !dst || x0 < 0 || y0 < 0 || x1 > (srcWidth + 1) / 2 || y1 > (srcHeight + 1) / 2 ||
       srcPitch < srcWidth || dstPitch < x1)
     return ENH_ERR_ARGUMENT;
-  ReduceBlock_U8_SSE2(src, srcPitch, srcWidth, srcHeight, x0, x1, y0, y1, dst, dstPitch);
+  // Every output row depends only on the source: rows go out in strips.
+  enh::ParallelRows(y1 - y0, kMinStripRows, 1, [&](int32_t r0, int32_t r1) {
+    ReduceBlock_U8_SSE2(src, srcPitch, srcWidth, srcHeight, x0, x1, y0 + r0, y0 + r1, dst, dstPitch);
+  });
   return ENH_OK;
 }
 
@@ -140,7 +147,9 @@ int32_t avdExpandBlock(uint8_t* dst, int32_t dstPitch, int32_t x0, int32_t x1, i
                        const uint8_t* src, int32_t srcPitch, int32_t srcWidth, int32_t srcHeight, uint32_t kind) {
   if (x1 <= x0 || y1 <= y0 || !KindIsU8(kind)) return ENH_OK;
   if (int32_t r = CheckUpsample(dst, dstPitch, x0, x1, y0, y1, src, srcPitch, srcWidth, srcHeight)) return r;
-  ExpandBlock_U8_SSE2(dst, dstPitch, x0, x1, y0, y1, src, srcPitch, srcWidth, srcHeight);
+  enh::ParallelRows(y1 - y0, kMinStripRows, 1, [&](int32_t r0, int32_t r1) {
+    ExpandBlock_U8_SSE2(dst, dstPitch, x0, x1, y0 + r0, y0 + r1, src, srcPitch, srcWidth, srcHeight);
+  });
   return ENH_OK;
 }
 
@@ -150,7 +159,10 @@ int32_t avdAnalysisBlock(MHandle, uint8_t* block, int32_t pitch, int32_t x0, int
   if (x1 <= x0 || y1 <= y0 || !KindIsU8(kind)) return ENH_OK;
   if (int32_t r = CheckUpsample(block, pitch, x0, x1, y0, y1, coarse, coarsePitch, coarseWidth, coarseHeight))
     return r;
-  AnalysisBlock_U8_SSE2(block, pitch, x0, x1, y0, y1, coarse, coarsePitch, coarseWidth, coarseHeight);
+  // In place, but each sample reads only itself and the coarse block.
+  enh::ParallelRows(y1 - y0, kMinStripRows, 1, [&](int32_t r0, int32_t r1) {
+    AnalysisBlock_U8_SSE2(block, pitch, x0, x1, y0 + r0, y0 + r1, coarse, coarsePitch, coarseWidth, coarseHeight);
+  });
   return ENH_OK;
 }
 
@@ -160,6 +172,8 @@ int32_t avdSynthesisBlock(MHandle, uint8_t* block, int32_t pitch, int32_t x0, in
   if (x1 <= x0 || y1 <= y0 || !KindIsU8(kind)) return ENH_OK;
   if (int32_t r = CheckUpsample(block, pitch, x0, x1, y0, y1, coarse, coarsePitch, coarseWidth, coarseHeight))
     return r;
-  SynthesisBlock_U8_SSE2(block, pitch, x0, x1, y0, y1, coarse, coarsePitch, coarseWidth, coarseHeight);
+  enh::ParallelRows(y1 - y0, kMinStripRows, 1, [&](int32_t r0, int32_t r1) {
+    SynthesisBlock_U8_SSE2(block, pitch, x0, x1, y0 + r0, y0 + r1, coarse, coarsePitch, coarseWidth, coarseHeight);
+  });
   return ENH_OK;
 }

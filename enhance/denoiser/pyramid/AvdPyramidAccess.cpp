@@ -5,6 +5,7 @@
 
 #include "AvdPyramid.h"
 #include "EnhanceResult.h"
+#include "WorkerPool.h"
 #include "PyramidKernels.h"
 #include "image/AvdImage.h"
 
@@ -16,7 +17,11 @@ int32_t avdAccessChannel(uint8_t* picture, int32_t picturePitch, uint8_t* block,
   if (!picture || !block || width <= 0 || height <= 0 || step < 1 || offset < 0) return ENH_OK;
   if (height > 1 && (blockPitch < width || picturePitch < offset + (width - 1) * step + 1)) return ENH_ERR_ARGUMENT;
   if (e == 1 && step == 2 && offset == 0) {
-    avdAccessLuminChannel_YC1YC2_SSE2(picture, picturePitch, block, blockPitch, width, height, direction);
+    enh::ParallelRows(height, 32, 1, [&](int32_t r0, int32_t r1) {
+      avdAccessLuminChannel_YC1YC2_SSE2(picture + static_cast<ptrdiff_t>(r0) * picturePitch, picturePitch,
+                                        block + static_cast<ptrdiff_t>(r0) * blockPitch, blockPitch, width, r1 - r0,
+                                        direction);
+    });
     return ENH_OK;
   }
   for (int32_t y = 0; y < height; ++y) {
