@@ -3,7 +3,10 @@
 // of the machine's threads (chain_mt). --write_frames=DIR also writes the frames as
 // raw video so other filters can be timed on the very same pictures;
 // --digest prints a digest of every output frame per size, form and setting,
-// so a faster build can show that it gives the same bytes.
+// so a faster build can show that it gives the same bytes; --quality prints
+// the denoiser's luma PSNR on noisy frames with the camera still and shaking
+// (--quality_size=WxH, --quality_frames=DIR and --psnr=CLEAN,OUT let another
+// filter be scored on the same frames).
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -16,6 +19,7 @@
 #include <vector>
 
 #include "PageFrames.h"
+#include "QualityRun.h"
 #include "ColorConvert.h"
 #include "FrameJudge.h"
 #include "KernelForm.h"
@@ -199,20 +203,54 @@ void PrintDigests() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string writeDir;
-  bool digest = false;
+  std::string writeDir, qualityDir, psnr;
+  bool digest = false, quality = false;
+  int qw = 1280, qh = 720;
   std::vector<char*> rest;
+  auto value = [&](const char* arg, const char* prefix, std::string* out) {
+    if (std::strncmp(arg, prefix, std::strlen(prefix)) != 0) return false;
+    *out = arg + std::strlen(prefix);
+    return true;
+  };
   for (int i = 0; i < argc; ++i) {
-    const char* prefix = "--write_frames=";
-    if (std::strncmp(argv[i], prefix, std::strlen(prefix)) == 0)
-      writeDir = argv[i] + std::strlen(prefix);
-    else if (std::strcmp(argv[i], "--digest") == 0)
+    std::string size;
+    if (value(argv[i], "--write_frames=", &writeDir) || value(argv[i], "--quality_frames=", &qualityDir) ||
+        value(argv[i], "--psnr=", &psnr))
+      continue;
+    if (std::strcmp(argv[i], "--digest") == 0)
       digest = true;
+    else if (std::strcmp(argv[i], "--quality") == 0)
+      quality = true;
+    else if (value(argv[i], "--quality_size=", &size))
+      std::sscanf(size.c_str(), "%dx%d", &qw, &qh);
     else
       rest.push_back(argv[i]);
   }
   if (digest) {
     PrintDigests();
+    return 0;
+  }
+  if (quality) {
+    PrintQuality(qw, qh);
+    return 0;
+  }
+  if (!qualityDir.empty()) {
+    std::string error;
+    if (!WriteQualityFrames(qualityDir, qw, qh, &error)) {
+      std::fprintf(stderr, "%s\n", error.c_str());
+      return 1;
+    }
+    return 0;
+  }
+  if (!psnr.empty()) {
+    // --psnr=CLEAN,PROCESSED (raw planar 4:2:2 of the quality size)
+    const size_t comma = psnr.find(',');
+    const double db = comma == std::string::npos ? -1.0 : RawLumaPsnr(psnr.substr(0, comma), psnr.substr(comma + 1), qw, qh);
+    if (db < 0) {
+      std::fprintf(stderr, "cannot score %s\n", psnr.c_str());
+      return 1;
+    }
+    std::printf("%.2f\n", db);
     return 0;
   }
   if (!writeDir.empty()) {
