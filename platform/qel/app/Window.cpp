@@ -3,6 +3,7 @@
 
 #include "qel/QelApp.h"
 #include "qel/QelBackend.h"
+#include "qel/QelFileChooser.h"
 #include "qel/QelLayout.h"
 #include "qel/QelTimer.h"
 #include "qel/QelWindow.h"
@@ -315,6 +316,7 @@ void CQelWindow::Invalidate() {
 }
 
 bool QelIsModalInFront() {
+  if (qel::FileChooserOpen()) return true;
   for (auto it = qel::g_order.rbegin(); it != qel::g_order.rend(); ++it) {
     CQelWindow* w = *it;
     if (!w->IsWindowVisible()) continue;

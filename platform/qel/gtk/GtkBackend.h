@@ -23,6 +23,8 @@ class GtkBackend : public Backend {
   void BeginFrameAction(CQelWindow* w, int32_t kind) override;
   void ModalStarted(CQelWindow* w) override;
   void ModalEnded(CQelWindow* w) override;
+  void WindowMenuBarChanged(CQelWindow* w) override;
+  FileChooserResult RunFileChooser(const FileChooserRequest& request) override;
   SRect32 ScreenBounds() override;
   SRect32 WorkArea() override;
 

@@ -92,6 +92,7 @@ void GtkWindowHost::DropEntries() {
 
 gboolean GtkWindowHost::OnChildPosition(GtkOverlay*, GtkWidget* child, GdkRectangle* out, gpointer self) {
   auto* h = static_cast<GtkWindowHost*>(self);
+  if (h->window_ && h->MenuBarPosition(child, out)) return TRUE;
   auto it = h->entries_.find(child);
   if (!h->window_ || it == h->entries_.end()) return FALSE;
   SRect32 b = it->second.element->Bounds();

@@ -6,6 +6,7 @@
 
 #include "GtkKeyMap.h"
 #include "GtkWindowHost.h"
+#include "qel/QelMenuBar.h"
 #include "qel/QelInput.h"
 #include "qel/QelMessage.h"
 
@@ -235,6 +236,7 @@ void OnComboItem(GtkMenuItem* item, gpointer index) {
 }
 
 gboolean DestroyMenu(gpointer menu) {
+  PopupClosed();
   gtk_widget_destroy(GTK_WIDGET(menu));
   g_object_unref(menu);
   return G_SOURCE_REMOVE;
@@ -263,6 +265,7 @@ void GtkWindowHost::PopUpCombo(Element* combo, const GdkEvent* ev) {
     gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
   }
   gtk_widget_show_all(menu);
+  PopupOpened();  // menu commands wait until it is gone
   gtk_menu_attach_to_widget(GTK_MENU(menu), area_, nullptr);
   g_signal_connect(menu, "deactivate", G_CALLBACK(&OnMenuDone), nullptr);
   SRect32 b = combo->Bounds();
@@ -274,6 +277,12 @@ void GtkWindowHost::PopUpCombo(Element* combo, const GdkEvent* ev) {
 gboolean GtkWindowHost::OnKey(GtkWidget*, GdkEventKey* ev, gpointer self) {
   auto* h = static_cast<GtkWindowHost*>(self);
   if (!h->window_) return FALSE;
+  // Menu keys first: Control+comma is the menu's, not a comma for the window.
+  if (ev->type == GDK_KEY_PRESS && h->accel_ &&
+      gtk_accel_groups_activate(G_OBJECT(h->toplevel_), ev->keyval,
+                                GdkModifierType(ev->state & gtk_accelerator_get_default_mod_mask()))) {
+    return TRUE;
+  }
   uint32_t code = KeyCodeFor(ev->keyval);
   if (!code) return FALSE;
   GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(h->toplevel_));

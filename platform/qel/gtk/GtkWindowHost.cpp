@@ -81,6 +81,7 @@ GtkWindowHost::GtkWindowHost(CQelWindow* w) : window_(w) {
   ApplyTitle();
   ApplyBounds();
   SyncEntries();
+  ApplyMenuBar();
 }
 
 GtkWindowHost::~GtkWindowHost() { Detach(); }
@@ -95,6 +96,7 @@ void GtkWindowHost::Detach() {
   hover_.clear();
   ReleasePress();
   DropEntries();
+  DropMenuBar();
   // A combo pop-up still open goes with its window.
   for (GList* m = gtk_menu_get_for_attach_widget(area_); m; m = m->next) {
     gtk_menu_shell_deactivate(GTK_MENU_SHELL(m->data));
@@ -175,6 +177,7 @@ gboolean GtkWindowHost::OnIdleSync(gpointer self) {
   auto* h = static_cast<GtkWindowHost*>(self);
   h->sync_source_ = 0;
   h->SyncEntries();
+  h->SyncMenuBar();
   return G_SOURCE_REMOVE;
 }
 

@@ -38,6 +38,11 @@ class GtkWindowHost {
 
   GtkWidget* EntryFor(Element* e) const;
 
+  // The window's menu bar (GtkMenuBarHost.cpp): built again from the
+  // toolkit window's bar, and kept over its place in the layout.
+  void ApplyMenuBar();
+  void SyncMenuBar();
+
   // Paints the window as it is now (native entries included) into a PNG.
   bool SavePng(const std::string& path);
 
@@ -70,11 +75,16 @@ class GtkWindowHost {
   static void OnEntryChanged(GtkEditable* entry, gpointer self);
   void SyncEntries();
   void DropEntries();
+  Element* MenuBarPlace() const;
+  bool MenuBarPosition(GtkWidget* child, GdkRectangle* out);
+  void DropMenuBar();
 
   CQelWindow* window_;
   GtkWidget* toplevel_ = nullptr;
   GtkWidget* overlay_ = nullptr;
   GtkWidget* area_ = nullptr;
+  GtkWidget* menubar_ = nullptr;
+  GtkAccelGroup* accel_ = nullptr;
   guint sync_source_ = 0;
   bool pointer_taken_ = false;  // an element took the press: moves and release go to it
   guint shot_source_ = 0;

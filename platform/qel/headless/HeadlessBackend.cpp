@@ -18,6 +18,16 @@ std::deque<ModalAnswer>& ModalAnswers() {
   return answers;
 }
 
+std::deque<FileChooserResult>& FileChooserAnswers() {
+  static std::deque<FileChooserResult> answers;
+  return answers;
+}
+
+std::vector<FileChooserRequest>& FileChooserLog() {
+  static std::vector<FileChooserRequest> log;
+  return log;
+}
+
 void ApplyAnswer(CQelModalWnd* w, const ModalAnswer& a) {
   if (!CQelWindow::FetchQelWindow(w) || !w->InModal()) return;
   switch (a.kind) {
@@ -58,6 +68,18 @@ class HeadlessBackend : public Backend {
     auto* modal = static_cast<CQelModalWnd*>(w);
     // Through the loop, as a user would answer once the dialog is up.
     RunOnMain([modal, a] { headless::ApplyAnswer(modal, a); });
+  }
+  FileChooserResult RunFileChooser(const FileChooserRequest& request) override {
+    headless::FileChooserLog().push_back(request);
+    auto& answers = headless::FileChooserAnswers();
+    if (answers.empty()) {
+      std::fprintf(stderr, "qel headless: no answer scripted for a file chooser; cancelled\n");
+      return {};
+    }
+    FileChooserResult r = answers.front();
+    answers.pop_front();
+    if (r.chosen && r.filter < 0) r.filter = request.filters.empty() ? -1 : request.selectedFilter;
+    return r;
   }
   SRect32 ScreenBounds() override { return SRect32{0, 0, 1440, 900}; }
   SRect32 WorkArea() override { return SRect32{0, 22, 1440, 900}; }

@@ -4,6 +4,7 @@
 #include <deque>
 #include <string>
 
+#include "qel/QelFileChooser.h"
 #include "qel/QelWindow.h"
 
 namespace qel::headless {
@@ -16,6 +17,10 @@ struct ModalAnswer {
 };
 
 std::deque<ModalAnswer>& ModalAnswers();
+
+// Scripted answers of file choosers, and the requests they were shown with.
+std::deque<FileChooserResult>& FileChooserAnswers();
+std::vector<FileChooserRequest>& FileChooserLog();
 void ApplyAnswer(CQelModalWnd* w, const ModalAnswer& a);
 
 }  // namespace qel::headless

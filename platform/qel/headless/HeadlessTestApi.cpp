@@ -88,6 +88,23 @@ size_t PendingModalAnswers() { return ModalAnswers().size(); }
 
 void ClearModalAnswers() { ModalAnswers().clear(); }
 
+void AnswerNextFileChooser(const std::vector<std::string>& paths, int32_t filter) {
+  FileChooserResult r;
+  r.chosen = true;
+  r.paths = paths;
+  r.filter = filter;
+  FileChooserAnswers().push_back(r);
+}
+
+void CancelNextFileChooser() { FileChooserAnswers().push_back(FileChooserResult{}); }
+
+std::vector<FileChooserRequest> FileChooserRequests() { return FileChooserLog(); }
+
+void ClearFileChoosers() {
+  FileChooserAnswers().clear();
+  FileChooserLog().clear();
+}
+
 ElementState Read(CQelWindow* window, const char* name) {
   ElementState s;
   Element* e = FindElement(window, name);

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "qel/QelFileChooser.h"
 #include "qel/QelTypes.h"
 
 class CQelWindow;
@@ -35,6 +36,12 @@ class QEL_API Backend {
   // Screen and work area (without menu bar / panels) in screen pixels.
   virtual SRect32 ScreenBounds() = 0;
   virtual SRect32 WorkArea() = 0;
+
+  // The window's menu bar was set or changed.
+  virtual void WindowMenuBarChanged(CQelWindow* w) {}
+
+  // Runs a file or folder chooser until the user answers (qel/QelFileChooser.h).
+  virtual FileChooserResult RunFileChooser(const FileChooserRequest& request) { return {}; }
 
   // Animations finish in one turn of the loop (no display to watch them).
   virtual bool AnimationsEndAtOnce() const { return false; }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "qel/QelFileChooser.h"
 #include "qel/QelWindow.h"
 
 namespace qel::headless {
@@ -39,6 +40,16 @@ QEL_API void AnswerNextModalKey(uint32_t key);
 QEL_API void AnswerNextModalWith(int32_t result);
 QEL_API size_t PendingModalAnswers();
 QEL_API void ClearModalAnswers();
+
+// Answers for the next file choosers, in order: the paths chosen (with the
+// filter in use; -1: the one the chooser started with), or cancel. A
+// chooser without a scripted answer is cancelled with a line on stderr.
+QEL_API void AnswerNextFileChooser(const std::vector<std::string>& paths, int32_t filter = -1);
+QEL_API void CancelNextFileChooser();
+// The requests of the choosers shown so far (oldest first), and clearing
+// them together with answers not used.
+QEL_API std::vector<FileChooserRequest> FileChooserRequests();
+QEL_API void ClearFileChoosers();
 
 QEL_API ElementState Read(CQelWindow* window, const char* name);
 

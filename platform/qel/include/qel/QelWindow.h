@@ -4,10 +4,12 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "qel/QelElement.h"
+#include "qel/QelMenuBar.h"
 #include "qel/QelMessage.h"
 
 typedef struct _GMainLoop GMainLoop;
@@ -138,6 +140,13 @@ class QEL_API CQelWindow : public CQelCallbackMap, public CQelWindMessageMap {
   void SetProperty(uint32_t creator, uint32_t tag, void* value);
   void* GetProperty(uint32_t creator, uint32_t tag) const;
 
+  // The window's menu bar (qel/QelMenuBar.h); null without one.
+  void SetMenuBar(const qel::MenuBar& bar);
+  const qel::MenuBar* GetMenuBar() const { return menu_bar_.get(); }
+  // Removes `count` items from the item `first` (from 1) of the menu with
+  // that id; false when there is no such menu or item.
+  bool DeleteMenuItems(int16_t menuId, int32_t first, int32_t count);
+
   // Timers delivered as message 275 with the id in wParam.
   int32_t SetTimer(uint32_t id, uint32_t first_ms, uint32_t interval_ms);
   bool KillTimer(uint32_t id);
@@ -177,6 +186,7 @@ class QEL_API CQelWindow : public CQelCallbackMap, public CQelWindMessageMap {
   std::u16string title_;
   std::map<std::string, int32_t> frame_names_;
   std::map<uint64_t, void*> properties_;
+  std::unique_ptr<qel::MenuBar> menu_bar_;
 };
 
 class QEL_API CQelMainWind : public CQelWindow {
