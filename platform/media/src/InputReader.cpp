@@ -13,6 +13,7 @@ int InputReader::InterruptCallback(void* self) {
 int InputReader::Open(const char* format, const std::string& url, AVDictionary** options,
                       AVMediaType type) {
   Close();
+  interrupted_ = false;  // a new read after an earlier stop
   ff::RegisterDevices();
   AVDictionary* none = nullptr;
   if (!options) options = &none;
