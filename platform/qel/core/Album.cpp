@@ -502,7 +502,8 @@ void Album::PaintOver(cairo_t* cr) {
   SRect32 thumb;
   SRect32 track = ScrollBarRect(g, &thumb);
   cairo_save(cr);
-  cairo_set_source_rgba(cr, 0, 0, 0, 0.06);
+  // Mid grey reads on light and dark album backgrounds alike.
+  cairo_set_source_rgba(cr, 0.5, 0.5, 0.5, 0.12);
   cairo_rectangle(cr, track.left, track.top, track.right - track.left, track.bottom - track.top);
   cairo_fill(cr);
   double r = 3.0, x = thumb.left + 2, y = thumb.top + 2;
@@ -513,7 +514,7 @@ void Album::PaintOver(cairo_t* cr) {
   cairo_arc(cr, x + r, y + h - r, r, G_PI / 2, G_PI);
   cairo_arc(cr, x + r, y + r, r, G_PI, 3 * G_PI / 2);
   cairo_close_path(cr);
-  cairo_set_source_rgba(cr, 0, 0, 0, 0.35);
+  cairo_set_source_rgba(cr, 0.55, 0.55, 0.55, 0.75);
   cairo_fill(cr);
   cairo_restore(cr);
 }
