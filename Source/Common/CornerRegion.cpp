@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <utility>
 
 #include "qel/QelWideText.h"
@@ -16,9 +17,10 @@ namespace {
 using Run = std::pair<int32_t, int32_t>;  // [begin, end) on one row
 using Runs = std::vector<Run>;
 
-// Masks are a few dozen pixels; anything far beyond is not a mask.
-constexpr int32_t kMaxMaskSide = 16384;
-constexpr uintmax_t kMaxMaskFileBytes = 64u << 20;
+// Masks are a few dozen pixels; a side past this is not a corner of any
+// window, and is refused rather than turned into a shape on every request.
+constexpr int32_t kMaxMaskSide = 1024;
+constexpr uintmax_t kMaxMaskFileBytes = 8u << 20;
 
 uint16_t U16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
 uint32_t U32(const uint8_t* p) {
@@ -162,38 +164,55 @@ std::optional<ORVRegion> CreateRgnFromFile(const std::u16string& path) {
   return region;
 }
 
+// A sweep from top to bottom: each cut enters the set of active runs at its
+// top and leaves at its bottom, and each band between two such edges is the
+// bounds' row minus the union of the active runs. The cost follows the
+// number of cuts (times the few active in a band), so a mask's many small
+// rows are cheap.
 std::vector<SRect32> SubtractRects(const SRect32& bounds, const std::vector<SRect32>& cuts) {
   std::vector<SRect32> out;
   if (bounds.right <= bounds.left || bounds.bottom <= bounds.top) return out;
-  std::vector<int32_t> ys{bounds.top, bounds.bottom};
+  struct Edge {
+    int32_t y;
+    bool enters;
+    Run run;
+  };
+  std::vector<Edge> edges;
+  edges.reserve(2 * cuts.size());
   for (const SRect32& c : cuts) {
-    if (c.right <= c.left || c.bottom <= c.top) continue;
-    ys.push_back(std::clamp(c.top, bounds.top, bounds.bottom));
-    ys.push_back(std::clamp(c.bottom, bounds.top, bounds.bottom));
+    const int32_t l = std::max(c.left, bounds.left), r = std::min(c.right, bounds.right);
+    const int32_t t = std::max(c.top, bounds.top), b = std::min(c.bottom, bounds.bottom);
+    if (l >= r || t >= b) continue;
+    edges.push_back(Edge{t, true, Run{l, r}});
+    edges.push_back(Edge{b, false, Run{l, r}});
   }
-  std::sort(ys.begin(), ys.end());
-  ys.erase(std::unique(ys.begin(), ys.end()), ys.end());
+  std::sort(edges.begin(), edges.end(), [](const Edge& a, const Edge& b) { return a.y < b.y; });
 
+  std::map<Run, int> active;  // runs of the cuts crossing the band, with how many cuts give each
   std::vector<size_t> open;
   Runs openRuns;
-  Runs covered, runs;
-  for (size_t i = 0; i + 1 < ys.size(); ++i) {
-    const int32_t top = ys[i], bottom = ys[i + 1];
-    covered.clear();
-    for (const SRect32& c : cuts) {
-      if (c.right <= c.left || c.top > top || c.bottom < bottom) continue;
-      const int32_t l = std::max(c.left, bounds.left), r = std::min(c.right, bounds.right);
-      if (l < r) covered.emplace_back(l, r);
+  Runs runs;
+  size_t next = 0;
+  int32_t top = bounds.top;
+  while (top < bounds.bottom) {
+    for (; next < edges.size() && edges[next].y <= top; ++next) {
+      const Edge& e = edges[next];
+      if (e.enters) {
+        ++active[e.run];
+      } else if (auto it = active.find(e.run); it != active.end() && --it->second == 0) {
+        active.erase(it);
+      }
     }
-    std::sort(covered.begin(), covered.end());
+    const int32_t bottom = next < edges.size() ? std::min(edges[next].y, bounds.bottom) : bounds.bottom;
     runs.clear();
     int32_t x = bounds.left;
-    for (const Run& c : covered) {
-      if (c.first > x) runs.emplace_back(x, c.first);
-      x = std::max(x, c.second);
+    for (const auto& [run, count] : active) {  // ordered by left edge
+      if (run.first > x) runs.emplace_back(x, run.first);
+      x = std::max(x, run.second);
     }
     if (x < bounds.right) runs.emplace_back(x, bounds.right);
     AppendBand(out, open, openRuns, runs, top, bottom);
+    top = bottom;
   }
   return out;
 }

@@ -42,9 +42,10 @@ struct ORVRegion {
 };
 
 // The black pixels of an uncompressed BMP (1, 8, 24 or 32 bits a pixel;
-// bottom-up or top-down). A pixel is black when its luminance is below half.
-// Bounds are 0, 0, width, height. nullopt for anything that is not such a
-// BMP or whose header promises more than the data holds.
+// bottom-up or top-down, at most 1024 pixels a side). A pixel is black when
+// its luminance is below half. Bounds are 0, 0, width, height. nullopt for
+// anything that is not such a BMP or whose header promises more than the
+// data holds.
 std::optional<ORVRegion> RegionFromBmpBytes(const uint8_t* data, size_t size);
 
 // The same from a file; nullopt when it cannot be read (a missing or empty

@@ -134,6 +134,51 @@ TEST(CornerRegion, SubtractingLeavesDisjointRectanglesOfTheRightArea) {
   EXPECT_TRUE(SubtractRects(SRect32{5, 5, 5, 9}, {}).empty());
 }
 
+TEST(CornerRegion, SubtractingAgreesWithEveryPixelOnRandomCuts) {
+  // Overlapping, touching, empty and out-of-bounds cuts, many to a row.
+  const SRect32 bounds{-3, 2, 61, 50};
+  for (uint32_t seed = 1; seed <= 40; ++seed) {
+    uint32_t state = seed * 2654435761u;
+    auto next = [&state](int32_t lo, int32_t hi) {
+      state = state * 1664525u + 1013904223u;
+      return lo + int32_t((state >> 8) % uint32_t(hi - lo + 1));
+    };
+    std::vector<SRect32> cuts;
+    for (int i = next(0, 60); i > 0; --i) {
+      int32_t l = next(-10, 70), t = next(-5, 55);
+      cuts.push_back(SRect32{l, t, l + next(-2, 20), t + next(-2, 12)});
+    }
+    ORVRegion r{bounds, SubtractRects(bounds, cuts)};
+    int64_t expected = 0;
+    for (int32_t y = bounds.top - 1; y <= bounds.bottom; ++y) {
+      for (int32_t x = bounds.left - 1; x <= bounds.right; ++x) {
+        bool inside = x >= bounds.left && x < bounds.right && y >= bounds.top && y < bounds.bottom;
+        for (const SRect32& c : cuts) inside &= !(x >= c.left && x < c.right && y >= c.top && y < c.bottom);
+        ASSERT_EQ(r.Contains(POINT{x, y}), inside) << "seed " << seed << " at " << x << "," << y;
+        expected += inside ? 1 : 0;
+      }
+    }
+    ASSERT_EQ(r.Area(), expected) << "seed " << seed;  // no pixel counted twice
+  }
+}
+
+TEST(CornerRegion, MasksLargerThanAnyCornerAreRefused) {
+  // A full-size checkerboard is the costliest mask there can be: still read,
+  // whole; one pixel more a side is refused.
+  auto board = [](int side) {
+    std::vector<std::string> rows(size_t(side), std::string(size_t(side), '.'));
+    for (int y = 0; y < side; ++y)
+      for (int x = (y & 1); x < side; x += 2) rows[size_t(y)][size_t(x)] = '#';
+    return MonoBmp(rows);
+  };
+  auto largest = Decode(board(1024));
+  ASSERT_TRUE(largest);
+  EXPECT_EQ(largest->Area(), 1024 * 1024 / 2);
+  EXPECT_EQ(ComplementInBounds(*largest).Area(), 1024 * 1024 / 2);
+  EXPECT_FALSE(Decode(board(1025)));
+  EXPECT_FALSE(Decode(board(2048)));
+}
+
 TEST(CornerRegion, ShapeCutsTheTransparentPartOfEachCornerMask) {
   // Black is the window's own part of the corner.
   const std::vector<std::string> lt = {"..##", ".###", "####", "####"};
