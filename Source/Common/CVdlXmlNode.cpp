@@ -12,7 +12,14 @@ void AssignUtf8(CQelStringW& out, const char* utf8) {
 
 }  // namespace
 
-CVdlXmlNode CVdlXmlNode::GetChild() const { return CVdlXmlNode(m_node ? m_node->children : nullptr); }
+// An entity reference keeps the entity's declaration where a child would be;
+// following it leads into the document type, whose declarations lead back to
+// the references, so a walk over the tree would never end. References are
+// leaves here; their text is read with GetContentValue.
+CVdlXmlNode CVdlXmlNode::GetChild() const {
+  if (!m_node || m_node->type == XML_ENTITY_REF_NODE) return CVdlXmlNode();
+  return CVdlXmlNode(m_node->children);
+}
 
 CVdlXmlNode CVdlXmlNode::NextSibling() const { return CVdlXmlNode(m_node ? m_node->next : nullptr); }
 

@@ -82,7 +82,8 @@ class CVdlXmlNode {
   bool IsValid() const { return m_node != nullptr; }
   xmlNode* GetNode() const { return m_node; }
 
-  // First child / next sibling of any kind (text nodes included).
+  // First child / next sibling of any kind (text nodes included); an entity
+  // reference has no children (its text is its content).
   CVdlXmlNode GetChild() const;
   CVdlXmlNode NextSibling() const;
 

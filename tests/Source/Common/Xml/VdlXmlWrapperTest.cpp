@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
+#include <vector>
 #include <string>
 
 #include "TestEnvironment.h"
@@ -168,6 +170,28 @@ TEST(VdlXmlWrapper, ContentDecodesEntityReferencesAsLibxml2Does) {
 import sys, xml.etree.ElementTree as ET
 assert ET.parse(sys.argv[1]).getroot()[0].text == 'Tom & Jerry <1>'
 )"));
+}
+
+TEST(VdlXmlWrapper, WalkingEveryNodeEndsAndMeetsEachOnce) {
+  // Entity references in content and attributes: a walk over children and
+  // siblings must not wander into the declarations and round again.
+  fs::path file = testenv::MakeTempDir("xml") / "e.xml";
+  testenv::WriteFile(file, "<?xml version='1.0'?><!DOCTYPE r [<!ENTITY a 'A&#x42;'><!ENTITY b '&a;&a;'>]>"
+                           "<r Name='&b;'>&b;<x>&a;</x>tail&b;</r>");
+  CVdlXmlParser xml;
+  ASSERT_TRUE(xml.Open(Wide(file).c_str()));
+  std::set<xmlNode*> seen;
+  std::vector<CVdlXmlNode> todo{xml.GetRootNode()};
+  while (!todo.empty()) {
+    CVdlXmlNode n = todo.back();
+    todo.pop_back();
+    ASSERT_TRUE(seen.insert(n.GetNode()).second) << "a node met twice";
+    ASSERT_LT(seen.size(), 100u);
+    for (CVdlXmlNode c = n.GetChild(); c.IsValid(); c = c.NextSibling()) todo.push_back(c);
+  }
+  CQelStringW text;
+  ASSERT_TRUE(xml.GetRootNode().GetContentValue(text));
+  EXPECT_EQ(std::u16string(text.c_str()), u"ABABABtailABAB");
 }
 
 TEST(VdlXmlWrapper, UnreadableFilesAndFailedSaves) {
