@@ -2,6 +2,8 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -22,8 +24,10 @@ bool StringTable::Load(const std::string& path) {
     if (n->type != XML_ELEMENT_NODE || xmlStrcmp(n->name, BAD_CAST "s") != 0) continue;
     xmlChar* id = xmlGetProp(n, BAD_CAST "id");
     char* end = nullptr;
-    long v = id ? std::strtol(reinterpret_cast<char*>(id), &end, 10) : 0;
-    bool good = id && end && *end == 0 && end != reinterpret_cast<char*>(id);
+    errno = 0;
+    long long v = id ? std::strtoll(reinterpret_cast<char*>(id), &end, 10) : 0;
+    bool good = id && end && *end == 0 && end != reinterpret_cast<char*>(id) && errno != ERANGE &&
+                v >= INT32_MIN && v <= INT32_MAX;  // an id past 32 bits is not another id cut short
     if (good && !strings_.count(int32_t(v))) {
       xmlChar* text = xmlNodeGetContent(n);
       strings_[int32_t(v)] = ToU16(text ? reinterpret_cast<char*>(text) : "");

@@ -43,6 +43,7 @@ class QEL_API StringTable : public Object {
   const std::u16string* Find(int32_t id) const;
   void Set(int32_t id, std::u16string text) { strings_[id] = std::move(text); }
   size_t Count() const { return strings_.size(); }
+  const std::map<int32_t, std::u16string>& Strings() const { return strings_; }
   intptr_t Inter(int32_t iface, int32_t method, QELWPARAM w, QELLPARAM l) override;
 
  private:

@@ -150,4 +150,18 @@ TEST(StringTableTest, TextsByNumber) {
   EXPECT_EQ(QelCreateAUIW(u"/no/such/file.aui"), nullptr);
 }
 
+TEST(StringTableTest, IdsPast32BitsAreNotOtherIdsCutShort) {
+  auto dir = testenv::MakeTempDir("aui");
+  testenv::WriteFile(dir / "ids.aui", "<strings><s id='4294967297'>far</s><s id='-2147483649'>below</s>"
+                                      "<s id='2147483647'>last</s><s id='1'>one</s></strings>");
+  auto* table = new qel::StringTable();
+  ASSERT_TRUE(table->Load((dir / "ids.aui").string()));
+  EXPECT_EQ(table->Count(), 2u);
+  ASSERT_NE(table->Find(1), nullptr);
+  EXPECT_EQ(*table->Find(1), u"one");
+  ASSERT_NE(table->Find(INT32_MAX), nullptr);
+  EXPECT_EQ(table->Find(INT32_MAX - 1), nullptr);
+  table->Release();
+}
+
 }  // namespace
