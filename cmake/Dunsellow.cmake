@@ -14,6 +14,13 @@ if(DUNSELLOW_ASAN)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
 endif()
+if(DUNSELLOW_FUZZ)
+  # Every library is instrumented for coverage; fuzz/ links the harnesses
+  # with libFuzzer's own main.
+  add_compile_options(-fsanitize=address,undefined,fuzzer-no-link -fno-omit-frame-pointer
+                      -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=address,undefined)
+endif()
 if(DUNSELLOW_TSAN)
   if(DUNSELLOW_ASAN)
     message(FATAL_ERROR "DUNSELLOW_ASAN and DUNSELLOW_TSAN cannot be combined")
