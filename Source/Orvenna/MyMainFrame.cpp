@@ -31,6 +31,7 @@ void ReleaseHandle(QelObject& handle) {
 CMyMainFrame::CMyMainFrame() = default;
 
 CMyMainFrame::~CMyMainFrame() {
+  RemoveCommandEvent();
   RemoveAll();
   if (m_pModuleMgr) m_pModuleMgr->UnloadAll();
   m_pModuleMgr.reset();
@@ -101,6 +102,8 @@ void CMyMainFrame::KeepWindowReachable() {
 
 int32_t CMyMainFrame::DidCreate() {
   CQelMainWind::DidCreate();
+  InstallCommandEvent();
+  HideMenuItems();
   m_hWindow = GetWindowRef();
   SetDefaultCallBackName("butn_close_mac", QEL_FRAME_CLOSE);
   SetDefaultCallBackName("butn_minimize_mac", QEL_FRAME_MINIMIZE);

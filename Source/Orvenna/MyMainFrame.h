@@ -8,6 +8,7 @@
 // MyMainFrameHome.cpp: home page, buttons, background, media folder;
 // MyMainFrameSwitch.cpp: launching, switching and going home;
 // MyMainFrameAnimation.cpp: the launch, icon-slide and tab-strip animations;
+// MyMainFrameMenu.cpp: the menu bar and its commands (help, Options, About);
 // CommandLine.cpp: command-line dispatch.
 #include <cstdint>
 #include <deque>
@@ -28,6 +29,9 @@ class CMyMainFrame : public CQelMainWind {
  public:
   static constexpr size_t kArgumentUnits = 1024;
   static constexpr int32_t kCommandRefused = 4;
+  // The menu that loses its second item, and the source of menu commands.
+  static constexpr int16_t kProgramMenuID = 1;
+  static constexpr int32_t kMenuCommandSource = 16384;
 
   CMyMainFrame();
   ~CMyMainFrame() override;
@@ -78,6 +82,22 @@ class CMyMainFrame : public CQelMainWind {
   int32_t SetBkImage(const CQelStringW& path, QelObject element, const SRect32* rect, int32_t blend);
   const std::u16string& GetMediaFolder() const { return m_strMediaFolder; }
   bool MediaFolderJustDefaulted() const { return m_bMediaFolderDefaulted; }
+
+  // Menus (MyMainFrameMenu.cpp). The program's menu bar, texts from its
+  // string table.
+  static qel::MenuBar LoadMenuBar();
+  // The command handler, installed once for the life of the window object.
+  void InstallCommandEvent();
+  void RemoveCommandEvent();
+  // Removes the second item of the program's menu.
+  void HideMenuItems();
+  // A menu command; only the menu's source (16384) acts. Always 0; `handled`
+  // set for the commands that end with this window (About, the extras).
+  int32_t DoCommand(uint32_t command, int32_t source, int32_t reserved, bool& handled);
+  static int32_t sMeunEventProc(const QelHICommand& command, void* data);
+  // The Options and About dialogs, modal over this window; their results.
+  int32_t RunOptions();
+  int32_t RunAbout();
 
   // Animations.
   void StartBtnProcessAnimation(int32_t show);
@@ -154,6 +174,7 @@ class CMyMainFrame : public CQelMainWind {
   uint32_t m_nShownLibID = 0;
   WindowRef m_hWindow = nullptr;
   plat::ProcessTable* m_pProcessTable = nullptr;
+  void* m_pCommandHandler = nullptr;
 
   // Animations and what they move.
   QelObject m_hLaunchSwitch = nullptr;   // 'tesf' "FadeSwitchEffect", ends with 2366

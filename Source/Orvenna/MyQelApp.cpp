@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "AppModule.h"
+#include "HelpFunc.h"
 #include "ORVPubTools.h"
 #include "os/AppleEvents.h"
 #include "os/Bundle.h"
@@ -28,22 +29,6 @@ namespace {
 constexpr ORVRESULT kFailed = static_cast<ORVRESULT>(0x80000008);
 constexpr ORVRESULT kNoInterface = static_cast<ORVRESULT>(0x81500001);
 constexpr char kBundleIdentifier[] = "com.Talvexa.Orvenna";
-
-// Two letters of the user's language ("en" for the C locale).
-std::string UserLanguage() {
-  for (const char* var : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
-    const char* v = std::getenv(var);
-    if (!v || !*v) continue;
-    std::string lang(v);
-    if (lang == "C" || lang.rfind("C.", 0) == 0 || lang == "POSIX") return "en";
-    if (lang.size() >= 2 && std::isalpha(static_cast<unsigned char>(lang[0])) &&
-        std::isalpha(static_cast<unsigned char>(lang[1]))) {
-      return {char(std::tolower(static_cast<unsigned char>(lang[0]))),
-              char(std::tolower(static_cast<unsigned char>(lang[1])))};
-    }
-  }
-  return "en";
-}
 
 }  // namespace
 
@@ -103,8 +88,9 @@ int32_t CMyQelApp::InitInstance() {
 
   int32_t one = 1;
   Qel0ConfigEngine(0, &one);
-  // There is no menu bar from a nib here; the menu commands come with the
-  // main window.
+  // The menu bar belongs to the main window here (desktops put it in the
+  // window); the window shows it once it is made.
+  m_MainFrame.SetMenuBar(CMyMainFrame::LoadMenuBar());
 
   SetQelMainWnd(&m_MainFrame);
   g_AppModule.SetMainFrame(&m_MainFrame);
@@ -197,16 +183,8 @@ int32_t CMyQelApp::OnQuitApplication(const plat::AppleEvent&, intptr_t) {
 }
 
 int CMyQelApp::OpenHelpIndex() {
-  auto bundle = plat::Bundle::Main();
-  if (!bundle) return -1;
-  std::filesystem::path help = std::filesystem::path(bundle->ResourcesPath()) / "Help";
-  for (const std::string& lang : {UserLanguage(), std::string("en")}) {
-    std::filesystem::path page = help / lang / "Introduction.html";
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(page, ec)) return plat::OpenWithDefaultHandler(page.string());
-  }
-  std::fprintf(stderr, "Dunsellow: no help pages in %s\n", help.c_str());
-  return -1;
+  // The menu's help page: "index.htm" alone names no folder here.
+  return LaunchHelp();
 }
 
 void CMyQelApp::SetMacCommandLine(const WCHAR* text) {

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <map>
+#include <string>
 #include <mutex>
 
 #include "qel/QelAnimation.h"
@@ -115,6 +116,22 @@ int32_t Qel0ConfigEngine(int32_t option, const void* value) {
     g_engine_ints[option] = *static_cast<const int32_t*>(value);
   }
   return QEL_S_OK;
+}
+
+int32_t Qel0GetSelValue(int32_t id, int32_t defaultValue) {
+  if (id != 2) return defaultValue;
+  for (const char* var : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const char* v = std::getenv(var);
+    if (!v || !*v) continue;
+    std::string lang(v);
+    if (lang == "C" || lang.rfind("C.", 0) == 0 || lang == "POSIX") return 25966;
+    if (lang.size() >= 2 && g_ascii_isalpha(lang[0]) && g_ascii_isalpha(lang[1]) &&
+        (lang.size() == 2 || !g_ascii_isalpha(lang[2]))) {
+      return (int32_t(g_ascii_tolower(lang[0])) << 8) | int32_t(g_ascii_tolower(lang[1]));
+    }
+    return defaultValue;
+  }
+  return defaultValue;
 }
 
 int32_t Qel0GetEngineConfig(int32_t option, void* value) {

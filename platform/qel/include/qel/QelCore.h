@@ -111,4 +111,9 @@ QEL_API int32_t Qel0InitInter();
 // Engine options: 2 = display ratio (double); others a 32-bit number.
 constexpr int32_t QEL_ENGINE_DISPLAY_RATIO = 2;
 QEL_API int32_t Qel0ConfigEngine(int32_t option, const void* value);
+// Selection values: 2 is the user-interface language as two ASCII letters,
+// the first in the high byte (25966 = "en"), from LANGUAGE, LC_ALL,
+// LC_MESSAGES and LANG ("C" and "POSIX" are English). Other ids, or no
+// usable language, answer `defaultValue`.
+QEL_API int32_t Qel0GetSelValue(int32_t id, int32_t defaultValue);
 QEL_API int32_t Qel0GetEngineConfig(int32_t option, void* value);

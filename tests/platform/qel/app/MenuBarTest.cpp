@@ -15,14 +15,31 @@ constexpr uint32_t kAbout = QelFourCC("abou");
 constexpr uint32_t kOptions = QelFourCC("opti");
 constexpr uint32_t kHelp = QelFourCC("help");
 
+qel::MenuBarItem Item(const char16_t* text, uint32_t command, bool enabled = true, const char* key = "",
+                     bool shownOnly = false) {
+  qel::MenuBarItem item;
+  item.text = text;
+  item.command = command;
+  item.enabled = enabled;
+  item.key = key;
+  item.keyShownOnly = shownOnly;
+  return item;
+}
+
+qel::MenuBarItem Separator() {
+  qel::MenuBarItem item;
+  item.separator = true;
+  return item;
+}
+
 qel::MenuBar SampleBar() {
   qel::MenuBar bar(2);
   bar[0].id = 1;
   bar[0].title = u"_Dunsellow";
-  bar[0].items = {{u"About", kAbout}, {u"", 0, true}, {u"Options", kOptions, false, false, "<Control>comma"}};
+  bar[0].items = {Item(u"About", kAbout), Separator(), Item(u"Options", kOptions, false, "<Control>comma")};
   bar[1].id = 2;
   bar[1].title = u"_Help";
-  bar[1].items = {{u"Help", kHelp, false, true, "F1", true}};
+  bar[1].items = {Item(u"Help", kHelp, true, "F1", true)};
   return bar;
 }
 

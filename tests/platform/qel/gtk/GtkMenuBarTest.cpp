@@ -25,9 +25,13 @@ qel::MenuBar Bar() {
   qel::MenuBar bar(1);
   bar[0].id = 1;
   bar[0].title = u"_File";
-  qel::MenuBarItem options{u"_Options…", kOptions};
+  qel::MenuBarItem options;
+  options.text = u"_Options…";
+  options.command = kOptions;
   options.key = "<Control>comma";
-  qel::MenuBarItem help{u"_Help", kHelp};
+  qel::MenuBarItem help;
+  help.text = u"_Help";
+  help.command = kHelp;
   help.key = "F1";
   help.keyShownOnly = true;  // the window answers F1 itself
   bar[0].items = {options, help};
