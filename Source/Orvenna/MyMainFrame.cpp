@@ -6,6 +6,7 @@
 #include "MacMSG.h"
 #include "ModuleButton.h"
 #include "MyQelApp.h"
+#include "WindowOnScreen.h"
 #include "os/AppleEvents.h"
 #include "qel/QelBackend.h"
 #include "qel/QelCore.h"
@@ -16,8 +17,6 @@
 namespace {
 
 constexpr ORVRESULT kFailed = static_cast<ORVRESULT>(0x80000008);
-// How much of the window stays on the screen's work area.
-constexpr int32_t kReachable = 30;
 
 qel::Element* ElementOf(QelObject handle) { return handle ? qel::Element::From(handle) : nullptr; }
 
@@ -85,20 +84,7 @@ intptr_t CMyMainFrame::ProcessMessage(uint32_t msg, QELWPARAM wp, QELLPARAM lp, 
   return CQelMainWind::ProcessMessage(msg, wp, lp, handled);
 }
 
-void CMyMainFrame::KeepWindowReachable() {
-  if (!IsCreated()) return;
-  SRect32 bounds{};
-  GetWindowRect(&bounds);
-  SRect32 work = qel::CurrentBackend().WorkArea();
-  int32_t dx = 0, dy = 0;
-  if (bounds.top < work.top) dy = work.top - bounds.top;
-  else if (bounds.top > work.bottom - kReachable) dy = (work.bottom - kReachable) - bounds.top;
-  if (bounds.right < work.left + kReachable) dx = (work.left + kReachable) - bounds.right;
-  else if (bounds.left > work.right - kReachable) dx = (work.right - kReachable) - bounds.left;
-  if (dx == 0 && dy == 0) return;
-  SRect32 moved{bounds.left + dx, bounds.top + dy, bounds.right + dx, bounds.bottom + dy};
-  MoveWindow(&moved);
-}
+void CMyMainFrame::KeepWindowReachable() { KeepWindowOnScreen(this); }
 
 int32_t CMyMainFrame::DidCreate() {
   CQelMainWind::DidCreate();

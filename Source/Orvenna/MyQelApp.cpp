@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include <unistd.h>
@@ -31,13 +30,6 @@ constexpr ORVRESULT kNoInterface = static_cast<ORVRESULT>(0x81500001);
 constexpr char kBundleIdentifier[] = "com.Talvexa.Orvenna";
 
 }  // namespace
-
-void OrvTrace(const std::string& line) {
-  const char* path = std::getenv("DUNSELLOW_TRACE");
-  if (!path || !*path) return;
-  std::ofstream out(path, std::ios::app);
-  out << line << '\n';
-}
 
 CMyQelApp::CMyQelApp() = default;
 

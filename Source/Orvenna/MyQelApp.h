@@ -11,6 +11,7 @@
 #include "CQelStringW.h"
 #include "IORVMainModule.h"
 #include "MyMainFrame.h"
+#include "ORVTrace.h"
 #include "qel/QelApp.h"
 
 namespace plat {
@@ -88,6 +89,3 @@ class CMyQelApp : public CQelApp, public IORVMainModule, public CORVUnknown {
 extern CMyQelApp theApp;
 extern double g_dRatio;
 
-// Appends a line to the file named by DUNSELLOW_TRACE (when set), so that
-// tests driving the program from outside can see what reached it.
-void OrvTrace(const std::string& line);

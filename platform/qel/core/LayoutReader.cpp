@@ -10,6 +10,7 @@
 #include <cstring>
 #include <optional>
 
+#include "ThemeIcons.h"
 #include "qel/QelLayout.h"
 
 namespace qel {
@@ -135,9 +136,9 @@ class Reader {
     if (auto t = Attr(n, "text")) e->SetText(ToU16(*t));
     if (auto t = Attr(n, "tip")) e->SetTips(ToU16(*t));
     if (auto img = Attr(n, "img")) {
-      e->SetImagePath(img->empty() || (*img)[0] == '/' || (*img)[0] == '$'
-                          ? QelResolvePath(*img)
-                          : base_ + "/" + *img);
+      if (img->rfind("theme:", 0) == 0) e->SetImagePath(ThemeIconPath(img->substr(6)));
+      else e->SetImagePath(img->empty() || (*img)[0] == '/' || (*img)[0] == '$' ? QelResolvePath(*img)
+                                                                               : base_ + "/" + *img);
     }
     return true;
   }

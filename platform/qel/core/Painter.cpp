@@ -1,5 +1,4 @@
-// Simple painting: backgrounds, images, button frames, check marks, slider
-// tracks and text.
+// Painting: backgrounds, pictures, the controls (PainterWidgets) and text.
 #include <pango/pangocairo.h>
 
 #include <algorithm>
@@ -7,6 +6,8 @@
 #include <map>
 #include <string>
 
+#include "PainterWidgets.h"
+#include "ThemeIcons.h"
 #include "qel/QelElementLayers.h"
 #include "qel/QelImageControl.h"
 #include "qel/QelPaint.h"
@@ -70,55 +71,19 @@ void PaintOne(cairo_t* cr, Element* e) {
   if (!e->Visible()) return;
   SRect32 r = e->Bounds();
   double w = r.right - r.left, h = r.bottom - r.top;
-  std::string cls = e->ClassName();
   uint32_t fg = e->EffectivelyEnabled() ? e->Foreground() : 0xff909090u;
   cairo_save(cr);
   if (e->Opacity() < 1.0) cairo_push_group(cr);
-  if (e->Background()) {
+  if (e->Background() && !DrawsOwnBackground(e)) {
     SetArgb(cr, e->Background());
     cairo_rectangle(cr, r.left, r.top, w, h);
     cairo_fill(cr);
   }
-  DrawImage(cr, e->ImagePath(), r);
+  if (!IsSymbolicIcon(e->ImagePath())) DrawImage(cr, e->ImagePath(), r);
   if (ElementLayers* layers = e->Layers(false)) layers->Paint(cr, r);
   if (auto* ic = dynamic_cast<ImageControl*>(e)) {
     ic->Paint(cr, r);
-  } else if (cls == "butn") {
-    cairo_set_line_width(cr, 1.0);
-    SetArgb(cr, 0xff606060u);
-    cairo_rectangle(cr, r.left + 0.5, r.top + 0.5, w - 1, h - 1);
-    cairo_stroke(cr);
-    DrawText(cr, e, r, true, fg);
-  } else if (cls == "chck" || cls == "rado") {
-    double box = std::min(h, 14.0);
-    double by = r.top + (h - box) / 2.0;
-    SetArgb(cr, 0xff404040u);
-    cairo_set_line_width(cr, 1.0);
-    cairo_rectangle(cr, r.left + 0.5, by + 0.5, box - 1, box - 1);
-    cairo_stroke(cr);
-    if (e->Check()) {
-      cairo_rectangle(cr, r.left + 3, by + 3, box - 6, box - 6);
-      cairo_fill(cr);
-    }
-    DrawText(cr, e, SRect32{int32_t(r.left + box + 4), r.top, r.right, r.bottom}, false, fg);
-  } else if (cls == "scrl") {
-    const ScrollState& s = e->Scroll();
-    SetArgb(cr, 0xffb0b0b0u);
-    cairo_rectangle(cr, r.left, r.top + h / 2 - 2, w, 4);
-    cairo_fill(cr);
-    double span = s.max > s.min ? (double(s.pos) - s.min) / (double(s.max) - s.min) : 0.0;
-    SetArgb(cr, 0xff404040u);
-    cairo_rectangle(cr, r.left + span * (w - 8), r.top, 8, h);
-    cairo_fill(cr);
-  } else if (cls == "cedt" || cls == "comb") {
-    SetArgb(cr, 0xffffffffu);
-    cairo_rectangle(cr, r.left, r.top, w, h);
-    cairo_fill(cr);
-    SetArgb(cr, 0xff808080u);
-    cairo_rectangle(cr, r.left + 0.5, r.top + 0.5, w - 1, h - 1);
-    cairo_stroke(cr);
-    DrawText(cr, e, SRect32{r.left + 3, r.top, r.right - 3, r.bottom}, false, fg);
-  } else {
+  } else if (!PaintControl(cr, e, r)) {
     DrawText(cr, e, r, false, fg);
   }
   if (e->ClipsChildren()) {

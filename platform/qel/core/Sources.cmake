@@ -15,5 +15,7 @@ target_sources(qel PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/MessageQueue.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Object.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Painter.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PainterWidgets.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StringTable.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ThemeIcons.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Timer.cpp)

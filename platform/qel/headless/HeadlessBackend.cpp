@@ -44,6 +44,14 @@ void ApplyAnswer(CQelModalWnd* w, const ModalAnswer& a) {
     case ModalAnswer::kResult:
       w->EndModal(a.result);
       break;
+    case ModalAnswer::kAction:
+      if (a.action) a.action(w);
+      if (!a.button.empty() && CQelWindow::FetchQelWindow(w) && w->InModal() && !w->ModalEnding() &&
+          !Click(w, a.button.c_str())) {
+        std::fprintf(stderr, "qel headless: no enabled \"%s\" in the modal window; cancelled\n", a.button.c_str());
+        w->EndModal(CQelModalWnd::kResultCancel);
+      }
+      break;
   }
 }
 

@@ -2,6 +2,7 @@
 // Internals shared by the headless backend and its test API.
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 
 #include "qel/QelFileChooser.h"
@@ -10,8 +11,9 @@
 namespace qel::headless {
 
 struct ModalAnswer {
-  enum Kind { kButton, kKey, kResult } kind = kResult;
+  enum Kind { kButton, kKey, kResult, kAction } kind = kResult;
   std::string button;
+  std::function<void(CQelWindow*)> action;
   uint32_t key = 0;
   int32_t result = 0;
 };

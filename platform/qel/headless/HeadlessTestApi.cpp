@@ -84,6 +84,14 @@ void AnswerNextModalWith(int32_t result) {
   ModalAnswers().push_back(a);
 }
 
+void AnswerNextModalBy(std::function<void(CQelWindow*)> action, const char* button_name) {
+  ModalAnswer a;
+  a.kind = ModalAnswer::kAction;
+  a.action = std::move(action);
+  a.button = button_name ? button_name : "";
+  ModalAnswers().push_back(a);
+}
+
 size_t PendingModalAnswers() { return ModalAnswers().size(); }
 
 void ClearModalAnswers() { ModalAnswers().clear(); }

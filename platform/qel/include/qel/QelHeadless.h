@@ -3,6 +3,7 @@
 // modal dialogs, read element state, render windows to PNG, run the loop and
 // the manual clock. A null window means: search the windows front to back.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,10 @@ QEL_API bool PressKey(CQelWindow* window, uint32_t key);
 QEL_API void AnswerNextModal(const char* button_name);
 QEL_API void AnswerNextModalKey(uint32_t key);
 QEL_API void AnswerNextModalWith(int32_t result);
+// Runs `action` on the modal window once it is up (to fill in fields, read
+// its state or answer a dialog it opens), then, unless the action ended it,
+// clicks `button_name` (none when null).
+QEL_API void AnswerNextModalBy(std::function<void(CQelWindow*)> action, const char* button_name = nullptr);
 QEL_API size_t PendingModalAnswers();
 QEL_API void ClearModalAnswers();
 

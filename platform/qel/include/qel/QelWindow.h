@@ -206,6 +206,8 @@ class QEL_API CQelModalWnd : public CQelWindow {
   virtual int32_t DoModal();
   void EndModal(int32_t result);
   bool InModal() const { return loop_ != nullptr || in_modal_; }
+  // EndModal was called; the loop ends on its next turn.
+  bool ModalEnding() const { return end_requested_; }
 
  protected:
   bool EndModalLoopOnClose() override { return true; }

@@ -1,0 +1,176 @@
+// The capture page's controls and the host toolbar's buttons, bound to the
+// panel's handlers.
+#include <cstdio>
+
+#include "BasePanel.h"
+#include "Capture.h"
+#include "CaptureSetting.h"
+#include "CaptureSettingData.h"
+#include "DlgWarning.h"
+#include "ORVGF.h"
+#include "ORVTrace.h"
+#include "Profile.h"
+#include "qel/QelCore.h"
+#include "qel/QelWideText.h"
+
+namespace {
+
+constexpr int32_t kMouseMove = 0x40000001, kMouseDown = 0x40000002, kMouseUp = 0x40000003;
+constexpr const WCHAR* kSection = u"Section_Capture";
+
+}  // namespace
+
+void CBasePanel::Bind(QelObject container, const char* name, std::vector<int32_t> events,
+                      void (CBasePanel::*handler)(qel::Element*, int32_t, QELLPARAM), int32_t album) {
+  qel::Element* e = ORVGF::GetElementByName(container, name);
+  if (!e) return;
+  m_bindings.push_back(std::make_unique<Binding>(Binding{this, handler, std::move(events), album}));
+  e->SetCallback(&CBasePanel::OnElementEvent, m_bindings.back().get());
+  e->Retain();
+  m_boundElements.push_back(e);
+}
+
+int32_t CBasePanel::OnElementEvent(QelObject element, int32_t event, QELLPARAM param, void* data) {
+  auto* b = static_cast<Binding*>(data);
+  qel::Element* e = qel::Element::From(element);
+  if (!b || !e) return 0;
+  for (int32_t wanted : b->events) {
+    if (wanted == event) {
+      (b->panel->*(b->handler))(e, event, param);
+      break;
+    }
+  }
+  return 0;
+}
+
+int32_t CBasePanel::InitCallBack() {
+  const QelObject host = QelHandle(m_pHostPanel);
+  qel::Element* menuHide = ORVGF::GetElementByName(m_pPage, "Menu_Hide");
+  const QelObject hidden = menuHide ? menuHide->Handle() : nullptr;
+  const std::vector<int32_t> click{QEL_EV_CLICK};
+  const std::vector<int32_t> command{QEL_EV_MENU_COMMAND};
+  const std::vector<int32_t> clickOrCommand{QEL_EV_CLICK, QEL_EV_MENU_COMMAND};
+  const std::vector<int32_t> slider{QEL_EV_SLIDER_CHANGE, QEL_EV_SLIDER_TRACK, QEL_EV_SLIDER_END};
+  Bind(m_pPage, "cata_view_camera", {QEL_EV_LAYOUT_CHANGED}, &CBasePanel::OnPreviewLayout);
+  Bind(m_pPage, "cata_image_camera", {QEL_EV_LAYOUT_CHANGED}, &CBasePanel::OnPreviewRect);
+  Bind(m_pPage, "comb_resolution", {QEL_EV_SEL_CHANGE}, &CBasePanel::OnResolution);
+  Bind(m_pPage, "splt_splt", {kMouseMove, kMouseDown, kMouseUp}, &CBasePanel::OnAlbumRequest, 6);
+  Bind(m_pPage, "chck_ShowHideLeftPanel", click, &CBasePanel::OnShowHideLeftPanel);
+  Bind(m_pPage, "butn_image", click, &CBasePanel::OnPhotoButton);
+  Bind(m_pPage, "chck_video", click, &CBasePanel::OnVideoCheck);
+  Bind(m_pPage, "chck_burst", click, &CBasePanel::OnBurstCheck);
+  Bind(m_pPage, "comb_default11", {QEL_EV_SEL_CHANGE}, &CBasePanel::OnAlbumRequest, 16);
+  Bind(m_pPage, "butn_Delete", click, &CBasePanel::OnAlbumRequest, 1);
+  Bind(hidden, "mece_Backspace", clickOrCommand, &CBasePanel::OnAlbumRequest, 1);
+  Bind(m_pPage, "butn_Media", click, &CBasePanel::OnAlbumRequest, 2);
+  Bind(m_pPage, "butn_print", click, &CBasePanel::OnAlbumRequest, 7);
+  Bind(m_pPage, "butn_Email", click, &CBasePanel::OnAlbumRequest, 8);
+  Bind(m_pPage, "butn_FindTarget", click, &CBasePanel::OnAlbumRequest, 9);
+  Bind(m_pAlbumMenu, "mece_FindTarget", clickOrCommand, &CBasePanel::OnAlbumRequest, 9);
+  Bind(hidden, "mece_SelectAll", command, &CBasePanel::OnAlbumRequest, 4);
+  Bind(m_pAlbumMenu, "mece_Preview", command, &CBasePanel::OnAlbumRequest, 2);
+  Bind(m_pAlbumMenu, "mece_property", command, &CBasePanel::OnAlbumRequest, 3);
+  Bind(m_pAlbumMenu, "mece_Refresh", command, &CBasePanel::OnAlbumRequest, 5);
+  Bind(m_pPage, "chck_SupperQuality", click, &CBasePanel::OnSupperQuality);
+  Bind(m_pPage, "scrl_denoise", slider, &CBasePanel::OnLevelSlider);
+  Bind(m_pPage, "scrl_delighting", slider, &CBasePanel::OnLevelSlider);
+  Bind(host, "butn_fullScreen", click, &CBasePanel::OnFullScreen);
+  Bind(host, "butn_camsetting", click, &CBasePanel::OnCameraSettings);
+  Bind(host, "butn_CaptureSettings", click, &CBasePanel::OnCaptureSettings);
+  Bind(host, "chck_SoftEject", click, &CBasePanel::OnSoftEject);
+  return 1;
+}
+
+int32_t CBasePanel::UnInitCallBack() {
+  for (qel::Element* e : m_boundElements) {
+    if (e->Callback() == &CBasePanel::OnElementEvent) e->SetCallback(nullptr, nullptr);
+    e->Release();
+  }
+  m_boundElements.clear();
+  m_bindings.clear();
+  return 1;
+}
+
+int32_t CBasePanel::DoAlbumCall(int32_t request) {
+  // Requests go to the capture album; without one there is nothing to do.
+  if (!m_pAlbum) return request == 17 ? 1 : 0;
+  return 0;
+}
+
+void CBasePanel::OnAlbumRequest(qel::Element* e, int32_t, QELLPARAM) {
+  for (const auto& b : m_bindings) {
+    if (e && e->CallbackData() == b.get() && b->album != 0) {
+      DoAlbumCall(b->album);
+      return;
+    }
+  }
+}
+
+void CBasePanel::OnShowHideLeftPanel(qel::Element* e, int32_t, QELLPARAM) {
+  if (!e) return;
+  const bool hidden = e->Check() != 0;
+  ORVGF::ShowElement(m_pPage, "cata_Left", hidden ? 0 : 1);
+  ORVGF::ShowElement(m_pPage, "splt_splt", hidden ? 0 : 1);
+  e->SetTips(ORVGF::vLoadResString(hidden ? 22 : 23));
+}
+
+void CBasePanel::OnPhotoButton(qel::Element*, int32_t, QELLPARAM) {
+  // Photos are taken from the live picture, which this build cannot show.
+  OrvTrace("capture photo requested");
+}
+
+void CBasePanel::OnVideoCheck(qel::Element* e, int32_t, QELLPARAM) {
+  // Recording needs the live picture and the movie writer; the box goes back.
+  OrvTrace(std::string("capture record requested ") + (e && e->Check() ? "on" : "off"));
+  if (e) e->SetCheck(m_bRecording);
+}
+
+void CBasePanel::OnBurstCheck(qel::Element*, int32_t, QELLPARAM) { UpdateUIForBurstOrRecord(m_bBursting, m_bRecording); }
+
+void CBasePanel::OnFullScreen(qel::Element*, int32_t, QELLPARAM) {
+  // The full-screen preview comes with the live picture.
+  OrvTrace("capture full screen requested");
+}
+
+void CBasePanel::OnCameraSettings(qel::Element*, int32_t, QELLPARAM) {
+  if (CCapture* capture = CCapture::GetInstance()) capture->DoCamSetting();
+}
+
+void CBasePanel::OnCaptureSettings(qel::Element*, int32_t, QELLPARAM) {
+  SaveProfile();
+  int32_t result = CQelDialog::kResultCancel;
+  {
+    CCaptureSetting dialog;
+    if (dialog.Create(u"Capture_Setting.aui", nullptr, m_hWindow)) result = dialog.DoModal();
+    else std::fprintf(stderr, "capture: the settings dialog cannot be created\n");
+  }
+  OrvTrace("capture settings " + std::to_string(result));
+  if (result != CQelDialog::kResultOK) return;
+
+  WCHAR stored[1025] = {};
+  bool restart = false;
+  LoadProfileString(kSection, u"VideoDevice", u"", stored, 1025);
+  restart |= qel_wcscmpi(stored, m_strVideoInput.c_str()) != 0;
+  const int32_t withAudio = LoadProfileInt(kSection, u"bWithAudio", ORVGF::CaptureSettings().audioEnabledByDefault);
+  restart |= (withAudio != 0) != (m_bWithAudio != 0);
+  LoadProfileString(kSection, u"AudioDevice", u"", stored, 1025);
+  restart |= qel_wcscmpi(stored, m_strSoundInput.c_str()) != 0;
+  LoadProfile();
+  if (restart) CameraValid(0);
+  if (!m_bCameraValid) CameraValid(1);
+}
+
+void CBasePanel::OnSoftEject(qel::Element* e, int32_t, QELLPARAM) {
+  if (!e) return;
+  if (e->Check()) {
+    if (!CameraValid(1)) ShowMessage(15);
+    return;
+  }
+  // Switching the camera off is asked first.
+  e->SetCheck(1);
+  std::u16string question = ORVGF::vLoadResString(14);
+  if (vMessageBox(ORVGF::vGetLastPopupWindow(), question.c_str(), u"", kWarnYesNo) == 0) {
+    CameraValid(0);
+    e->SetCheck(0);
+  }
+}

@@ -1,0 +1,253 @@
+// Host messages, camera-button commands, listener reports and the private
+// messages that switch the camera on and off.
+#include <glib.h>
+
+#include <cstdio>
+
+#include "BasePanel.h"
+#include "Capture.h"
+#include "CaptureMessages.h"
+#include "CaptureSetting.h"
+#include "CaptureSettingData.h"
+#include "DlgWarning.h"
+#include "ORVGF.h"
+#include "ORVTrace.h"
+#include "Profile.h"
+#include "qel/QelCore.h"
+#include "qel/QelMessage.h"
+#include "qel/QelWideText.h"
+
+namespace {
+
+constexpr const WCHAR* kSection = u"Section_Capture";
+constexpr uint32_t kDoubleClickTicks = 20;
+
+// The 1/60 s ticks of the clock that never jumps.
+uint32_t TickCount() { return uint32_t(g_get_monotonic_time() / 16667); }
+
+int32_t PackSize(const SIZE& s) { return int32_t(uint32_t(s.cy & 0xFFFF) << 16 | uint32_t(s.cx & 0xFFFF)); }
+
+SIZE UnpackSize(int32_t packed) {
+  return SIZE{int32_t(uint32_t(packed) & 0xFFFF), int32_t(uint32_t(packed) >> 16 & 0xFFFF)};
+}
+
+}  // namespace
+
+void CBasePanel::Show(intptr_t wParam) {
+  if (wParam != 0) {
+    m_bShowArmed = 0;
+  } else if (!m_bShowArmed) {
+    m_bShowArmed = 1;
+    return;
+  }
+  PostMessage(m_hWindow, kMsgCaptureDevice, kCameraOn, 0);
+  PostMessage(m_hWindow, kMsgCaptureCheck, 0, 0);
+}
+
+int32_t CBasePanel::DoMainCommand(uint32_t message, const WCHAR* text, intptr_t) {
+  int32_t result = 0;
+  if (text && message != 786 && m_bCameraValid) {
+    if (qel_wcscmpi(text, u"Burst") == 0 && m_bBurstAllowed && !m_bRecording) {
+      ToggleAndClick("chck_burst");
+      result = 1;
+    } else if (qel_wcscmpi(text, u"Capture") == 0 && !m_bBursting && !m_bRecording) {
+      ClickElement("butn_image");
+      result = 1;
+    } else if (qel_wcscmpi(text, u"Record") == 0 && m_bVideoAllowed && !m_bBursting) {
+      ToggleAndClick("chck_video");
+      result = 1;
+    } else if (qel_wcscmpi(text, u"ZoomIn") == 0) {
+      ZoomPreviewSize(+1);
+      result = 1;
+    } else if (qel_wcscmpi(text, u"ZoomOut") == 0) {
+      ZoomPreviewSize(-1);
+      result = 1;
+    }
+  }
+  OrvTrace("capture command " + (text ? QelToUTF8(text) : std::string()) + " " + std::to_string(result));
+  return result;
+}
+
+int32_t CBasePanel::Receive(int32_t code, const void* data, const void*) {
+  if (!data) return 0;
+  const int32_t value = *static_cast<const int32_t*>(data);
+  switch (code) {
+    case kCaptureDeviceEvent:
+      if (value == 1) {
+        SendMessage(m_hWindow, kMsgCaptureDevice, kStopAll, 0);
+        SendMessage(m_hWindow, kMsgCaptureDevice, kDeviceChanged, 0);
+      } else if (value == 4) {
+        SendMessage(m_hWindow, kMsgCaptureDevice, kStopAll, 0);
+      } else if (value == 0) {
+        SendMessage(m_hWindow, kMsgCaptureDevice, kStopAll, 0);
+        if (m_bCameraValid) {
+          if (!m_bFullScreenOpen) PostMessage(m_hWindow, kMsgCaptureDevice, kDeviceLost, 0);
+          else m_bDeviceLostPending = 1;
+        }
+      }
+      break;
+    case kCaptureToolbarEvent:
+      if (value == 0) ForceCloseFullScreen();
+      else if (value == 1) ClickElement("butn_image");
+      else if (value == 2) ToggleAndClick("chck_burst");
+      else if (value == 3) ToggleAndClick("chck_video");
+      break;
+    case kCaptureAlbumEvent:
+      if (value == 18 || value == 19) DoAlbumCall(0);
+      break;
+    case kCaptureViewEvent:
+      if (value == 2) {
+        if (!ORVGF::vIsEnoughSpace(m_strCaptureFolder, ORVGF::CaptureSettings().FreeSpaceBytes())) {
+          ForceStopRecord();
+          ShowMessage(7);
+        }
+      } else if (value == 0) {
+        const uint32_t now = TickCount();
+        if (now - m_nLastClickTick > kDoubleClickTicks) {
+          m_nLastClickTick = now;
+        } else {
+          // A double click: the next one starts a new pair.
+          m_nLastClickTick = 0;
+        }
+      }
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+int32_t CBasePanel::CameraValid(int32_t on) {
+  int32_t result = 1;
+  if (on) {
+    if (!m_bCameraValid) m_bCameraValid = StartCameraPreview();
+    result = m_bCameraValid;
+  } else if (m_bCameraValid) {
+    StopCameraPreview();
+    m_bCameraValid = 0;
+  }
+  UpdateUIForCameraValid(m_bCameraValid);
+  UpdateCombResolution(m_bCameraValid);
+  if (m_bCameraValid) PostMessage(m_hWindow, kMsgCaptureCheck, 1, 0);
+  OrvTrace("capture camera " + std::to_string(m_bCameraValid));
+  return result;
+}
+
+int32_t CBasePanel::StartCameraPreview() {
+  const ORVGF::CaptureSettingData& record = ORVGF::CaptureSettings();
+  WCHAR name[1025] = {};
+  LoadProfileString(kSection, u"VideoDevice", u"", name, 1025);
+  m_strVideoInput = name;
+  LoadProfileString(kSection, u"AudioDevice", u"", name, 1025);
+  m_strSoundInput = name;
+  const int32_t packed = LoadProfileInt(kSection, u"VideoResolution", 0);
+  if (packed != 0) m_videoResolution = UnpackSize(packed);
+  m_bWithAudio = LoadProfileInt(kSection, u"bWithAudio", record.audioEnabledByDefault);
+  const int32_t quality = LoadProfileInt(kSection, u"VideoFileQuality", 50);
+
+  CCapture* capture = CCapture::GetInstance();
+  if (!capture) capture = new CCapture(m_hWindow, this);
+  capture->SetActiveDevice(m_strVideoInput, m_strSoundInput);
+  capture->SetVideoSize(m_videoResolution);
+  capture->SetWithAudio(m_bWithAudio);
+  capture->SetOEMSupport(record.oemEnabled, record.oemVendorId, record.oemProductId);
+  capture->SetVideoQuality(quality);
+  capture->SetVideoCodecType(m_nVideoCodec);
+  const int32_t started = capture->StartPreview();
+  if (started) {
+    m_dZoom = 1.0;
+    capture->EnableFrameJudge(record.frameJudgeEnabled);
+    capture->GetActiveDevice(m_strVideoInput, m_strSoundInput);
+    m_videoResolution = capture->GetVideoSize();
+    SaveProfileString(kSection, u"VideoDevice", m_strVideoInput.c_str());
+    SaveProfileString(kSection, u"AudioDevice", m_strSoundInput.c_str());
+    SaveProfileInt(kSection, u"VideoResolution", PackSize(m_videoResolution));
+  } else {
+    capture->StopPreview();
+  }
+  m_bVideoAllowed = m_videoResolution.cx <= record.maxVideoWidth && m_videoResolution.cy <= record.maxVideoHeight;
+  m_bBurstAllowed = 0;
+  return started;
+}
+
+void CBasePanel::StopCameraPreview() {
+  ForceCloseFullScreen();
+  ForceStopRecord();
+  ZoomPreviewSize(0);
+  if (CCapture* capture = CCapture::GetInstance()) capture->StopPreview();
+}
+
+void CBasePanel::ForceStopRecord() {
+  if (!m_bRecording) return;
+  if (CCapture* capture = CCapture::GetInstance()) capture->StopRecord();
+  m_bRecording = 0;
+  if (qel::Element* box = PageElement("chck_video")) box->SetCheck(0);
+  UpdateUIForBurstOrRecord(m_bBursting, m_bRecording);
+}
+
+void CBasePanel::ForceCloseFullScreen() {
+  // The full-screen preview comes with the live picture; nothing is open.
+  m_bFullScreenOpen = 0;
+}
+
+void CBasePanel::OnCheckMessage(intptr_t wParam) {
+  if (wParam == 0) {
+    const ORVGF::CaptureSettingData& record = ORVGF::CaptureSettings();
+    if (!ORVGF::vCheckQuickTimeVersion()) {
+      std::u16string format = ORVGF::vLoadResFormat(72, "s", u"This program needs media support %s or later.");
+      std::u16string text = qel_format(format.c_str(), record.minMediaVersion.c_str());
+      vMessageBox(ORVGF::vGetLastPopupWindow(), text.c_str(), u"", kWarnOK);
+    }
+  } else if (wParam == 1 && m_bCameraValid) {
+    EnableSupperQuality(m_bSupperQuality);
+  }
+}
+
+void CBasePanel::OnDeviceMessage(intptr_t wParam) {
+  switch (wParam) {
+    case kDeviceLost: {
+      if (!m_bCameraValid) break;
+      CameraValid(0);
+      if (CCaptureSetting* dialog = CCaptureSetting::GetInstance()) {
+        PostMessage(dialog->GetWindowRef(), kMsgCaptureDevice, kDeviceLost, 0);
+        break;
+      }
+      CCapture* capture = CCapture::GetInstance();
+      if (!capture) break;
+      std::vector<std::u16string> inputs;
+      if (!capture->GetVideoDevice(inputs) || inputs.empty()) {
+        ShowMessage(13);
+        m_strVideoInput.clear();
+      }
+      // With other cameras left, the user chooses one in the device-lost
+      // dialog (it comes with the live picture).
+      break;
+    }
+    case kDeviceChanged:
+      CameraValid(0);
+      if (CCaptureSetting* dialog = CCaptureSetting::GetInstance()) {
+        PostMessage(dialog->GetWindowRef(), kMsgCaptureDevice, kDeviceChanged, 0);
+      } else {
+        CameraValid(1);
+      }
+      break;
+    case kCameraOn:
+      CameraValid(1);
+      break;
+    case kCameraOff:
+      CameraValid(0);
+      break;
+    case kStopAll:
+      ForceCloseFullScreen();
+      ForceStopRecord();
+      break;
+    default:
+      break;
+  }
+}
+
+int32_t CBasePanel::UpdateMeidaFolder() {
+  if (!UpdateCaptureFolder()) return 0;
+  OrvTrace("capture folder " + QelToUTF8(m_strCaptureFolder));
+  return DoAlbumCall(17);
+}

@@ -1,0 +1,110 @@
+// File times, sizes, free space and their texts; frame-time arithmetic.
+#include <glib.h>
+#include <sys/statvfs.h>
+
+#include <filesystem>
+
+#include "ORVGF.h"
+#include "qel/QelWideText.h"
+
+namespace ORVGF {
+
+namespace {
+
+bool g_pal = false;
+
+int64_t FrameRate() { return g_pal ? 25 : 30; }
+int64_t FrameDuration() { return g_pal ? 40 : 33; }
+
+}  // namespace
+
+FILETIME Max(const FILETIME& a, const FILETIME& b) {
+  if (a.highSeconds() != b.highSeconds()) return a.highSeconds() > b.highSeconds() ? a : b;
+  return a.lowSeconds() >= b.lowSeconds() ? a : b;
+}
+
+int vGetFileModifyTime(const std::u16string& path, FILETIME& time) {
+  plat::FileDates dates;
+  if (path.empty() || !plat::GetFileDates(QelToUTF8(path), &dates)) return 0;
+  time = Max(Max(dates.creation, dates.contentModification), Max(dates.attributeModification, dates.backup));
+  return 1;
+}
+
+std::u16string vFileTimeToString(const FILETIME& time) {
+  struct timespec ts = plat::FileTimeToUnix(time);
+  GDateTime* utc = g_date_time_new_from_unix_utc(ts.tv_sec);
+  if (!utc) return {};
+  GDateTime* local = g_date_time_to_local(utc);
+  gchar* text = local ? g_date_time_format(local, "%x %X") : nullptr;
+  std::u16string out = text ? QelFromUTF8(text) : std::u16string();
+  g_free(text);
+  if (local) g_date_time_unref(local);
+  g_date_time_unref(utc);
+  return out;
+}
+
+std::u16string vTimeToString(int64_t seconds) {
+  if (seconds < 0) seconds = 0;
+  char text[64];
+  std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
+                static_cast<long long>(seconds % 3600 / 60), static_cast<long long>(seconds % 60));
+  return QelFromUTF8(text);
+}
+
+void vSetPAL(bool pal) { g_pal = pal; }
+
+int64_t vTimeToFrameTime(int64_t ms) {
+  return ms / 1000 * 1000 + (ms % 1000) / FrameDuration() * FrameDuration();
+}
+
+int64_t vFrameTimeToFrameIndex(int64_t ms) {
+  if (ms < 0) return -vFrameTimeToFrameIndex(-ms);
+  const int64_t within = std::min((ms % 1000) / FrameDuration(), FrameRate() - 1);
+  return ms / 1000 * FrameRate() + within;
+}
+
+int vGetFileSize(const std::u16string& path, uint64_t& bytes) {
+  std::error_code ec;
+  const uintmax_t size = std::filesystem::file_size(std::filesystem::path(QelToUTF8(path)), ec);
+  if (path.empty() || ec) return 0;
+  bytes = size;
+  return 1;
+}
+
+std::u16string vFormatDigits(uint64_t number) {
+  std::string digits = std::to_string(number);
+  std::string out;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+    out += digits[i];
+  }
+  return QelFromUTF8(out);
+}
+
+std::u16string vFormatNumKB(int64_t bytes) {
+  if (bytes <= 0) return u"0";
+  const uint64_t kb = (uint64_t(bytes) + 1023) / 1024;
+  std::u16string unit = vLoadResString(30);
+  return vFormatDigits(kb) + (unit.empty() ? u"" : u" " + unit);
+}
+
+int vGetFileSizeText(const std::u16string& path, std::u16string& text) {
+  uint64_t bytes = 0;
+  if (!vGetFileSize(path, bytes)) return 0;
+  text = vFormatNumKB(int64_t(std::min<uint64_t>(bytes, INT64_MAX)));
+  return 1;
+}
+
+int vIsEnoughSpaceFor(uint64_t freeBytes, uint64_t bytes) {
+  // Compared without overflow: free > bytes + spare.
+  if (bytes > UINT64_MAX - kSpareBytes) return 0;
+  return freeBytes > bytes + kSpareBytes ? 1 : 0;
+}
+
+int vIsEnoughSpace(const std::u16string& path, uint64_t bytes) {
+  struct statvfs vfs {};
+  if (path.empty() || ::statvfs(QelToUTF8(path).c_str(), &vfs) != 0) return 0;
+  return vIsEnoughSpaceFor(uint64_t(vfs.f_bavail) * uint64_t(vfs.f_frsize), bytes);
+}
+
+}  // namespace ORVGF
