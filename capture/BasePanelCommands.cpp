@@ -120,7 +120,10 @@ int32_t CBasePanel::Receive(int32_t code, const void* data, const void*) {
 int32_t CBasePanel::CameraValid(int32_t on) {
   int32_t result = 1;
   if (on) {
-    if (!m_bCameraValid) m_bCameraValid = StartCameraPreview();
+    if (!m_bCameraValid) {
+      m_bCameraValid = StartCameraPreview();
+      OrvTrace("capture camera " + std::to_string(m_bCameraValid));
+    }
     result = m_bCameraValid;
   } else if (m_bCameraValid) {
     StopCameraPreview();
@@ -129,7 +132,6 @@ int32_t CBasePanel::CameraValid(int32_t on) {
   UpdateUIForCameraValid(m_bCameraValid);
   UpdateCombResolution(m_bCameraValid);
   if (m_bCameraValid) PostMessage(m_hWindow, kMsgCaptureCheck, 1, 0);
-  OrvTrace("capture camera " + std::to_string(m_bCameraValid));
   return result;
 }
 

@@ -75,6 +75,8 @@ void CCaptureSetting::OnElement(qel::Element* e, int32_t event) {
   } else if ((event == QEL_EV_SLIDER_CHANGE || event == QEL_EV_SLIDER_END) && (is("scrl_Image") || is("scrl_Video"))) {
     const bool photo = is("scrl_Image");
     int32_t& quality = photo ? m_nPhotoQuality : m_nMovieQuality;
+    // A move ends with a second event at the snapped place: that one is no move.
+    if (e->Scroll().pos == quality) return;
     const int32_t snapped = SnapQuality(quality, e->Scroll().pos);
     e->SetScrollPos(snapped);
     quality = snapped;
@@ -165,6 +167,7 @@ int32_t CCaptureSetting::DidCreate() {
   if (qel::Element* box = dlg::Find(root, "chck_showdate")) {
     box->SetCheck(LoadProfileInt(kSection, u"TimeStapEnable", record.timeStampEnabled) ? 1 : 0);
   }
+  dlg::AlignButtonsRight(dlg::Find(root, "cata_butn"));
   return QEL_S_OK;
 }
 

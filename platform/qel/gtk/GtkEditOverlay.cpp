@@ -24,7 +24,7 @@ GtkCssProvider* CompactEntryStyle() {
   static GtkCssProvider* css = [] {
     GtkCssProvider* p = gtk_css_provider_new();
     gtk_css_provider_load_from_data(
-        p, "entry { min-height: 0; padding: 0 3px; border-radius: 0; }", -1, nullptr);
+        p, "entry { min-height: 0; padding: 0 8px; border-radius: 5px; }", -1, nullptr);
     return p;
   }();
   return css;
@@ -61,8 +61,10 @@ void GtkWindowHost::SyncEntries() {
       gtk_style_context_add_provider(gtk_widget_get_style_context(widget),
                                      GTK_STYLE_PROVIDER(CompactEntryStyle()),
                                      GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-      gtk_widget_set_halign(widget, GTK_ALIGN_START);
-      gtk_widget_set_valign(widget, GTK_ALIGN_START);
+      // Filling: the overlay's position is the element's frame (at START
+      // alignment the entry would shrink to its natural, one-character size).
+      gtk_widget_set_halign(widget, GTK_ALIGN_FILL);
+      gtk_widget_set_valign(widget, GTK_ALIGN_FILL);
       e->Retain();
       gulong id = g_signal_connect(widget, "changed", G_CALLBACK(&GtkWindowHost::OnEntryChanged), this);
       entries_[widget] = Entry{e, widget, id};

@@ -1,0 +1,65 @@
+// The staged program driven from outside, as the camera's button monitor and
+// other programs drive it: a command line for the capture module starts it,
+// later ones reach its panel over the command-line socket, and SIGTERM ends
+// it cleanly with the module's profile saved.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "ProgramProcess.h"
+#include "TestEnvironment.h"
+#include "os/CommandLineClient.h"
+
+namespace fs = std::filesystem;
+using orvtest::ProgramProcess;
+using orvtest::TraceLines;
+using orvtest::WaitForTrace;
+
+namespace {
+
+constexpr char kId[] = "com.Talvexa.Orvenna";
+
+std::vector<std::string> Lines(const fs::path& trace, const std::string& prefix) {
+  std::vector<std::string> out;
+  for (const std::string& line : TraceLines(trace)) {
+    if (line.rfind(prefix, 0) == 0) out.push_back(line);
+  }
+  return out;
+}
+
+TEST(CaptureProgram, CommandLinesStartTheModuleAndReachItsPanel) {
+  orvtest::AdoptOrphans();
+  const fs::path trace = testenv::MakeTempDir("trace") / "trace.log";
+  ProgramProcess program(trace, {"--cmdl=-Capture/Record"});
+  // The module was not running: it is launched and the argument dropped.
+  ASSERT_TRUE(WaitForTrace(trace, "capture camera"));
+  EXPECT_EQ(Lines(trace, "capture panel ready").size(), 1u);
+  EXPECT_TRUE(Lines(trace, "capture command").empty());
+
+  // Now it is the active module: the verbs reach it, and with no camera
+  // none of them acts.
+  for (const char16_t* command : {u"-Capture/Capture", u"-capture/zoomin", u"-Capture/Record"}) {
+    EXPECT_EQ(plat::SendCommandLine(kId, command, 64), plat::SendStatus::Accepted);
+  }
+  ASSERT_TRUE(WaitForTrace(trace, "capture command", 3));
+  const std::vector<std::string> expected{"capture command Capture 0", "capture command zoomin 0",
+                                          "capture command Record 0"};
+  EXPECT_EQ(Lines(trace, "capture command"), expected);
+
+  const fs::path media = fs::path(std::getenv("HOME")) / "Documents" / "Document Camera Media";
+  EXPECT_TRUE(fs::is_directory(media / "Capture"));
+  ASSERT_TRUE(program.Terminate());
+  EXPECT_EQ(TraceLines(trace).back(), "exit");
+
+  // The module saved its profile on the way out.
+  const fs::path plist = fs::path(std::getenv("XDG_CONFIG_HOME")) / "dunsellow" / "com.Talvexa.Orvenna.plist";
+  const std::string check = "/usr/bin/python3 -I -c 'import plistlib,sys; d=plistlib.load(open(sys.argv[1],\"rb\")); "
+                            "sys.exit(0 if d[\"ImageType\"]==\"jpg\" and d[\"Media Folder\"]==sys.argv[2] else 1)' '" +
+                            plist.string() + "' '" + media.string() + "'";
+  EXPECT_EQ(std::system(check.c_str()), 0);
+}
+
+}  // namespace
