@@ -41,6 +41,10 @@ void RGB32ToYUVPlane(uint8_t* planes, const uint8_t* src, int32_t width, int32_t
 // Only the Y plane of RGB32ToYUVPlane (the judge reads nothing else).
 void RGB32ToLumaPlane(uint8_t* luma, const uint8_t* src, int32_t width, int32_t height,
                       int32_t srcPitch);
+// RGB32ToYUY2 and RGB32ToLumaPlane of the same frame in one pass, each source
+// row converted twice while it is in the cache.
+void RGB32ToYUY2AndLuma(uint8_t* yuy2, int32_t yuy2Pitch, uint8_t* luma, const uint8_t* src,
+                        int32_t srcPitch, int32_t width, int32_t height);
 
 namespace colorconvert {
 

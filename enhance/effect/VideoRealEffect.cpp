@@ -116,9 +116,18 @@ int32_t CVideoRealEffect::DoEffect(uint8_t* pixels, int32_t width, int32_t heigh
   // Every step below may spread its rows over the object's threads.
   const enh::ParallelScope threads(m_pool.get());
 
+  const bool effects = (m_denoiseOn || m_delightOn) && m_yuy2[0];
+  int32_t work = effects ? FreeYuy2() : -1;
+  bool converted = false;
   if (m_judgeOn && m_planes) {
-    // The judge reads only the Y plane.
-    RGB32ToLumaPlane(m_planes, pixels, width, height, rowBytes);
+    // The judge reads only the Y plane. With effects to run, the YUY2 copy
+    // is made in the same pass (a rejected frame just leaves it unused).
+    if (work >= 0) {
+      RGB32ToYUY2AndLuma(m_yuy2[work], m_yuy2Pitch, m_planes, pixels, rowBytes, width, height);
+      converted = true;
+    } else {
+      RGB32ToLumaPlane(m_planes, pixels, width, height, rowBytes);
+    }
     if (JudgeFrame(m_planes, width, height, rowBytes) == 0) {
       // A bad verdict that persists is the scene, not a torn frame: past the
       // limit the frames go on to the preview.
@@ -140,27 +149,28 @@ int32_t CVideoRealEffect::DoEffect(uint8_t* pixels, int32_t width, int32_t heigh
     }
   }
 
-  int32_t used = -1;
-  if ((m_denoiseOn || m_delightOn) && m_yuy2[0]) {
-    used = WorkYuy2();
-    uint8_t* yuy2 = m_yuy2[used];
-    RGB32ToYUY2(yuy2, m_yuy2Pitch, pixels, rowBytes, width, height);
+  if (effects) {
+    if (work < 0) {
+      work = 0;  // no room for two copies: the kept frame goes back to a plain copy
+      m_keptYuy2 = -1;
+    }
+    uint8_t* yuy2 = m_yuy2[work];
+    if (!converted) RGB32ToYUY2(yuy2, m_yuy2Pitch, pixels, rowBytes, width, height);
     if (m_denoiseOn && m_denoiseLevel != 0) Denoise(yuy2, width, height, m_yuy2Pitch);
     if (m_delightOn && m_delightLevel != 0) Delight(yuy2, width, height, m_yuy2Pitch);
     YUY2ToRGB32(pixels, rowBytes, yuy2, m_yuy2Pitch, width, height);
   }
 
-  KeepGoodFrame(pixels, rowBytes, used);
+  KeepGoodFrame(pixels, rowBytes, work);
   return 1;
 }
 
-// The YUY2 copy this frame may use: the one not holding the kept frame.
-int32_t CVideoRealEffect::WorkYuy2() {
+// A YUY2 copy this frame may use, one not holding the kept frame; -1 when
+// the second copy cannot be had.
+int32_t CVideoRealEffect::FreeYuy2() {
   if (m_keptYuy2 != 0) return 0;
   if (!m_yuy2[1]) m_yuy2[1] = NewClear(static_cast<int64_t>(m_yuy2Pitch) * m_height);
-  if (m_yuy2[1]) return 1;
-  m_keptYuy2 = -1;  // no room for two: the kept frame goes back to a plain copy
-  return 0;
+  return m_yuy2[1] ? 1 : -1;
 }
 
 void CVideoRealEffect::KeepGoodFrame(const uint8_t* pixels, int32_t rowBytes, int32_t fromYuy2) {

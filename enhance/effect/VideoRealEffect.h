@@ -65,7 +65,7 @@ class CVideoRealEffect {
   void ReleaseDenoiser();
   void ReleaseDelighter();
   void KeepGoodFrame(const uint8_t* pixels, int32_t rowBytes, int32_t fromYuy2);
-  int32_t WorkYuy2();
+  int32_t FreeYuy2();
 
   int32_t m_width;
   int32_t m_height;

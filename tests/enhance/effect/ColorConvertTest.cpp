@@ -71,6 +71,11 @@ TEST(ColorConvert, FormsAgree) {
       std::vector<uint8_t> luma(width * height, 7);
       RGB32ToLumaPlane(luma.data(), rgb.data(), width, height, srcPitch);
       EXPECT_TRUE(std::equal(luma.begin(), luma.end(), planes.begin())) << "width " << width << " form " << form;
+      // And both in one pass give the same bytes as each alone.
+      std::vector<uint8_t> bothYuy(yuy.size(), 7), bothLuma(luma.size(), 7);
+      RGB32ToYUY2AndLuma(bothYuy.data(), yuyPitch, bothLuma.data(), rgb.data(), srcPitch, width, height);
+      EXPECT_EQ(bothYuy, toYuy) << "width " << width << " form " << form;
+      EXPECT_EQ(bothLuma, luma) << "width " << width << " form " << form;
       std::vector<uint8_t> all = toYuy;
       all.insert(all.end(), toRgb.begin(), toRgb.end());
       all.insert(all.end(), planes.begin(), planes.end());
