@@ -63,19 +63,19 @@ void Downscale2x2(const int16_t* src, int32_t srcRows, int32_t srcCols, int16_t*
   const int32_t pairs = std::min(srcCols / 2, dstCols);
   const bool oddTail = (srcCols & 1) && dstCols > srcCols / 2 && srcCols >= 2;
   enh::ParallelRows(dstRows, 32, 1, [&](int32_t i0, int32_t i1) {
-  for (int32_t i = i0; i < i1; ++i) {
-    const int32_t r0 = std::min(2 * i, srcRows - 1);
-    const int32_t r1 = std::min(2 * i + 1, srcRows - 1);
-    const int16_t* a = src + static_cast<intptr_t>(r0) * srcCols;
-    const int16_t* b = src + static_cast<intptr_t>(r1) * srcCols;
-    int16_t* out = dst + static_cast<intptr_t>(i) * dstCols;
-    for (int32_t j = 0; j < pairs; ++j)
-      out[j] = static_cast<int16_t>((a[2 * j] + a[2 * j + 1] + b[2 * j] + b[2 * j + 1]) >> 2);
-    if (oddTail) {
-      const int32_t c = srcCols - 2;
-      out[pairs] = static_cast<int16_t>((a[c] + a[c + 1] + b[c] + b[c + 1]) >> 2);
+    for (int32_t i = i0; i < i1; ++i) {
+      const int32_t r0 = std::min(2 * i, srcRows - 1);
+      const int32_t r1 = std::min(2 * i + 1, srcRows - 1);
+      const int16_t* a = src + static_cast<intptr_t>(r0) * srcCols;
+      const int16_t* b = src + static_cast<intptr_t>(r1) * srcCols;
+      int16_t* out = dst + static_cast<intptr_t>(i) * dstCols;
+      for (int32_t j = 0; j < pairs; ++j)
+        out[j] = static_cast<int16_t>((a[2 * j] + a[2 * j + 1] + b[2 * j] + b[2 * j + 1]) >> 2);
+      if (oddTail) {
+        const int32_t c = srcCols - 2;
+        out[pairs] = static_cast<int16_t>((a[c] + a[c + 1] + b[c] + b[c + 1]) >> 2);
+      }
     }
-  }
   });
 }
 
@@ -86,27 +86,27 @@ void SmoothDoubleBlend(const int16_t* coarse, int32_t coarseRows, int32_t coarse
   // Each coarse row writes its own two fine rows, reading only those.
   const int32_t blendRows = std::min(coarseRows, (fineRows + 1) / 2);
   enh::ParallelRows(blendRows, 16, 1, [&](int32_t k0, int32_t k1) {
-  for (int32_t k = k0; k < k1; ++k) {
-    const int16_t* up = coarse + static_cast<intptr_t>(std::max(k - 1, 0)) * coarseCols;
-    const int16_t* mid = coarse + static_cast<intptr_t>(k) * coarseCols;
-    const int16_t* dn = coarse + static_cast<intptr_t>(std::min(k + 1, coarseRows - 1)) * coarseCols;
-    auto vert = [&](int32_t j) { return (up[j] + 2 * mid[j] + dn[j]) >> 2; };
-    const int32_t rowsHere = std::min(2, fineRows - 2 * k);
-    int32_t vPrev = vert(0), vCur = vPrev;
-    for (int32_t j = 0; j <= lastCol && 2 * j < fineCols; ++j) {
-      const int32_t vNext = vert(std::min(j + 1, lastCol));
-      const int32_t line = (vPrev + 2 * vCur + vNext) >> 2;
-      const int32_t blended = line * coarseWeight;
-      for (int32_t r = 0; r < rowsHere; ++r) {
-        const intptr_t at = static_cast<intptr_t>(2 * k + r) * fineCols + 2 * j;
-        fineDst[at] = static_cast<int16_t>((blended + fineSrc[at] * fineWeight) >> 10);
-        if (2 * j + 1 < fineCols)
-          fineDst[at + 1] = static_cast<int16_t>((blended + fineSrc[at + 1] * fineWeight) >> 10);
+    for (int32_t k = k0; k < k1; ++k) {
+      const int16_t* up = coarse + static_cast<intptr_t>(std::max(k - 1, 0)) * coarseCols;
+      const int16_t* mid = coarse + static_cast<intptr_t>(k) * coarseCols;
+      const int16_t* dn = coarse + static_cast<intptr_t>(std::min(k + 1, coarseRows - 1)) * coarseCols;
+      auto vert = [&](int32_t j) { return (up[j] + 2 * mid[j] + dn[j]) >> 2; };
+      const int32_t rowsHere = std::min(2, fineRows - 2 * k);
+      int32_t vPrev = vert(0), vCur = vPrev;
+      for (int32_t j = 0; j <= lastCol && 2 * j < fineCols; ++j) {
+        const int32_t vNext = vert(std::min(j + 1, lastCol));
+        const int32_t line = (vPrev + 2 * vCur + vNext) >> 2;
+        const int32_t blended = line * coarseWeight;
+        for (int32_t r = 0; r < rowsHere; ++r) {
+          const intptr_t at = static_cast<intptr_t>(2 * k + r) * fineCols + 2 * j;
+          fineDst[at] = static_cast<int16_t>((blended + fineSrc[at] * fineWeight) >> 10);
+          if (2 * j + 1 < fineCols)
+            fineDst[at + 1] = static_cast<int16_t>((blended + fineSrc[at + 1] * fineWeight) >> 10);
+        }
+        vPrev = vCur;
+        vCur = vNext;
       }
-      vPrev = vCur;
-      vCur = vNext;
     }
-  }
   });
 }
 
@@ -140,36 +140,36 @@ int32_t PyramidFilterLuma(const uint8_t* pixels, int32_t height, int32_t width, 
     return pixels[static_cast<intptr_t>(r) * pitch + layout.ByteOf(c)];
   };
   enh::ParallelRows(filledRows, 16, 1, [&](int32_t i0, int32_t i1) {
-  for (int32_t i = i0; i < i1; ++i) {
-    int16_t* lrow = logMap + static_cast<intptr_t>(i) * mapCols;
-    int16_t* arow = devMap + static_cast<intptr_t>(i) * mapCols;
-    const int32_t r = i * f;
-    const uint8_t* row0 = pixels + static_cast<intptr_t>(r) * pitch;
-    const uint8_t* row1 = pixels + static_cast<intptr_t>(r + h) * pitch;
-    const bool inside = r + f <= height;
-    for (int32_t j = 0; j < filledCols; ++j) {
-      const int32_t c = j * f;
-      int32_t y00, y01, y10, y11;
-      if (inside && c + f <= width) {
-        const intptr_t at0 = layout.ByteOf(c), at1 = layout.ByteOf(c + h);
-        y00 = row0[at0];
-        y01 = row0[at1];
-        y10 = row1[at0];
-        y11 = row1[at1];
-      } else {
-        y00 = luma(r, c);
-        y01 = luma(r, c + h);
-        y10 = luma(r + h, c);
-        y11 = luma(r + h, c + h);
+    for (int32_t i = i0; i < i1; ++i) {
+      int16_t* lrow = logMap + static_cast<intptr_t>(i) * mapCols;
+      int16_t* arow = devMap + static_cast<intptr_t>(i) * mapCols;
+      const int32_t r = i * f;
+      const uint8_t* row0 = pixels + static_cast<intptr_t>(r) * pitch;
+      const uint8_t* row1 = pixels + static_cast<intptr_t>(r + h) * pitch;
+      const bool inside = r + f <= height;
+      for (int32_t j = 0; j < filledCols; ++j) {
+        const int32_t c = j * f;
+        int32_t y00, y01, y10, y11;
+        if (inside && c + f <= width) {
+          const intptr_t at0 = layout.ByteOf(c), at1 = layout.ByteOf(c + h);
+          y00 = row0[at0];
+          y01 = row0[at1];
+          y10 = row1[at0];
+          y11 = row1[at1];
+        } else {
+          y00 = luma(r, c);
+          y01 = luma(r, c + h);
+          y10 = luma(r + h, c);
+          y11 = luma(r + h, c + h);
+        }
+        lrow[j] = logTable[y00];
+        arow[j] = logTable[(y00 + y01 + y10 + y11) >> 2];
       }
-      lrow[j] = logTable[y00];
-      arow[j] = logTable[(y00 + y01 + y10 + y11) >> 2];
+      for (int32_t j = filledCols; j < mapCols; ++j) {
+        lrow[j] = lrow[filledCols - 1];
+        arow[j] = arow[filledCols - 1];
+      }
     }
-    for (int32_t j = filledCols; j < mapCols; ++j) {
-      lrow[j] = lrow[filledCols - 1];
-      arow[j] = arow[filledCols - 1];
-    }
-  }
   });
   for (int32_t i = filledRows; i < mapRows; ++i) {
     std::copy_n(logMap + static_cast<intptr_t>(filledRows - 1) * mapCols, mapCols,
