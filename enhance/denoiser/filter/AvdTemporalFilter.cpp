@@ -130,61 +130,77 @@ void WaitFor(const std::atomic<int32_t>& count, int32_t need) {
   }
 }
 
-// Rows of sub-blocks on the worker pool. Sub-blocks that read only
-// themselves go in any order. The others read their neighbours' samples: the
+// Rows of sub-blocks on the worker pool, then the filtered level into the
+// previous frame's. Sub-blocks that read other sub-blocks' samples see the
 // ones above and to the left as already filtered, the ones below and to the
 // right as not yet. So each row starts a sub-block only once the row above
 // has finished the sub-blocks that one can see (a wavefront), which also
 // keeps it far enough behind that the row above never sees its writes.
-int32_t FilterRows(MHandle memory, const VideoLevel& lv) {
+// The level's valid area with `around` samples on every side, rows [r0, r1)
+// of it (level coordinates), copied into the previous-frame level.
+void CopyRows(const AvdLevelView& from, const AvdLevelView& to, int32_t around, int32_t r0, int32_t r1) {
+  r0 = std::max(r0, -around);
+  r1 = std::min(r1, from.height + around);
+  if (r1 > r0) CopyArea(from, to, -around, r0, from.width + around, r1);
+}
+
+void CopyAround(const AvdLevelView& from, const AvdLevelView& to, int32_t around) {
+  const int32_t y0 = -around, y1 = from.height + around;
+  enh::ParallelRows(y1 - y0, 64, 1, [&](int32_t r0, int32_t r1) { CopyRows(from, to, around, y0 + r0, y0 + r1); });
+}
+
+int32_t FilterRows(MHandle memory, const VideoLevel& lv, int32_t around) {
   int32_t lag = 0, upDown = 0;
   lv.Reach(&lag, &upDown);
-  const bool independent = lag == 0 && upDown == 0;
-  if (enh::ParallelThreads() <= 1 || lv.rows < 4 || upDown > lv.s) {
-    AvdNLResources res;
-    if (int32_t rc = res.Create(memory)) return rc;
-    for (int32_t i = 0; i < lv.rows; ++i) lv.Row(i, res);
-    res.Release(memory);
-    return 0;
-  }
   std::atomic<int32_t> failed{0};
-  if (independent) {
-    enh::ParallelRows(lv.rows, 2, 1, [&](int32_t r0, int32_t r1) {
+  if (lag == 0 && upDown == 0) {
+    // Sub-blocks that read only themselves go in any order, and each row
+    // goes on to the previous frame's level as soon as it is done, while it
+    // is still in the cache: no other row reads it there.
+    auto rowsOf = [&](int32_t i0, int32_t i1) {
       AvdNLResources res;
       if (int32_t rc = res.Create(memory)) {
         failed = rc;
         return;
       }
-      for (int32_t i = r0; i < r1; ++i) lv.Row(i, res);
+      for (int32_t i = i0; i < i1; ++i) {
+        lv.Row(i, res);
+        CopyRows(lv.view, lv.prev, around, lv.y0 + i * lv.s, lv.y0 + (i + 1) * lv.s);
+      }
       res.Release(memory);
-    });
+    };
+    enh::ParallelRows(lv.rows, 2, 1, rowsOf);
+    // The rows around that no sub-block row covers.
+    CopyRows(lv.view, lv.prev, around, -around, lv.y0);
+    CopyRows(lv.view, lv.prev, around, lv.y0 + lv.rows * lv.s, lv.view.height + around);
     return failed.load();
   }
-  // done[i]: sub-blocks of row i finished, counted from the left.
-  std::vector<std::atomic<int32_t>> done(lv.rows);
-  enh::ParallelFor(lv.rows, [&](int32_t i) {
+  if (enh::ParallelThreads() <= 1 || lv.rows < 4 || upDown > lv.s) {
     AvdNLResources res;
-    const int32_t rc = res.Create(memory);
-    if (rc) failed = rc;
-    for (int32_t j = 0; j < lv.cols; ++j) {
-      if (i > 0) WaitFor(done[i - 1], std::min(lv.cols, j + lag + 1));
-      if (!rc) lv.SubBlock(i, j, res);
-      done[i].store(j + 1, std::memory_order_release);
-      done[i].notify_all();
-    }
-    if (!rc) res.Release(memory);
-  });
-  return failed.load();
-}
-
-// The level's valid area with `around` samples on every side, copied into
-// the previous-frame level row strip by row strip.
-void CopyAround(const AvdLevelView& from, const AvdLevelView& to, int32_t around) {
-  const int32_t y0 = std::max({-around, from.minY, to.minY});
-  const int32_t y1 = std::min({from.height + around, from.maxY, to.maxY});
-  enh::ParallelRows(y1 - y0, 64, 1, [&](int32_t r0, int32_t r1) {
-    CopyArea(from, to, -around, y0 + r0, from.width + around, y0 + r1);
-  });
+    if (int32_t rc = res.Create(memory)) return rc;
+    for (int32_t i = 0; i < lv.rows; ++i) lv.Row(i, res);
+    res.Release(memory);
+  } else {
+    // done[i]: sub-blocks of row i finished, counted from the left.
+    std::vector<std::atomic<int32_t>> done(lv.rows);
+    enh::ParallelFor(lv.rows, [&](int32_t i) {
+      AvdNLResources res;
+      const int32_t rc = res.Create(memory);
+      if (rc) failed = rc;
+      for (int32_t j = 0; j < lv.cols; ++j) {
+        if (i > 0) WaitFor(done[i - 1], std::min(lv.cols, j + lag + 1));
+        if (!rc) lv.SubBlock(i, j, res);
+        done[i].store(j + 1, std::memory_order_release);
+        done[i].notify_all();
+      }
+      if (!rc) res.Release(memory);
+    });
+    if (int32_t rc = failed.load()) return rc;
+  }
+  // Rows read their neighbours in the previous frame's level as it was: it is
+  // written once all are done.
+  CopyAround(lv.view, lv.prev, around);
+  return 0;
 }
 
 }  // namespace
@@ -212,7 +228,5 @@ int32_t avdNL_Video(MHandle memory, AvdChannelBlock* level, const AvdFltLevelPar
   lv.y0 = AvdSubBlockStart(lv.view.height, lv.s);
   lv.cols = lv.view.width > lv.x0 ? (lv.view.width - lv.x0 + lv.s - 1) / lv.s : 0;
   lv.rows = lv.view.height > lv.y0 ? (lv.view.height - lv.y0 + lv.s - 1) / lv.s : 0;
-  if (int32_t rc = FilterRows(memory, lv)) return rc;
-  CopyAround(lv.view, lv.prev, around);
-  return 0;
+  return FilterRows(memory, lv, around);
 }
