@@ -4,6 +4,7 @@
 #include "BaseWnd.h"
 #include "GlobalFun.h"
 #include "ThumbPool.h"
+#include "qel/QelInput.h"
 
 namespace {
 
@@ -13,8 +14,8 @@ bool s_bNeedPause = false;
 constexpr uint32_t kPageUp = 11, kPageDown = 12, kLeft = 28, kRight = 29, kUp = 30, kDown = 31, kSpace = 32;
 // The Command modifier (Control on this desktop).
 constexpr uint32_t kCommandKey = 256;
-// Bit 30 of a key message's lParam: the key was already down (a repeat).
-constexpr intptr_t kRepeatBit = intptr_t(1) << 30;
+// A key message's lParam when the key was already down (a repeat).
+constexpr intptr_t kRepeatBit = qel::input::kKeyRepeat;
 
 bool IsBrowseKey(uint32_t key) { return key == kPageUp || key == kPageDown || (key >= kLeft && key <= kSpace); }
 

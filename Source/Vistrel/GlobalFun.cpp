@@ -7,6 +7,7 @@
 
 #include "qel/QelBackend.h"
 #include "qel/QelCore.h"
+#include "qel/QelInput.h"
 #include "qel/QelLayout.h"
 #include "qel/QelPath.h"
 #include "qel/QelWideText.h"
@@ -128,8 +129,15 @@ void CGlobalFun::GetScreenWorkArea(SIZE& size) {
 
 void CGlobalFun::GetScreenWorkArea(SRect32& area) { area = qel::CurrentBackend().WorkArea(); }
 
-void CGlobalFun::MessageBeep() { ++g_beeps; }
+void CGlobalFun::MessageBeep() {
+  ++g_beeps;
+  qel::CurrentBackend().Beep();
+}
 
 int CGlobalFun::BeepCount() { return g_beeps.load(); }
 
-int32_t CGlobalFun::IsKeyDown(uint32_t) { return 0; }
+int32_t CGlobalFun::IsKeyDown(uint32_t key) {
+  // 256 is the Command key of the original keyboard, Control here.
+  if (key == 256) return (qel::input::Modifiers() & qel::PointerInput::kControl) ? 1 : 0;
+  return 0;
+}

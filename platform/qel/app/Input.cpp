@@ -6,6 +6,8 @@ intptr_t DispatchWindowMessage(CQelWindow* w, uint32_t msg, QELWPARAM wp, QELLPA
 
 namespace {
 POINT g_pointer{0, 0};  // screen coordinates; main thread only
+uint32_t g_modifiers = 0;  // main thread only
+constexpr uint32_t kMsgMouseWheel = 522;
 qel::Element* g_pointer_owner = nullptr;  // took the press; held until the release
 
 // The element of the tree that is `target`, compared by address only (the
@@ -37,10 +39,14 @@ Element* ClickAt(CQelWindow* window, POINT p) {
   return hit;
 }
 
-bool Key(CQelWindow* window, uint32_t key, bool down) {
+void SetModifiers(uint32_t modifiers) { g_modifiers = modifiers; }
+
+uint32_t Modifiers() { return g_modifiers; }
+
+bool Key(CQelWindow* window, uint32_t key, bool down, QELLPARAM lparam) {
   if (!CQelWindow::FetchQelWindow(window)) return false;
   bool handled = false;
-  window->ProcessMessage(down ? QEL_WM_KEYDOWN : QEL_WM_KEYUP, key, 0, handled);
+  window->ProcessMessage(down ? QEL_WM_KEYDOWN : QEL_WM_KEYUP, key, lparam, handled);
   if (handled || !CQelWindow::FetchQelWindow(window)) return handled;
   Element* focus = FindInTree(window->Root(), reinterpret_cast<void*>(Qel0GetGValue(2)));
   if (!focus || !focus->EffectivelyVisible() || !focus->EffectivelyEnabled()) return false;
@@ -72,6 +78,12 @@ bool Pointer(CQelWindow* window, const PointerInput& input) {
       e->Release();
     }
     if (taken) return true;
+  }
+  if (input.kind == PointerInput::kWheel && input.wheel != 0.0 && CQelWindow::FetchQelWindow(window)) {
+    auto delta = static_cast<int16_t>(input.wheel > 0 ? -120 : 120);
+    bool handled = false;
+    window->ProcessMessage(kMsgMouseWheel, QELWPARAM(uint32_t(uint16_t(delta)) << 16), 0, handled);
+    return handled;
   }
   return false;
 }

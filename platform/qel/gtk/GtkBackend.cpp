@@ -129,6 +129,10 @@ SRect32 GtkBackend::ScreenBounds() {
   return ToRect(r);
 }
 
+void GtkBackend::Beep() {
+  if (GdkDisplay* d = gdk_display_get_default()) gdk_display_beep(d);
+}
+
 SRect32 GtkBackend::WorkArea() {
   GdkMonitor* m = MainMonitor();
   if (!m) return SRect32{0, 0, 1440, 900};

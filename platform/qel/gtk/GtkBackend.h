@@ -27,6 +27,7 @@ class GtkBackend : public Backend {
   FileChooserResult RunFileChooser(const FileChooserRequest& request) override;
   SRect32 ScreenBounds() override;
   SRect32 WorkArea() override;
+  void Beep() override;
 
   GtkWindowHost* HostOf(CQelWindow* w) const;
 

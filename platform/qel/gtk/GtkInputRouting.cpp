@@ -57,6 +57,7 @@ PointerInput MakeInput(PointerInput::Kind kind, double x, double y, guint state)
   in.kind = kind;
   in.at = POINT{int32_t(x), int32_t(y)};
   in.modifiers = Modifiers(state);
+  input::SetModifiers(in.modifiers);
   return in;
 }
 
@@ -277,6 +278,7 @@ void GtkWindowHost::PopUpCombo(Element* combo, const GdkEvent* ev) {
 gboolean GtkWindowHost::OnKey(GtkWidget*, GdkEventKey* ev, gpointer self) {
   auto* h = static_cast<GtkWindowHost*>(self);
   if (!h->window_) return FALSE;
+  input::SetModifiers(Modifiers(ev->state));
   // Menu keys first: Control+comma is the menu's, not a comma for the window.
   if (ev->type == GDK_KEY_PRESS && h->accel_ &&
       gtk_accel_groups_activate(G_OBJECT(h->toplevel_), ev->keyval,
@@ -285,11 +287,15 @@ gboolean GtkWindowHost::OnKey(GtkWidget*, GdkEventKey* ev, gpointer self) {
   }
   uint32_t code = KeyCodeFor(ev->keyval);
   if (!code) return FALSE;
+  // A press of a key that is already down is the keyboard's auto-repeat.
+  bool press = ev->type == GDK_KEY_PRESS;
+  bool repeat = press && !h->keys_down_.insert(ev->hardware_keycode).second;
+  if (!press) h->keys_down_.erase(ev->hardware_keycode);
   GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(h->toplevel_));
   bool answers = code == QEL_KEY_RETURN || code == QEL_KEY_ENTER || code == QEL_KEY_ESCAPE;
   // An entry keeps its typing keys; Return and Escape still answer dialogs.
   if (focus && GTK_IS_ENTRY(focus) && !answers) return FALSE;
-  return input::Key(h->window_, code, ev->type == GDK_KEY_PRESS) ? TRUE : FALSE;
+  return input::Key(h->window_, code, press, repeat ? input::kKeyRepeat : 0) ? TRUE : FALSE;
 }
 
 }  // namespace qel::gtk

@@ -151,6 +151,7 @@ void GtkWindowHost::Show(int32_t cmd) {
   GtkWindow* win = GTK_WINDOW(toplevel_);
   switch (cmd) {
     case 0:
+      if (window_->GetWindowClass() == 4) gtk_window_unfullscreen(win);
       gtk_widget_hide(toplevel_);
       return;
     case 2:
@@ -161,6 +162,8 @@ void GtkWindowHost::Show(int32_t cmd) {
       gtk_window_deiconify(win);
       ApplyBounds();
       gtk_widget_show(toplevel_);
+      // A full-screen window covers panels and bars too.
+      if (window_->GetWindowClass() == 4) gtk_window_fullscreen(win);
       gtk_window_present(win);
       return;
   }

@@ -5,6 +5,7 @@
 #include <gtk/gtk.h>
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -94,6 +95,7 @@ class GtkWindowHost {
 
   std::vector<Element*> hover_;   // the chain under the pointer, retained
   Element* pressed_ = nullptr;    // retained while the button is down
+  std::set<guint16> keys_down_;   // hardware keys pressed and not yet released
   Element* sliding_ = nullptr;    // a slider being dragged, retained
 
   struct Entry {

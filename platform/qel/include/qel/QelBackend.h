@@ -43,6 +43,9 @@ class QEL_API Backend {
   // Runs a file or folder chooser until the user answers (qel/QelFileChooser.h).
   virtual FileChooserResult RunFileChooser(const FileChooserRequest& request) { return {}; }
 
+  // The warning sound of the desktop (nothing without a display).
+  virtual void Beep() {}
+
   // Animations finish in one turn of the loop (no display to watch them).
   virtual bool AnimationsEndAtOnce() const { return false; }
 };

@@ -13,11 +13,19 @@ namespace qel::input {
 QEL_API Element* ClickAt(CQelWindow* window, POINT p);
 // Key down or up; answers whether the window handled it. A key the window
 // leaves unhandled goes to the element of the window that holds the
-// keyboard focus (global value 2), when it takes keys.
-QEL_API bool Key(CQelWindow* window, uint32_t key, bool down);
+// keyboard focus (global value 2), when it takes keys. lParam of the key
+// message: kKeyRepeat when the key was already down (auto-repeat).
+QEL_API bool Key(CQelWindow* window, uint32_t key, bool down, QELLPARAM lparam = 0);
+inline constexpr QELLPARAM kKeyRepeat = QELLPARAM(1) << 30;
+// The modifier keys (PointerInput::kShift | kControl) held at the last key
+// or pointer event a backend handed in.
+QEL_API void SetModifiers(uint32_t modifiers);
+QEL_API uint32_t Modifiers();
 // Pointer input offered to the elements under the point, deepest first
 // (moves and the release go to the element that took the press); true
-// when one took it. The pointer position is recorded as for clicks.
+// when one took it. The pointer position is recorded as for clicks. A wheel
+// step no element takes goes to the window as message 522 with the signed
+// delta (120 a step, positive away from the user) in wParam's high 16 bits.
 QEL_API bool Pointer(CQelWindow* window, const PointerInput& input);
 // Hands any event to an element's callback (event code and parameter).
 QEL_API int32_t FireEvent(Element* element, int32_t event, QELLPARAM param);

@@ -71,7 +71,9 @@ TEST_F(ReadAheadTest, PreviewsAreReadCentreFirstThenTheDirectionOfTravel) {
   EXPECT_EQ(PreviewReads(), (std::vector<std::u16string>{F(5), F(6), F(7), F(8), F(9), F(4), F(3), F(2), F(1)}));
   // 4000 x 3000 pictures for a 640 x 480 area are read at a quarter.
   for (const ReadCall& c : reader_.Calls()) {
-    if (c.reduction != 0) EXPECT_EQ(c.reduction, 4);
+    if (c.reduction != 0) {
+      EXPECT_EQ(c.reduction, 4);
+    }
   }
   EXPECT_EQ(view_->finishedThumbs, 1);  // the centre was handed to the window
   ASSERT_NE(view_->ShownPicture(), nullptr);

@@ -168,3 +168,29 @@ TEST_F(ViewerWindowTest, CommandLinesAreIgnoredWhileTheSwitchIsSetAndBadOnesAreR
   EXPECT_EQ(g_pApp->GetFilelist()->size(), 3u);
   EXPECT_EQ(Main().GetCurIndex(), 1);
 }
+
+TEST_F(ViewerWindowTest, CommandLettersNeedControlAndATurnBelongsToItsPicture) {
+  std::vector<std::u16string> pictures = MakePictures(3);
+  ASSERT_TRUE(Start());
+  SendCommandLine(AssetCommand(AssetList(pictures, 0)));
+  ASSERT_TRUE(Settle());
+  Key(u'l');  // without Control: nothing
+  EXPECT_EQ(CBaseWnd::m_nRotateDegree, 0);
+  qel::input::SetModifiers(qel::PointerInput::kControl);
+  Key(u'l');
+  EXPECT_EQ(CBaseWnd::m_nRotateDegree, 90);
+  Key(u'r');
+  Key(u'r');
+  EXPECT_EQ(CBaseWnd::m_nRotateDegree, 270);  // a turn right is 270 degrees counter-clockwise
+  Key(u'L');  // letters count in lower case only
+  EXPECT_EQ(CBaseWnd::m_nRotateDegree, 270);
+  qel::input::SetModifiers(0);
+
+  // A held browsing key pauses the readers until it is released.
+  qel::input::Key(&Main(), 29, true);
+  qel::input::Key(&Main(), 29, true, qel::input::kKeyRepeat);
+  qel::input::Key(&Main(), 29, false);
+  EXPECT_EQ(Main().GetCurIndex(), 2);
+  ASSERT_TRUE(Settle());
+  EXPECT_EQ(CBaseWnd::m_nRotateDegree, 0);  // the next picture is shown upright
+}
