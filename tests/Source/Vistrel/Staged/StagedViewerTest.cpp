@@ -14,7 +14,15 @@ namespace {
 
 std::string Quoted(const fs::path& p) { return "'" + p.string() + "'"; }
 
-fs::path Viewer() { return testenv::StageDir() / "Dunsellow.app/Contents/Dunsellow Vistrel.app/Contents/MacOS/Dunsellow Vistrel"; }
+// A copy of the staged viewer under a name of its own: the main program's
+// tests end every process named "Dunsellow Vistrel" of the user, and they
+// may run at the same time as this one.
+fs::path ViewerCopy(const fs::path& dir) {
+  fs::path app = dir / "Viewer Under Test.app";
+  fs::copy(testenv::StageDir() / "Dunsellow.app/Contents/Dunsellow Vistrel.app", app, fs::copy_options::recursive);
+  fs::rename(app / "Contents/MacOS/Dunsellow Vistrel", app / "Contents/MacOS/Viewer Under Test");
+  return app / "Contents/MacOS/Viewer Under Test";
+}
 
 bool HaveXTools() {
   return std::system("command -v xvfb-run >/dev/null 2>&1 && command -v xwininfo >/dev/null 2>&1") == 0;
@@ -43,6 +51,7 @@ TEST(StagedViewer, AnAssetListOpensTheViewerAndASecondViewReachesTheSameProcess)
   fs::path first = AssetList(dir, "first.xml", pictures, 0);
   fs::path second = AssetList(dir, "second.xml", {pictures[2], pictures[3]}, 0);
   fs::path out = dir / "steps.txt";
+  fs::path viewer = ViewerCopy(dir);
 
   // The script reports each step; the viewer runs until SIGTERM, as when the
   // main program ends it on a module switch.
@@ -50,8 +59,8 @@ TEST(StagedViewer, AnAssetListOpensTheViewerAndASecondViewReachesTheSameProcess)
   testenv::WriteFile(script,
                      "viewer=\"$1\"; out=\"$4\"\n"
                      "title() { i=0; while ! xwininfo -root -tree | grep -q \"\\\"$1 - Dunsellow Vistrel\\\"\"; do\n"
-                     "  sleep 0.1; i=$((i+1)); [ $i -gt 300 ] && return 1; done; return 0; }\n"
-                     "\"$viewer\" --cmdl=\"\\\"$viewer\\\" -AssetFilePath \\\"$2\\\" -MBStatus \\\"\\\"\" & pid=$!\n"
+                     "  sleep 0.1; i=$((i+1)); [ $i -gt 200 ] && return 1; done; return 0; }\n"
+                     "timeout 90 \"$viewer\" --cmdl=\"\\\"$viewer\\\" -AssetFilePath \\\"$2\\\" -MBStatus \\\"\\\"\" & pid=$!\n"
                      "title photo_1.jpg && echo first-shown >> \"$out\"\n"
                      "timeout 30 \"$viewer\" --cmdl=\"-AssetFilePath \\\"$3\\\" -MBStatus \\\"\\\"\"\n"
                      "echo second-start-exit $? >> \"$out\"\n"
@@ -60,7 +69,7 @@ TEST(StagedViewer, AnAssetListOpensTheViewerAndASecondViewReachesTheSameProcess)
                      "kill -TERM $pid; wait $pid; echo viewer-exit $? >> \"$out\"\n");
   std::string command = "env QEL_BACKEND=gtk GDK_BACKEND=x11 NO_AT_BRIDGE=1 GSETTINGS_BACKEND=memory"
                         " timeout 120 xvfb-run -a -s '-screen 0 1280x800x24' sh " + Quoted(script) + " " +
-                        Quoted(Viewer()) + " " + Quoted(first) + " " + Quoted(second) + " " + Quoted(out);
+                        Quoted(viewer) + " " + Quoted(first) + " " + Quoted(second) + " " + Quoted(out);
   EXPECT_EQ(std::system(command.c_str()), 0) << command;
   EXPECT_EQ(testenv::ReadFile(out),
             "first-shown\nsecond-start-exit 0\nsecond-shown\nfirst-still-running\nviewer-exit 0\n");
