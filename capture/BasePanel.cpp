@@ -2,6 +2,8 @@
 // window's message map.
 #include "BasePanel.h"
 
+#include "CaptureView.h"
+
 #include <unistd.h>
 
 #include <cstdio>
@@ -133,8 +135,10 @@ int32_t CBasePanel::InitData() {
     return 0;
   }
   LoadProfile();
-  if (!PageElement("cata_Left")) return 0;
-  // The album of the capture folder joins "cata_Left" when it is built.
+  qel::Element* left = PageElement("cata_Left");
+  if (!left) return 0;
+  m_pAlbum = new CCaptureView(reinterpret_cast<PubQelmar::QelPanel*>(left->Handle()), this, m_hWindow);
+  m_pAlbum->Init(m_strCaptureFolder.c_str());
   ChooseVideoCodec();
   return 1;
 }
@@ -160,8 +164,9 @@ int32_t CBasePanel::UnInitData() {
   CameraValid(0);
   SaveProfile();
   delete CCapture::GetInstance();
-  // The album goes here once it exists; then refused movies whose deletion
-  // failed are tried once more.
+  delete m_pAlbum;
+  m_pAlbum = nullptr;
+  // Refused movies whose deletion failed are tried once more.
   for (const std::u16string& movie : m_undeletableMovies) ORVGF::DeleteFile(movie);
   m_undeletableMovies.clear();
   return 1;

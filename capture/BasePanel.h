@@ -112,6 +112,8 @@ class CBasePanel : public ICaptureListener {
   void OnSoftEject(qel::Element*, int32_t, QELLPARAM);
 
   int32_t DoAlbumCall(int32_t request);
+  // The album's buttons follow its selection.
+  void UpdateAlbumTools();
   // Ticks the check box and clicks it, as the user would.
   void ToggleAndClick(const char* name);
   void ClickElement(const char* name);

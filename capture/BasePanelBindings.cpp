@@ -3,6 +3,8 @@
 #include <cstdio>
 
 #include "BasePanel.h"
+
+#include "CaptureView.h"
 #include "Capture.h"
 #include "CaptureSetting.h"
 #include "CaptureSettingData.h"
@@ -94,7 +96,15 @@ int32_t CBasePanel::UnInitCallBack() {
 int32_t CBasePanel::DoAlbumCall(int32_t request) {
   // Requests go to the capture album; without one there is nothing to do.
   if (!m_pAlbum) return request == 17 ? 1 : 0;
-  return 0;
+  return m_pAlbum->DoAlbumCall(request, 0, request == 17 ? m_strCaptureFolder.c_str() : nullptr);
+}
+
+void CBasePanel::UpdateAlbumTools() {
+  const int32_t any = DoAlbumCall(10), one = DoAlbumCall(12);
+  for (const char* name : {"butn_Media", "butn_Delete", "butn_print", "butn_Email"}) {
+    ORVGF::EnableElement(m_pPage, name, any);
+  }
+  ORVGF::EnableElement(m_pPage, "butn_FindTarget", one);
 }
 
 void CBasePanel::OnAlbumRequest(qel::Element* e, int32_t, QELLPARAM) {

@@ -93,7 +93,7 @@ int32_t CBasePanel::Receive(int32_t code, const void* data, const void*) {
       else if (value == 3) ToggleAndClick("chck_video");
       break;
     case kCaptureAlbumEvent:
-      if (value == 18 || value == 19) DoAlbumCall(0);
+      if (value == 18 || value == 19 || value == 20) UpdateAlbumTools();
       break;
     case kCaptureViewEvent:
       if (value == 2) {
