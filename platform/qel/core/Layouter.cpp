@@ -4,6 +4,7 @@
 #include <pango/pangocairo.h>
 
 #include <algorithm>
+#include <climits>
 #include <atomic>
 
 #include "qel/QelElement.h"
@@ -24,7 +25,8 @@ SIZE MeasureText(const std::u16string& text, double font_px, int32_t wrap_width)
   std::string utf8 = ToU8(text);
   pango_layout_set_text(layout, utf8.c_str(), int(utf8.size()));
   if (wrap_width > 0) {
-    pango_layout_set_width(layout, wrap_width * PANGO_SCALE);
+    // Pango counts in 1/1024 pixel in an int: the widest layouts do not fit.
+    pango_layout_set_width(layout, int(std::min(double(wrap_width) * PANGO_SCALE, double(INT_MAX))));
     pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
   }
   int w = 0, h = 0;
