@@ -26,19 +26,28 @@ constexpr TypeRow kTypes[] = {
 };
 static_assert(std::size(kTypes) == 12, "one row for each type that has filter codes");
 
+// Levels go 0..100; the tuning calls store whatever they are given, so a
+// level plus its offset is held to ten times that range before it is scaled
+// (no strength can overflow, here or in the filters that multiply by it).
+constexpr int64_t kLevelBound = 1000;
+
+int32_t Level(int32_t level, int32_t offset) {
+  return int32_t(std::clamp<int64_t>(int64_t(level) + offset, -kLevelBound, kLevelBound));
+}
+
 int32_t NoiseTerm(int32_t level, int32_t offset) {
-  const int32_t n = std::max(0, level + offset);
+  const int32_t n = std::max(0, Level(level, offset));
   return n * n * 256 / 2500;
 }
 
 void BuildParam(const AvdDenoiser* h, AvdFltParam* p) {
   for (int k = 0; k < 4; ++k) {
     p->lumaNoise[k] = NoiseTerm(h->luma.noise, h->luma.noiseOffset[k]);
-    p->lumaDenoise[k] = (h->luma.denoise + h->luma.denoiseOffset[k]) * 256 / 100;
-    p->lumaSharpen[k] = 256 + (h->luma.sharpen + h->luma.sharpenOffset[k]) * 256 / 100;
+    p->lumaDenoise[k] = Level(h->luma.denoise, h->luma.denoiseOffset[k]) * 256 / 100;
+    p->lumaSharpen[k] = 256 + Level(h->luma.sharpen, h->luma.sharpenOffset[k]) * 256 / 100;
     p->chromaNoise[k] = NoiseTerm(h->chroma.noise, h->chroma.noiseOffset[k]);
-    p->chromaDenoise[k] = (h->chroma.denoise + h->chroma.denoiseOffset[k]) * 256 / 100;
-    p->chromaSharpen[k] = 256 + (h->chroma.sharpen + h->chroma.sharpenOffset[k]) * 256 / 100;
+    p->chromaDenoise[k] = Level(h->chroma.denoise, h->chroma.denoiseOffset[k]) * 256 / 100;
+    p->chromaSharpen[k] = 256 + Level(h->chroma.sharpen, h->chroma.sharpenOffset[k]) * 256 / 100;
   }
 }
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 #include <vector>
 
@@ -44,6 +45,31 @@ TEST(DenoiserHandle, DefaultsAndSetters) {
   EXPECT_EQ(AVD_CreateHandle(nullptr, nullptr), -201);
   EXPECT_EQ(AVD_SetDenoiserType(nullptr, 3), -1);
   EXPECT_EQ(AVD_SetTunerLevel(nullptr, 3, 0, AVD_TUNE_NOISE), -1);
+}
+
+TEST(DenoiserHandle, LevelsFarOutsideTheirRangeActAsTheBound) {
+  // The tuning calls store any level; the filters see at most the bound.
+  auto denoise = [](int32_t level) {
+    std::vector<uint8_t> buf(64 * 2 * 48);
+    for (size_t i = 0; i < buf.size(); ++i) buf[i] = uint8_t(100 + (i * 37 % 23));
+    AVD_HANDLE h = nullptr;
+    EXPECT_EQ(AVD_CreateHandle(nullptr, &h), 0);
+    AVD_SetDenoiserType(h, AVD_TYPE_VIDEO_LUMA);
+    for (int32_t which : {AVD_TUNE_SHARP, AVD_TUNE_NOISE, AVD_TUNE_DENOISE}) AVD_SetTunerLevel(h, level, 0, which);
+    AVD_IMAGE img;
+    img.width = 64;
+    img.height = 48;
+    img.format = AVD_FMT_YUYV;
+    img.pitch[0] = 128;
+    img.plane[0] = buf.data();
+    EXPECT_EQ(AVD_Denoise(h, &img, &img, nullptr, nullptr), 0);
+    AVD_ReleaseHandle(h);
+    return buf;
+  };
+  const std::vector<uint8_t> atBound = denoise(1000);
+  for (int32_t level : {16842752, 1 << 30, INT32_MAX}) EXPECT_EQ(denoise(level), atBound) << level;
+  const std::vector<uint8_t> below = denoise(-1000);
+  EXPECT_EQ(denoise(INT32_MIN), below);
 }
 
 TEST(DenoiserHandle, TypeSevenSwitchesChromaOffForGood) {
