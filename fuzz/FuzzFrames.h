@@ -14,7 +14,7 @@
 namespace fuzz {
 
 // Larger frames are not made (the input is skipped).
-inline constexpr int64_t kMaxFrameBytes = 8 << 20;
+inline constexpr int64_t kMaxFrameBytes = 4 << 20;
 
 struct Frame {
   int32_t width = 0, height = 0, format = 0;
