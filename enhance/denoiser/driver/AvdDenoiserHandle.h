@@ -2,8 +2,10 @@
 // The denoiser handle and the inner layer (LI_) between the public AVD_
 // interface and the filtering core.
 
+#include <array>
 #include <cstdint>
 
+#include "ExactTable.h"
 #include "driver/AvdDenoiser.h"
 #include "filter/AvdFilter.h"
 #include "image/AvdImageRecord.h"
@@ -12,9 +14,10 @@ struct AvdLevelSet {
   int32_t noise = 50;
   int32_t denoise = 100;
   int32_t sharpen = 50;
-  int32_t noiseOffset[4] = {0, 0, 0, 0};
-  int32_t denoiseOffset[4] = {0, 0, 0, 0};
-  int32_t sharpenOffset[4] = {0, 0, 0, -50};
+  // Per pyramid level, 0 to 3.
+  std::array<int32_t, 4> noiseOffset = ExactTable<int32_t, 4>({0, 0, 0, 0});
+  std::array<int32_t, 4> denoiseOffset = ExactTable<int32_t, 4>({0, 0, 0, 0});
+  std::array<int32_t, 4> sharpenOffset = ExactTable<int32_t, 4>({0, 0, 0, -50});
 };
 
 struct AvdDenoiser {

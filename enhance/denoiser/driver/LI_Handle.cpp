@@ -72,9 +72,9 @@ int32_t LI_SetDenoiseLevel(AVD_HANDLE handle, int32_t level, int32_t chroma) {
 }
 
 namespace {
-int32_t InchField(AVD_HANDLE handle, int32_t value, int32_t chroma, int32_t level, int32_t (AvdLevelSet::*field)[4]) {
+int32_t InchField(AVD_HANDLE handle, int32_t value, int32_t chroma, int32_t level, std::array<int32_t, 4> AvdLevelSet::*field) {
   if (!handle || level < 0 || level > 3) return -1;
-  int32_t* slot = &(Levels(handle, chroma)->*field)[level];
+  int32_t* slot = &(Levels(handle, chroma)->*field)[static_cast<size_t>(level)];
   const int32_t old = *slot;
   *slot = value;
   return old;
