@@ -28,25 +28,36 @@ inline int LumaAt(const uint8_t* row, int32_t x, int32_t format) {
   }
 }
 
-// Packed 4:2:2 rows: the luma of each run of four pixels summed with one
-// sum of absolute values over the run's eight bytes, chroma masked off.
-void FillHistogramPacked4(const uint8_t* pixels, int32_t width, int32_t pitch, int32_t lumaOffset,
-                          int32_t r0, int32_t r1, uint32_t* counts) {
-  const int32_t samples = width / 4;
+// Packed 4:2:2 rows, every step-th row, one sample per run of step pixels
+// (4 or 8): the run's luma summed with sums of absolute values over its bytes,
+// chroma masked off.
+void FillHistogramPacked(const uint8_t* pixels, int32_t width, int32_t pitch, int32_t lumaOffset, int32_t step,
+                         int32_t r0, int32_t r1, uint32_t* counts) {
+  const int32_t samples = width / step, shift = step == 8 ? 3 : 2;
   const __m128i luma = lumaOffset == 0 ? _mm_set1_epi16(0x00FF) : _mm_set1_epi16(static_cast<int16_t>(0xFF00));
   const __m128i zero = _mm_setzero_si128();
   for (int32_t r = r0; r < r1; ++r) {
-    const uint8_t* row = pixels + static_cast<intptr_t>(r) * 4 * pitch;
+    const uint8_t* row = pixels + static_cast<intptr_t>(r) * step * pitch;
     int32_t s = 0;
-    for (; s + 2 <= samples; s += 2) {
-      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 8 * s));
-      const __m128i sums = _mm_sad_epu8(_mm_and_si128(v, luma), zero);
-      counts[_mm_cvtsi128_si32(sums) >> 2]++;
-      counts[_mm_extract_epi16(sums, 4) >> 2]++;
+    if (step == 4) {
+      for (; s + 2 <= samples; s += 2) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 8 * s));
+        const __m128i sums = _mm_sad_epu8(_mm_and_si128(v, luma), zero);
+        counts[_mm_cvtsi128_si32(sums) >> 2]++;
+        counts[_mm_extract_epi16(sums, 4) >> 2]++;
+      }
+    } else {
+      for (; s < samples; ++s) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 16 * s));
+        const __m128i sums = _mm_sad_epu8(_mm_and_si128(v, luma), zero);
+        counts[(_mm_cvtsi128_si32(sums) + _mm_extract_epi16(sums, 4)) >> 3]++;
+      }
     }
     for (; s < samples; ++s) {
-      const uint8_t* p = row + 8 * s + lumaOffset;
-      counts[(p[0] + p[2] + p[4] + p[6]) >> 2]++;
+      const uint8_t* p = row + 2 * step * s + lumaOffset;
+      int32_t sum = 0;
+      for (int32_t k = 0; k < step; ++k) sum += p[2 * k];
+      counts[sum >> shift]++;
     }
   }
 }
@@ -108,8 +119,7 @@ double GetSceneLuminance(void* memory, const uint8_t* pixels, int32_t width, int
 
   const bool large = static_cast<int64_t>(width) * height > 4194303;
   const int32_t step = large ? 8 : 4;
-  const bool packed = !large && (format == ADL_FMT_YUY2 || format == ADL_FMT_UYVY) &&
-                      ActiveKernelForm() != KernelForm::Scalar;
+  const bool packed = (format == ADL_FMT_YUY2 || format == ADL_FMT_UYVY) && ActiveKernelForm() != KernelForm::Scalar;
   // Strips of sampled rows count into tables of their own, summed after.
   const int32_t rows = height / step;
   const int32_t strips = std::max(1, std::min(enh::ParallelThreads() * 2, rows / 16));
@@ -120,7 +130,7 @@ double GetSceneLuminance(void* memory, const uint8_t* pixels, int32_t width, int
     const int32_t r0 = static_cast<int32_t>(static_cast<int64_t>(rows) * i / strips);
     const int32_t r1 = static_cast<int32_t>(static_cast<int64_t>(rows) * (i + 1) / strips);
     if (packed)
-      FillHistogramPacked4(pixels, width, pitch, format == ADL_FMT_YUY2 ? 0 : 1, r0, r1, c);
+      FillHistogramPacked(pixels, width, pitch, format == ADL_FMT_YUY2 ? 0 : 1, step, r0, r1, c);
     else
       FillHistogram(pixels, width, pitch, format, step, large ? 3 : 2, r0, r1, c);
   });
