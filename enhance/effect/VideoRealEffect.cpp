@@ -1,5 +1,6 @@
 #include "VideoRealEffect.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -21,8 +22,17 @@ int32_t ClampLevel(int32_t level) { return level < 0 ? 0 : (level > 100 ? 100 : 
 
 }  // namespace
 
+namespace {
+// A thread for every half million pixels, up to the processor's: a small
+// preview is done sooner on one thread than by waking others.
+int32_t ThreadsFor(int32_t width, int32_t height) {
+  const int64_t pixels = width > 0 && height > 0 ? static_cast<int64_t>(width) * height : 0;
+  return static_cast<int32_t>(std::clamp<int64_t>(pixels / 500000, 1, enh::WorkerPool::DefaultThreads()));
+}
+}  // namespace
+
 CVideoRealEffect::CVideoRealEffect(int32_t width, int32_t height)
-    : m_width(width), m_height(height), m_pool(std::make_unique<enh::WorkerPool>(enh::WorkerPool::DefaultThreads())) {
+    : m_width(width), m_height(height), m_pool(std::make_unique<enh::WorkerPool>(ThreadsFor(width, height))) {
   InitTab();
   InitFrameJudger();
   InitDenoiser();

@@ -38,7 +38,8 @@ class CVideoRealEffect {
   int32_t SetDelightLevel(int32_t level);
 
   // Threads one frame is spread over (1: the calling thread alone); the
-  // frame comes out the same on any number. New objects use the processor's.
+  // frame comes out the same on any number. New objects take one for every
+  // half million pixels, up to the processor's.
   void SetThreadCount(int32_t threads);
   int32_t ThreadCount() const;
 
