@@ -140,8 +140,8 @@ class CBaseWnd {
   }
   static FileIdentity GetFileInfo(const std::u16string& path);
   static bool IsSameFile(const tagIMGFILEDATA& a, const tagIMGFILEDATA& b);
-  static uint32_t ReadThumbAbortFunc(void*) { return m_bAbortReadThumb ? 1 : 0; }
-  static uint32_t ReadOrgImgAbortFunc(void*) { return m_bAbortReadOrgImg ? 1 : 0; }
+  static unsigned long ReadThumbAbortFunc(void*) { return m_bAbortReadThumb ? 1 : 0; }
+  static unsigned long ReadOrgImgAbortFunc(void*) { return m_bAbortReadOrgImg ? 1 : 0; }
   // A copy of the queue (tests and tracing); pictures not retained.
   static std::vector<tagIMGFILEDATA> QueueSnapshot();
   static PubImage::QelPicture* FullResolutionPicture();  // no reference passed

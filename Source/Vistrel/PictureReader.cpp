@@ -2,23 +2,60 @@
 
 #include <atomic>
 
+#include "img/ImageFile.h"
+#include "qel/QelImage.h"
+#include "qel/QelWideText.h"
+
 namespace {
 
-// Reads nothing: every file counts as unreadable.
-class CNoPictureReader : public CPictureReader {
+// Pictures decoded by the imaging library into toolkit pictures.
+class CImagingPictureReader : public CPictureReader {
  public:
-  bool ReadSize(const std::u16string&, SIZE& size) override {
+  bool ReadSize(const std::u16string& path, SIZE& size) override {
     size = SIZE{0, 0};
-    return false;
+    img::ImageInfo info;
+    if (img::ReadImageInfo(QelToUTF8(path), info) != img::Status::kOk) return false;
+    size = SIZE{info.width, info.height};
+    return size.cx > 0 && size.cy > 0;
   }
-  PubImage::QelPicture* Open(const std::u16string&, int32_t, ImgAbortProc, void*, SIZE*) override { return nullptr; }
-  PubImage::QelPicture* OpenThumb(const std::u16string&, SIZE, ImgAbortProc, void*, SIZE*) override {
-    return nullptr;
+
+  PubImage::QelPicture* Open(const std::u16string& path, int32_t reduction, ImgAbortProc abort, void* extra,
+                             SIZE* fullSize) override {
+    QelImageOpenOptions o;
+    o.nStructSize = sizeof(o);
+    o.nSupportDepth = 0x00FFFFFF;
+    o.nImportMode = 6;
+    o.eDeflatelevel = reduction >= 8 ? 3 : reduction >= 4 ? 2 : reduction >= 2 ? 1 : 0;
+    o.ProcAbort = abort;
+    o.pExtra = extra;
+    return Finish(qel::OpenPictureFile(QelToUTF8(path), &o), fullSize);
+  }
+
+  PubImage::QelPicture* OpenThumb(const std::u16string& path, SIZE box, ImgAbortProc abort, void* extra,
+                                  SIZE* fullSize) override {
+    QelImageOpenOptions o;
+    o.nStructSize = sizeof(o);
+    o.nSupportDepth = 512;
+    o.nSupportChrom = 1;
+    o.nImportMode = 7;
+    o.nThumbWidth = box.cx;
+    o.nThumbHeight = box.cy;
+    o.bThumbFixedRatio = 1;
+    o.ProcAbort = abort;
+    o.pExtra = extra;
+    return Finish(qel::OpenPictureFile(QelToUTF8(path), &o), fullSize);
+  }
+
+ private:
+  static PubImage::QelPicture* Finish(qel::Picture* picture, SIZE* fullSize) {
+    if (!picture) return nullptr;
+    if (fullSize) *fullSize = picture->FullSize();
+    return static_cast<PubImage::QelPicture*>(picture->Handle());
   }
 };
 
 CPictureReader* DefaultReader() {
-  static CNoPictureReader reader;
+  static CImagingPictureReader reader;
   return &reader;
 }
 

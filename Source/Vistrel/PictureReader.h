@@ -11,7 +11,7 @@
 #include "qel/QelTypes.h"
 
 // Polled while a picture is decoded; non-zero abandons the work.
-typedef uint32_t (*ImgAbortProc)(void* extra);
+using ImgAbortProc = QelImgPoll;
 
 class CPictureReader {
  public:

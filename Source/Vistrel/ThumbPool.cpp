@@ -58,7 +58,7 @@ void CThumbPool::PauseCacheThread(int bPause) {
   m_bPaused = bPause != 0;
 }
 
-uint32_t CThumbPool::ReadThumbAbortFunc(void*) { return m_bAbortReadThumb ? 1 : 0; }
+unsigned long CThumbPool::ReadThumbAbortFunc(void*) { return m_bAbortReadThumb ? 1 : 0; }
 
 uint32_t CThumbPool::BuildCacheThread(void* lpParam) {
   static_cast<CThumbPool*>(lpParam)->RunBuilder();

@@ -66,7 +66,7 @@ class CThumbPool {
   bool IsBuilderRunning() const { return m_hThread != nullptr; }
 
   static uint32_t BuildCacheThread(void* lpParam);
-  static uint32_t ReadThumbAbortFunc(void*);
+  static unsigned long ReadThumbAbortFunc(void*);
 
   // Set while the pool is cleared or re-aimed: a decode in progress stops.
   static std::atomic<bool> m_bAbortReadThumb;

@@ -6,42 +6,16 @@
 #include <filesystem>
 #include <string>
 
+#include "StagedSupport.h"
 #include "TestEnvironment.h"
+
+using namespace vistreltest;
 
 namespace fs = std::filesystem;
 
-namespace {
-
-std::string Quoted(const fs::path& p) { return "'" + p.string() + "'"; }
-
-// A copy of the staged viewer under a name of its own: the main program's
-// tests end every process named "Dunsellow Vistrel" of the user, and they
-// may run at the same time as this one.
-fs::path ViewerCopy(const fs::path& dir) {
-  fs::path app = dir / "Viewer Under Test.app";
-  fs::copy(testenv::StageDir() / "Dunsellow.app/Contents/Dunsellow Vistrel.app", app, fs::copy_options::recursive);
-  fs::rename(app / "Contents/MacOS/Dunsellow Vistrel", app / "Contents/MacOS/Viewer Under Test");
-  return app / "Contents/MacOS/Viewer Under Test";
-}
-
-bool HaveXTools() {
-  return std::system("command -v Xvfb >/dev/null 2>&1 && command -v xwininfo >/dev/null 2>&1") == 0;
-}
-
-// An asset list as the albums write it.
-fs::path AssetList(const fs::path& dir, const std::string& name, const std::vector<fs::path>& files, size_t first) {
-  std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SelectedAssetList>\n  <FirstFile>" +
-                    files[first].string() + "</FirstFile>\n";
-  for (const fs::path& f : files) xml += "  <FilePath>" + f.string() + "</FilePath>\n";
-  xml += "</SelectedAssetList>\n";
-  testenv::WriteFile(dir / name, xml);
-  return dir / name;
-}
-
-}  // namespace
 
 TEST(StagedViewer, AnAssetListOpensTheViewerAndASecondViewReachesTheSameProcess) {
-  if (!HaveXTools()) GTEST_SKIP() << "Xvfb or xwininfo is not installed";
+  if (!HaveXTools()) GTEST_SKIP() << "the X tools are not installed";
   fs::path dir = testenv::MakeTempDir("staged");
   std::vector<fs::path> pictures;
   for (int i = 1; i <= 4; ++i) {
@@ -67,11 +41,7 @@ TEST(StagedViewer, AnAssetListOpensTheViewerAndASecondViewReachesTheSameProcess)
                      "title photo_3.jpg && echo second-shown >> \"$out\"\n"
                      "kill -0 $pid && echo first-still-running >> \"$out\"\n"
                      "kill -TERM $pid; wait $pid; echo viewer-exit $? >> \"$out\"\n");
-  std::string command = "env QEL_BACKEND=gtk GDK_BACKEND=x11 NO_AT_BRIDGE=1 GSETTINGS_BACKEND=memory"
-                        " timeout 100 sh " + Quoted(testenv::SourceDir() / "tests/Source/Vistrel/Staged/with-xvfb.sh") +
-                        " 1280x800 sh " + Quoted(script) + " " +
-                        Quoted(viewer) + " " + Quoted(first) + " " + Quoted(second) + " " + Quoted(out);
-  EXPECT_EQ(std::system(command.c_str()), 0) << command;
+  EXPECT_EQ(RunOnPrivateX(script, {viewer.string(), first.string(), second.string(), out.string()}), 0);
   EXPECT_EQ(testenv::ReadFile(out),
             "first-shown\nsecond-start-exit 0\nsecond-shown\nfirst-still-running\nviewer-exit 0\n");
 }
