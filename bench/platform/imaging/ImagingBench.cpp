@@ -1,5 +1,7 @@
 // The photo editor's operations on a 12-megapixel picture, one update each
-// (what a slider drag costs), plus file encode/decode.
+// (what a slider drag costs), plus file encode/decode. Real time and the
+// CPU time of all the process's threads are reported; the picture is made
+// before any timing.
 //   imaging_bench                          Google Benchmark over every operation
 //   imaging_bench --lanczos IN.ppm W H     best of 5 Lanczos resamples of IN, in ms
 #include <benchmark/benchmark.h>
@@ -44,7 +46,12 @@ void BM_BrightnessContrast(benchmark::State& st) {
   }
 }
 void BM_Sharpen(benchmark::State& st) {
-  for (auto _ : st) benchmark::DoNotOptimize(img::UnsharpMask(Photo(), 2, 60).data());
+  // The sharpen slider's records: amount 20 x position, radius 2.
+  for (auto _ : st) benchmark::DoNotOptimize(img::UnsharpMask(Photo(), 2, int32_t(st.range(0))).data());
+}
+// What the picture on screen costs after each change: the fitted copy.
+void BM_FitForScreen(benchmark::State& st) {
+  for (auto _ : st) benchmark::DoNotOptimize(img::Resample(Photo(), 1200, 900).data());
 }
 void BM_AutoLevels(benchmark::State& st) {
   for (auto _ : st) {
@@ -88,16 +95,23 @@ void BM_JpegDecode(benchmark::State& st) {
   }
 }
 
-BENCHMARK(BM_BrightnessContrast)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_Sharpen)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_AutoLevels)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_Rotate90)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_FlipLeftRight)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_Crop)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_LanczosHalf)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_LanczosUp)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_JpegEncodeQ90)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_JpegDecode)->Arg(1)->Arg(8)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void Register() {
+  auto add = [](const char* name, void (*fn)(benchmark::State&)) {
+    return benchmark::RegisterBenchmark(name, fn)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+  };
+  add("BrightnessContrast", BM_BrightnessContrast);
+  add("Sharpen", BM_Sharpen)->Arg(20)->Arg(200);
+  add("AutoLevels", BM_AutoLevels);
+  add("Rotate90", BM_Rotate90);
+  add("FlipLeftRight", BM_FlipLeftRight);
+  add("Crop", BM_Crop);
+  add("FitForScreen", BM_FitForScreen);
+  add("LanczosHalf", BM_LanczosHalf);
+  add("LanczosUp", BM_LanczosUp);
+  add("JpegEncodeQ90", BM_JpegEncodeQ90);
+  add("JpegDecode", BM_JpegDecode)->Arg(1)->Arg(8);
+}
 
 img::Bitmap ReadPpm(const char* path) {
   std::ifstream f(path, std::ios::binary);
@@ -133,6 +147,8 @@ int main(int argc, char** argv) {
     std::printf("%.2f\n", best);
     return 0;
   }
+  Photo();  // made once, outside every timing
+  Register();
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   return 0;

@@ -19,34 +19,48 @@ inline void CopyPixel(uint8_t* d, const uint8_t* s) {
 }
 
 // dst(x', y') = src(sx, sy) for a quarter turn, in tiles so both sides stay
-// in cache.
-template <int C>
-void Turn(const uint8_t* src, size_t sstride, int32_t sw, int32_t sh, uint8_t* dst,
-          size_t dstride, int32_t degrees) {
-  const int32_t dw = degrees == 180 ? sw : sh, dh = degrees == 180 ? sh : sw;
+// in cache. Each destination row of a tile walks the source with a fixed
+// step (down or up a column for the quarter turns, back along a row for the
+// half turn).
+template <int C, int D>
+void Turn(const uint8_t* src, size_t sstride, int32_t sw, int32_t sh, uint8_t* dst, size_t dstride) {
+  const int32_t dw = D == 180 ? sw : sh, dh = D == 180 ? sh : sw;
   constexpr int32_t kTile = 64;
-  int32_t tiles_y = (dh + kTile - 1) / kTile;
+  const int32_t tiles_y = (dh + kTile - 1) / kTile;
+  const ptrdiff_t step = D == 90 ? ptrdiff_t(sstride) : D == 270 ? -ptrdiff_t(sstride) : -C;
   detail::ParallelFor(tiles_y, uint64_t(dw) * kTile * C, [&](int32_t t0, int32_t t1) {
     for (int32_t ty = t0 * kTile; ty < std::min(dh, t1 * kTile); ty += kTile) {
       for (int32_t tx = 0; tx < dw; tx += kTile) {
-        int32_t ye = std::min(dh, ty + kTile), xe = std::min(dw, tx + kTile);
+        const int32_t ye = std::min(dh, ty + kTile), xe = std::min(dw, tx + kTile);
         for (int32_t y = ty; y < ye; ++y) {
-          uint8_t* d = dst + size_t(y) * dstride + size_t(tx) * C;
-          for (int32_t x = tx; x < xe; ++x, d += C) {
-            int32_t sx, sy;
-            if (degrees == 90) {
-              sx = sw - 1 - y, sy = x;
-            } else if (degrees == 270) {
-              sx = y, sy = sh - 1 - x;
-            } else {
-              sx = sw - 1 - x, sy = sh - 1 - y;
-            }
-            CopyPixel<C>(d, src + size_t(sy) * sstride + size_t(sx) * C);
+          // The source pixel of (tx, y).
+          int32_t sx, sy;
+          if constexpr (D == 90) {
+            sx = sw - 1 - y, sy = tx;
+          } else if constexpr (D == 270) {
+            sx = y, sy = sh - 1 - tx;
+          } else {
+            sx = sw - 1 - tx, sy = sh - 1 - y;
           }
+          const uint8_t* s = src + size_t(sy) * sstride + size_t(sx) * C;
+          uint8_t* d = dst + size_t(y) * dstride + size_t(tx) * C;
+          for (int32_t x = tx; x < xe; ++x, d += C, s += step) CopyPixel<C>(d, s);
         }
       }
     }
   });
+}
+
+template <int C>
+void Turn(const uint8_t* src, size_t sstride, int32_t sw, int32_t sh, uint8_t* dst, size_t dstride,
+          int32_t degrees) {
+  if (degrees == 90) {
+    Turn<C, 90>(src, sstride, sw, sh, dst, dstride);
+  } else if (degrees == 270) {
+    Turn<C, 270>(src, sstride, sw, sh, dst, dstride);
+  } else {
+    Turn<C, 180>(src, sstride, sw, sh, dst, dstride);
+  }
 }
 
 int32_t NormalDegrees(int32_t degrees) {

@@ -27,16 +27,36 @@ std::array<uint8_t, 256> BrightnessContrastTable(int32_t b, int32_t c) {
   return t;
 }
 
+namespace {
+
+// out[i] = t[in[i]]; eight loads in flight per step.
+void TableRow(const uint8_t* in, uint8_t* out, size_t n, const uint8_t* t) {
+  size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint8_t a = t[in[i]], b = t[in[i + 1]], c = t[in[i + 2]], d = t[in[i + 3]];
+    uint8_t e = t[in[i + 4]], f = t[in[i + 5]], g = t[in[i + 6]], h = t[in[i + 7]];
+    out[i] = a, out[i + 1] = b, out[i + 2] = c, out[i + 3] = d;
+    out[i + 4] = e, out[i + 5] = f, out[i + 6] = g, out[i + 7] = h;
+  }
+  for (; i < n; ++i) out[i] = t[in[i]];
+}
+
+}  // namespace
+
 void ApplyTable(Bitmap& pixels, const std::array<uint8_t, 256>& t) {
   if (pixels.empty()) return;
-  uint8_t* base = pixels.mutable_data();
+  // Shared pixels are read where they are and written to a new picture,
+  // rather than copied first and then rewritten.
+  Bitmap out;
+  if (pixels.IsShared()) out = Bitmap::Create(pixels.width(), pixels.height());
+  const uint8_t* src = pixels.data();
+  uint8_t* dst = out.empty() ? pixels.mutable_data() : out.mutable_data();
+  if (out.empty()) src = dst;  // in place (or copy on write when memory is short)
   const size_t stride = pixels.stride();
   detail::ParallelFor(pixels.height(), stride, [&](int32_t y0, int32_t y1) {
-    for (int32_t y = y0; y < y1; ++y) {
-      uint8_t* p = base + size_t(y) * stride;
-      for (size_t i = 0; i < stride; ++i) p[i] = t[p[i]];
-    }
+    TableRow(src + size_t(y0) * stride, dst + size_t(y0) * stride, size_t(y1 - y0) * stride, t.data());
   });
+  if (!out.empty()) pixels = std::move(out);
 }
 
 void ApplyBrightnessContrast(Bitmap& pixels, int32_t b, int32_t c) {
@@ -76,8 +96,10 @@ std::array<uint8_t, 256> AutoLevelsTable(const Bitmap& src, double cutoff) {
     for (int32_t y = y0; y < y1; ++y) {
       const uint8_t* p = src.row(y);
       for (int32_t x = 0; x < w; ++x, p += 3) {
-        // ITU-R 601-2 luma, rounded: (R*299 + G*587 + B*114) / 1000.
-        hist[(p[2] * 299u + p[1] * 587u + p[0] * 114u + 500u) / 1000u]++;
+        // ITU-R 601-2 luma, rounded: (R*299 + G*587 + B*114 + 500) / 1000;
+        // for sums up to 255500, (x * 67109) >> 26 is that division.
+        uint64_t sum = p[2] * 299u + p[1] * 587u + p[0] * 114u + 500u;
+        hist[(sum * 67109u) >> 26]++;
       }
     }
     std::lock_guard<std::mutex> g(lock);

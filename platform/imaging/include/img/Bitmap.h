@@ -21,6 +21,11 @@ inline constexpr uint64_t kMaxPixels = uint64_t(1) << 28;  // 268 megapixels
 // limit or would overflow.
 IMG_API size_t CheckedImageBytes(int64_t width, int64_t height, int64_t channels);
 
+// Large pixel buffers of released pictures are kept for the next picture of
+// about the same size (a few, under 200 MB); this gives them back to the
+// system, for a program leaving its editor.
+IMG_API void TrimBufferCache();
+
 namespace detail {
 // One pixel buffer with a channel count; shared between copies.
 class IMG_API Pixels {
@@ -63,6 +68,8 @@ class IMG_API Bitmap {
   uint8_t* mutable_data() { return p_.mutable_data(); }
   uint8_t* mutable_row(int32_t y) { return mutable_data() + size_t(y) * p_.stride(); }
   bool SharesPixelsWith(const Bitmap& o) const { return p_.Shares(o.p_); }
+  // Another copy holds the same pixels (a write would detach).
+  bool IsShared() const { return p_.use_count() > 1; }
 
  private:
   detail::Pixels p_;
