@@ -31,6 +31,7 @@ CMyMainFrame::CMyMainFrame() = default;
 
 CMyMainFrame::~CMyMainFrame() {
   RemoveCommandEvent();
+  if (IsCreated()) DetachCornerPaths();
   RemoveAll();
   if (m_pModuleMgr) m_pModuleMgr->UnloadAll();
   m_pModuleMgr.reset();
@@ -55,6 +56,7 @@ intptr_t CMyMainFrame::ProcessMessage(uint32_t msg, QELWPARAM wp, QELLPARAM lp, 
   switch (msg) {
     case QEL_WM_SIZE:
       KeepWindowReachable();
+      UpdateShape();
       LayoutButtonRow();
       break;
     case QEL_WM_ACTIVATE:
@@ -90,6 +92,7 @@ int32_t CMyMainFrame::DidCreate() {
   CQelMainWind::DidCreate();
   InstallCommandEvent();
   HideMenuItems();
+  AttachCornerPaths();
   m_hWindow = GetWindowRef();
   SetDefaultCallBackName("butn_close_mac", QEL_FRAME_CLOSE);
   SetDefaultCallBackName("butn_minimize_mac", QEL_FRAME_MINIMIZE);
@@ -169,6 +172,7 @@ int32_t CMyMainFrame::AskForClose() {
 
 void CMyMainFrame::WillClose() {
   UnInitialize();
+  DetachCornerPaths();
   CQelMainWind::WillClose();
 }
 

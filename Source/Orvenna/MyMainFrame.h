@@ -14,8 +14,10 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "CQelStringW.h"
+#include "CornerRegion.h"
 #include "IORVMainModule.h"
 #include "ModuleMgr.h"
 #include "qel/QelWindow.h"
@@ -41,6 +43,8 @@ class CMyMainFrame : public CQelMainWind {
 
   void RegisterCallBacks() override;
   intptr_t ProcessMessage(uint32_t msg, QELWPARAM wp, QELLPARAM lp, bool& handled) override;
+  // The main window's own frame definition (MyMainFrameShape.cpp).
+  int32_t PreCreateWind(QelCreateStruct* cs) override;
   int32_t DidCreate() override;
   // The framework's close question (close box, window manager, quit): the
   // main window's close ends the program, so unless the program is already
@@ -99,8 +103,15 @@ class CMyMainFrame : public CQelMainWind {
   int32_t RunOptions();
   int32_t RunAbout();
 
+  // The window's shape from its corner masks (MyMainFrameShape.cpp):
+  // window coordinates, empty while maximised.
+  const std::vector<SRect32>& Shape() const { return m_shape; }
+  void UpdateShape();
+
   // Animations.
   void StartBtnProcessAnimation(int32_t show);
+  // The state the tab strip was last asked for (-1 none yet, 0 hidden, 1 shown).
+  int32_t BtnProcessState() const { return m_nBtnProcessState; }
   // Where the next icon slide starts: an icon's window position.
   void SetIconSlideStart(POINT iconPosition);
 
@@ -130,6 +141,8 @@ class CMyMainFrame : public CQelMainWind {
   // Hands a message to the launched module's PreTranslateMessage.
   void ForwardToModule(uint32_t msg, QELWPARAM wp, QELLPARAM lp, const std::u16string* text);
   void KeepWindowReachable();
+  void AttachCornerPaths();
+  void DetachCornerPaths();
   void CheckMediaFolder();
   // End notifications of the launch switch (2366) and the icon slide (2364).
   static int32_t OnAnimationEnd(QelObject element, int32_t event, QELLPARAM param, void* data);
@@ -175,9 +188,12 @@ class CMyMainFrame : public CQelMainWind {
   WindowRef m_hWindow = nullptr;
   plat::ProcessTable* m_pProcessTable = nullptr;
   void* m_pCommandHandler = nullptr;
+  CornerMaskTable m_cornerMasks;  // top-left and top-right
+  std::vector<SRect32> m_shape;
 
   // Animations and what they move.
-  QelObject m_hLaunchSwitch = nullptr;   // 'tesf' "FadeSwitchEffect", ends with 2366
+  QelObject m_hLaunchSwitch = nullptr;   // 'tmap' "ModuleLaunchSwitch", ends with 2366
+  QelObject m_hFadeEffect = nullptr;     // 'tesf' "FadeSwitchEffect", run by the switch
   QelObject m_hIconSlide = nullptr;      // 'tmap' "IconSlide", ends with 2364
   QelObject m_hBtnProcess = nullptr;     // 'tmap' "BtnProcess"
   QelObject m_hAnimationCata = nullptr;  // "cata_animation"

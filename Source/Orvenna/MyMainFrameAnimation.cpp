@@ -53,10 +53,17 @@ void CMyMainFrame::CreateAnimations() {
   qel::Element* slideArea = catalog ? catalog->FindByName("cata_animation", true) : nullptr;
   if (!catalog || !main) return;
 
-  m_hLaunchSwitch = NewAnimation(QEL_KIND_FADE, "FadeSwitchEffect", 0.5, 30);
-  if (qel::Animation* fade = AnimationOf(m_hLaunchSwitch)) {
-    fade->SetKeyFrames(0.0, 1.0);
-    fade->SetEndNotify(main, QEL_EV_ANIM_SWITCH_END);
+  // The launch switch runs the fade effect: the home page fades out and the
+  // module in, from 0 to 1.0 at half a second.
+  m_hFadeEffect = NewAnimation(QEL_KIND_FADE, "FadeSwitchEffect", 0.5, 30);
+  m_hLaunchSwitch = NewAnimation(QEL_KIND_ANIMATION, "ModuleLaunchSwitch", 0.5, 30);
+  qel::Animation* fade = AnimationOf(m_hFadeEffect);
+  qel::Animation* launch = AnimationOf(m_hLaunchSwitch);
+  if (fade && launch) {
+    fade->SetKeyFrame(0, 0.0, 0.0);
+    fade->SetKeyFrame(1, 0.5, 1.0);
+    launch->SetEffect(fade);
+    launch->SetEndNotify(main, QEL_EV_ANIM_SWITCH_END);
     main->SetCallback(&CMyMainFrame::OnAnimationEnd, this);
   }
   if (slideArea) {
@@ -87,23 +94,25 @@ void CMyMainFrame::ReleaseAnimations() {
     if (area->Callback() == &CMyMainFrame::OnAnimationEnd) area->SetCallback(nullptr, nullptr);
   }
   ReleaseHandle(m_hLaunchSwitch);
+  ReleaseHandle(m_hFadeEffect);
   ReleaseHandle(m_hIconSlide);
   ReleaseHandle(m_hBtnProcess);
   ReleaseHandle(m_hAnimationCata);
 }
 
 ORVRESULT CMyMainFrame::StartModuleLaunchAnimation(uint32_t libID) {
-  qel::Animation* fade = AnimationOf(m_hLaunchSwitch);
+  qel::Animation* launch = AnimationOf(m_hLaunchSwitch);
+  qel::Animation* fade = AnimationOf(m_hFadeEffect);
   qel::Element* catalog = ElementOf(m_hCatalog);
   qel::Element* module = catalog ? catalog->FindByName("cata_module", true) : nullptr;
-  if (!fade || !module) {
+  if (!launch || !fade || !module) {
     // Without the animation nothing would end the launch.
     EndCommandLaunch();
     return 0;
   }
   fade->SetTarget(0, ElementOf(m_hHomePage));
   fade->SetTarget(1, module);
-  fade->Start();
+  launch->Start();
   StartIconSlide(libID);
   return 0;
 }
@@ -164,9 +173,9 @@ void CMyMainFrame::StartIconSlide(uint32_t libID) {
 void CMyMainFrame::CancelLaunchAnimation() {
   // A launch that is left before its animation ends must not tell the next
   // module that it was shown.
-  if (qel::Animation* fade = AnimationOf(m_hLaunchSwitch)) {
-    if (fade->Running()) {
-      fade->Stop();
+  if (qel::Animation* launch = AnimationOf(m_hLaunchSwitch)) {
+    if (launch->Running()) {
+      launch->Stop();
       if (qel::Element* home = ElementOf(m_hHomePage)) home->SetOpacity(1.0);
     }
   }
@@ -240,9 +249,7 @@ void CMyMainFrame::StartBtnProcessAnimation(int32_t show) {
     margin.left = -static_cast<int32_t>(processWidth + 8 * g_dRatio);
     size.cx = 0;
   }
-  // Children are drawn past a panel's edge: the strip is hidden outright
-  // rather than slid out of sight.
-  stripArea->Show(show != 0);
+  // The strip's panel clips it: it slides in and out of sight.
   strip->SetGoal(margin, size);
   strip->Start();
 }
@@ -257,6 +264,5 @@ void CMyMainFrame::HideProcessStrip() {
   SRect32 margin = stripArea->Margin();
   margin.left = -static_cast<int32_t>(process->FrameSize().cx + 8 * g_dRatio);
   stripArea->SetMargin(margin);
-  stripArea->Show(false);
   m_nBtnProcessState = 0;
 }

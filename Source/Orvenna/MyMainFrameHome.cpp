@@ -15,7 +15,6 @@
 namespace {
 
 constexpr int32_t kPathUnits = 2048;
-constexpr double kBlendOpacity = 76.0 / 255.0;  // 255 x 0.3, as the layer's blend value
 
 qel::Element* ElementOf(QelObject handle) { return handle ? qel::Element::From(handle) : nullptr; }
 
@@ -100,15 +99,6 @@ void CMyMainFrame::LayoutButtonRow() {
   qel::Element* catalog = ElementOf(m_hCatalog);
   qel::Element* row = catalog ? catalog->FindByName("cata_Butn", true) : nullptr;
   if (row && row->Callback() == &CMyMainFrame::ParentPanel4BtnLayout) row->Fire(QEL_EV_LAYOUT_CHANGED);
-}
-
-int32_t CMyMainFrame::SetBkImage(const CQelStringW& path, QelObject element, const SRect32*, int32_t blend) {
-  qel::Element* target = ElementOf(element);
-  if (!target || path.IsEmpty() || !MyTLIsFileExist(path.c_str())) return 0;
-  target->SetImagePath(path.ToUTF8());
-  target->SetOpacity(blend ? kBlendOpacity : 1.0);
-  target->Show(true);
-  return 1;
 }
 
 void CMyMainFrame::SetBackGround(int32_t force) {

@@ -1,5 +1,6 @@
 #include "qel/QelAnimation.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "qel/QelBackend.h"
@@ -9,7 +10,6 @@ namespace qel {
 
 namespace {
 constexpr uint32_t kTimerId = 60;
-constexpr uint32_t kFrameMs = 16;
 
 int32_t Lerp(int32_t a, int32_t b, double t) {
   return int32_t(std::llround(a + (double(b) - a) * t));
@@ -26,6 +26,7 @@ Animation::Animation(uint32_t kind) : Object(kind) {}
 
 Animation::~Animation() {
   QelRemoveTimersOf(this);
+  if (effect_) effect_->Release();
   Hold(targets_[0], nullptr);
   Hold(targets_[1], nullptr);
   Hold(notify_, nullptr);
@@ -41,8 +42,30 @@ void Animation::SetGoal(const SRect32& margin, SIZE size) {
 }
 
 void Animation::SetKeyFrames(double from, double to) {
-  key_from_ = from;
-  key_to_ = to;
+  key_time_[0] = 0.0;
+  key_time_[1] = -1.0;
+  key_value_[0] = from;
+  key_value_[1] = to;
+}
+
+void Animation::SetKeyFrame(int index, double seconds, double value) {
+  if (index != 0 && index != 1) return;
+  key_time_[index] = seconds < 0 ? 0 : seconds;
+  key_value_[index] = value;
+}
+
+double Animation::EffectValueAt(double seconds) const {
+  double t0 = key_time_[0], t1 = key_time_[1] < 0 ? rate_ : key_time_[1];
+  if (t1 <= t0) return seconds < t1 ? key_value_[0] : key_value_[1];
+  double f = std::clamp((seconds - t0) / (t1 - t0), 0.0, 1.0);
+  return key_value_[0] + (key_value_[1] - key_value_[0]) * f;
+}
+
+void Animation::SetEffect(Animation* effect) {
+  if (effect == this) return;
+  if (effect) effect->Retain();
+  if (effect_) effect_->Release();
+  effect_ = effect;
 }
 
 void Animation::SetEndNotify(Element* e, int32_t event) {
@@ -51,17 +74,21 @@ void Animation::SetEndNotify(Element* e, int32_t event) {
 }
 
 bool Animation::Start() {
-  if (!targets_[0]) return false;
+  if (!targets_[0] && !effect_) return false;
   Stop();
-  from_margin_ = targets_[0]->Margin();
-  from_size_ = targets_[0]->FrameSize();
+  if (targets_[0]) {
+    from_margin_ = targets_[0]->Margin();
+    from_size_ = targets_[0]->FrameSize();
+  }
   done_ = 0;
   running_ = true;
   Retain();  // alive until it ends
   // Headless and real-clock: every step in one turn of the loop, so the
   // end still comes through the loop, in order with other work.
   bool at_once = CurrentBackend().AnimationsEndAtOnce() && !ManualClock();
-  QelInstallTimer(this, kTimerId, 0, at_once ? 0 : kFrameMs, &Animation::Tick, nullptr);
+  // The run lasts `rate` seconds.
+  auto frame = uint32_t(std::max<long>(1, std::lround(rate_ * 1000.0 / steps_)));
+  QelInstallTimer(this, kTimerId, 0, at_once ? 0 : frame, &Animation::Tick, nullptr);
   return true;
 }
 
@@ -82,12 +109,21 @@ void Animation::Tick(void* owner, uint32_t, void*) {
   }
 }
 
+void Animation::ApplyEffect(double seconds) {
+  double v = EffectValueAt(seconds);
+  if (targets_[1]) targets_[1]->SetOpacity(std::clamp(v, 0.0, 1.0));
+  if (targets_[0]) targets_[0]->SetOpacity(std::clamp(1.0 - v, 0.0, 1.0));
+}
+
 void Animation::Apply(double t) {
   if (Kind() == QEL_KIND_FADE) {
-    double v = key_from_ + (key_to_ - key_from_) * t;
-    if (targets_[1]) targets_[1]->SetOpacity(v);
-    if (targets_[0]) targets_[0]->SetOpacity(1.0 - t);
+    ApplyEffect(t * rate_);
     return;
+  }
+  if (effect_) {
+    // A switch: the effect's key frames are timed within this run.
+    effect_->ApplyEffect(t * rate_);
+    if (!targets_[0]) return;
   }
   Element* e = targets_[0];
   e->SetMargin(SRect32{Lerp(from_margin_.left, goal_margin_.left, t),
@@ -109,6 +145,7 @@ void Animation::Finish() {
   running_ = false;
   QelRemoveTimer(this, kTimerId);
   if (Kind() == QEL_KIND_FADE && targets_[0]) targets_[0]->SetOpacity(1.0);
+  if (effect_ && effect_->targets_[0]) effect_->targets_[0]->SetOpacity(1.0);
   Element* n = notify_;
   if (n) {
     n->Retain();
@@ -146,6 +183,18 @@ intptr_t Animation::Inter(int32_t iface, int32_t method, QELWPARAM w, QELLPARAM 
       return QEL_S_OK;
     case kAnimIsRunning:
       return running_ ? 1 : 0;
+    case kAnimSetKeyFrame: {
+      const auto* frame = reinterpret_cast<const double*>(l);
+      if (!frame) return QEL_E_POINTER;
+      SetKeyFrame(int(w), frame[0], frame[1]);
+      return QEL_S_OK;
+    }
+    case kAnimSetEffect: {
+      Object* o = Object::FromHandle(reinterpret_cast<QelObject>(l));
+      if (o && o->Kind() != QEL_KIND_FADE) return QEL_E_INVALIDARG;
+      SetEffect(static_cast<Animation*>(o));
+      return QEL_S_OK;
+    }
   }
   return QEL_E_NOTIMPL;
 }

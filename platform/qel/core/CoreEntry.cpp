@@ -76,15 +76,6 @@ std::map<int32_t, intptr_t> g_values;
 std::map<int32_t, int32_t> g_engine_ints;
 double g_ratio = 0.0;  // 0 until first read
 
-double RatioFromEnvironment() {
-  const char* s = std::getenv("QEL_SCALE");
-  if (s && *s) {
-    char* end = nullptr;
-    double v = g_ascii_strtod(s, &end);
-    if (end != s && v >= 0.25 && v <= 8.0) return v;
-  }
-  return 1.0;
-}
 }  // namespace
 
 intptr_t Qel0GetGValue(int32_t id) {
@@ -138,7 +129,9 @@ int32_t Qel0GetEngineConfig(int32_t option, void* value) {
   if (!value) return QEL_E_POINTER;
   std::lock_guard<std::mutex> lock(g_values_lock);
   if (option == QEL_ENGINE_DISPLAY_RATIO) {
-    if (g_ratio == 0.0) g_ratio = RatioFromEnvironment();
+    // The window system scales the interface (see the GTK backend): the
+    // programs' own sizes keep a ratio of 1 unless one is configured.
+    if (g_ratio == 0.0) g_ratio = 1.0;
     *static_cast<double*>(value) = g_ratio;
     return QEL_S_OK;
   }

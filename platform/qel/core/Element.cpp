@@ -360,6 +360,7 @@ void Element::CopyStateTo(Element* c, bool withChildren) const {
   c->wmethod_ = wmethod_;
   c->hmethod_ = hmethod_;
   c->flow_ = flow_;
+  c->anchor_ = anchor_;
   c->text_ = text_;
   c->check_ = check_;
   c->tips_ = tips_;
@@ -375,6 +376,7 @@ void Element::CopyStateTo(Element* c, bool withChildren) const {
   c->items_ = items_;
   c->sel_ = sel_;
   c->item_tips_ = item_tips_;
+  c->clip_ = clip_;
   c->associate_first = associate_first;
   c->associate_second = associate_second;
   c->callback_ = callback_;

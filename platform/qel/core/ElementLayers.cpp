@@ -23,6 +23,7 @@ void ElementLayer::Clear() {
 }
 
 bool ElementLayer::SetPixels(const QelLayerPixels& p) {
+  if (p.flag == 1) return SetMask(p);
   if (p.flag != 0 || p.bitCount != 24 || !p.bits || p.width <= 0 || p.height <= 0 || p.width > kMaxSide ||
       p.height > kMaxSide) {
     return false;
@@ -43,6 +44,41 @@ bool ElementLayer::SetPixels(const QelLayerPixels& p) {
     for (int32_t x = 0; x < p.width; ++x) {
       const unsigned char* px = row + size_t(x) * 3;  // B, G, R
       o[x] = 0xff000000u | uint32_t(px[2]) << 16 | uint32_t(px[1]) << 8 | px[0];
+    }
+  }
+  cairo_surface_mark_dirty(s);
+  Clear();
+  surface_ = s;
+  if (owner_) owner_->Invalidate();
+  return true;
+}
+
+bool ElementLayer::SetMask(const QelLayerPixels& p) {
+  // A mask of the bitmap's size: 8 bits a pixel, 255 opaque.
+  if (!surface_ || !p.bits || (p.bitCount != 8 && p.bitCount != 0) ||
+      p.width != cairo_image_surface_get_width(surface_) || p.height != cairo_image_surface_get_height(surface_)) {
+    return false;
+  }
+  int64_t step = p.rowBytes;
+  if ((step < 0 ? -step : step) < int64_t(p.width)) return false;
+  cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, p.width, p.height);
+  if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(s);
+    return false;
+  }
+  cairo_surface_flush(surface_);
+  cairo_surface_flush(s);
+  const unsigned char* in = cairo_image_surface_get_data(surface_);
+  unsigned char* out = cairo_image_surface_get_data(s);
+  const int inStride = cairo_image_surface_get_stride(surface_), outStride = cairo_image_surface_get_stride(s);
+  const auto* mask = static_cast<const unsigned char*>(p.bits);
+  for (int32_t y = 0; y < p.height; ++y, mask += step) {
+    const auto* src = reinterpret_cast<const uint32_t*>(in + size_t(y) * size_t(inStride));
+    auto* dst = reinterpret_cast<uint32_t*>(out + size_t(y) * size_t(outStride));
+    for (int32_t x = 0; x < p.width; ++x) {
+      uint32_t a = mask[x], c = src[x];
+      auto pre = [a](uint32_t v) { return (v * a + 127) / 255; };
+      dst[x] = a << 24 | pre((c >> 16) & 0xff) << 16 | pre((c >> 8) & 0xff) << 8 | pre(c & 0xff);
     }
   }
   cairo_surface_mark_dirty(s);

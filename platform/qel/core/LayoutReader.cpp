@@ -99,13 +99,13 @@ class Reader {
   bool ReadCommon(xmlNodePtr n, Element* e) {
     SRect32 m{0, 0, 0, 0};
     SIZE s{0, 0};
-    int32_t visible = 1, enabled = 1, check = 0, menu = 0, limit = 0;
+    int32_t visible = 1, enabled = 1, check = 0, menu = 0, limit = 0, clip = 0;
     int32_t smin = 0, smax = 100, spos = 0, spage = 0;
     uint32_t wm = kSizeFixed, hm = kSizeFixed, bg = 0, fg = 0xff000000u;
     int32_t font = 12;
     if (!Coord(n, "x", &m.left) || !Coord(n, "y", &m.top) || !Coord(n, "right", &m.right) ||
         !Coord(n, "bottom", &m.bottom) || !Coord(n, "w", &s.cx) || !Coord(n, "h", &s.cy) ||
-        !Int(n, "visible", &visible) || !Int(n, "enabled", &enabled) ||
+        !Int(n, "visible", &visible) || !Int(n, "enabled", &enabled) || !Int(n, "clip", &clip) ||
         !Int(n, "check", &check) || !Int(n, "menuid", &menu) || !Int(n, "limit", &limit) ||
         !Int(n, "min", &smin) || !Int(n, "max", &smax) || !Int(n, "pos", &spos) ||
         !Int(n, "page", &spage) || !Int(n, "size", &font, INT32_MIN, kQelLayoutMaxFontSize) || !Method(n, "width", &wm) ||
@@ -118,12 +118,19 @@ class Reader {
       else if (*f == "v") e->SetFlow(kFlowVertical);
       else return Fail(n, "flow is none, h or v");
     }
+    if (auto a = Attr(n, "anchor")) {
+      if (*a == "right") e->SetAnchor(Element::kAnchorRight);
+      else if (*a == "bottom") e->SetAnchor(Element::kAnchorBottom);
+      else if (*a == "rightbottom") e->SetAnchor(Element::kAnchorRight | Element::kAnchorBottom);
+      else return Fail(n, "anchor is right, bottom or rightbottom");
+    }
     e->SetMargin(m);
     e->SetFrameSize(s);
     e->SetWidthMethod(wm);
     e->SetHeightMethod(hm);
     e->Show(visible != 0);
     e->Enable(enabled != 0);
+    e->SetClipsChildren(clip != 0);
     e->SetCheck(check);
     e->SetMenuId(menu);
     e->SetTextLimit(uint32_t(limit > 0 ? limit : 0));

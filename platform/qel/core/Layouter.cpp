@@ -62,6 +62,9 @@ class Layouter {
     if (e->hmethod_ == kSizeFill) h = int64_t(ph) - m.top - m.bottom;
     else if (e->hmethod_ == kSizeText) h = MeasureText(e->text_, e->font_size_, Held(w)).cy;
     h = std::max<int64_t>(h, 0);
+    // An anchored element keeps its right / bottom margin instead.
+    if (e->anchor_ & Element::kAnchorRight) x = Held(int64_t(x) - m.left + pw - m.right - w);
+    if (e->anchor_ & Element::kAnchorBottom) y = Held(int64_t(y) - m.top + ph - m.bottom - h);
     e->rect_ = SRect32{x, y, Held(int64_t(x) + w), Held(int64_t(y) + h)};
     Children(e);
     e->LaidOut();

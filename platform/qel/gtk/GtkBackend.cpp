@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "QelGtk.h"
 
@@ -24,19 +25,27 @@ GdkMonitor* MainMonitor() {
 
 SRect32 ToRect(const GdkRectangle& r) { return SRect32{r.x, r.y, r.x + r.width, r.y + r.height}; }
 
-// The display ratio follows the monitor unless QEL_SCALE names one.
-void ConfigureRatio() {
+// GTK scales the whole window by the monitor's scale factor (and by
+// QEL_SCALE, handed to it as GDK_SCALE), layouts and drawing alike. The
+// display ratio the programs scale their own sizes by therefore stays 1:
+// taking the monitor's factor as well would scale those sizes twice.
+void AskForScale() {
   const char* forced = std::getenv("QEL_SCALE");
-  if (forced && *forced) return;  // the core reads it
-  GdkMonitor* m = MainMonitor();
-  double ratio = m ? double(gdk_monitor_get_scale_factor(m)) : 1.0;
-  if (ratio > 0) Qel0ConfigEngine(QEL_ENGINE_DISPLAY_RATIO, &ratio);
+  if (!forced || !*forced || std::getenv("GDK_SCALE")) return;
+  int scale = std::atoi(forced);
+  if (scale >= 1 && scale <= 8) setenv("GDK_SCALE", std::to_string(scale).c_str(), 1);
+}
+
+void ConfigureRatio() {
+  double ratio = 1.0;
+  Qel0ConfigEngine(QEL_ENGINE_DISPLAY_RATIO, &ratio);
 }
 
 std::unique_ptr<Backend> MakeGtkBackend() {
   // Window placement, shapes and keep-on-screen rules need X11; Wayland
   // still works, without them.
   gdk_set_allowed_backends("x11,*");
+  AskForScale();
   if (!gtk_init_check(nullptr, nullptr)) {
     std::fprintf(stderr, "qel: the display cannot be opened; using the headless backend\n");
     return nullptr;

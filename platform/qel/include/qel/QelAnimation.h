@@ -1,9 +1,11 @@
 #pragma once
-// Animations: 'tmap' slides an element's margins and size to a target,
-// 'tesf' fades two targets (the first out, the second in). Both step on the
-// toolkit's timers; on the headless backend they end at once unless the
-// manual clock is on. At the end the notification element (if any) receives
-// the end event through its callback, after the last step is applied.
+// Animations: 'tmap' slides an element's margins and size to a target, or
+// drives an effect; 'tesf' is a fade effect over two targets (the first out,
+// the second in) whose value follows its key frames. A run lasts `rate`
+// seconds in `steps` steps, on the toolkit's timers; on the headless backend
+// it ends at once unless the manual clock is on. At the end the notification
+// element (if any) receives the end event through its callback, after the
+// last step is applied.
 #include <cstdint>
 
 #include "qel/QelElement.h"
@@ -23,8 +25,17 @@ class QEL_API Animation : public Object {
   void SetTarget(int index, Element* e);
   // Slide goal (margins and frame size).
   void SetGoal(const SRect32& margin, SIZE size);
-  // Fade key frames: the second target's opacity goes from `from` to `to`.
+  // Fade key frames: the second target's opacity goes from `from` to `to`
+  // over the run (the first target's the other way).
   void SetKeyFrames(double from, double to);
+  // Key frame 0 or 1 of a fade: its value at `seconds` into the run; the
+  // value holds before the first frame and after the second.
+  void SetKeyFrame(int index, double seconds, double value);
+  // The fade value `seconds` into a run.
+  double EffectValueAt(double seconds) const;
+  // A switch: this 'tmap' runs the 'tesf' effect (held) instead of sliding.
+  void SetEffect(Animation* effect);
+  Animation* Effect() const { return effect_; }
   void SetEndNotify(Element* e, int32_t event);
 
   bool Start();
@@ -40,6 +51,7 @@ class QEL_API Animation : public Object {
   static void Tick(void* owner, uint32_t id, void* data);
   void Step();
   void Apply(double t);
+  void ApplyEffect(double seconds);
   void Finish();
 
   std::string name_;
@@ -49,7 +61,9 @@ class QEL_API Animation : public Object {
   Element* targets_[2] = {nullptr, nullptr};
   SRect32 from_margin_{}, goal_margin_{};
   SIZE from_size_{}, goal_size_{};
-  double key_from_ = 0.0, key_to_ = 1.0;
+  double key_time_[2] = {0.0, -1.0};  // -1: the end of the run
+  double key_value_[2] = {0.0, 1.0};
+  Animation* effect_ = nullptr;
   Element* notify_ = nullptr;
   int32_t notify_event_ = 0;
   bool running_ = false;
@@ -65,6 +79,8 @@ enum AnimationMethod : int32_t {
   kAnimStart = 6,
   kAnimStop = 7,
   kAnimIsRunning = 8,
+  kAnimSetKeyFrame = 9,  // w index, l double[2] {seconds, value}
+  kAnimSetEffect = 10,   // l the 'tesf' effect
 };
 
 }  // namespace qel

@@ -108,6 +108,12 @@ class QEL_API Element : public Object {
   void SetHeightMethod(uint32_t m);
   uint32_t GetFlow() const { return flow_; }
   void SetFlow(uint32_t f);
+  // Anchoring to the parent's right and/or bottom edge: the margin on that
+  // side is kept as the parent grows (layout attribute anchor="right",
+  // "bottom" or "rightbottom").
+  static constexpr uint32_t kAnchorRight = 1, kAnchorBottom = 2;
+  uint32_t Anchor() const { return anchor_; }
+  void SetAnchor(uint32_t a) { anchor_ = a; MarkLayoutDirty(); }
   // Laid-out rectangle in window coordinates (lays the tree out first).
   SRect32 Bounds();
   SIZE LaidOutSize();
@@ -194,8 +200,10 @@ class QEL_API Element : public Object {
   // A key the window left unhandled, offered to the element holding the
   // keyboard focus (global value 2); true when taken.
   virtual bool TakeKey(uint32_t /*key*/, bool /*down*/) { return false; }
-  // Children are drawn clipped to this element's bounds.
-  virtual bool ClipsChildren() const { return false; }
+  // Children are drawn clipped to this element's bounds (a layout asks
+  // for it with clip="1"; a sliding strip then vanishes at the panel's edge).
+  virtual bool ClipsChildren() const { return clip_; }
+  void SetClipsChildren(bool on) { clip_ = on; Invalidate(); }
   // Drawn over the children (window coordinates).
   virtual void PaintOver(cairo_t*) {}
   // After the layout placed this element (its bounds may have changed).
@@ -228,6 +236,7 @@ class QEL_API Element : public Object {
   uint32_t wmethod_ = kSizeFixed;
   uint32_t hmethod_ = kSizeFixed;
   uint32_t flow_ = kFlowNone;
+  uint32_t anchor_ = 0;
   SRect32 rect_{0, 0, 0, 0};
   bool layout_dirty_ = true;
   std::u16string text_;
@@ -245,6 +254,7 @@ class QEL_API Element : public Object {
   std::vector<ComboItem> items_;
   int32_t sel_ = -1;
   bool item_tips_ = false;
+  bool clip_ = false;
   QELCALLBACK callback_ = nullptr;
   void* callback_data_ = nullptr;
   bool repeating_ = false;

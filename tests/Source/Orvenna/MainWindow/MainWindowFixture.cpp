@@ -1,5 +1,6 @@
 #include "MainWindowFixture.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "TestEnvironment.h"
@@ -42,6 +43,18 @@ qel::Element* MainWindowTest::Find(const char* name) {
 bool MainWindowTest::Shown(const char* name) {
   qel::Element* e = Find(name);
   return e && e->EffectivelyVisible();
+}
+
+bool MainWindowTest::InView(const char* name) {
+  qel::Element* e = Find(name);
+  if (!e || !e->EffectivelyVisible()) return false;
+  SRect32 r = e->Bounds();
+  for (qel::Element* p = e->Parent(); p; p = p->Parent()) {
+    if (!p->ClipsChildren()) continue;
+    SRect32 c = p->Bounds();
+    r = SRect32{std::max(r.left, c.left), std::max(r.top, c.top), std::min(r.right, c.right), std::min(r.bottom, c.bottom)};
+  }
+  return r.right > r.left && r.bottom > r.top;
 }
 
 std::vector<std::string> MainWindowTest::IconTexts() {

@@ -30,6 +30,8 @@ class MainWindowTest : public ::testing::Test {
   CMyMainFrame& Frame() { return *theApp.GetMainFrame(); }
   qel::Element* Find(const char* name);
   bool Shown(const char* name);
+  // Shown, and not clipped away by a panel that clips its children.
+  bool InView(const char* name);
   // The module icons on the home page, in display order (their texts).
   std::vector<std::string> IconTexts();
   qel::Element* IconOf(const std::string& moduleName);

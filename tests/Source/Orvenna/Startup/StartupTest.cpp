@@ -91,6 +91,11 @@ TEST(ShippedLayouts, HoldTheNamedElementsAndValidateAgainstTheSchema) {
         "cata_animation", "cata_mask", "butn_close_mac", "butn_minimize_mac", "butn_maximize_mac",
         "cata_drag_mac", "butn_stretch", "cata_Btn", "cata_process"}},
       {"Homepage.aui", {"cata_Butn", "view_Wel1"}},
+      {"options.aui",
+       {"radg", "rado_nobg", "rado_defaultbg", "rado_custombg", "cedt_path", "cedt_path1", "butn_browse",
+        "butn_browse1", "vcata_folder", "tabi_Skins", "tabi_Advanced", "cata_drag_mac", "view_title_mac",
+        "butn_close_mac", "butn_OK", "butn_Cancel", "cata_Skins", "cata_Advanced"}},
+      {"splash.aui", {"cata_MouseDown", "view_VersionCap", "view_Version"}},
   };
   for (const Layout& l : layouts) {
     SCOPED_TRACE(l.file);
