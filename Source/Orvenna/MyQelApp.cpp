@@ -17,6 +17,7 @@
 #include "os/Reveal.h"
 #include "os/CommandLineServer.h"
 #include "qel/QelCore.h"
+#include "qel/QelImageControl.h"
 #include "qel/QelWideText.h"
 
 CMyQelApp theApp;
@@ -68,6 +69,8 @@ int32_t CMyQelApp::InitInstance() {
   Qel0InitEngine();
   Qel0InitImage();
   Qel0InitInter();
+  ImageCtrlInit();
+  ToolsCtrlInit();
 
   double ratio = 0.0;
   if (Qel0GetEngineConfig(QEL_ENGINE_DISPLAY_RATIO, &ratio) == 0 && ratio > 0.0) {

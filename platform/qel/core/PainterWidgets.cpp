@@ -145,6 +145,7 @@ void PaintButton(cairo_t* cr, Element* e, const SRect32& r) {
 }
 
 void PaintCheckBox(cairo_t* cr, Element* e, const SRect32& r, bool radio) {
+  cairo_new_path(cr);  // the text drawn before leaves a current point
   const double h = r.bottom - r.top, box = 16;
   const double bx = r.left + 0.5, by = std::round(r.top + (h - box) / 2) + 0.5;
   const double alpha = EnabledAlpha(e);
@@ -265,8 +266,35 @@ void DrawElementText(cairo_t* cr, const Element* e, const SRect32& r, bool centr
 
 bool DrawsOwnBackground(const Element* e) {
   const std::string cls = e->ClassName();
-  return cls == "butn" || cls == "cedt" || cls == "comb" || cls == "card" || (cls == "chck" && HasSymbolicIcon(e));
+  return cls == "butn" || cls == "cedt" || cls == "comb" || cls == "card" || cls == "tabi" ||
+         (cls == "chck" && HasSymbolicIcon(e));
 }
+
+namespace {
+
+// A tab of a view switcher: the checked one stands on a tinted pill with an
+// accent line under its text; the others are plain text.
+void PaintTab(cairo_t* cr, Element* e, const SRect32& r) {
+  cairo_new_path(cr);
+  const double x = r.left, y = r.top, w = r.right - r.left, h = r.bottom - r.top;
+  const double alpha = EnabledAlpha(e);
+  uint32_t colour = TextColour(e);
+  if (e->Check()) {
+    RoundedRect(cr, x + 2, y, w - 4, h, 6);
+    SetArgb(cr, colour, 0.08 * alpha);
+    cairo_fill(cr);
+    SIZE text = TextSize(e);
+    const double line = std::min<double>(w - 16, text.cx + 8);
+    cairo_rectangle(cr, std::round(x + (w - line) / 2), y + h - 3, line, 3);
+    SetArgb(cr, kAccentColour, alpha);
+    cairo_fill(cr);
+  }
+  const double textAlpha = (e->Check() ? 1.0 : 0.7) * alpha;
+  colour = (colour & 0x00ffffffu) | (uint32_t(((colour >> 24) & 0xff) * textAlpha) << 24);
+  DrawElementText(cr, e, r, true, true, colour);
+}
+
+}  // namespace
 
 bool PaintControl(cairo_t* cr, Element* e, const SRect32& r) {
   const std::string cls = e->ClassName();
@@ -274,6 +302,8 @@ bool PaintControl(cairo_t* cr, Element* e, const SRect32& r) {
     PaintButton(cr, e, r);
   } else if (cls == "chck" || cls == "rado") {
     PaintCheckBox(cr, e, r, cls == "rado");
+  } else if (cls == "tabi") {
+    PaintTab(cr, e, r);
   } else if (cls == "scrl") {
     PaintSlider(cr, e, r);
   } else if (cls == "cedt" || cls == "comb") {

@@ -15,7 +15,8 @@ inline constexpr uint32_t kAccentColour = 0xff3584e4u;
 // Paints the element's own face when it is a control (or carries a symbolic
 // icon); false when the caller paints it as plain text. Besides the
 // controls: "card" is a panel drawn as a rounded card (a group of settings
-// rows), "ctxt" a text centred in its width.
+// rows), "ctxt" a text centred in its width, "tabi" a tab of a view
+// switcher (checked: the shown one).
 bool PaintControl(cairo_t* cr, Element* e, const SRect32& r);
 
 // Controls whose face is drawn with their background colour (rounded).

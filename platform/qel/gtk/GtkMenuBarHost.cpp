@@ -87,7 +87,7 @@ void GtkWindowHost::ApplyMenuBar() {
   Element* place = MenuBarPlace();
   uint32_t fg = place ? place->Foreground() : 0xff2e3436u;
   std::string css = "menubar { background: transparent; border: none; box-shadow: none; padding: 0; min-height: 0; }"
-                    " menubar > menuitem { color: " + Colour(fg) + "; padding: 0 10px; min-height: 0;"
+                    " menubar > menuitem { color: " + Colour(fg) + "; padding: 6px 10px; min-height: 0;"
                     " border-radius: 6px; }"
                     " menubar > menuitem:hover { background: alpha(" + Colour(fg) + ", 0.14); color: " +
                     Colour(fg) + "; box-shadow: none; }";

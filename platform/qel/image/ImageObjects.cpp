@@ -30,13 +30,35 @@ Element* NewImageElement(uint32_t kind, const std::string& name) {
 }
 
 namespace {
-// Layouts name the image control by its class.
-const bool g_registered = [] {
+
+void RegisterImageControl() {
   RegisterElementClass(QEL_KIND_IMAGECTRL, [](uint32_t, std::string name) -> Element* {
     return new ImageControl(std::move(name));
   });
+}
+
+void RegisterToolList() {
+  RegisterElementClass(QEL_KIND_TOOLLIST, [](uint32_t kind, std::string) -> Element* {
+    return static_cast<Element*>(CreateImageObject(kind));
+  });
+}
+
+// Layouts name the image control by its class.
+const bool g_registered = [] {
+  RegisterImageControl();
   return true;
 }();
+
 }  // namespace
 
 }  // namespace qel
+
+int32_t ImageCtrlInit() {
+  qel::RegisterImageControl();
+  return 0;
+}
+
+int32_t ToolsCtrlInit() {
+  qel::RegisterToolList();
+  return 0;
+}

@@ -77,3 +77,9 @@ QEL_API Object* CreateImageObject(uint32_t kind);
 QEL_API Element* NewImageElement(uint32_t kind, const std::string& name);
 
 }  // namespace qel
+
+// The image control and the tools control become available to layouts
+// (their element classes are registered); each may be called more than
+// once. 0.
+extern "C" QEL_API int32_t ImageCtrlInit();
+extern "C" QEL_API int32_t ToolsCtrlInit();

@@ -10,6 +10,7 @@
 #include "img/Operations.h"
 #include "qel/QelHeadless.h"
 #include "qel/QelImageControl.h"
+#include "qel/QelLayout.h"
 #include "qel/QelWindow.h"
 
 namespace {
@@ -171,6 +172,27 @@ TEST_F(ImageControlTest, RunOpTurnsThePictureAndTheWindowShowsIt) {
   Call(8, 0, 0);
   EXPECT_EQ(ctl_->Pict(), nullptr);
   EXPECT_LT(Call(22, QEL_OP_ROTATE, P(rot)), 0);  // nothing to turn
+}
+
+}  // namespace
+
+namespace {
+
+// The two controls are classes that layouts can name once initialised.
+TEST(ImageControlInit, LayoutsMakeImageAndToolControls) {
+  EXPECT_EQ(ImageCtrlInit(), 0);
+  EXPECT_EQ(ToolsCtrlInit(), 0);
+  EXPECT_EQ(ImageCtrlInit(), 0) << "a second call changes nothing";
+  qel::Element* root = qel::LoadLayoutString(
+      R"(<layout name="cata_root" w="200" h="100"><element type="imgc" name="imgc_view" w="200" h="80"/>)"
+      R"(<element type="tlst" name="tlst_tools"/></layout>)",
+      ".");
+  ASSERT_NE(root, nullptr);
+  EXPECT_NE(qel::ImageControl::From(root->FindByName("imgc_view", true)->Handle()), nullptr);
+  qel::Element* tools = root->FindByName("toolset", true);
+  ASSERT_NE(tools, nullptr) << "the tool list takes its own name";
+  EXPECT_EQ(tools->ClassName(), "tlst");
+  root->Release();
 }
 
 }  // namespace
