@@ -1,5 +1,7 @@
 #include "qel/QelInput.h"
 
+#include "qel/QelMessage.h"
+
 namespace qel {
 intptr_t DispatchWindowMessage(CQelWindow* w, uint32_t msg, QELWPARAM wp, QELLPARAM lp);
 }
@@ -20,6 +22,40 @@ qel::Element* FindInTree(qel::Element* e, const void* target) {
   }
   return nullptr;
 }
+
+// The window message of a pointer input: its number, or 0 for none.
+uint32_t MouseMessage(const qel::PointerInput& in) {
+  switch (in.kind) {
+    case qel::PointerInput::kMove:
+      return QEL_WM_MOUSEMOVE;
+    case qel::PointerInput::kWheel:
+      return 0;  // wheel steps go to the window after the elements
+    case qel::PointerInput::kDown:
+      return in.button == 3 ? QEL_WM_RBUTTONDOWN : in.button == 2 ? QEL_WM_MBUTTONDOWN : QEL_WM_LBUTTONDOWN;
+    case qel::PointerInput::kUp:
+      return in.button == 3 ? QEL_WM_RBUTTONUP : in.button == 2 ? QEL_WM_MBUTTONUP : QEL_WM_LBUTTONUP;
+    case qel::PointerInput::kDouble:
+      return in.button == 3 ? QEL_WM_RBUTTONDBLCLK : in.button == 2 ? QEL_WM_MBUTTONDBLCLK : QEL_WM_LBUTTONDBLCLK;
+  }
+  return 0;
+}
+
+// True when the window marked the message handled.
+bool OfferToWindow(CQelWindow* window, const qel::PointerInput& in) {
+  const uint32_t msg = MouseMessage(in);
+  if (!msg) return false;
+  uint32_t keys = 0;
+  if (in.kind == qel::PointerInput::kDown || in.kind == qel::PointerInput::kDouble) {
+    keys |= in.button == 3 ? QEL_MK_RBUTTON : in.button == 2 ? QEL_MK_MBUTTON : QEL_MK_LBUTTON;
+  }
+  if (in.modifiers & qel::PointerInput::kShift) keys |= QEL_MK_SHIFT;
+  if (in.modifiers & qel::PointerInput::kControl) keys |= QEL_MK_CONTROL;
+  const uint32_t point = (uint32_t(uint16_t(int16_t(in.at.y))) << 16) | uint16_t(int16_t(in.at.x));
+  bool handled = false;
+  window->ProcessMessage(msg, QELWPARAM(keys), QELLPARAM(point), handled);
+  return handled;
+}
+
 }  // namespace
 
 namespace qel::input {
@@ -59,6 +95,14 @@ bool Key(CQelWindow* window, uint32_t key, bool down, QELLPARAM lparam) {
 bool Pointer(CQelWindow* window, const PointerInput& input) {
   if (!CQelWindow::FetchQelWindow(window) || !window->Root()) return false;
   PointerAt(window, input.at);
+  if (OfferToWindow(window, input) || !CQelWindow::FetchQelWindow(window) || !window->Root()) {
+    // A release the window took still ends the element's hold on the pointer.
+    if (input.kind == PointerInput::kUp && g_pointer_owner) {
+      g_pointer_owner->Release();
+      g_pointer_owner = nullptr;
+    }
+    return true;
+  }
   if (input.kind == PointerInput::kMove || input.kind == PointerInput::kUp) {
     Element* owner = g_pointer_owner;
     if (!owner) return false;

@@ -21,11 +21,14 @@ inline constexpr QELLPARAM kKeyRepeat = QELLPARAM(1) << 30;
 // or pointer event a backend handed in.
 QEL_API void SetModifiers(uint32_t modifiers);
 QEL_API uint32_t Modifiers();
-// Pointer input offered to the elements under the point, deepest first
-// (moves and the release go to the element that took the press); true
-// when one took it. The pointer position is recorded as for clicks. A wheel
-// step no element takes goes to the window as message 522 with the signed
-// delta (120 a step, positive away from the user) in wParam's high 16 bits.
+// Pointer input: presses, releases, double presses and moves are first
+// offered to the window as mouse messages (QEL_WM_MOUSEMOVE ...
+// QEL_WM_MBUTTONDBLCLK), which may mark them handled; then to the elements
+// under the point, deepest first (moves and the release go to the element
+// that took the press). True when the window or an element took it. The
+// pointer position is recorded as for clicks. A wheel step no element takes
+// goes to the window as message 522 with the signed delta (120 a step,
+// positive away from the user) in wParam's high 16 bits.
 QEL_API bool Pointer(CQelWindow* window, const PointerInput& input);
 // Hands any event to an element's callback (event code and parameter).
 QEL_API int32_t FireEvent(Element* element, int32_t event, QELLPARAM param);

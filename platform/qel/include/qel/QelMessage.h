@@ -18,6 +18,29 @@ enum QelMessageId : uint32_t {
   QEL_WM_CHAR = 258,
   QEL_WM_SYSKEYDOWN = 260,
   QEL_WM_TIMER = 275,
+  // Pointer input, offered to the window before its elements: the point in
+  // window coordinates in lParam (x in the low, y in the high 16 bits,
+  // signed), the buttons held and the modifiers (QEL_MK_*) in wParam. The
+  // wheel (522) comes after the elements, with its delta in wParam.
+  QEL_WM_MOUSEMOVE = 512,
+  QEL_WM_LBUTTONDOWN = 513,
+  QEL_WM_LBUTTONUP = 514,
+  QEL_WM_LBUTTONDBLCLK = 515,
+  QEL_WM_RBUTTONDOWN = 516,
+  QEL_WM_RBUTTONUP = 517,
+  QEL_WM_RBUTTONDBLCLK = 518,
+  QEL_WM_MBUTTONDOWN = 519,
+  QEL_WM_MBUTTONUP = 520,
+  QEL_WM_MBUTTONDBLCLK = 521,
+  QEL_WM_MOUSEWHEEL = 522,
+};
+
+enum QelMouseKeys : uint32_t {
+  QEL_MK_LBUTTON = 1,
+  QEL_MK_RBUTTON = 2,
+  QEL_MK_SHIFT = 4,
+  QEL_MK_CONTROL = 8,
+  QEL_MK_MBUTTON = 16,
 };
 
 // Key codes carried in wParam of key messages.

@@ -9,6 +9,7 @@
 #include "qel/QelHeadless.h"
 #include "qel/QelInput.h"
 #include "qel/QelLayout.h"
+#include "qel/QelMessage.h"
 #include "qel/QelWindow.h"
 
 namespace hl = qel::headless;
@@ -312,4 +313,69 @@ TEST_F(AlbumTest, ACopyKeepsTheSettingsButNoItems) {
   EXPECT_EQ(Qel0Inter(copy, QEL_IF_ALBUM, 1, 0, 0), 50);
   EXPECT_EQ(qel::Element::From(copy)->Children().size(), 0u);
   Qel0Release(copy);
+}
+
+// Pointer input reaches the window first, as mouse messages with the point
+// packed in lParam; a message the window marks handled never reaches the
+// album, and a release it takes still ends the album's hold on the pointer.
+TEST_F(AlbumTest, TheWindowSeesPointerInputFirstAndMayKeepIt) {
+  Fill(8);
+  hl::PumpUntilIdle();
+  struct Seen {
+    uint32_t msg;
+    QELWPARAM wp;
+    QELLPARAM lp;
+  };
+  std::vector<Seen> seen;
+  bool keep = false;
+  for (uint32_t msg : {QEL_WM_LBUTTONDOWN, QEL_WM_LBUTTONUP, QEL_WM_RBUTTONDOWN, QEL_WM_RBUTTONUP,
+                       QEL_WM_LBUTTONDBLCLK, QEL_WM_MOUSEMOVE}) {
+    window_.RegisterMessage(msg, [&, msg](QELWPARAM wp, QELLPARAM lp, bool& handled) -> intptr_t {
+      seen.push_back({msg, wp, lp});
+      handled = keep;
+      return 0;
+    });
+  }
+  Press(70, 20, PointerInput::kShift);  // item 1
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[0].msg, uint32_t(QEL_WM_LBUTTONDOWN));
+  EXPECT_EQ(seen[0].wp, QELWPARAM(QEL_MK_LBUTTON | QEL_MK_SHIFT));
+  EXPECT_EQ(seen[0].lp, QELLPARAM(20 << 16 | 70));
+  EXPECT_EQ(seen[1].msg, uint32_t(QEL_WM_LBUTTONUP));
+  EXPECT_EQ(album_->Current(), 1);
+
+  keep = true;
+  seen.clear();
+  Press(120, 20);  // item 2: the window keeps both halves of the click
+  EXPECT_EQ(album_->Current(), 1);
+  EXPECT_EQ(seen.size(), 2u);
+
+  keep = false;
+  PointerInput right;
+  right.button = 3;
+  right.at = POINT{170, 20};  // item 3
+  qel::input::Pointer(&window_, right);
+  right.kind = PointerInput::kUp;
+  qel::input::Pointer(&window_, right);
+  ASSERT_EQ(seen.size(), 4u);
+  EXPECT_EQ(seen[2].msg, uint32_t(QEL_WM_RBUTTONDOWN));
+  EXPECT_EQ(seen[3].msg, uint32_t(QEL_WM_RBUTTONUP));
+  EXPECT_EQ(album_->Current(), 3);  // the item under the menu
+
+  // The window takes a release while the album holds the pointer.
+  PointerInput down;
+  down.at = POINT{20, 20};
+  qel::input::Pointer(&window_, down);
+  keep = true;
+  PointerInput up = down;
+  up.kind = PointerInput::kUp;
+  EXPECT_TRUE(qel::input::Pointer(&window_, up));
+  keep = false;
+  seen.clear();
+  PointerInput move = down;
+  move.kind = PointerInput::kMove;
+  EXPECT_FALSE(qel::input::Pointer(&window_, move));  // nobody holds it any more
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].msg, uint32_t(QEL_WM_MOUSEMOVE));
+  for (uint32_t msg = QEL_WM_MOUSEMOVE; msg <= QEL_WM_MOUSEWHEEL; ++msg) window_.UnregisterMessage(msg);
 }
