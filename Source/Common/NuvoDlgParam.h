@@ -4,6 +4,8 @@
 // print bundle ("Printwell.bundle", entry NuvoPrintDlg). The caller owns the
 // record, the items and the paths; they stay valid during the call.
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "qel/QelTypes.h"
 
@@ -26,3 +28,11 @@ struct NuvoDLGPARAM {
 typedef int (*PFN_OrvMailDlg)(NuvoDLGPARAM* param, void* module);
 // NuvoPrintDlg: 5 on failure, 1 when printed, 0 when cancelled.
 typedef int (*PFN_NuvoPrintDlg)(NuvoDLGPARAM* param, void* module);
+
+// Loads `bundleName` from the main bundle's Contents folder, calls its
+// `entryName` (OrvMailDlg or NuvoPrintDlg) with the files (each item's
+// extra pointing at a zeroed 8-byte record when `withSize`) and unloads it.
+// The entry's answer; `*found` tells whether the bundle and the entry were
+// there (the answer is 0 when not).
+int32_t CallBundleDialog(const WCHAR* bundleName, const char* entryName, const std::vector<std::u16string>& files,
+                         WindowRef parent, bool withSize, void* module, bool* found);
