@@ -111,9 +111,12 @@ class CBasePanel : public ICaptureListener {
   void OnCaptureSettings(qel::Element*, int32_t, QELLPARAM);
   void OnSoftEject(qel::Element*, int32_t, QELLPARAM);
 
-  int32_t DoAlbumCall(int32_t request);
+  int32_t DoAlbumCall(int32_t request, int32_t type = 0, const std::u16string& path = {});
   // The album's buttons follow its selection.
   void UpdateAlbumTools();
+  // Photos.
+  void TakePhoto();
+  std::u16string GetImageFileName();
   // Ticks the check box and clicks it, as the user would.
   void ToggleAndClick(const char* name);
   void ClickElement(const char* name);

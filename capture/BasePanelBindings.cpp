@@ -93,7 +93,7 @@ int32_t CBasePanel::UnInitCallBack() {
   return 1;
 }
 
-int32_t CBasePanel::DoAlbumCall(int32_t request) {
+int32_t CBasePanel::DoAlbumCall(int32_t request, int32_t, const std::u16string&) {
   // Requests go to the capture album; without one there is nothing to do.
   if (!m_pAlbum) return request == 17 ? 1 : 0;
   return m_pAlbum->DoAlbumCall(request, 0, request == 17 ? m_strCaptureFolder.c_str() : nullptr);
@@ -122,11 +122,6 @@ void CBasePanel::OnShowHideLeftPanel(qel::Element* e, int32_t, QELLPARAM) {
   ORVGF::ShowElement(m_pPage, "cata_Left", hidden ? 0 : 1);
   ORVGF::ShowElement(m_pPage, "splt_splt", hidden ? 0 : 1);
   e->SetTips(ORVGF::vLoadResString(hidden ? 22 : 23));
-}
-
-void CBasePanel::OnPhotoButton(qel::Element*, int32_t, QELLPARAM) {
-  // Photos are taken from the live picture, which this build cannot show.
-  OrvTrace("capture photo requested");
 }
 
 void CBasePanel::OnVideoCheck(qel::Element* e, int32_t, QELLPARAM) {

@@ -9,12 +9,14 @@
 #include "CaptureMessages.h"
 #include "CaptureSetting.h"
 #include "CaptureSettingData.h"
+#include "DlgDeviceLost.h"
 #include "DlgWarning.h"
 #include "ORVGF.h"
 #include "ORVTrace.h"
 #include "Profile.h"
 #include "qel/QelCore.h"
 #include "qel/QelMessage.h"
+#include "qel/QelTimer.h"
 #include "qel/QelWideText.h"
 
 namespace {
@@ -23,7 +25,7 @@ constexpr const WCHAR* kSection = u"Section_Capture";
 constexpr uint32_t kDoubleClickTicks = 20;
 
 // The 1/60 s ticks of the clock that never jumps.
-uint32_t TickCount() { return uint32_t(g_get_monotonic_time() / 16667); }
+uint32_t TickCount() { return QelTickCount(); }
 
 int32_t PackSize(const SIZE& s) { return int32_t(uint32_t(s.cy & 0xFFFF) << 16 | uint32_t(s.cx & 0xFFFF)); }
 
@@ -128,6 +130,7 @@ int32_t CBasePanel::CameraValid(int32_t on) {
   } else if (m_bCameraValid) {
     StopCameraPreview();
     m_bCameraValid = 0;
+    OrvTrace("capture stopped");
   }
   UpdateUIForCameraValid(m_bCameraValid);
   UpdateCombResolution(m_bCameraValid);
@@ -220,9 +223,15 @@ void CBasePanel::OnDeviceMessage(intptr_t wParam) {
       if (!capture->GetVideoDevice(inputs) || inputs.empty()) {
         ShowMessage(13);
         m_strVideoInput.clear();
+        break;
       }
-      // With other cameras left, the user chooses one in the device-lost
-      // dialog (it comes with the live picture).
+      int32_t answer = CQelDialog::kResultCancel;
+      {
+        CDlgDeviceLost dialog;
+        if (dialog.Create(u"DeviceLost.aui", nullptr, m_hWindow)) answer = dialog.DoModal();
+      }
+      OrvTrace("capture device lost " + std::to_string(answer));
+      if (answer == CQelDialog::kResultOK) CameraValid(1);
       break;
     }
     case kDeviceChanged:

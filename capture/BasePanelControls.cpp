@@ -8,6 +8,7 @@
 #include "CaptureSettingData.h"
 #include "DlgWarning.h"
 #include "ORVGF.h"
+#include "ORVTrace.h"
 #include "Profile.h"
 #include "qel/QelCore.h"
 #include "qel/QelWideText.h"
@@ -123,6 +124,7 @@ void CBasePanel::ZoomPreviewSize(int32_t step) {
   else if (step == 1 && m_dZoom < 4.0) m_dZoom += 0.125;
   else if (step == -1 && m_dZoom > 1.0) m_dZoom -= 0.125;
   if (CCapture* capture = CCapture::GetInstance()) capture->ZoomPreviewSize(m_dZoom);
+  if (step != 0) OrvTrace(qel::ToU8(qel_format(u"capture zoom %.3f", m_dZoom)));
 }
 
 int32_t CBasePanel::EnableSupperQuality(int32_t want) {

@@ -2,7 +2,10 @@
 
 #include <memory>
 
+#include "BasePanel.h"
 #include "CaptureManage.h"
+#include "CaptureWindow.h"
+#include "ORVGF.h"
 
 namespace {
 CCapture* g_capture = nullptr;
@@ -15,6 +18,8 @@ CCapture::CCapture(WindowRef moduleWindow, ICaptureListener* listener)
 }
 
 CCapture::~CCapture() {
+  delete m_pWindow;
+  m_pWindow = nullptr;
   delete CCaptureManage::GetInstance();
   if (g_capture == this) g_capture = nullptr;
 }
@@ -46,11 +51,22 @@ int32_t CCapture::StartPreview() {
   engine->SetAudioDevice(m_strSoundInput);
   engine->SetVideoCompressorType(m_nCodec);
   engine->SetVideoQuality(uint32_t(m_nQuality));
-  if (engine->StartPreview() != 0) return 0;
-  engine->GetUsedVideoName(m_strVideoInput);
-  engine->GetUsedAudioName(m_strSoundInput);
-  engine->GetVideoResolution(m_videoSize);
-  return 1;
+  int32_t result = 0;
+  if (engine->StartPreview() == 0) {
+    engine->GetUsedVideoName(m_strVideoInput);
+    engine->GetUsedAudioName(m_strSoundInput);
+    engine->GetVideoResolution(m_videoSize);
+    result = 1;
+  }
+  // The view goes into the capture page's preview area.
+  if (!m_pWindow) {
+    CBasePanel* panel = ORVGF::vGetPanelHandle();
+    qel::Element* area = panel ? ORVGF::GetElementByName(panel->Page(), "cata_PreviewCamera") : nullptr;
+    m_pWindow = new CCaptureWindow(m_pListener, m_hModuleWindow, area);
+  }
+  m_pWindow->SetConnectState(true);
+  m_pWindow->ShowHIView(true);
+  return result;
 }
 
 int32_t CCapture::StopPreview() {
@@ -58,7 +74,14 @@ int32_t CCapture::StopPreview() {
     engine->StopPreview();
     delete engine;
   }
+  delete m_pWindow;
+  m_pWindow = nullptr;
   return 1;
+}
+
+int32_t CCapture::CapturePicture(PubImage::QelPicture** picture) {
+  CCaptureManage* engine = CCaptureManage::GetInstance();
+  return engine && engine->CapturePic(picture) == 0 && picture && *picture ? 1 : 0;
 }
 
 // Recording comes with the movie writer; without it nothing starts.
@@ -142,9 +165,18 @@ int32_t CCapture::SetDelightLevel(int32_t level) {
   return engine ? engine->SetDelightLevel(level) : 0;
 }
 
-// The preview view comes with the live picture.
-int32_t CCapture::SetPreviewRect(const SRect32&) { return 0; }
-int32_t CCapture::ZoomPreviewSize(double) { return 0; }
+int32_t CCapture::SetPreviewRect(const SRect32& rect) {
+  if (!m_pWindow) return 0;
+  m_pWindow->AdjustPreviewRect(rect);
+  return 1;
+}
+
+int32_t CCapture::ZoomPreviewSize(double zoom) {
+  if (!m_pWindow) return 0;
+  CCaptureWindow::ZoomPreviewSize(zoom);
+  if (qel::Element* view = m_pWindow->View()) view->Invalidate();
+  return 1;
+}
 
 int32_t CCapture::DoCamSetting() {
   CCaptureManage* engine = CCaptureManage::GetInstance();

@@ -8,9 +8,11 @@
 #include <vector>
 
 #include "ICaptureListener.h"
+#include "PubImage.h"
 #include "qel/QelTypes.h"
 
 class CCaptureManage;
+class CCaptureWindow;
 
 class CCapture {
  public:
@@ -22,6 +24,9 @@ class CCapture {
   int32_t StopPreview();
   int32_t StartRecord(const std::u16string& path);
   int32_t StopRecord();
+  // A new picture of the newest frame (count 1); 1, or 0 without one.
+  int32_t CapturePicture(PubImage::QelPicture** picture);
+  CCaptureWindow* Window() const { return m_pWindow; }
 
   // Input names, through the live engine or a temporary one.
   int32_t GetVideoDevice(std::vector<std::u16string>& names);
@@ -54,6 +59,7 @@ class CCapture {
   template <typename Fn>
   int32_t WithEngine(Fn fn);
 
+  CCaptureWindow* m_pWindow = nullptr;
   WindowRef m_hModuleWindow;
   ICaptureListener* m_pListener;
   SIZE m_videoSize{640, 480};

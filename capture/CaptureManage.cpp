@@ -1,7 +1,30 @@
 #include "CaptureManage.h"
 
+#include <cstdio>
+#include <cstring>
+
+#include "ORVImageTools.h"
+#include "VideoRealEffect.h"
+#include "media/CaptureDevices.h"
+#include "media/SoundCapture.h"
+#include "media/VideoCapture.h"
+#include "os/Offscreen.h"
+#include "qel/QelTimer.h"
+#include "qel/QelWideText.h"
+
 namespace {
+
 CCaptureManage* g_engine = nullptr;
+
+std::vector<std::u16string> InputNames(const std::vector<media::CaptureDevice>& devices) {
+  std::vector<std::u16string> names;
+  for (const media::CaptureDevice& d : devices) {
+    if (d.unavailable) continue;
+    for (const std::string& input : d.inputs) names.push_back(QelFromUTF8(input));
+  }
+  return names;
+}
+
 }  // namespace
 
 CCaptureManage::CCaptureManage(ICaptureListener* listener, uint8_t channels, int32_t)
@@ -14,45 +37,212 @@ CCaptureManage::CCaptureManage(ICaptureListener* listener, uint8_t channels, int
 CCaptureManage::~CCaptureManage() {
   StopPreview();
   UnInitChannel(kVideo | kSound);
+  plat::DisposeOffscreen(m_preview);
+  m_preview = nullptr;
   if (g_engine == this) g_engine = nullptr;
 }
 
 CCaptureManage* CCaptureManage::GetInstance() { return g_engine; }
 
-// No camera or sound input can be opened here: the channels stay unbuilt.
-int32_t CCaptureManage::InitChannel(uint8_t) { return -1; }
+int32_t CCaptureManage::InitChannel(uint8_t channels) {
+  int32_t result = 0;
+  if (channels & kVideo) {
+    m_pVideo = std::make_unique<media::VideoCapture>();
+    // The default camera: the first listed one; a chosen input replaces it.
+    const std::vector<media::CaptureDevice> cameras = media::ListVideoDevices();
+    bool chosen = false;
+    for (const media::CaptureDevice& d : cameras) {
+      if (!d.unavailable && !d.inputs.empty() && m_pVideo->SelectDevice(d, 0) == 0) {
+        chosen = true;
+        break;
+      }
+    }
+    if (!chosen) {
+      m_pVideo.reset();
+      result = -1;
+    } else {
+      const media::Size bounds = m_pVideo->SourceBounds();
+      std::printf("Video Source Bounds: Width(%d), Height(%d)\n", int(bounds.width), int(bounds.height));
+      std::fflush(stdout);
+    }
+  }
+  if (channels & kSound) {
+    m_pSound = std::make_unique<media::SoundCapture>();
+    bool chosen = false;
+    for (const media::CaptureDevice& d : media::ListSoundDevices()) {
+      if (!d.unavailable && !d.inputs.empty() && m_pSound->SelectDevice(d, 0) == 0) {
+        chosen = true;
+        break;
+      }
+    }
+    if (!chosen) {
+      m_pSound.reset();
+      result = -1;
+    }
+  }
+  return result;
+}
 
 int32_t CCaptureManage::UnInitChannel(uint8_t channels) {
-  if (channels & kVideo) m_bVideoReady = false;
-  if (channels & kSound) m_bSoundReady = false;
+  if ((channels & kVideo) && m_pVideo) {
+    m_pVideo->Stop();
+    m_pVideo.reset();
+    std::lock_guard<std::mutex> hold(m_effectLock);
+    m_pEffect.reset();
+  }
+  if ((channels & kSound) && m_pSound) {
+    m_pSound->Stop();
+    m_pSound.reset();
+  }
   return 0;
 }
 
 int32_t CCaptureManage::UpdateChannel(int32_t kind) {
   StopPreview();
+  const std::u16string video = m_usedVideo, sound = m_usedSound;
   UnInitChannel(uint8_t(kind));
   InitChannel(uint8_t(kind));
+  if (!video.empty()) SetVideoDevice(video);
+  if (!sound.empty()) SetAudioDevice(sound);
   return StartPreview();
 }
 
-int32_t CCaptureManage::StartPreview() { return m_bVideoReady ? 0 : -1; }
-int32_t CCaptureManage::StopPreview() { return 0; }
-int32_t CCaptureManage::Idle() { return -1; }
+bool CCaptureManage::EnsurePreview(int32_t width, int32_t height) {
+  if (m_preview && m_preview->width == width && m_preview->height == height) return true;
+  plat::DisposeOffscreen(m_preview);
+  m_preview = plat::NewOffscreen(width, height, plat::kOffscreenARGB32);
+  std::lock_guard<std::mutex> hold(m_effectLock);
+  // One effect object per picture size: the size frames really arrive at.
+  m_pEffect = std::make_unique<CVideoRealEffect>(width, height);
+  m_effect.changed = true;
+  return m_preview != nullptr;
+}
+
+int32_t CCaptureManage::StartPreview() {
+  if (!m_pVideo) return -1;
+  const media::Size bounds = m_pVideo->SourceBounds();
+  const bool fits = m_requested.cx > 0 && m_requested.cy > 0 && m_requested.cx <= bounds.width &&
+                    m_requested.cy <= bounds.height;
+  if (fits) m_pVideo->SetSize(media::Size{m_requested.cx, m_requested.cy});
+  else m_pVideo->SetSize(bounds);
+  const media::Size delivered = m_pVideo->GetSize();
+  if (!EnsurePreview(delivered.width, delivered.height)) return -1;
+  m_pVideo->SetFrameHook([this](media::Frame& f) { OnFrame(f); });
+  m_bFrameSeen = false;
+  m_bSoundSeen = false;
+  m_framesProcessed = 0;
+  if (m_pVideo->Start() != 0) return -1;
+  m_usedVideo = QelFromUTF8(m_pVideo->InputName());
+  m_bVideoLost = false;
+  if (m_pSound) {
+    m_usedSound = QelFromUTF8(m_pSound->InputName());
+    if (m_pSound->Start() != 0) std::fprintf(stderr, "capture: the microphone cannot be opened\n");
+    m_bSoundLost = false;
+  }
+  QelInstallTimer(this, kSoundWatchTimer, 1000, 1000, &CCaptureManage::TimerProc, this);
+  m_bPreviewing = true;
+  return 0;
+}
+
+int32_t CCaptureManage::StopPreview() {
+  QelRemoveTimer(this, kSoundWatchTimer);
+  m_bPreviewing = false;
+  if (m_pVideo) {
+    m_bVideoLost = false;
+    m_pVideo->Stop();
+  }
+  if (m_pSound) {
+    m_bSoundLost = false;
+    m_pSound->Stop();
+  }
+  return 0;
+}
+
+void CCaptureManage::TimerProc(void*, uint32_t id, void* data) {
+  auto* self = static_cast<CCaptureManage*>(data);
+  if (self == g_engine && id == kSoundWatchTimer) self->CheckSoundDevice();
+}
+
+// Worker thread: every frame passes the effect chain once, in order.
+void CCaptureManage::OnFrame(media::Frame& frame) {
+  std::lock_guard<std::mutex> hold(m_effectLock);
+  CVideoRealEffect* effect = m_pEffect.get();
+  if (!effect) return;
+  if (m_effect.changed.exchange(false)) {
+    effect->EnableFrameJudge(m_effect.judge);
+    effect->EnableDenoise(m_effect.denoise);
+    effect->EnableDelight(m_effect.delight);
+    effect->SetDenoiseLevel(m_effect.denoiseLevel);
+    effect->SetDelightLevel(m_effect.delightLevel);
+  }
+  effect->DoEffect(frame.pixels.data(), frame.width, frame.height, 32, frame.rowBytes);
+  ++m_framesProcessed;
+}
+
+void CCaptureManage::ReportDevice(int32_t value) {
+  if (m_pListener) m_pListener->Receive(1524, &value, this);
+}
+
+int32_t CCaptureManage::Idle() {
+  int32_t result = -1;
+  if (m_pSound && m_bPreviewing && !m_bSoundLost) {
+    result = m_pSound->Idle([this](const uint8_t*, size_t) { m_bSoundSeen = true; });
+  }
+  if (m_pVideo && !m_bVideoLost) {
+    result = m_pVideo->Idle([this](media::Frame& f) {
+      if (!m_preview || m_preview->width != f.width || m_preview->height != f.height) return;
+      const size_t row = size_t(f.width) * 4;
+      for (int32_t y = 0; y < f.height; ++y) {
+        std::memcpy(m_preview->pixels + size_t(y) * size_t(m_preview->rowBytes), f.Row(y), row);
+      }
+      m_bFrameSeen = true;
+      ++m_frameCount;
+    });
+    if (result == media::kVideoDeviceLost) {
+      m_bVideoLost = true;
+      std::printf("Video Device Lost!!!\n");
+      std::fflush(stdout);
+      ReportDevice(0);
+    }
+  }
+  return result;
+}
+
+void CCaptureManage::CheckSoundDevice() {
+  if (!m_pSound || m_bSoundLost || !m_bPreviewing) return;
+  if (m_pSound->CheckDevice() == media::kSoundDeviceLost) {
+    m_bSoundLost = true;
+    std::printf("Audio Device Lost!!!\n");
+    std::fflush(stdout);
+    ReportDevice(1);
+  }
+}
+
+int32_t CCaptureManage::CapturePic(PubImage::QelPicture** picture) {
+  if (!picture) return -1;
+  *picture = nullptr;
+  if (!m_bFrameSeen || !m_pVideo || !m_preview) return -1;
+  *picture = ORVGF::PixMapHandleToPict(m_preview);
+  return *picture ? 0 : -1;
+}
 
 int32_t CCaptureManage::GetVideoResolution(SIZE& size) {
-  if (!m_bVideoReady) return 0;
-  size = m_size;
+  if (!m_pVideo) return 0;
+  const media::Size s = m_pVideo->GetSize();
+  size = SIZE{s.width, s.height};
   return 1;
 }
 
 int32_t CCaptureManage::SetVideoResolution(const SIZE& size) {
-  if (!m_bVideoReady || size.cx <= 0 || size.cy <= 0) return 0;
-  m_size = size;
+  if (!m_pVideo) return 0;
+  const media::Size bounds = m_pVideo->SourceBounds();
+  if (size.cx <= 0 || size.cy <= 0 || size.cx > bounds.width || size.cy > bounds.height) return 0;
+  m_requested = size;
   return 1;
 }
 
 int32_t CCaptureManage::SetVideoCompressorType(uint32_t codec) {
-  // 'mp4v' and 'mjpa' are the movie compressors the recorder knows.
+  // 'mp4v' and 'mjpa' are the movie compressors the recorder offers.
   if (codec != 0x6D703476 && codec != 0x6D6A7061) return -1;
   m_codec = codec;
   return 0;
@@ -75,37 +265,74 @@ int32_t CCaptureManage::GetVideoQuality(int32_t& quality) const {
   return 0;
 }
 
-int32_t CCaptureManage::SetVideoDevice(const std::u16string&) { return 0; }
-int32_t CCaptureManage::SetAudioDevice(const std::u16string&) { return 0; }
+int32_t CCaptureManage::SetVideoDevice(const std::u16string& name) {
+  if (!m_pVideo || name.empty() || m_pVideo->Running()) return 0;
+  return m_pVideo->SelectInput(QelToUTF8(name)) == 0 ? 1 : 0;
+}
+
+int32_t CCaptureManage::SetAudioDevice(const std::u16string& name) {
+  if (!m_pSound || name.empty() || m_pSound->Running()) return 0;
+  return m_pSound->SelectInput(QelToUTF8(name)) == 0 ? 1 : 0;
+}
 
 int32_t CCaptureManage::GetUsedVideoName(std::u16string& name) const {
-  if (m_usedVideo.empty()) return 0;
-  name = m_usedVideo;
-  return 1;
+  if (!m_pVideo) return 0;
+  name = QelFromUTF8(m_pVideo->InputName());
+  return name.empty() ? 0 : 1;
 }
 
 int32_t CCaptureManage::GetUsedAudioName(std::u16string& name) const {
-  if (m_usedSound.empty()) return 0;
-  name = m_usedSound;
-  return 1;
+  if (!m_pSound) return 0;
+  name = QelFromUTF8(m_pSound->InputName());
+  return name.empty() ? 0 : 1;
 }
 
 int32_t CCaptureManage::GetVideoDeviceName(std::vector<std::u16string>& names) const {
-  names.clear();
+  names = InputNames(media::ListVideoDevices());
   return 1;
 }
 
 int32_t CCaptureManage::GetAudioDeviceName(std::vector<std::u16string>& names) const {
-  names.clear();
+  names = InputNames(media::ListSoundDevices());
   return 1;
 }
 
-int32_t CCaptureManage::GetOEMDeviceName(std::u16string&, uint32_t, uint32_t) const { return 0; }
-int32_t CCaptureManage::DoCameraSetting(int32_t) { return m_bVideoReady ? 1 : 0; }
+int32_t CCaptureManage::GetOEMDeviceName(std::u16string& name, uint32_t vendor, uint32_t product) const {
+  const std::string found = media::FindUsbCameraName(uint16_t(vendor), uint16_t(product));
+  if (found.empty()) return 0;
+  name = QelFromUTF8(found);
+  return 1;
+}
+
+int32_t CCaptureManage::DoCameraSetting(int32_t) { return m_pVideo ? 1 : 0; }
 int32_t CCaptureManage::DoAudioSetting() { return 0; }
 
-int32_t CCaptureManage::EnableFrameJudge(int32_t) { return m_bVideoReady ? 1 : 0; }
-int32_t CCaptureManage::EnableDenoise(int32_t) { return m_bVideoReady ? 1 : 0; }
-int32_t CCaptureManage::EnableDelight(int32_t) { return m_bVideoReady ? 1 : 0; }
-int32_t CCaptureManage::SetDenoiseLevel(int32_t) { return m_bVideoReady ? 1 : 0; }
-int32_t CCaptureManage::SetDelightLevel(int32_t) { return m_bVideoReady ? 1 : 0; }
+int32_t CCaptureManage::EnableFrameJudge(int32_t on) {
+  m_effect.judge = on;
+  m_effect.changed = true;
+  return 0;
+}
+
+int32_t CCaptureManage::EnableDenoise(int32_t on) {
+  m_effect.denoise = on;
+  m_effect.changed = true;
+  return 0;
+}
+
+int32_t CCaptureManage::EnableDelight(int32_t on) {
+  m_effect.delight = on;
+  m_effect.changed = true;
+  return 0;
+}
+
+int32_t CCaptureManage::SetDenoiseLevel(int32_t level) {
+  m_effect.denoiseLevel = level;
+  m_effect.changed = true;
+  return 0;
+}
+
+int32_t CCaptureManage::SetDelightLevel(int32_t level) {
+  m_effect.delightLevel = level;
+  m_effect.changed = true;
+  return 0;
+}

@@ -4,7 +4,10 @@
 #include <cstdlib>
 #include <fstream>
 
+#include <glib.h>
+
 #include "TestEnvironment.h"
+#include "media/CaptureDevices.h"
 #include "qel/QelHeadless.h"
 
 namespace fs = std::filesystem;
@@ -34,6 +37,29 @@ void CaptureModuleTest::SetUp() {
   trace_ = testenv::MakeTempDir("trace") / "trace.log";
   ::setenv("DUNSELLOW_TRACE", trace_.c_str(), 1);
   ::setenv("DUNSELLOW_BUNDLE", (testenv::StageDir() / "Dunsellow.app").c_str(), 1);
+  ::setenv("DUNSELLOW_CAPTURE_DEVICES", "synthetic", 1);
+  ::setenv("DUNSELLOW_SYNTHETIC_CAMERA", "bounds=1280x720,fps=30", 1);
+}
+
+void CaptureModuleTest::UseNoCamera() {
+  ::setenv("DUNSELLOW_CAPTURE_DEVICES", "real", 1);
+  media::SetDeviceMode(media::DeviceMode::RealOnly);
+  if (!media::ListVideoDevices().empty()) GTEST_SKIP() << "this machine has a camera";
+}
+
+bool CaptureModuleTest::WaitFor(const std::function<bool()>& done, int seconds) {
+  bool expired = false;
+  guint guard = g_timeout_add_seconds(guint(seconds), [](gpointer flag) {
+    *static_cast<bool*>(flag) = true;
+    return gboolean(G_SOURCE_REMOVE);
+  }, &expired);
+  while (!done() && !expired) g_main_context_iteration(nullptr, TRUE);
+  if (!expired) g_source_remove(guard);
+  return !expired;
+}
+
+bool CaptureModuleTest::WaitForPicture() {
+  return WaitFor([this] { return !Trace("capture first frame").empty(); });
 }
 
 void CaptureModuleTest::TearDown() {

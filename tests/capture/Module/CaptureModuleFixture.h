@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,14 @@ class CaptureModuleTest : public ::testing::Test {
   int32_t Command(const std::u16string& text);
   // Launches the capture module embedded, as "-Capture/..." does.
   void LaunchCapture();
+  // The stand-in camera (the default of every test) is a moving test
+  // picture; no camera at all skips the test on a machine that has one.
+  void UseNoCamera();
+  // Runs the loop (timers on the real clock) until `done`; false when a
+  // generous guard ran out first.
+  bool WaitFor(const std::function<bool()>& done, int seconds = 30);
+  // Until the live picture has shown its first frame.
+  bool WaitForPicture();
 
   CMyMainFrame& Frame() { return *theApp.GetMainFrame(); }
   qel::Element* Find(const char* name);

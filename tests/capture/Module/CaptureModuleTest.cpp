@@ -30,7 +30,7 @@ TEST_F(CaptureModuleTest, TheHomePageOffersTheModule) {
   for (const char* name : kToolbar) EXPECT_FALSE(Shown(name)) << name;
 }
 
-TEST_F(CaptureModuleTest, ACommandLineOpensThePageAndItsToolbarWithoutACamera) {
+TEST_F(CaptureModuleTest, ACommandLineOpensThePageWithTheLivePicture) {
   Start();
   LaunchCapture();
   qel::Element* area = Find("cata_module");
@@ -40,38 +40,103 @@ TEST_F(CaptureModuleTest, ACommandLineOpensThePageAndItsToolbarWithoutACamera) {
   ASSERT_NE(page, nullptr);
   EXPECT_EQ(page->Parent(), area);
   for (const char* name : kToolbar) EXPECT_TRUE(Shown(name)) << name;
-  EXPECT_FALSE(Shown("EditVideo") && !Find("EditVideo")->Children().empty());
 
-  // The embedded launch tried the camera at once; none is there.
+  // The embedded launch started the camera at once.
+  EXPECT_EQ(Trace("capture camera"), std::vector<std::string>{"capture camera 1"});
+  ASSERT_TRUE(WaitForPicture());
+  EXPECT_TRUE(Shown("view_PreviewCamera"));
+  EXPECT_FALSE(Shown("Panel_Disconnect"));
+  EXPECT_TRUE(Enabled("butn_camsetting"));
+  EXPECT_TRUE(Enabled("butn_fullScreen"));
+  EXPECT_EQ(Find("chck_SoftEject")->Check(), 1);
+  EXPECT_TRUE(Enabled("chck_video"));   // 640 x 480 is within the recording limit
+  EXPECT_FALSE(Enabled("chck_burst"));  // bursts are never offered
+
+  // The photo sizes: the record's list and the enlarged last one.
+  qel::Element* sizes = Find("comb_resolution");
+  ASSERT_TRUE(sizes && sizes->EffectivelyVisible());
+  std::vector<std::u16string> texts;
+  for (const qel::ComboItem& item : sizes->Items()) texts.push_back(item.text);
+  const std::vector<std::u16string> expected{u"160 x 120 (SQVGA)", u"320 x 240 (QVGA)", u"640 x 480 (VGA)",
+                                             u"(*)1280 x 960 (1.3MP)"};
+  EXPECT_EQ(texts, expected);
+  EXPECT_EQ(sizes->Selection(), 2);
+
+  EXPECT_TRUE(fs::is_directory(MediaFolder() / "Capture"));
+  EXPECT_EQ(Preference("Media Folder"), "\"" + MediaFolder().string() + "\"");
+  EXPECT_EQ(Preference("VideoDevice"), "\"Input 1\"");
+  EXPECT_EQ(Preference("VideoResolution"), std::to_string(480 << 16 | 640));
+  EXPECT_EQ(Preference("ImageResolution"), std::to_string(480 << 16 | 640));
+}
+
+TEST_F(CaptureModuleTest, WithoutACameraThePageSaysSoAndCommandsDoNothing) {
+  UseNoCamera();
+  Start();
+  LaunchCapture();
   EXPECT_EQ(Trace("capture camera"), std::vector<std::string>{"capture camera 0"});
   EXPECT_TRUE(Shown("Panel_Disconnect"));
   EXPECT_FALSE(Shown("cata_view_camera"));
   EXPECT_FALSE(Enabled("butn_camsetting"));
   EXPECT_FALSE(Enabled("butn_fullScreen"));
   EXPECT_TRUE(Enabled("butn_CaptureSettings"));
-  EXPECT_TRUE(Enabled("chck_SoftEject"));
   EXPECT_EQ(Find("chck_SoftEject")->Check(), 0);
   EXPECT_FALSE(Shown("comb_resolution"));
-
-  // The media folder and its "Capture" subfolder exist and are stored.
-  EXPECT_TRUE(fs::is_directory(MediaFolder() / "Capture"));
-  EXPECT_EQ(Preference("Media Folder"), "\"" + MediaFolder().string() + "\"");
-  EXPECT_EQ(Preference("VideoResolution"), std::to_string(480 << 16 | 640));
-  EXPECT_EQ(Preference("ImageResolution"), std::to_string(480 << 16 | 640));
-}
-
-TEST_F(CaptureModuleTest, CommandsFindNoCameraAndDoNothing) {
-  Start();
-  LaunchCapture();
-  for (const char* verb : {"Capture", "Record", "ZoomIn", "zoomout", "Burst", "Nonsense"}) {
-    Command(u"-Capture/" + std::u16string(verb, verb + std::char_traits<char>::length(verb)));
-  }
+  for (const char16_t* verb : {u"Capture", u"Record", u"ZoomIn", u"zoomout"}) Command(u"-Capture/" + std::u16string(verb));
   const std::vector<std::string> expected{"capture command Capture 0", "capture command Record 0",
-                                          "capture command ZoomIn 0",  "capture command zoomout 0",
-                                          "capture command Burst 0",   "capture command Nonsense 0"};
+                                          "capture command ZoomIn 0", "capture command zoomout 0"};
   EXPECT_EQ(Trace("capture command"), expected);
   EXPECT_TRUE(Trace("capture photo").empty());
-  EXPECT_TRUE(Trace("capture record").empty());
+
+  // Switching the camera on fails and says so.
+  std::u16string message;
+  hl::AnswerNextModalBy([&message](CQelWindow* w) { message = hl::Read(w, "text_Msg").text; }, "butn_OK");
+  ASSERT_TRUE(hl::Click(&Frame(), "chck_SoftEject"));
+  Pump();
+  EXPECT_EQ(message, u"The camera cannot be started. Check that it is connected and not used by another program.");
+  EXPECT_EQ(Trace("capture camera").size(), 2u);
+}
+
+TEST_F(CaptureModuleTest, CommandsActOnlyWhereTheirConditionsHold) {
+  Start();
+  LaunchCapture();
+  ASSERT_TRUE(WaitForPicture());
+  for (const char16_t* verb : {u"Capture", u"Record", u"Burst", u"Nonsense"}) Command(u"-Capture/" + std::u16string(verb));
+  const std::vector<std::string> expected{"capture command Capture 1", "capture command Record 1",
+                                          "capture command Burst 0", "capture command Nonsense 0"};
+  EXPECT_EQ(Trace("capture command"), expected);
+  EXPECT_EQ(Trace("capture photo").size(), 1u);
+  EXPECT_EQ(Trace("capture record requested"), std::vector<std::string>{"capture record requested on"});
+
+  // Zoom: 24 steps of 0.125 reach 4.0, which is the end; back to 1.0 likewise.
+  for (int i = 0; i < 26; ++i) Command(u"-Capture/ZoomIn");
+  std::vector<std::string> zooms = Trace("capture zoom");
+  ASSERT_EQ(zooms.size(), 26u);
+  EXPECT_EQ(zooms[0], "capture zoom 1.125");
+  EXPECT_EQ(zooms[23], "capture zoom 4.000");
+  EXPECT_EQ(zooms[25], "capture zoom 4.000");
+  for (int i = 0; i < 26; ++i) Command(u"-Capture/zoomout");
+  zooms = Trace("capture zoom");
+  EXPECT_EQ(zooms.back(), "capture zoom 1.000");
+  EXPECT_EQ(zooms[26 + 23], "capture zoom 1.000");
+}
+
+TEST_F(CaptureModuleTest, ALostCameraIsReported) {
+  ::setenv("DUNSELLOW_SYNTHETIC_CAMERA", "bounds=1280x720,fps=30,lose_at=15", 1);
+  Start();
+  LaunchCapture();
+  // The first loss: the user keeps the camera off.
+  bool listed = false;
+  hl::AnswerNextModalBy([&listed](CQelWindow* w) {
+    qel::Element* list = hl::FindElement(w, "comb_devicelist");
+    listed = list && !list->Items().empty() && list->Items()[0].text == u"Input 1";
+  }, "butn_No");
+  ASSERT_TRUE(WaitFor([this] { return !Trace("capture device lost").empty(); }));
+  EXPECT_TRUE(listed);
+  EXPECT_EQ(Trace("capture device lost"), std::vector<std::string>{"capture device lost 1"});
+  EXPECT_EQ(Trace("capture stopped").size(), 1u);
+  EXPECT_TRUE(Shown("Panel_Disconnect"));
+  EXPECT_EQ(Find("chck_SoftEject")->Check(), 0);
+  EXPECT_EQ(Trace("capture camera 1").size(), 1u);
 }
 
 TEST_F(CaptureModuleTest, TheMediaFolderFollowsTheHostsSetting) {
@@ -93,17 +158,6 @@ TEST_F(CaptureModuleTest, AnAnimatedLaunchTriesTheCameraOnceBothAnimationsEnded)
   Pump();
   EXPECT_FALSE(Trace("capture panel ready").empty());
   EXPECT_EQ(Trace("capture camera").size(), 1u);
-}
-
-TEST_F(CaptureModuleTest, SoftEjectWithoutACameraSaysSo) {
-  Start();
-  LaunchCapture();
-  std::u16string message;
-  hl::AnswerNextModalBy([&message](CQelWindow* w) { message = hl::Read(w, "text_Msg").text; }, "butn_OK");
-  ASSERT_TRUE(hl::Click(&Frame(), "chck_SoftEject"));
-  Pump();
-  EXPECT_EQ(message, u"The camera cannot be started. Check that it is connected and not used by another program.");
-  EXPECT_EQ(Trace("capture camera").size(), 2u);
 }
 
 TEST_F(CaptureModuleTest, GoingHomeTakesThePageAndToolbarAwayAndSavesTheProfile) {

@@ -64,12 +64,13 @@ TEST_F(CaptureModuleTest, SettingsRoundTripThroughThePropertyList) {
   };
   const Stored stored[] = {
       {"ImageType", "\"BMP\""},   {"ImageFileQuality", "50"}, {"VideoFileQuality", "0"},
-      {"bWithAudio", "1"},        {"AudioDevice", "\"\""},    {"VideoDevice", "\"\""},
+      {"bWithAudio", "1"},        {"AudioDevice", "\"Tone 1\""}, {"VideoDevice", "\"Input 1\""},
       {"PrefixEnable", "1"},      {"PrefixName", "\"Scans\""}, {"TimeStapEnable", "0"},
   };
   for (const Stored& s : stored) EXPECT_EQ(Preference(s.key), s.json) << s.key;
-  // The sound switch changed: the camera was tried again.
-  EXPECT_EQ(Trace("capture camera").size(), 2u);
+  // The sound switch changed: the camera started again, now with the
+  // microphone, whose input was stored.
+  EXPECT_EQ(Trace("capture camera 1").size(), 2u);
 }
 
 TEST_F(CaptureModuleTest, StoredSettingsShowAsStoredAndCancelWritesNothing) {

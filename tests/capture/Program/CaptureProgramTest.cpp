@@ -39,18 +39,19 @@ TEST(CaptureProgram, CommandLinesStartTheModuleAndReachItsPanel) {
   EXPECT_EQ(Lines(trace, "capture panel ready").size(), 1u);
   EXPECT_TRUE(Lines(trace, "capture command").empty());
 
-  // Now it is the active module: the verbs reach it, and with no camera
-  // none of them acts.
+  // Now it is the active module: the verbs reach it and act on the
+  // stand-in camera once it shows its picture.
+  ASSERT_TRUE(WaitForTrace(trace, "capture first frame"));
   for (const char16_t* command : {u"-Capture/Capture", u"-capture/zoomin", u"-Capture/Record"}) {
     EXPECT_EQ(plat::SendCommandLine(kId, command, 64), plat::SendStatus::Accepted);
   }
   ASSERT_TRUE(WaitForTrace(trace, "capture command", 3));
-  const std::vector<std::string> expected{"capture command Capture 0", "capture command zoomin 0",
-                                          "capture command Record 0"};
+  const std::vector<std::string> expected{"capture command Capture 1", "capture command zoomin 1",
+                                          "capture command Record 1"};
   EXPECT_EQ(Lines(trace, "capture command"), expected);
 
   const fs::path media = fs::path(std::getenv("HOME")) / "Documents" / "Document Camera Media";
-  EXPECT_TRUE(fs::is_directory(media / "Capture"));
+  EXPECT_TRUE(fs::is_regular_file(media / "Capture" / "Talvexa_Photo0.jpg"));
   ASSERT_TRUE(program.Terminate());
   EXPECT_EQ(TraceLines(trace).back(), "exit");
 

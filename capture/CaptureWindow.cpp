@@ -1,0 +1,232 @@
+#include "CaptureWindow.h"
+
+#include <glib.h>
+#include <pango/pangocairo.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "CaptureManage.h"
+#include "ORVTrace.h"
+#include "os/Offscreen.h"
+#include "qel/QelCore.h"
+#include "qel/QelTimer.h"
+
+namespace {
+
+double g_zoom = 1.0;
+bool g_overlayOn = false;
+std::string g_overlayText = "REC 00:00:00";
+
+}  // namespace
+
+// The element that draws the picture: the engine's newest frame, converted
+// once per frame into a surface cairo can scale.
+class CPreviewView : public qel::Element {
+ public:
+  explicit CPreviewView(CCaptureWindow* owner) : qel::Element(QelFourCC("prvw"), "view_PreviewCamera"), m_pOwner(owner) {
+    SetWidthMethod(qel::kSizeFill);
+    SetHeightMethod(qel::kSizeFill);
+  }
+
+  void Detach() {
+    m_pOwner = nullptr;
+    SetCallback(nullptr, nullptr);
+  }
+
+  // The engine's preview picture (A, R, G, B bytes) into the surface.
+  bool Update(GWorldPtr world) {
+    if (!world || world->width <= 0 || world->height <= 0) return false;
+    if (!m_surface || cairo_image_surface_get_width(m_surface) != world->width ||
+        cairo_image_surface_get_height(m_surface) != world->height) {
+      if (m_surface) cairo_surface_destroy(m_surface);
+      m_surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, world->width, world->height);
+    }
+    cairo_surface_flush(m_surface);
+    uint8_t* out = cairo_image_surface_get_data(m_surface);
+    const int stride = cairo_image_surface_get_stride(m_surface);
+    for (int32_t y = 0; y < world->height; ++y) {
+      const auto* s = reinterpret_cast<const uint32_t*>(world->pixels + size_t(y) * size_t(world->rowBytes));
+      auto* d = reinterpret_cast<uint32_t*>(out + size_t(y) * size_t(stride));
+      // A R G B bytes are, read as a little-endian word, the byte-swap of
+      // cairo's X R G B word.
+      for (int32_t x = 0; x < world->width; ++x) d[x] = __builtin_bswap32(s[x]);
+    }
+    cairo_surface_mark_dirty(m_surface);
+    Invalidate();
+    return true;
+  }
+
+  bool HasPicture() const { return m_surface != nullptr; }
+
+  void PaintOver(cairo_t* cr) override {
+    const SRect32 r = Bounds();
+    const double w = r.right - r.left, h = r.bottom - r.top;
+    if (!m_surface || w <= 0 || h <= 0) return;
+    cairo_save(cr);
+    cairo_rectangle(cr, r.left, r.top, w, h);
+    cairo_clip(cr);
+    // Enlarged about the centre by the zoom rate.
+    const double zoom = CCaptureWindow::ZoomRate();
+    const double x = r.left - (zoom * 0.5 - 0.5) * w, y = r.top - (zoom * 0.5 - 0.5) * h;
+    const double sw = cairo_image_surface_get_width(m_surface), sh = cairo_image_surface_get_height(m_surface);
+    cairo_translate(cr, x, y);
+    cairo_scale(cr, w * zoom / sw, h * zoom / sh);
+    cairo_set_source_surface(cr, m_surface, 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_BILINEAR);
+    cairo_paint(cr);
+    cairo_restore(cr);
+    if (g_overlayOn) PaintOverlay(cr, r);
+  }
+
+  void LaidOut() override {
+    if (m_pOwner) m_pOwner->AdjustPreviewRect(Bounds());
+  }
+
+ protected:
+  ~CPreviewView() override {
+    if (m_surface) cairo_surface_destroy(m_surface);
+  }
+
+ private:
+  // "REC hh:mm:ss", white, filled and stroked.
+  static void PaintOverlay(cairo_t* cr, const SRect32& r) {
+    const bool wide = r.right - r.left > 640;
+    PangoLayout* layout = pango_cairo_create_layout(cr);
+    PangoFontDescription* font = pango_font_description_from_string("DejaVu Sans Bold");
+    pango_font_description_set_absolute_size(font, (wide ? 22 : 15) * PANGO_SCALE);
+    pango_layout_set_font_description(layout, font);
+    pango_layout_set_text(layout, g_overlayText.c_str(), -1);
+    cairo_save(cr);
+    cairo_move_to(cr, r.left + (wide ? 25 : 15), r.top + (wide ? 35 : 25) - (wide ? 22 : 15));
+    pango_cairo_layout_path(cr, layout);
+    cairo_set_source_rgba(cr, 1, 1, 1, 1);
+    cairo_fill_preserve(cr);
+    cairo_set_source_rgba(cr, 0, 0, 0, 0.6);
+    cairo_set_line_width(cr, 1.0);
+    cairo_stroke(cr);
+    cairo_restore(cr);
+    pango_font_description_free(font);
+    g_object_unref(layout);
+  }
+
+  CCaptureWindow* m_pOwner;
+  cairo_surface_t* m_surface = nullptr;
+};
+
+namespace {
+
+int32_t OnViewClick(QelObject, int32_t event, QELLPARAM, void* data) {
+  if (event != QEL_EV_CLICK || !data) return 0;
+  auto* listener = static_cast<ICaptureListener*>(data);
+  const int32_t code = 0;
+  listener->Receive(kCaptureViewEvent, &code, nullptr);
+  return 0;
+}
+
+}  // namespace
+
+CCaptureWindow::CCaptureWindow(ICaptureListener* listener, WindowRef window, qel::Element* host)
+    : m_pListener(listener), m_hWindow(window) {
+  m_pView = new CPreviewView(this);
+  m_pView->Show(false);
+  if (host) m_pView->PutInside(host, nullptr);
+  if (listener) m_pView->SetCallback(&OnViewClick, listener);
+  InitPlay();
+}
+
+CCaptureWindow::~CCaptureWindow() {
+  UnInitPlay();
+  if (m_pView) {
+    m_pView->Detach();
+    m_pView->PutInside(nullptr, nullptr);
+    m_pView->Release();
+    m_pView = nullptr;
+  }
+}
+
+qel::Element* CCaptureWindow::View() const { return m_pView; }
+
+void CCaptureWindow::InitPlay() { QelInstallTimer(this, kRedrawTimer, 0, 30, &CCaptureWindow::TimerProc, this); }
+
+void CCaptureWindow::UnInitPlay() {
+  QelRemoveTimer(this, kRedrawTimer);
+  QelRemoveTimer(this, kOverlayTimer);
+  g_overlayOn = false;
+  if (m_pView) m_pView->Show(false);
+}
+
+void CCaptureWindow::ShowHIView(bool show) {
+  if (m_pView) m_pView->Show(show);
+}
+
+void CCaptureWindow::AdjustPreviewRect(const SRect32& rect) {
+  if (rect.right - rect.left == 0 || rect.bottom - rect.top == 0) return;
+  m_rect = rect;
+}
+
+void CCaptureWindow::ZoomPreviewSize(double rate) { g_zoom = rate < 1.0 ? 1.0 : rate; }
+
+double CCaptureWindow::ZoomRate() { return g_zoom; }
+
+std::string CCaptureWindow::RecordTimeText(int64_t t) {
+  if (t < 0) t = 0;
+  char text[48];
+  std::snprintf(text, sizeof text, "REC %02lld:%02lld:%02lld", static_cast<long long>(t / 3600),
+                static_cast<long long>(t % 3600 / 60), static_cast<long long>(t % 60));
+  return text;
+}
+
+std::string CCaptureWindow::OverlayText() { return g_overlayText; }
+
+bool CCaptureWindow::RecordTimeShown() const { return g_overlayOn; }
+
+void CCaptureWindow::ShowRecordTime(bool on) {
+  if (on && !g_overlayOn) {
+    // The time counts from the start on the clock that never jumps, not in
+    // timer ticks (which lag under load).
+    m_recordStartUs = g_get_monotonic_time();
+    QelInstallTimer(this, kOverlayTimer, 0, 1000, &CCaptureWindow::TimerProc, this);
+  } else if (!on && g_overlayOn) {
+    QelRemoveTimer(this, kOverlayTimer);
+  }
+  g_overlayText = RecordTimeText(0);
+  g_overlayOn = on;
+  if (m_pView) m_pView->Invalidate();
+}
+
+void CCaptureWindow::TimerProc(void*, uint32_t id, void* data) {
+  auto* self = static_cast<CCaptureWindow*>(data);
+  if (id == kRedrawTimer) self->OnRedraw();
+  else if (id == kOverlayTimer) self->OnOverlay();
+}
+
+void CCaptureWindow::OnRedraw() {
+  if (m_rect.right - m_rect.left == 0 || m_rect.bottom - m_rect.top == 0) {
+    // The view has not been laid out yet: take its place now.
+    if (m_pView && m_pView->EffectivelyVisible()) AdjustPreviewRect(m_pView->Bounds());
+    if (m_rect.right - m_rect.left == 0 || m_rect.bottom - m_rect.top == 0) return;
+  }
+  CCaptureManage* engine = CCaptureManage::GetInstance();
+  if (!engine) return;
+  const int32_t result = engine->Idle();
+  if (m_bDisconnected) return;
+  if (result == -2211) {
+    m_bDisconnected = true;
+    return;
+  }
+  if (result == 0 && engine->FrameCount() != m_lastFrame && m_pView) {
+    m_lastFrame = engine->FrameCount();
+    if (m_pView->Update(engine->GetSGGWorld()) && ++m_framesShown == 1) OrvTrace("capture first frame");
+  }
+}
+
+void CCaptureWindow::OnOverlay() {
+  const int64_t seconds = (g_get_monotonic_time() - m_recordStartUs) / 1000000;
+  g_overlayText = RecordTimeText(seconds);
+  if (m_pView) m_pView->Invalidate();
+  if (m_pListener) {
+    const int32_t code = 2;
+    m_pListener->Receive(kCaptureViewEvent, &code, this);
+  }
+}
