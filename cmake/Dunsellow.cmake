@@ -75,7 +75,8 @@ function(dunsellow_add_gtest name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS;ENV" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} dunsellow_test_main GTest::gtest GTest::gmock)
-  set(env QEL_BACKEND=headless DUNSELLOW_BUILD_DIR=${CMAKE_BINARY_DIR}
+  # No test uses a real camera or microphone: the stand-ins are the devices.
+  set(env QEL_BACKEND=headless DUNSELLOW_CAPTURE_DEVICES=synthetic DUNSELLOW_BUILD_DIR=${CMAKE_BINARY_DIR}
       DUNSELLOW_STAGE_DIR=${DUNSELLOW_STAGE_DIR} DUNSELLOW_SOURCE_DIR=${CMAKE_SOURCE_DIR} ${T_ENV})
   # One ENVIRONMENT value: the list must survive the discovery script.
   string(REPLACE ";" "\\\\\\\\\\\\\\;" env "${env}")

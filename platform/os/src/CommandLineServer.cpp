@@ -365,7 +365,11 @@ void CommandLineServer::Stop() {
 bool HandOverCommandLine(const std::string& bundleId, const std::u16string& text, std::chrono::milliseconds wait) {
   auto deadline = std::chrono::steady_clock::now() + wait;
   for (;;) {
-    SendStatus st = SendCommandLine(bundleId, text);
+    // The running instance may be busy on its main thread for a while (a
+    // module starting its camera): its answer is awaited as long as the
+    // hand-over may take, on the one connection, so the text goes once.
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    SendStatus st = SendCommandLine(bundleId, text, 0, std::max(left, std::chrono::milliseconds(2000)));
     if (st == SendStatus::Accepted) return true;
     if (st != SendStatus::NotRunning || std::chrono::steady_clock::now() >= deadline) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
