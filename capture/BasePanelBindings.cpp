@@ -93,10 +93,11 @@ int32_t CBasePanel::UnInitCallBack() {
   return 1;
 }
 
-int32_t CBasePanel::DoAlbumCall(int32_t request, int32_t, const std::u16string&) {
+int32_t CBasePanel::DoAlbumCall(int32_t request, int32_t type, const std::u16string& path) {
   // Requests go to the capture album; without one there is nothing to do.
   if (!m_pAlbum) return request == 17 ? 1 : 0;
-  return m_pAlbum->DoAlbumCall(request, 0, request == 17 ? m_strCaptureFolder.c_str() : nullptr);
+  if (request == 17) return m_pAlbum->DoAlbumCall(request, 0, m_strCaptureFolder.c_str());
+  return m_pAlbum->DoAlbumCall(request, type, path.empty() ? nullptr : path.c_str());
 }
 
 void CBasePanel::UpdateAlbumTools() {
