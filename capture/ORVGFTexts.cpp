@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "ORVGF.h"
+#include "ThumbFileTime.h"
 #include "qel/QelWideText.h"
 
 namespace ORVGF {
@@ -24,9 +25,10 @@ FILETIME Max(const FILETIME& a, const FILETIME& b) {
 }
 
 int vGetFileModifyTime(const std::u16string& path, FILETIME& time) {
-  plat::FileDates dates;
-  if (path.empty() || !plat::GetFileDates(QelToUTF8(path), &dates)) return 0;
-  time = Max(Max(dates.creation, dates.contentModification), Max(dates.attributeModification, dates.backup));
+  // The thumbnail database's one file-time rule, shared with the edit album.
+  FILETIME t;
+  if (path.empty() || !GetThumbFileTime(path.c_str(), &t)) return 0;
+  time = t;
   return 1;
 }
 
