@@ -15,17 +15,13 @@ using imgtest::SamePixels;
 class PillowReference : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (imgtest::Run({imgtest::Python(), "-c", "import PIL"}) != 0) GTEST_SKIP() << "python3-pil missing";
+    if (!imgtest::HavePillow()) GTEST_SKIP() << "python3-pil missing";
     dir_ = testenv::MakeTempDir("pil");
   }
   img::Bitmap Reference(const img::Bitmap& in, const std::vector<std::string>& op) {
-    auto src = dir_ / "in.ppm", dst = dir_ / "out.ppm";
-    imgtest::WritePpm(in, src);
-    std::vector<std::string> argv{imgtest::Python(), (testenv::SourceDir() / "tests/platform/imaging/pillow_ref.py").string(),
-                                  src.string(), dst.string()};
-    argv.insert(argv.end(), op.begin(), op.end());
-    EXPECT_EQ(imgtest::Run(argv), 0);
-    return imgtest::ReadPpm(dst);
+    img::Bitmap out = imgtest::PillowReference(in, op, dir_);
+    EXPECT_FALSE(out.empty()) << op[0];
+    return out;
   }
   std::filesystem::path dir_;
 };

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <fstream>
 
+#include "TestEnvironment.h"
+
 namespace imgtest {
 
 img::Bitmap Scene(int32_t w, int32_t h, uint32_t seed) {
@@ -130,6 +132,20 @@ img::Bitmap ReadPpm(const std::filesystem::path& path) {
     }
   }
   return b;
+}
+
+bool HavePillow() { return Run({Python(), "-c", "import PIL"}) == 0; }
+
+img::Bitmap PillowReference(const img::Bitmap& in, const std::vector<std::string>& op,
+                            const std::filesystem::path& dir) {
+  auto src = dir / "pillow-in.ppm", dst = dir / "pillow-out.ppm";
+  std::filesystem::remove(dst);
+  WritePpm(in, src);
+  std::filesystem::path script = testenv::SourceDir() / "tests/platform/imaging/pillow_ref.py";
+  std::vector<std::string> argv{Python(), script.string(), src.string(), dst.string()};
+  argv.insert(argv.end(), op.begin(), op.end());
+  if (Run(argv) != 0) return img::Bitmap();
+  return ReadPpm(dst);
 }
 
 }  // namespace imgtest

@@ -27,4 +27,11 @@ std::string Python();
 void WritePpm(const img::Bitmap& b, const std::filesystem::path& path);
 img::Bitmap ReadPpm(const std::filesystem::path& path);
 
+// Whether the system's Python has Pillow.
+bool HavePillow();
+// Pillow's result of one operation of pillow_ref.py on `in` ("rotate 90",
+// "unsharp 2 60", ...), worked in the folder `dir`; empty when it failed.
+img::Bitmap PillowReference(const img::Bitmap& in, const std::vector<std::string>& op,
+                            const std::filesystem::path& dir);
+
 }  // namespace imgtest
