@@ -106,6 +106,9 @@ class QelElement : public QelBase {
   int32_t SetSFSSize(SIZE* s) { return detail::Int(this, kIf, 34, 0, detail::P(s)); }
   int32_t SetCursorID(int32_t id, char* name) { return detail::Int(this, kIf, 62, id, detail::P(name)); }
   int32_t SetTips(const WCHAR* tips) { return detail::Int(this, kIf, 79, 0, detail::P(tips)); }
+  // The callback gets the pointer: 0x40000002 press, 0x40000001 moves while
+  // held, 0x40000003 release.
+  int32_t SetPointerEvents(int32_t on) { return detail::Int(this, kIf, 91, on); }
   // Repeat ticks (event 16).
   int32_t StartRepeat(int32_t interval) { return detail::Int(this, 39, 1, interval); }
   int32_t StopRepeat() { return detail::Int(this, 39, 2); }

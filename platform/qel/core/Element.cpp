@@ -336,6 +336,21 @@ bool Element::UserSelect(int32_t index) {
   return true;
 }
 
+bool Element::TakePointer(const PointerInput& in) {
+  if (!pointer_events_ || !callback_) return false;
+  int32_t event;
+  switch (in.kind) {
+    case PointerInput::kDown: event = 0x40000002; break;
+    case PointerInput::kMove: event = 0x40000001; break;
+    case PointerInput::kUp: event = 0x40000003; break;
+    default: return false;
+  }
+  if (in.kind != PointerInput::kMove && in.button != 1) return false;
+  auto packed = QELLPARAM((uint32_t(uint16_t(in.at.x)) | (uint32_t(uint16_t(in.at.y)) << 16)));
+  Fire(event, packed);
+  return true;
+}
+
 bool Element::UserScroll(int32_t pos) {
   if (!EffectivelyVisible() || !EffectivelyEnabled()) return false;
   SetScrollPos(pos);
@@ -377,6 +392,7 @@ void Element::CopyStateTo(Element* c, bool withChildren) const {
   c->sel_ = sel_;
   c->item_tips_ = item_tips_;
   c->clip_ = clip_;
+  c->pointer_events_ = pointer_events_;
   c->associate_first = associate_first;
   c->associate_second = associate_second;
   c->callback_ = callback_;

@@ -206,6 +206,9 @@ intptr_t Element::InterElement(int32_t method, QELWPARAM w, QELLPARAM l) {
     case 79:
       SetTips(FromWide(Ptr<const WCHAR>(l)));
       return QEL_S_OK;
+    case 91:  // the callback gets the pointer's press, moves and release
+      SetPointerEvents(w != 0);
+      return QEL_S_OK;
   }
   return QEL_E_NOTIMPL;
 }

@@ -195,8 +195,14 @@ class QEL_API Element : public Object {
   ElementLayers* Layers(bool create);
 
   // Hooks for element classes with behaviour of their own (the album).
-  // Pointer input offered to this element; true when taken.
-  virtual bool TakePointer(const PointerInput&) { return false; }
+  // Pointer input offered to this element; true when taken. A plain
+  // element takes it only when asked to (SetPointerEvents): its callback
+  // then gets 0x40000002 for the press, 0x40000001 for each move while the
+  // button is held and 0x40000003 for the release, with the window point
+  // in the parameter (x in the low 16 bits, y in the high 16 bits).
+  virtual bool TakePointer(const PointerInput& in);
+  void SetPointerEvents(bool on) { pointer_events_ = on; }
+  bool PointerEvents() const { return pointer_events_; }
   // A key the window left unhandled, offered to the element holding the
   // keyboard focus (global value 2); true when taken.
   virtual bool TakeKey(uint32_t /*key*/, bool /*down*/) { return false; }
@@ -255,6 +261,7 @@ class QEL_API Element : public Object {
   int32_t sel_ = -1;
   bool item_tips_ = false;
   bool clip_ = false;
+  bool pointer_events_ = false;
   QELCALLBACK callback_ = nullptr;
   void* callback_data_ = nullptr;
   bool repeating_ = false;

@@ -62,3 +62,57 @@ TEST(InputTest, KeysCarryTheRepeatMarkAndWheelStepsNoElementTakesReachTheWindow)
   qel::input::SetModifiers(0);
   EXPECT_EQ(qel::input::Modifiers(), 0u);
 }
+
+namespace {
+
+struct PointerLog {
+  std::vector<std::pair<int32_t, QELLPARAM>> events;
+};
+
+int32_t LogPointer(QelObject, int32_t event, QELLPARAM param, void* data) {
+  static_cast<PointerLog*>(data)->events.push_back({event, param});
+  return 0;
+}
+
+}  // namespace
+
+TEST(InputTest, AnElementThatAsksForThePointerGetsThePressTheDragAndTheRelease) {
+  auto dir = testenv::MakeTempDir("input");
+  qel::Element* root = qel::LoadLayoutString(
+      "<layout w=\"200\" h=\"100\"><element type=\"cata\" name=\"cata_frame\" x=\"20\" y=\"10\" w=\"100\" h=\"60\">"
+      "<element type=\"cata\" name=\"cata_mask\" x=\"0\" y=\"0\" w=\"100\" h=\"10\"/></element></layout>",
+      dir.string());
+  ASSERT_NE(root, nullptr);
+  CQelWindow w;
+  ASSERT_EQ(w.CreateFromPanel(root->Handle(), nullptr, nullptr), 1);
+  qel::Element* frame = root->FindByName("cata_frame", true);
+  root->Release();
+  PointerLog log;
+  frame->SetCallback(LogPointer, &log);
+  auto send = [&](qel::PointerInput::Kind kind, POINT at) {
+    qel::PointerInput in;
+    in.kind = kind;
+    in.at = at;
+    return qel::input::Pointer(&w, in);
+  };
+  // Without asking, a plain panel takes nothing.
+  EXPECT_FALSE(send(qel::PointerInput::kDown, POINT{30, 15}));
+  EXPECT_TRUE(log.events.empty());
+  send(qel::PointerInput::kUp, POINT{30, 15});
+
+  // Asked for: a press on a child of it reaches it, and the drag follows
+  // it outside its bounds until the release.
+  Qel0Inter(frame->Handle(), QEL_IF_ELEMENT, 91, 1, 0);
+  EXPECT_TRUE(send(qel::PointerInput::kDown, POINT{30, 15}));
+  EXPECT_TRUE(send(qel::PointerInput::kMove, POINT{150, 90}));
+  EXPECT_TRUE(send(qel::PointerInput::kUp, POINT{160, 95}));
+  ASSERT_EQ(log.events.size(), 3u);
+  EXPECT_EQ(log.events[0].first, 0x40000002);
+  EXPECT_EQ(log.events[0].second, QELLPARAM(30 | (15 << 16)));
+  EXPECT_EQ(log.events[1].first, 0x40000001);
+  EXPECT_EQ(log.events[2].first, 0x40000003);
+  EXPECT_EQ(log.events[2].second, QELLPARAM(160 | (95 << 16)));
+  // A press outside it goes elsewhere.
+  EXPECT_FALSE(send(qel::PointerInput::kDown, POINT{190, 95}));
+  EXPECT_EQ(log.events.size(), 3u);
+}
