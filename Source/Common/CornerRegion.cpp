@@ -9,6 +9,7 @@
 #include <map>
 #include <utility>
 
+#include "MaskPicture.h"
 #include "qel/QelWideText.h"
 #include "qel/QelWindow.h"
 
@@ -160,7 +161,13 @@ std::optional<ORVRegion> CreateRgnFromFile(const std::u16string& path) {
   std::vector<uint8_t> bytes(static_cast<size_t>(length));
   if (!in.read(reinterpret_cast<char*>(bytes.data()), length)) return std::nullopt;
   auto region = RegionFromBmpBytes(bytes.data(), bytes.size());
-  if (!region) std::fprintf(stderr, "corner mask %s is not a BMP this program reads\n", QelToUTF8(path).c_str());
+  if (!region && (bytes.size() < 2 || bytes[0] != 'B' || bytes[1] != 'M')) {
+    // Not a BMP: any small picture the imaging library reads serves.
+    GWorldPtr world = ReadFileToGWorld(QelToUTF8(path));
+    region = BitMapToRegion(world);
+    plat::DisposeOffscreen(world);
+  }
+  if (!region) std::fprintf(stderr, "corner mask %s is not a picture this program reads\n", QelToUTF8(path).c_str());
   return region;
 }
 

@@ -146,4 +146,42 @@ TEST(Animations, StepOnTheManualClock) {
   qel::headless::UseManualClock(false);
 }
 
+TEST(Animations, ASwitchRunsItsFadeByKeyFramesWithinItsRate) {
+  qel::headless::UseManualClock(true);
+  auto* home = new qel::Element(QelFourCC("cata"), "cata_homepage");
+  auto* module = new qel::Element(QelFourCC("cata"), "cata_module");
+  Ends ends;
+  home->SetCallback(&Ends::Proc, &ends);
+  QelObject fade = Qel0CreateObj(QEL_KIND_FADE);
+  QelObject launch = Qel0CreateObj(QEL_KIND_ANIMATION);
+  Qel0Inter(fade, QEL_IF_ANIMATION, qel::kAnimSetTarget, 0, reinterpret_cast<QELLPARAM>(home->Handle()));
+  Qel0Inter(fade, QEL_IF_ANIMATION, qel::kAnimSetTarget, 1, reinterpret_cast<QELLPARAM>(module->Handle()));
+  // Value 0 at the start, 1.0 at half a second; the switch lasts 0.5 s.
+  double first[2] = {0.0, 0.0}, second[2] = {0.5, 1.0};
+  Qel0Inter(fade, QEL_IF_ANIMATION, qel::kAnimSetKeyFrame, 0, reinterpret_cast<QELLPARAM>(first));
+  Qel0Inter(fade, QEL_IF_ANIMATION, qel::kAnimSetKeyFrame, 1, reinterpret_cast<QELLPARAM>(second));
+  EXPECT_EQ(Qel0Inter(launch, QEL_IF_ANIMATION, qel::kAnimSetEffect, 0, reinterpret_cast<QELLPARAM>(launch)),
+            QEL_E_INVALIDARG) << "only a fade is an effect";
+  ASSERT_EQ(Qel0Inter(launch, QEL_IF_ANIMATION, qel::kAnimSetEffect, 0, reinterpret_cast<QELLPARAM>(fade)), QEL_S_OK);
+  Qel0Inter(launch, QEL_IF_ANIMATION, qel::kAnimSetNotify, QEL_EV_ANIM_SWITCH_END,
+            reinterpret_cast<QELLPARAM>(home->Handle()));
+  auto* effect = static_cast<qel::Animation*>(qel::Object::FromHandle(fade));
+  EXPECT_DOUBLE_EQ(effect->EffectValueAt(0.25), 0.5);
+  EXPECT_DOUBLE_EQ(effect->EffectValueAt(2.0), 1.0) << "the last value holds";
+
+  ASSERT_EQ(Qel0Inter(launch, QEL_IF_ANIMATION, qel::kAnimStart, 0, 0), QEL_S_OK) << "a switch needs no target";
+  qel::headless::Advance(250);
+  EXPECT_NEAR(module->Opacity(), 0.5, 0.05) << "half way at a quarter second";
+  EXPECT_NEAR(home->Opacity(), 0.5, 0.05);
+  EXPECT_TRUE(ends.events.empty());
+  qel::headless::Advance(300);
+  EXPECT_EQ(ends.events, (std::vector<int32_t>{QEL_EV_ANIM_SWITCH_END}));
+  EXPECT_DOUBLE_EQ(module->Opacity(), 1.0);
+  Qel0Release(launch);
+  Qel0Release(fade);
+  home->Release();
+  module->Release();
+  qel::headless::UseManualClock(false);
+}
+
 }  // namespace

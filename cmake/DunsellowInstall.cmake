@@ -1,0 +1,75 @@
+# Installing the main bundle tree: `cmake --install` copies build/stage/
+# Dunsellow.app to <prefix>/lib/dunsellow/Dunsellow.app as staged (layouts,
+# resources, modules, the programs inside it), installs every program and
+# plug-in staged under build/stage again through install(TARGETS) so that
+# its run path points at <prefix>/lib/dunsellow/lib (relative to itself)
+# instead of the build tree, installs the shared libraries of build/lib
+# there, and adds the launcher <prefix>/bin/dunsellow, a desktop entry and
+# the program's icon.
+
+# Every target of the project (all directories).
+function(dunsellow_all_targets dir out)
+  get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
+  get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
+  foreach(sub IN LISTS subdirs)
+    dunsellow_all_targets(${sub} more)
+    list(APPEND targets ${more})
+  endforeach()
+  set(${out} ${targets} PARENT_SCOPE)
+endfunction()
+
+# "$ORIGIN" and as many ".." as `rel` has folders, then "lib".
+function(dunsellow_origin_rpath rel out)
+  set(rpath "$ORIGIN")
+  string(REPLACE "/" ";" parts "${rel}")
+  foreach(part IN LISTS parts)
+    string(APPEND rpath "/..")
+  endforeach()
+  set(${out} "${rpath}/lib" PARENT_SCOPE)
+endfunction()
+
+function(dunsellow_install_main_bundle)
+  set(app ${DUNSELLOW_STAGE_DIR}/Dunsellow.app)
+  install(DIRECTORY ${app} DESTINATION lib/dunsellow USE_SOURCE_PERMISSIONS)
+
+  dunsellow_all_targets(${CMAKE_SOURCE_DIR} targets)
+  foreach(t IN LISTS targets)
+    get_target_property(type ${t} TYPE)
+    if(type STREQUAL "EXECUTABLE")
+      get_target_property(out ${t} RUNTIME_OUTPUT_DIRECTORY)
+    elseif(type STREQUAL "MODULE_LIBRARY" OR type STREQUAL "SHARED_LIBRARY")
+      get_target_property(out ${t} LIBRARY_OUTPUT_DIRECTORY)
+    else()
+      continue()
+    endif()
+    if(NOT out)
+      continue()
+    endif()
+    if(type STREQUAL "SHARED_LIBRARY" AND out STREQUAL "${CMAKE_BINARY_DIR}/lib")
+      # The shared layers, beside one another; qel installs itself.
+      if(NOT t STREQUAL "qel")
+        set_target_properties(${t} PROPERTIES INSTALL_RPATH "$ORIGIN")
+        install(TARGETS ${t} LIBRARY DESTINATION lib/dunsellow/lib)
+      endif()
+      continue()
+    endif()
+    string(FIND "${out}/" "${DUNSELLOW_STAGE_DIR}/" at)
+    if(NOT at EQUAL 0)
+      continue()
+    endif()
+    # <prefix>/lib/dunsellow/<rel>: the folders up to lib/dunsellow, then lib.
+    file(RELATIVE_PATH rel ${DUNSELLOW_STAGE_DIR} ${out})
+    dunsellow_origin_rpath("${rel}" rpath)
+    set_target_properties(${t} PROPERTIES INSTALL_RPATH "${rpath}")
+    install(TARGETS ${t} RUNTIME DESTINATION lib/dunsellow/${rel} LIBRARY DESTINATION lib/dunsellow/${rel})
+  endforeach()
+
+  install(PROGRAMS ${CMAKE_SOURCE_DIR}/cmake/dunsellow-launcher.sh DESTINATION bin RENAME dunsellow)
+  # The desktop entry names the launcher by the prefix given to the install.
+  install(CODE "
+    set(DUNSELLOW_INSTALLED_PROGRAM \"\${CMAKE_INSTALL_PREFIX}/bin/dunsellow\")
+    configure_file(\"${CMAKE_SOURCE_DIR}/cmake/dunsellow.desktop.in\"
+                   \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/share/applications/dunsellow.desktop\" @ONLY)
+    message(STATUS \"Installing: \$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/share/applications/dunsellow.desktop\")")
+  install(FILES ${CMAKE_SOURCE_DIR}/cmake/dunsellow.svg DESTINATION share/icons/hicolor/scalable/apps)
+endfunction()

@@ -1,0 +1,107 @@
+// The main bundle tree installed with `cmake --install` into a private
+// DESTDIR: the launcher, the desktop entry and the icon; no installed
+// program or plug-in looks into the build tree for its libraries; and the
+// installed program starts through its launcher.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ProgramProcess.h"
+#include "TestEnvironment.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Quoted(const fs::path& p) { return "'" + p.string() + "'"; }
+
+std::string Output(const std::string& command) {
+  std::string out;
+  if (FILE* p = ::popen(command.c_str(), "r")) {
+    std::array<char, 4096> buf;
+    size_t n;
+    while ((n = std::fread(buf.data(), 1, buf.size(), p)) > 0) out.append(buf.data(), n);
+    ::pclose(p);
+  }
+  return out;
+}
+
+bool IsElf(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  char magic[4] = {};
+  return in.read(magic, 4) && magic[0] == 0x7f && magic[1] == 'E' && magic[2] == 'L' && magic[3] == 'F';
+}
+
+TEST(Install, BundleTreeLauncherAndDesktopEntryThenTheProgramRuns) {
+  if (testenv::BuildDir().empty()) GTEST_SKIP() << "run from the build tree";
+  fs::path dest = testenv::MakeTempDir("destdir");
+  std::string install = "DESTDIR=" + Quoted(dest) + " cmake --install " + Quoted(testenv::BuildDir()) +
+                        " --prefix /opt/dunsellow > " + Quoted(dest / "install.log") + " 2>&1";
+  ASSERT_EQ(std::system(install.c_str()), 0) << testenv::ReadFile(dest / "install.log");
+
+  fs::path prefix = dest / "opt/dunsellow";
+  fs::path app = prefix / "lib/dunsellow/Dunsellow.app/Contents";
+  for (const fs::path& p : {prefix / "bin/dunsellow", app / "MacOS/Dunsellow", app / "Info.plist",
+                            app / "UI/main.aui", app / "UI/options.aui", app / "Resources/Help/en/Introduction.html",
+                            app / "Resources/Skin/background.jpg", app / "Resources/MainWndLT.bmp",
+                            prefix / "lib/dunsellow/lib/libqel.so", prefix / "share/applications/dunsellow.desktop",
+                            prefix / "share/icons/hicolor/scalable/apps/dunsellow.svg"}) {
+    EXPECT_TRUE(fs::exists(p)) << p;
+  }
+  EXPECT_TRUE((fs::status(prefix / "bin/dunsellow").permissions() & fs::perms::owner_exec) != fs::perms::none);
+  std::string desktop = testenv::ReadFile(prefix / "share/applications/dunsellow.desktop");
+  EXPECT_NE(desktop.find("Exec=/opt/dunsellow/bin/dunsellow"), std::string::npos) << desktop;
+  EXPECT_NE(desktop.find("Icon=dunsellow"), std::string::npos);
+
+  // Run paths lead to the installed libraries, never into the build tree.
+  const std::string build = fs::canonical(testenv::BuildDir()).string();
+  int elves = 0;
+  for (const fs::directory_entry& e : fs::recursive_directory_iterator(prefix)) {
+    if (!e.is_regular_file() || !IsElf(e.path())) continue;
+    ++elves;
+    std::string dynamic = Output("readelf -d " + Quoted(e.path()) + " 2>/dev/null");
+    EXPECT_EQ(dynamic.find(build), std::string::npos) << e.path() << "\n" << dynamic;
+  }
+  EXPECT_GE(elves, 2);
+  std::string programRunPath = Output("readelf -d " + Quoted(app / "MacOS/Dunsellow"));
+  EXPECT_NE(programRunPath.find("$ORIGIN/../../../lib"), std::string::npos) << programRunPath;
+
+  // The installed program, through its launcher, headless and alone: no
+  // bundle or library path handed in from the build.
+  fs::path home = testenv::MakeTempDir("home");
+  fs::path runtime = home / "run";
+  fs::create_directories(runtime);
+  fs::permissions(runtime, fs::perms::owner_all);
+  fs::path trace = home / "trace.log";
+  std::vector<std::string> env{"HOME=" + home.string(), "XDG_CONFIG_HOME=" + (home / "config").string(),
+                               "XDG_DATA_HOME=" + (home / "data").string(), "XDG_RUNTIME_DIR=" + runtime.string(),
+                               "QEL_BACKEND=headless", "DUNSELLOW_TRACE=" + trace.string(),
+                               "PATH=/usr/bin:/bin", "LANG=C.UTF-8"};
+  std::vector<char*> envp;
+  for (std::string& s : env) envp.push_back(s.data());
+  envp.push_back(nullptr);
+  std::string launcher = (prefix / "bin/dunsellow").string();
+  std::vector<char*> argv{launcher.data(), nullptr};
+  pid_t pid = -1;
+  ASSERT_EQ(::posix_spawn(&pid, launcher.c_str(), nullptr, nullptr, argv.data(), envp.data()), 0);
+  bool started = orvtest::WaitForTrace(trace, "started");
+  // Killed rather than asked to quit: a program that quits ends every
+  // viewer and player of the user, and tests beside this one run theirs.
+  ::kill(pid, SIGKILL);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  EXPECT_TRUE(started) << "the installed program did not start";
+}
+
+}  // namespace
