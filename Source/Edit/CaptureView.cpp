@@ -162,6 +162,8 @@ int32_t CCaptureView::Init(const WCHAR* folder) {
   qel::Album* album = GetCurrentAlbum();
   m_nCurItem = -1;
   if (album && album->Count() > 0) SelectOnly(0);
+  // The arrow keys move in the album from the start.
+  if (album) Qel0SetGValue(2, reinterpret_cast<intptr_t>(album->Handle()));
   Notify(kAlbumNotifySelection, -1);
   if (CEditPanel* panel = vGetPanelHandle()) panel->DoUpdatePreview();
   return 1;

@@ -23,6 +23,7 @@
 #include "ORVPubTools.h"
 #include "ThumbFileTime.h"
 #include "os/Reveal.h"
+#include "qel/QelCore.h"
 #include "qel/QelWideText.h"
 
 namespace {
@@ -386,4 +387,5 @@ void CCaptureView::SwitchAlbum(int32_t wanted) {
   Notify(kAlbumNotifySelection, -1);
   Notify(kAlbumNotifyCurrent, album->Current());
   if (m_pCombo) m_pCombo->SetSelection(m_nCurAlbum);
+  Qel0SetGValue(2, reinterpret_cast<intptr_t>(album->Handle()));
 }

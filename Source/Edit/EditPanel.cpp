@@ -14,6 +14,7 @@
 #include "Profile.h"
 #include "QelFreeFunctions.h"
 #include "VideoEdit.h"
+#include "qel/QelCore.h"
 #include "qel/QelElement.h"
 #include "qel/QelMessage.h"
 #include "qel/QelTimer.h"
@@ -183,6 +184,10 @@ int32_t CEditPanel::ShowTabView() {
 }
 
 int32_t CEditPanel::Show(uint32_t wParam) {
+  // The page comes up with the album holding the keys.
+  if (m_pCaptureView && m_pCaptureView->GetCurrentAlbum()) {
+    Qel0SetGValue(2, reinterpret_cast<intptr_t>(m_pCaptureView->GetCurrentAlbum()->Handle()));
+  }
   if (wParam == 1) {
     m_bShown = 1;
     PostMessage(m_hMainWnd, kMsgUpdatePreview, 0, 0);

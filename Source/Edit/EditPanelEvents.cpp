@@ -15,6 +15,7 @@
 #include "VideoEdit.h"
 #include "qel/QelCore.h"
 #include "qel/QelElement.h"
+#include "qel/QelInput.h"
 #include "qel/QelMessage.h"
 #include "qel/QelTimer.h"
 
@@ -293,11 +294,15 @@ intptr_t CEditPanel::ProcessMessage(uint32_t msg, QELWPARAM wp, QELLPARAM lp, bo
       if (wp >= kKeyLeft && wp <= kKeyDown) {
         m_pCaptureView->DoKeyMsg(msg, uint32_t(wp), lp, flag);
       } else if ((wp == QEL_KEY_BACKSPACE || wp == kKeyDelete) && m_bLeftPanelShow) {
-        // The keys of the album's hidden "Move to Trash" menu item.
+        // The keys of the album's hidden menu: "Move to Trash" and "Select All".
         OnDelete();
         flag = 1;
+      } else if ((wp == 'a' || wp == 'A') && (qel::input::Modifiers() & qel::PointerInput::kControl) &&
+                 m_bLeftPanelShow) {
+        DoAlbumCall(4, 0);
+        flag = 1;
       }
-      handled = handled || flag != 0;
+      handled = flag != 0;
       return 0;
     }
     default:

@@ -16,10 +16,12 @@ struct Installed {
   void* data;
 };
 
-// Main thread only; newest last.
+// Main thread only; newest last. Never destroyed: a program's global
+// window may remove its handler while the process exits, after this
+// library's statics would be gone.
 std::vector<Installed*>& Handlers() {
-  static std::vector<Installed*> handlers;
-  return handlers;
+  static auto* handlers = new std::vector<Installed*>;
+  return *handlers;
 }
 
 std::atomic<int> g_backend_popups{0};

@@ -9,6 +9,7 @@
 #include "TestEnvironment.h"
 #include "qel/QelHeadless.h"
 #include "qel/QelImageControl.h"
+#include "qel/QelInput.h"
 
 namespace fs = std::filesystem;
 namespace hl = qel::headless;
@@ -125,6 +126,33 @@ TEST_F(EditModuleTest, TheAlbumPanelCanBeHiddenAndShown) {
   ASSERT_TRUE(hl::Click(&Frame(), "chck_ShowHideLeftPanel"));
   Pump();
   EXPECT_TRUE(Shown("cata_Left"));
+}
+
+TEST_F(EditModuleTest, KeysMoveInTheAlbumSelectAllAndDelete) {
+  MakePhoto("c.jpg", 3, 3, 3);
+  MakePhoto("b.jpg", 2, 2, 2);
+  MakePhoto("a.jpg", 1, 1, 1);
+  Start();
+  LaunchEdit();
+  // The album has the keys from the start: no edits are open, so it moves.
+  auto key = [&](uint32_t code) {
+    qel::input::Key(&Frame(), code, true);
+    qel::input::Key(&Frame(), code, false);
+    Pump();
+  };
+  key(29);
+  EXPECT_EQ(Current(), "b.jpg");
+  EXPECT_EQ(Trace("edit show").back(), "edit show photo b.jpg");
+  qel::input::SetModifiers(qel::PointerInput::kControl);
+  key('a');
+  qel::input::SetModifiers(0);
+  EXPECT_EQ(Album()->SelectedCount(), 3);
+  hl::AnswerNextModal("butn_Yes");
+  key(8);  // Backspace
+  EXPECT_EQ(hl::PendingModalAnswers(), 0u);
+  EXPECT_TRUE(AlbumNames().empty());
+  EXPECT_EQ(Trashed(), (Names{"a.jpg", "b.jpg", "c.jpg"}));
+  EXPECT_TRUE(Shown("cata_hint"));
 }
 
 }  // namespace

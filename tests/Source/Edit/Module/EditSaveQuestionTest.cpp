@@ -47,37 +47,37 @@ class EditSaveQuestion : public EditModuleTest {
   bool EditsOpen() { return Enabled("butn_Reset"); }
 };
 
-TEST_F(EditSaveQuestion, ChoosingAnotherFileAsksAndEachAnswerDoesWhatItSays) {
-  const struct {
-    const char* answer;
-    const char* current;
-    bool editsOpen;
-    bool saved;
-  } cases[] = {
-      {"butn_Cancel", "a.jpg", true, false},
-      {"butn_No", "b.jpg", false, false},
-      {"butn_Yes", "b.jpg", false, true},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.answer);
-    fs::remove_all(MediaFolder());
-    fs::create_directories(MediaFolder());
-    StartWithAnEdit();
-    const int before = MiddleGrey(MediaFolder() / "a.jpg");
-    hl::AnswerNextModal(c.answer);
-    ASSERT_TRUE(PressItem(AlbumNames() == Names{"a.jpg", "b.jpg"} ? 1 : 0));
-    EXPECT_EQ(hl::PendingModalAnswers(), 0u) << "no question was asked";
-    EXPECT_EQ(Current(), c.current);
-    EXPECT_EQ(EditsOpen(), c.editsOpen);
-    const int after = MiddleGrey(MediaFolder() / "a.jpg");
-    if (c.saved) EXPECT_GT(after, before + 20);
-    else EXPECT_EQ(after, before);
-    hl::AnswerNextModal("butn_No");
-    theApp.ExitInstance();
-    hl::ClearModalAnswers();
-    started_ = false;
-  }
+// One program per answer: the question, then what the answer did.
+struct Answer {
+  const char* button;
+  const char* current;
+  bool editsOpen;
+  bool saved;
+};
+
+class EditSaveAnswer : public EditSaveQuestion, public ::testing::WithParamInterface<Answer> {};
+
+TEST_P(EditSaveAnswer, ChoosingAnotherFileAsksAndTheAnswerDoesWhatItSays) {
+  const Answer& c = GetParam();
+  StartWithAnEdit();
+  const int before = MiddleGrey(MediaFolder() / "a.jpg");
+  hl::AnswerNextModal(c.button);
+  ASSERT_TRUE(PressItem(1));
+  EXPECT_EQ(hl::PendingModalAnswers(), 0u) << "no question was asked";
+  EXPECT_EQ(Current(), c.current);
+  EXPECT_EQ(EditsOpen(), c.editsOpen);
+  const int after = MiddleGrey(MediaFolder() / "a.jpg");
+  if (c.saved) EXPECT_GT(after, before + 20);
+  else EXPECT_EQ(after, before);
 }
+
+INSTANTIATE_TEST_SUITE_P(Answers, EditSaveAnswer,
+                         ::testing::Values(Answer{"butn_Cancel", "a.jpg", true, false},
+                                           Answer{"butn_No", "b.jpg", false, false},
+                                           Answer{"butn_Yes", "b.jpg", false, true}),
+                         [](const ::testing::TestParamInfo<Answer>& info) {
+                           return std::string(info.param.button).substr(5);
+                         });
 
 TEST_F(EditSaveQuestion, WithoutEditsNothingIsAsked) {
   MakePhoto("b.jpg", 100, 100, 100);
