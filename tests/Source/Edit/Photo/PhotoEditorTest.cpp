@@ -257,6 +257,24 @@ TEST_F(PhotoEditor, TurnsAndMirrorsMatchPillowAndUndoAll) {
   EXPECT_FALSE(Enabled("butn_undo"));
 }
 
+// A file that is there but cannot be read: nothing is shown, every tool
+// does nothing, and Save never writes over it.
+TEST_F(PhotoEditor, AnUnreadableFileShowsNothingAndNoToolTouchesIt) {
+  const fs::path path = dir_ / "broken.jpg";
+  testenv::WriteFile(path, "\xFF\xD8 not really a photo");
+  const std::vector<uint8_t> before = Bytes(path);
+  ASSERT_EQ(editor_->PreviewImageFile(path.u16string().c_str()), 1);
+  EXPECT_EQ(editor_->Page()->GetPictCtrl(PAGE_GET_RESULT), nullptr);
+  Slide("hscrl_1", 30);
+  Slide("hscrl_3", 5);
+  for (const char* button : {"butn_AutoEnhance", "butn_rotate_left", "butn_flip", "butn_zoomin", "butn_undo"}) {
+    Click(button);
+  }
+  EXPECT_EQ(editor_->DoSave(), 0);
+  EXPECT_EQ(Bytes(path), before);
+  EXPECT_EQ(editor_->PreviewImageFile((dir_ / "gone.jpg").u16string().c_str()), 0);
+}
+
 // At 100 % the frame's window coordinates are the picture's pixels less the
 // picture's place in the window.
 TEST_F(PhotoEditor, TheCropFrameDragsWithinThePictureAndCutsIt) {
