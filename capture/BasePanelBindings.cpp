@@ -9,6 +9,9 @@
 #include "CaptureSetting.h"
 #include "CaptureSettingData.h"
 #include "DlgWarning.h"
+#include "FullScreenWnd.h"
+#include "CaptureMessages.h"
+#include "qel/QelMessage.h"
 #include "ORVGF.h"
 #include "ORVTrace.h"
 #include "Profile.h"
@@ -134,8 +137,26 @@ void CBasePanel::OnVideoCheck(qel::Element* e, int32_t, QELLPARAM) {
 void CBasePanel::OnBurstCheck(qel::Element*, int32_t, QELLPARAM) { UpdateUIForBurstOrRecord(m_bBursting, m_bRecording); }
 
 void CBasePanel::OnFullScreen(qel::Element*, int32_t, QELLPARAM) {
-  // The full-screen preview comes with the live picture.
-  OrvTrace("capture full screen requested");
+  SIZE screen{0, 0};
+  ORVGF::vGetScreenSize(screen);
+  SRect32 whole{0, 0, screen.cx, screen.cy};
+  {
+    CFullScreenWnd window(this, m_hWindow);
+    if (!window.Create(u"fullscreen.aui", &whole, m_hWindow)) {
+      std::fprintf(stderr, "capture: the full-screen window cannot be created\n");
+      return;
+    }
+    m_bFullScreenOpen = 1;
+    window.UpdateUI(m_bBursting, m_bRecording, m_bBurstAllowed, m_bVideoAllowed);
+    OrvTrace("capture full screen");
+    window.DoModal();
+    m_bFullScreenOpen = 0;
+  }
+  OrvTrace("capture full screen closed");
+  if (m_bDeviceLostPending && m_bCameraValid) {
+    m_bDeviceLostPending = 0;
+    PostMessage(m_hWindow, kMsgCaptureDevice, kDeviceLost, 0);
+  }
 }
 
 void CBasePanel::OnCameraSettings(qel::Element*, int32_t, QELLPARAM) {

@@ -10,6 +10,7 @@
 #include "CaptureSetting.h"
 #include "CaptureSettingData.h"
 #include "DlgDeviceLost.h"
+#include "FullScreenWnd.h"
 #include "DlgWarning.h"
 #include "ORVGF.h"
 #include "ORVTrace.h"
@@ -108,8 +109,12 @@ int32_t CBasePanel::Receive(int32_t code, const void* data, const void*) {
         if (now - m_nLastClickTick > kDoubleClickTicks) {
           m_nLastClickTick = now;
         } else {
-          // A double click: the next one starts a new pair.
+          // A double click switches the full screen's picture between
+          // fitting and filling; the next click starts a new pair.
           m_nLastClickTick = 0;
+          if (CFullScreenWnd* window = CFullScreenWnd::GetWndPtr()) {
+            PostMessage(window->GetWindowRef(), CFullScreenWnd::kMsgNextMode, 0, 0);
+          }
         }
       }
       break;
@@ -191,8 +196,9 @@ void CBasePanel::ForceStopRecord() {
 }
 
 void CBasePanel::ForceCloseFullScreen() {
-  // The full-screen preview comes with the live picture; nothing is open.
-  m_bFullScreenOpen = 0;
+  if (CFullScreenWnd* window = CFullScreenWnd::GetWndPtr()) {
+    if (window->InModal()) window->EndModal(CQelDialog::kResultCancel);
+  }
 }
 
 void CBasePanel::OnCheckMessage(intptr_t wParam) {

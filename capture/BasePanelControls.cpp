@@ -7,6 +7,7 @@
 #include "Capture.h"
 #include "CaptureSettingData.h"
 #include "DlgWarning.h"
+#include "FullScreenWnd.h"
 #include "ORVGF.h"
 #include "ORVTrace.h"
 #include "Profile.h"
@@ -55,6 +56,9 @@ void CBasePanel::UpdateUIForCameraValid(int32_t valid) {
 
 void CBasePanel::UpdateUIForBurstOrRecord(int32_t burst, int32_t record) {
   const bool busy = burst || record;
+  if (CFullScreenWnd* window = CFullScreenWnd::GetWndPtr()) {
+    window->UpdateUI(burst, record, m_bBurstAllowed, m_bVideoAllowed);
+  }
   const QelObject host = QelHandle(m_pHostPanel);
   for (const char* name : {"butn_camsetting", "butn_CaptureSettings", "chck_SoftEject", "butn_home", "butn_close_mac",
                            "Menu", "cata_Btn"}) {

@@ -165,6 +165,16 @@ void CCaptureWindow::AdjustPreviewRect(const SRect32& rect) {
   m_rect = rect;
 }
 
+void CCaptureWindow::PlaceView(const SRect32& rect) {
+  if (!m_pView || rect.right <= rect.left || rect.bottom <= rect.top) return;
+  m_pView->SetWidthMethod(qel::kSizeFixed);
+  m_pView->SetHeightMethod(qel::kSizeFixed);
+  m_pView->SetMargin(SRect32{rect.left, rect.top, 0, 0});
+  m_pView->SetFrameSize(SIZE{rect.right - rect.left, rect.bottom - rect.top});
+  m_rect = rect;
+  m_pView->Invalidate();
+}
+
 void CCaptureWindow::ZoomPreviewSize(double rate) { g_zoom = rate < 1.0 ? 1.0 : rate; }
 
 double CCaptureWindow::ZoomRate() { return g_zoom; }

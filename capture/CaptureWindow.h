@@ -30,6 +30,9 @@ class CCaptureWindow {
   // left, top, right, bottom; a zero width or height keeps the rectangle.
   void AdjustPreviewRect(const SRect32& rect);
   SRect32 PreviewRect() const { return m_rect; }
+  // Places the view at a rectangle of its host (may reach past it, as a
+  // picture filling a screen of another shape does).
+  void PlaceView(const SRect32& rect);
   // The class-wide zoom rate (at least 1.0).
   static void ZoomPreviewSize(double rate);
   static double ZoomRate();

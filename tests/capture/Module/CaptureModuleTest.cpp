@@ -174,3 +174,49 @@ TEST_F(CaptureModuleTest, GoingHomeTakesThePageAndToolbarAwayAndSavesTheProfile)
 }
 
 }  // namespace
+
+namespace {
+
+// The first live window holding an element of that name, other than `not`.
+CQelWindow* WindowWith(const char* name, CQelWindow* not_this) {
+  for (CQelWindow* w : QelWindows()) {
+    if (w != not_this && w->Root() && w->Root()->FindByName(name, true)) return w;
+  }
+  return nullptr;
+}
+
+TEST_F(CaptureModuleTest, FullScreenShowsThePictureAndItsToolbarTakesPhotos) {
+  Start();
+  LaunchCapture();
+  ASSERT_TRUE(WaitForPicture());
+  bool checked = false;
+  hl::AnswerNextModalBy([this, &checked](CQelWindow* full) {
+    SRect32 r;
+    full->GetWindowRect(&r);
+    EXPECT_EQ(r.right - r.left, 1440);  // the headless screen
+    EXPECT_EQ(r.bottom - r.top, 900);
+    qel::Element* view = full->Root()->FindByName("view_PreviewCamera", true);
+    ASSERT_NE(view, nullptr);
+    // Fit: a 640 x 480 picture on 1440 x 900 is 1200 x 900, centred.
+    EXPECT_EQ(view->Bounds().left, 120);
+    EXPECT_EQ(view->Bounds().right, 1320);
+    CQelWindow* toolbar = WindowWith("butn_Image", &Frame());
+    ASSERT_NE(toolbar, nullptr);
+    EXPECT_TRUE(hl::Click(toolbar, "butn_Image"));
+    EXPECT_EQ(Trace("capture photo ").size(), 1u);
+    // The next display mode fills the screen: 1440 x 1080, reaching past it.
+    full->SendMessage(3029, 0, 0);
+    EXPECT_EQ(view->Bounds().top, -90);
+    CQelWindow* bar = WindowWith("butn_close", full);
+    ASSERT_NE(bar, nullptr);
+    EXPECT_TRUE(hl::Click(bar, "butn_close"));
+    checked = true;
+  });
+  ASSERT_TRUE(hl::Click(&Frame(), "butn_fullScreen"));
+  Pump();
+  EXPECT_TRUE(checked);
+  EXPECT_EQ(Trace("capture full screen closed").size(), 1u);
+  EXPECT_EQ(WindowWith("butn_Image", &Frame()), nullptr);  // the bars went with it
+}
+
+}  // namespace
