@@ -81,6 +81,7 @@ class CBaseWnd {
   virtual void SetCursor(int id, void* bundle);
   virtual void RestoreCursor();
   virtual void DoRotateEffect(int bRotateLeft);
+  virtual PubImage::QelLayer* GetFitLayer(const SIZE& sizeDisplayArea, const SIZE& sizeOrgImg, PubImage::QelLayer* pLayer);
   virtual void UpdateResampleLayer();
   virtual void SwapResampleLayer(int bRotateLeft);
   virtual int AdjustImageView(PubQelmar::QelPanel*, PubQelmar::QelPanel*, PubImage::QelImgControl*) { return 0; }

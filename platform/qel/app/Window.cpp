@@ -315,6 +315,10 @@ void CQelWindow::Invalidate() {
   if (created_) qel::CurrentBackend().Invalidate(this);
 }
 
+void CQelWindow::UpdateWindow() {
+  if (created_ && visible_) qel::CurrentBackend().PaintNow(this);
+}
+
 bool QelIsModalInFront() {
   if (qel::FileChooserOpen()) return true;
   for (auto it = qel::g_order.rbegin(); it != qel::g_order.rend(); ++it) {

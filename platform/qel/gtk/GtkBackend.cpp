@@ -138,6 +138,18 @@ SRect32 GtkBackend::ScreenBounds() {
   return ToRect(r);
 }
 
+void GtkBackend::PaintNow(CQelWindow* w) {
+  GtkWindowHost* h = HostOf(w);
+  GdkWindow* win = h && h->Content() ? gtk_widget_get_window(h->Content()) : nullptr;
+  if (!win) return;
+  // The one call that draws now without running the main loop (deprecated
+  // for ordinary drawing, still the way for a frame-by-frame animation).
+  G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+  gdk_window_process_updates(win, TRUE);
+  G_GNUC_END_IGNORE_DEPRECATIONS
+  gdk_display_flush(gdk_window_get_display(win));
+}
+
 void GtkBackend::Beep() {
   if (GdkDisplay* d = gdk_display_get_default()) gdk_display_beep(d);
 }

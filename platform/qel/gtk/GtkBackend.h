@@ -28,6 +28,7 @@ class GtkBackend : public Backend {
   SRect32 ScreenBounds() override;
   SRect32 WorkArea() override;
   void Beep() override;
+  void PaintNow(CQelWindow* w) override;
 
   GtkWindowHost* HostOf(CQelWindow* w) const;
 

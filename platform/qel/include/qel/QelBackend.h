@@ -43,6 +43,10 @@ class QEL_API Backend {
   // Runs a file or folder chooser until the user answers (qel/QelFileChooser.h).
   virtual FileChooserResult RunFileChooser(const FileChooserRequest& request) { return {}; }
 
+  // Paints the window's pending changes now, without handling input
+  // (an animation drawn frame by frame on the main thread).
+  virtual void PaintNow(CQelWindow* w) {}
+
   // The warning sound of the desktop (nothing without a display).
   virtual void Beep() {}
 

@@ -155,6 +155,8 @@ class QEL_API CQelWindow : public CQelCallbackMap, public CQelWindMessageMap {
   intptr_t SendMessage(uint32_t msg, QELWPARAM wp, QELLPARAM lp);
 
   void Invalidate();
+  // Draws what is invalid at once (no events are handled meanwhile).
+  void UpdateWindow();
 
   // Frame control pressed (SetDefaultCallBackName kinds).
   void DoFrameAction(int32_t kind);
