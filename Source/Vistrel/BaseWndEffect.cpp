@@ -8,6 +8,7 @@
 
 #include "App.h"
 #include "BaseWnd.h"
+#include "img/Operations.h"
 #include "qel/QelImage.h"
 #include "qel/QelWindow.h"
 
