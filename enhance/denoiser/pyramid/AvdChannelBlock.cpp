@@ -6,6 +6,7 @@
 #include "AlignedMemory.h"
 #include "AvdPyramid.h"
 #include "EnhanceResult.h"
+#include "WorkerPool.h"
 
 int32_t AvdKindBytes(uint32_t kind) {
   const int32_t e = static_cast<int32_t>((kind >> 4) & 0xf);
@@ -33,7 +34,11 @@ int32_t avdBlock_Create(MHandle hMem, AvdBlock* block, uint32_t kind, int32_t wi
   block->capacity = bytes;
   block->data = static_cast<uint8_t*>(avdJMemAlloc_Aligned(hMem, bytes ? bytes : 16, 16));
   if (!block->data) return ENH_ERR_MEMORY;
-  std::memset(block->data, 0, bytes);
+  // Whole frames take megabytes: cleared in row strips.
+  const size_t rowBytes = bytes / static_cast<size_t>(std::max(height, 1));
+  enh::ParallelRows(std::max(height, 1), 64, 1, [&](int32_t r0, int32_t r1) {
+    std::memset(block->data + rowBytes * r0, 0, rowBytes * (r1 - r0));
+  });
   return ENH_OK;
 }
 
