@@ -1,5 +1,7 @@
 #include "WorkerPool.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 
 namespace enh {
@@ -15,7 +17,7 @@ WorkerPool::WorkerPool(int32_t threads) {
 WorkerPool::~WorkerPool() {
   {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_stop = true;
+    m_stop.store(true);
   }
   m_wake.notify_all();
   for (std::thread& t : m_workers) t.join();
@@ -32,15 +34,17 @@ void WorkerPool::Run(int32_t count, const std::function<void(int32_t)>& task) {
     for (int32_t i = 0; i < count; ++i) task(i);
     return;
   }
+  bool sleepers;
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_task = &task;
     m_count = count;
     m_next = 0;
     m_running = 0;
-    ++m_job;
+    m_job.fetch_add(1);
+    sleepers = m_sleeping > 0;
   }
-  m_wake.notify_all();
+  if (sleepers) m_wake.notify_all();
   Drain();
   std::unique_lock<std::mutex> lock(m_mutex);
   m_finished.wait(lock, [this] { return m_next >= m_count && m_running == 0; });
@@ -73,12 +77,17 @@ void WorkerPool::Drain() {
 void WorkerPool::WorkerLoop() {
   uint64_t seen = 0;
   for (;;) {
-    {
+    // About a tenth of a millisecond awake, then asleep until the next job.
+    for (int spin = 0; spin < 1000 && m_job.load() == seen && !m_stop.load(std::memory_order_relaxed); ++spin)
+      _mm_pause();
+    if (m_job.load() == seen) {
       std::unique_lock<std::mutex> lock(m_mutex);
-      m_wake.wait(lock, [&] { return m_stop || m_job != seen; });
-      if (m_stop) return;
-      seen = m_job;
+      ++m_sleeping;
+      m_wake.wait(lock, [&] { return m_stop.load() || m_job.load() != seen; });
+      --m_sleeping;
     }
+    if (m_stop.load()) return;
+    seen = m_job.load();
     Drain();
   }
 }

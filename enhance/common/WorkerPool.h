@@ -5,6 +5,7 @@
 // the other when there is none. Every strip computes exactly what it would
 // compute alone, so a frame comes out the same on any number of threads.
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -41,10 +42,13 @@ class WorkerPool {
   std::condition_variable m_finished; // caller: the last task of a job ran
   const std::function<void(int32_t)>* m_task = nullptr;
   int32_t m_count = 0;
-  int32_t m_next = 0;     // next task to hand out
-  int32_t m_running = 0;  // tasks handed out and not yet finished
-  uint64_t m_job = 0;     // counts jobs, so a worker sees each one once
-  bool m_stop = false;
+  int32_t m_next = 0;      // next task to hand out
+  int32_t m_running = 0;   // tasks handed out and not yet finished
+  int32_t m_sleeping = 0;  // workers asleep on m_wake
+  // Counts jobs, so a worker sees each one once; workers watch it for a
+  // moment before they sleep, as a frame's steps follow one another closely.
+  std::atomic<uint64_t> m_job{0};
+  std::atomic<bool> m_stop{false};
 };
 
 // Lends a pool to the kernels for the calls made on this thread while the
