@@ -92,7 +92,12 @@ function(dunsellow_plugin_options target)
   set_target_properties(${target} PROPERTIES
     CXX_VISIBILITY_PRESET hidden C_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON
     PREFIX "")
-  target_link_options(${target} PRIVATE -Wl,-Bsymbolic-functions -Wl,--no-undefined)
+  target_link_options(${target} PRIVATE -Wl,-Bsymbolic-functions)
+  # clang links its sanitizer runtimes into programs only: a plug-in of the
+  # fuzz build leaves their symbols to the program that loads it.
+  if(NOT DUNSELLOW_FUZZ)
+    target_link_options(${target} PRIVATE -Wl,--no-undefined)
+  endif()
 endfunction()
 
 # dunsellow_bundle(<module target> DIR <folder> NAME <name> IDENTIFIER <id>
