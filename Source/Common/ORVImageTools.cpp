@@ -184,25 +184,17 @@ PubImage::QelLayer* PixMapHandleToLayer(GWorldPtr world) {
     return nullptr;
   }
   const int32_t w = world->width, h = world->height;
-  size_t stride = (size_t(w) * 3 + 3) & ~size_t(3);
-  std::vector<uint8_t> rows(stride * size_t(h));
-  for (int32_t y = 0; y < h; ++y) {
-    const uint8_t* s = world->pixels + size_t(y) * size_t(world->rowBytes);
-    uint8_t* d = rows.data() + size_t(y) * stride;
-    for (int32_t x = 0; x < w; ++x) {
-      d[3 * x] = s[4 * x + 3], d[3 * x + 1] = s[4 * x + 2], d[3 * x + 2] = s[4 * x + 1];
-    }
-  }
   auto* layer = reinterpret_cast<PubImage::QelLayer*>(Qel0CreateObj(QEL_KIND_LAYER));
   if (!layer) return nullptr;
   SIZE s{w, h};
   QelPixelTransfer t{};
   t.kind = 1;
-  t.pixels = rows.data();
+  // The layer takes the A, R, G, B rows as they are.
+  t.pixels = world->pixels;
   t.right = w;
   t.bottom = h;
-  t.bitsPerPixel = 24;
-  t.rowStep = intptr_t(stride);
+  t.bitsPerPixel = 32;
+  t.rowStep = intptr_t(world->rowBytes);
   if (layer->Init(&s) != 0 || layer->PutPixels(&t) != 0) {
     layer->Release();
     return nullptr;

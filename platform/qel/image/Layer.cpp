@@ -30,22 +30,30 @@ int32_t ScaledSide(int32_t side, _QELDIV d) {
   return int32_t(int64_t(side) * d.num / d.den);
 }
 
-// Copies a block between the layer and a caller's buffer.
+// Copies a block between the layer and a caller's buffer: B, G, R rows
+// (24 bits) both ways, or 32-bit A, R, G, B rows into the layer.
 intptr_t Transfer(Layer& layer, QelPixelTransfer* t, bool put) {
   if (!t || !t->pixels) return QEL_E_POINTER;
-  if (t->kind != 1 || t->bitsPerPixel != 24) return QEL_E_INVALIDARG;
+  if (t->kind != 1 || !(t->bitsPerPixel == 24 || (put && t->bitsPerPixel == 32))) return QEL_E_INVALIDARG;
   const img::Bitmap& px = layer.Pixels();
   int32_t l = t->left, tp = t->top, r = t->right, b = t->bottom;
   if (l < 0 || tp < 0 || r > px.width() || b > px.height() || r <= l || b <= tp) {
     return QEL_E_INVALIDARG;
   }
-  size_t bytes = size_t(r - l) * 3;
-  if (size_t(t->rowStep < 0 ? -t->rowStep : t->rowStep) < bytes) return QEL_E_INVALIDARG;
+  const size_t inBytes = size_t(r - l) * size_t(t->bitsPerPixel / 8);
+  if (size_t(t->rowStep < 0 ? -t->rowStep : t->rowStep) < inBytes) return QEL_E_INVALIDARG;
+  const size_t bytes = size_t(r - l) * 3;
   auto* base = static_cast<uint8_t*>(t->pixels);
   if (put) {
-    img::Bitmap copy = px;
+    // A put over the whole layer needs none of the old pixels.
+    const bool whole = l == 0 && tp == 0 && r == px.width() && b == px.height();
+    img::Bitmap copy = whole ? img::Bitmap::Create(px.width(), px.height()) : px;
+    if (copy.empty()) return QEL_E_FAIL;
     for (int32_t y = tp; y < b; ++y) {
-      std::memcpy(copy.mutable_row(y) + size_t(l) * 3, base + (y - tp) * t->rowStep, bytes);
+      const uint8_t* in = base + (y - tp) * t->rowStep;
+      uint8_t* out = copy.mutable_row(y) + size_t(l) * 3;
+      if (t->bitsPerPixel == 32) img::ArgbRowToBgr(in, out, r - l);
+      else std::memcpy(out, in, bytes);
     }
     layer.SetPixels(std::move(copy), layer.Mask());
   } else {

@@ -85,17 +85,18 @@ void Picture::RemoveAll() {
 }
 
 img::Bitmap Picture::Flatten() const {
-  // A single opaque layer covering the canvas is the picture itself.
-  if (layers_.size() == 1 && layers_[0]->Visible() && layers_[0]->Mask().empty()) {
+  // An opaque bottom layer covering the canvas is the canvas to draw the
+  // others on (alone, it is the picture itself).
+  bool covered = false;
+  if (!layers_.empty() && layers_[0]->Visible() && layers_[0]->Mask().empty()) {
     _QELRECT r = layers_[0]->Rect();
-    if (r.left == 0 && r.top == 0 && r.right == size_.cx && r.bottom == size_.cy) {
-      return layers_[0]->Pixels();
-    }
+    covered = r.left == 0 && r.top == 0 && r.right == size_.cx && r.bottom == size_.cy;
   }
-  img::Bitmap canvas = img::Bitmap::Filled(size_.cx, size_.cy, 0xFF);
+  if (covered && layers_.size() == 1) return layers_[0]->Pixels();
+  img::Bitmap canvas = covered ? layers_[0]->Pixels() : img::Bitmap::Filled(size_.cx, size_.cy, 0xFF);
   if (canvas.empty()) return canvas;
-  for (const Layer* l : layers_) {
-    if (l->Visible()) Compose(canvas, *l);
+  for (size_t i = covered ? 1 : 0; i < layers_.size(); ++i) {
+    if (layers_[i]->Visible()) Compose(canvas, *layers_[i]);
   }
   return canvas;
 }

@@ -142,3 +142,22 @@ TEST(Operations, FiltersLeaveFlatPicturesFlatAndKeepSizes) {
 }
 
 }  // namespace
+
+// Every width up to a few vector steps, so the tail after the last whole
+// step is checked, and nothing is written past the row.
+TEST(Operations, ArgbRowsBecomeBgrRowsToTheLastPixel) {
+  for (int32_t width = 1; width <= 21; ++width) {
+    std::vector<uint8_t> argb(size_t(width) * 4);
+    for (size_t i = 0; i < argb.size(); ++i) argb[i] = uint8_t(i * 7 + width);
+    std::vector<uint8_t> bgr(size_t(width) * 3 + 16, 0xEE);
+    img::ArgbRowToBgr(argb.data(), bgr.data(), width);
+    for (int32_t x = 0; x < width; ++x) {
+      const uint8_t* s = &argb[size_t(x) * 4];
+      const uint8_t* d = &bgr[size_t(x) * 3];
+      ASSERT_EQ(d[0], s[3]) << "width " << width << " pixel " << x;
+      ASSERT_EQ(d[1], s[2]) << "width " << width << " pixel " << x;
+      ASSERT_EQ(d[2], s[1]) << "width " << width << " pixel " << x;
+    }
+    for (size_t i = size_t(width) * 3; i < bgr.size(); ++i) ASSERT_EQ(bgr[i], 0xEE) << "width " << width;
+  }
+}

@@ -36,6 +36,8 @@ IMG_API void ApplyBrightnessContrast(Bitmap& pixels, int32_t brightness, int32_t
 IMG_API void ApplyBrightnessContrastArgb(uint8_t* argb, int32_t width, int32_t height,
                                          size_t row_bytes, int32_t brightness, int32_t contrast,
                                          int32_t channels);
+// One row of 32-bit A, R, G, B pixels as B, G, R bytes (alpha dropped).
+IMG_API void ArgbRowToBgr(const uint8_t* argb, uint8_t* bgr, int32_t width);
 // Any 256-entry table on B, G and R.
 IMG_API void ApplyTable(Bitmap& pixels, const std::array<uint8_t, 256>& table);
 

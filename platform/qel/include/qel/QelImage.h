@@ -30,7 +30,7 @@ struct QelPixelTransfer {
   int32_t kind;            // 1
   void* pixels;
   int32_t left, top, right, bottom;  // inside the layer: 0, 0, width, height
-  int32_t bitsPerPixel;    // 24
+  int32_t bitsPerPixel;    // 24 (B, G, R); 32 (A, R, G, B) into a layer only
   intptr_t rowStep;        // signed, bytes
   int32_t reserved[4] = {};
 };

@@ -1,0 +1,262 @@
+// The capture page's hot paths with the stand-in camera at 1920 x 1080:
+//
+//   preview: frames from the camera through the effect chain (frame judge,
+//            denoiser and dynamic light all on), taken into the preview
+//            picture on the main loop and drawn scaled into a 960 x 540 view
+//            as the preview view draws them. Frames shown per second, and
+//            CPU time per frame: the whole process (camera thread, effect
+//            workers, main loop) and the main loop alone.
+//   photo:   the photo command from the newest frame to the JPEG on disk
+//            (date stamp, enlargement to the chosen size, quality 75) at
+//            1920 x 1080 and at 3840 x 2160 (the largest photo size, twice the
+//            video size), each as a median and as a ratio to a bare
+//            libjpeg-turbo encode of the same pixels to a file in this run.
+//
+//   capture_bench [--seconds=N] [--effects=off]
+#include <cairo.h>
+#include <glib.h>
+
+#include <cstdio>
+
+#include <jpeglib.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "CaptureManage.h"
+#include "DibHelper.h"
+#include "ModuleInstance.h"
+#include "PhotoWriter.h"
+#include "os/Bundle.h"
+#include "os/Offscreen.h"
+#include "qel/QelWideText.h"
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+double Median(std::vector<double> v) {
+  if (v.empty()) return 0;
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+double ProcessCpuMs() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
+}
+
+double ThreadCpuMs() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+// The preview view's drawing: the A R G B picture into a cairo surface, then
+// scaled into the view with the bilinear filter.
+struct View {
+  cairo_surface_t* frame = nullptr;
+  cairo_surface_t* window = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 960, 540);
+
+  ~View() {
+    if (frame) cairo_surface_destroy(frame);
+    cairo_surface_destroy(window);
+  }
+
+  void Draw(GWorldPtr world) {
+    if (!frame) frame = cairo_image_surface_create(CAIRO_FORMAT_RGB24, world->width, world->height);
+    cairo_surface_flush(frame);
+    uint8_t* out = cairo_image_surface_get_data(frame);
+    const int stride = cairo_image_surface_get_stride(frame);
+    for (int32_t y = 0; y < world->height; ++y) {
+      const auto* s = reinterpret_cast<const uint32_t*>(world->pixels + size_t(y) * size_t(world->rowBytes));
+      auto* d = reinterpret_cast<uint32_t*>(out + size_t(y) * size_t(stride));
+      for (int32_t x = 0; x < world->width; ++x) d[x] = __builtin_bswap32(s[x]);
+    }
+    cairo_surface_mark_dirty(frame);
+    cairo_t* cr = cairo_create(window);
+    cairo_scale(cr, 960.0 / world->width, 540.0 / world->height);
+    cairo_set_source_surface(cr, frame, 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_BILINEAR);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    cairo_surface_flush(window);
+  }
+};
+
+// A bare libjpeg-turbo encode of a bottom-up 24-bit DIB to a file.
+bool BareJpeg(const unsigned char* dib, const std::string& path, int quality) {
+  const auto* h = reinterpret_cast<const tagBITMAPINFOHEADER*>(dib);
+  const int32_t w = h->biWidth, ht = h->biHeight;
+  const size_t stride = DIBStride(w, 24);
+  const unsigned char* bits = dib + h->biSize;
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  jpeg_compress_struct c{};
+  jpeg_error_mgr err{};
+  c.err = jpeg_std_error(&err);
+  jpeg_create_compress(&c);
+  jpeg_stdio_dest(&c, f);
+  c.image_width = JDIMENSION(w);
+  c.image_height = JDIMENSION(ht);
+  c.input_components = 3;
+  c.in_color_space = JCS_EXT_BGR;
+  jpeg_set_defaults(&c);
+  jpeg_set_quality(&c, quality, TRUE);
+  jpeg_start_compress(&c, TRUE);
+  while (c.next_scanline < c.image_height) {
+    JSAMPROW row = const_cast<JSAMPROW>(bits + size_t(ht - 1 - int32_t(c.next_scanline)) * stride);
+    jpeg_write_scanlines(&c, &row, 1);
+  }
+  jpeg_finish_compress(&c);
+  jpeg_destroy_compress(&c);
+  return std::fclose(f) == 0;
+}
+
+// Runs the main loop's share until `frames` new frames were drawn or the
+// time is up; the engine's Idle() is what the view's timer calls.
+void Preview(CCaptureManage& engine, double seconds, int effects) {
+  View view;
+  uint64_t last = engine.FrameCount();
+  // Warm-up: the effect objects settle on the first frames.
+  const auto warm = Clock::now() + std::chrono::seconds(2);
+  while (Clock::now() < warm) {
+    engine.Idle();
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  last = engine.FrameCount();
+  const uint64_t processed0 = engine.FramesProcessed();
+  const double cpu0 = ProcessCpuMs(), main0 = ThreadCpuMs();
+  const auto start = Clock::now();
+  const auto end = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+  uint64_t shown = 0;
+  std::vector<double> drawMs;
+  while (Clock::now() < end) {
+    if (engine.Idle() == 0 && engine.FrameCount() != last) {
+      last = engine.FrameCount();
+      const auto t = Clock::now();
+      view.Draw(engine.GetSGGWorld());
+      drawMs.push_back(Ms(Clock::now() - t));
+      ++shown;
+    }
+    // The view's timer fires every 30 ms; polling faster only shows that no
+    // frame waits on the main loop.
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  const double wall = std::chrono::duration<double>(Clock::now() - start).count();
+  const double cpu = ProcessCpuMs() - cpu0, mainCpu = ThreadCpuMs() - main0;
+  const uint64_t processed = engine.FramesProcessed() - processed0;
+  std::printf("preview 1920x1080, %s, %.0f s:\n", effects ? "every effect on" : "effects off", wall);
+  std::printf("  frames through the effect chain %.1f/s, drawn %.1f/s\n", processed / wall, shown / wall);
+  std::printf("  CPU per frame: %.1f ms in all threads, %.1f ms on the main loop (draw median %.1f ms)\n",
+              processed ? cpu / double(processed) : 0.0, shown ? mainCpu / double(shown) : 0.0, Median(drawMs));
+  std::printf("  CPU cores busy: %.2f\n", cpu / (wall * 1e3));
+}
+
+void Photos(CCaptureManage& engine, const fs::path& dir) {
+  constexpr int kRuns = 7;
+  for (SIZE size : {SIZE{1920, 1080}, SIZE{3840, 2160}}) {
+    std::vector<double> ours, bare;
+    for (int i = 0; i < kRuns; ++i) {
+      engine.Idle();
+      const std::string ourPath = (dir / ("photo" + std::to_string(i) + ".jpg")).string();
+      const std::string barePath = (dir / ("bare" + std::to_string(i) + ".jpg")).string();
+      // The photo command: the newest frame to a whole file on disk.
+      const auto t0 = Clock::now();
+      PubImage::QelPicture* picture = nullptr;
+      if (engine.CapturePic(&picture) != 0 || !picture) {
+        std::fprintf(stderr, "no picture from the camera\n");
+        return;
+      }
+      PhotoRequest request;
+      request.resolution = size;
+      request.timeStamp = true;
+      request.type = 1;
+      request.quality = 50;
+      request.path = QelFromUTF8(ourPath);
+      const int saved = WritePhoto(picture, request);
+      ours.push_back(Ms(Clock::now() - t0));
+      if (!saved) {
+        std::fprintf(stderr, "the photo was not written\n");
+        picture->Release();
+        return;
+      }
+      // The same pixels, bare: the picture at the photo's size as libjpeg
+      // takes it, encoded at the same quality.
+      PubImage::QelPicture* sized = CoverResolution(picture, size);
+      unsigned char* dib = sized ? Pict2Dib(sized) : nullptr;
+      if (sized && sized != picture) sized->Release();
+      picture->Release();
+      if (!dib) return;
+      const auto t1 = Clock::now();
+      BareJpeg(dib, barePath, PhotoJpegQuality(request.quality));
+      bare.push_back(Ms(Clock::now() - t1));
+      DIBDelete(dib);
+      fs::remove(ourPath);
+      fs::remove(barePath);
+    }
+    const double o = Median(ours), b = Median(bare);
+    std::printf("photo %dx%d (stamped, JPEG 75): %.1f ms, bare libjpeg-turbo %.1f ms, ratio %.2f\n", int(size.cx),
+                int(size.cy), o, b, b > 0 ? o / b : 0.0);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  double seconds = 10;
+  int effects = 1;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strncmp(argv[i], "--seconds=", 10) == 0) seconds = std::max(1.0, std::atof(argv[i] + 10));
+    if (std::strcmp(argv[i], "--effects=off") == 0) effects = 0;
+  }
+  setenv("DUNSELLOW_CAPTURE_DEVICES", "synthetic", 1);
+  setenv("DUNSELLOW_SYNTHETIC_CAMERA", "bounds=1920x1080,fps=30", 1);
+  // The date stamp's digit pictures come from the staged module.
+  auto bundle = plat::Bundle::AtPath(std::string(CAPTURE_STAGED_MODULE) + "/capture.bundle");
+  if (!bundle) {
+    std::fprintf(stderr, "the staged capture module is missing: build the capture target first\n");
+    return 1;
+  }
+  vStoreModuleInst(&*bundle);
+
+  CCaptureManage engine(nullptr, CCaptureManage::kVideo, 0);
+  engine.SetVideoResolution(SIZE{1920, 1080});
+  engine.EnableFrameJudge(effects);
+  engine.EnableDenoise(effects);
+  engine.EnableDelight(effects);
+  if (engine.StartPreview() != 0) {
+    std::fprintf(stderr, "the stand-in camera did not start\n");
+    return 1;
+  }
+  SIZE got{0, 0};
+  engine.GetVideoResolution(got);
+  std::printf("camera: %dx%d, %u cores, load %.1f\n", int(got.cx), int(got.cy), std::thread::hardware_concurrency(),
+              [] {
+                double l[1] = {0};
+                return getloadavg(l, 1) == 1 ? l[0] : -1.0;
+              }());
+  Preview(engine, seconds, effects);
+
+  char tmpl[] = "/tmp/capture-bench-XXXXXX";
+  const char* dir = mkdtemp(tmpl);
+  if (!dir) return 1;
+  Photos(engine, dir);
+  engine.StopPreview();
+  fs::remove_all(dir);
+  return 0;
+}
