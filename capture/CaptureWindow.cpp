@@ -20,6 +20,28 @@ std::string g_overlayText = "REC 00:00:00";
 
 }  // namespace
 
+bool CopyPreviewToSurface(GWorldPtr world, cairo_surface_t** surface) {
+  if (!world || world->width <= 0 || world->height <= 0 || !surface) return false;
+  if (!*surface || cairo_image_surface_get_width(*surface) != world->width ||
+      cairo_image_surface_get_height(*surface) != world->height) {
+    if (*surface) cairo_surface_destroy(*surface);
+    *surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, world->width, world->height);
+  }
+  cairo_surface_flush(*surface);
+  uint8_t* out = cairo_image_surface_get_data(*surface);
+  const int stride = cairo_image_surface_get_stride(*surface);
+  if (!out) return false;
+  for (int32_t y = 0; y < world->height; ++y) {
+    const auto* s = reinterpret_cast<const uint32_t*>(world->pixels + size_t(y) * size_t(world->rowBytes));
+    auto* d = reinterpret_cast<uint32_t*>(out + size_t(y) * size_t(stride));
+    // A R G B bytes are, read as a little-endian word, the byte-swap of
+    // cairo's X R G B word.
+    for (int32_t x = 0; x < world->width; ++x) d[x] = __builtin_bswap32(s[x]);
+  }
+  cairo_surface_mark_dirty(*surface);
+  return true;
+}
+
 // The element that draws the picture: the engine's newest frame, converted
 // once per frame into a surface cairo can scale.
 class CPreviewView : public qel::Element {
@@ -36,23 +58,7 @@ class CPreviewView : public qel::Element {
 
   // The engine's preview picture (A, R, G, B bytes) into the surface.
   bool Update(GWorldPtr world) {
-    if (!world || world->width <= 0 || world->height <= 0) return false;
-    if (!m_surface || cairo_image_surface_get_width(m_surface) != world->width ||
-        cairo_image_surface_get_height(m_surface) != world->height) {
-      if (m_surface) cairo_surface_destroy(m_surface);
-      m_surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, world->width, world->height);
-    }
-    cairo_surface_flush(m_surface);
-    uint8_t* out = cairo_image_surface_get_data(m_surface);
-    const int stride = cairo_image_surface_get_stride(m_surface);
-    for (int32_t y = 0; y < world->height; ++y) {
-      const auto* s = reinterpret_cast<const uint32_t*>(world->pixels + size_t(y) * size_t(world->rowBytes));
-      auto* d = reinterpret_cast<uint32_t*>(out + size_t(y) * size_t(stride));
-      // A R G B bytes are, read as a little-endian word, the byte-swap of
-      // cairo's X R G B word.
-      for (int32_t x = 0; x < world->width; ++x) d[x] = __builtin_bswap32(s[x]);
-    }
-    cairo_surface_mark_dirty(m_surface);
+    if (!CopyPreviewToSurface(world, &m_surface)) return false;
     Invalidate();
     return true;
   }

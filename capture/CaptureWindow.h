@@ -10,10 +10,15 @@
 #include <string>
 
 #include "ICaptureListener.h"
+#include "IORVSource.h"
 #include "qel/QelElement.h"
 #include "qel/QelWindow.h"
 
 class CPreviewView;
+
+// The engine's preview picture (A, R, G, B bytes) into a cairo surface of
+// its size, made or remade as needed; false without a picture.
+bool CopyPreviewToSurface(GWorldPtr world, cairo_surface_t** surface);
 
 class CCaptureWindow {
  public:

@@ -33,7 +33,9 @@
 #include <thread>
 #include <vector>
 
+#include "BenchTiming.h"
 #include "CaptureManage.h"
+#include "CaptureWindow.h"
 #include "DibHelper.h"
 #include "ModuleInstance.h"
 #include "PhotoWriter.h"
@@ -42,17 +44,11 @@
 #include "qel/QelWideText.h"
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::Median;
+using bench::Ms;
 
 namespace {
-
-double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-double Median(std::vector<double> v) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
 
 double ProcessCpuMs() {
   rusage u{};
@@ -66,8 +62,8 @@ double ThreadCpuMs() {
   return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
 }
 
-// The preview view's drawing: the A R G B picture into a cairo surface, then
-// scaled into the view with the bilinear filter.
+// The preview view's drawing: the picture into a cairo surface as the view
+// takes it, then scaled into the view with the bilinear filter.
 struct View {
   cairo_surface_t* frame = nullptr;
   cairo_surface_t* window = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 960, 540);
@@ -78,16 +74,7 @@ struct View {
   }
 
   void Draw(GWorldPtr world) {
-    if (!frame) frame = cairo_image_surface_create(CAIRO_FORMAT_RGB24, world->width, world->height);
-    cairo_surface_flush(frame);
-    uint8_t* out = cairo_image_surface_get_data(frame);
-    const int stride = cairo_image_surface_get_stride(frame);
-    for (int32_t y = 0; y < world->height; ++y) {
-      const auto* s = reinterpret_cast<const uint32_t*>(world->pixels + size_t(y) * size_t(world->rowBytes));
-      auto* d = reinterpret_cast<uint32_t*>(out + size_t(y) * size_t(stride));
-      for (int32_t x = 0; x < world->width; ++x) d[x] = __builtin_bswap32(s[x]);
-    }
-    cairo_surface_mark_dirty(frame);
+    if (!CopyPreviewToSurface(world, &frame)) return;
     cairo_t* cr = cairo_create(window);
     cairo_scale(cr, 960.0 / world->width, 540.0 / world->height);
     cairo_set_source_surface(cr, frame, 0, 0);

@@ -32,6 +32,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchTiming.h"
 #include "App.h"
 #include "BaseWnd.h"
 #include "MainFrame.h"
@@ -42,17 +43,11 @@
 #include "qel/QelWideText.h"
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::Median;
+using bench::Ms;
 
 namespace {
-
-double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-double Median(std::vector<double> v) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
 
 // A photo-like picture: smooth light, soft shapes and fine texture, shifted
 // for each seed so no two files are alike.
