@@ -117,6 +117,15 @@ class CBasePanel : public ICaptureListener {
   // Photos.
   void TakePhoto();
   std::u16string GetImageFileName();
+  // Movies.
+  std::u16string GetVideoFileName();
+  // After a recording stopped (`stopped`: the engine kept frames): the movie
+  // goes to the album, or an empty one is deleted.
+  void FinishRecording(int32_t stopped);
+  // The first free "[prefix_]<base><n>.<type>" of the capture folder; the
+  // counter, one past the number used, is stored under `key`.
+  std::u16string UniqueCaptureName(std::u16string& base, uint32_t stringId, const char16_t* fallback,
+                                   uint32_t& counter, const std::u16string& type, const char16_t* key);
   // Ticks the check box and clicks it, as the user would.
   void ToggleAndClick(const char* name);
   void ClickElement(const char* name);

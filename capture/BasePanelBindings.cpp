@@ -1,6 +1,7 @@
 // The capture page's controls and the host toolbar's buttons, bound to the
 // panel's handlers.
 #include <cstdio>
+#include <filesystem>
 
 #include "BasePanel.h"
 
@@ -129,9 +130,41 @@ void CBasePanel::OnShowHideLeftPanel(qel::Element* e, int32_t, QELLPARAM) {
 }
 
 void CBasePanel::OnVideoCheck(qel::Element* e, int32_t, QELLPARAM) {
-  // Recording needs the live picture and the movie writer; the box goes back.
   OrvTrace(std::string("capture record requested ") + (e && e->Check() ? "on" : "off"));
+  CCapture* capture = CCapture::GetInstance();
+  if (e && e->Check() && !m_bRecording) {
+    m_strCurrentMovie = GetVideoFileName();
+    if (capture && !m_strCurrentMovie.empty()) {
+      capture->SetVideoQuality(LoadProfileInt(kSection, u"VideoFileQuality", 50));
+      m_bRecording = capture->StartRecord(m_strCurrentMovie);
+      if (!m_bRecording) capture->StopRecord();
+    }
+    if (m_bRecording) OrvTrace("capture recording " + QelToUTF8(m_strCurrentMovie));
+    else m_strCurrentMovie.clear();
+  } else if (e && !e->Check() && m_bRecording) {
+    FinishRecording(capture ? capture->StopRecord() : 0);
+  }
   if (e) e->SetCheck(m_bRecording);
+  UpdateUIForBurstOrRecord(m_bBursting, m_bRecording);
+}
+
+void CBasePanel::FinishRecording(int32_t stopped) {
+  const std::u16string path = m_strCurrentMovie;
+  m_strCurrentMovie.clear();
+  m_bRecording = 0;
+  if (path.empty()) return;
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(QelToUTF8(path), ec);
+  if (stopped && !ec && size >= 11) {
+    // A movie with frames stays, whatever the album says of it.
+    OrvTrace("capture movie " + QelToUTF8(path));
+    DoAlbumCall(0, 2, path);
+    return;
+  }
+  OrvTrace("capture discarded movie " + QelToUTF8(path));
+  if (!ORVGF::DeleteFile(path) && std::filesystem::exists(QelToUTF8(path), ec)) {
+    m_undeletableMovies.push_back(path);
+  }
 }
 
 void CBasePanel::OnBurstCheck(qel::Element*, int32_t, QELLPARAM) { UpdateUIForBurstOrRecord(m_bBursting, m_bRecording); }

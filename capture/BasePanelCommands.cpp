@@ -189,8 +189,8 @@ void CBasePanel::StopCameraPreview() {
 
 void CBasePanel::ForceStopRecord() {
   if (!m_bRecording) return;
-  if (CCapture* capture = CCapture::GetInstance()) capture->StopRecord();
-  m_bRecording = 0;
+  CCapture* capture = CCapture::GetInstance();
+  FinishRecording(capture ? capture->StopRecord() : 0);
   if (qel::Element* box = PageElement("chck_video")) box->SetCheck(0);
   UpdateUIForBurstOrRecord(m_bBursting, m_bRecording);
 }

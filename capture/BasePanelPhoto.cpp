@@ -22,30 +22,39 @@ namespace {
 constexpr const WCHAR* kSection = u"Section_Capture";
 }  // namespace
 
-std::u16string CBasePanel::GetImageFileName() {
+std::u16string CBasePanel::UniqueCaptureName(std::u16string& base, uint32_t stringId, const char16_t* fallback,
+                                             uint32_t& counter, const std::u16string& type, const char16_t* key) {
   if (!ORVGF::CreatePathChecked(m_strCaptureFolder)) return {};
-  if (m_strPhotoBase.empty()) {
-    m_strPhotoBase = ORVGF::vLoadResString(50);
+  if (base.empty()) {
+    base = ORVGF::vLoadResString(stringId);
     // A translation must not lead names out of the folder either.
-    if (m_strPhotoBase.empty() || !ORVGF::IsSafePrefix(m_strPhotoBase, 64)) m_strPhotoBase = u"Photo";
+    if (base.empty() || !ORVGF::IsSafePrefix(base, 64)) base = fallback;
   }
   const std::filesystem::path folder(QelToUTF8(m_strCaptureFolder));
   for (uint64_t tries = 0; tries <= UINT32_MAX; ++tries) {
-    const uint32_t number = m_nPhotoCounter++;
+    const uint32_t number = counter++;
     const std::u16string name =
         m_bPrefix && !m_strPrefix.empty()
-            ? qel_format(u"%s_%s%u.%s", m_strPrefix.c_str(), m_strPhotoBase.c_str(), number, m_strImageType.c_str())
-            : qel_format(u"%s%u.%s", m_strPhotoBase.c_str(), number, m_strImageType.c_str());
+            ? qel_format(u"%s_%s%u.%s", m_strPrefix.c_str(), base.c_str(), number, type.c_str())
+            : qel_format(u"%s%u.%s", base.c_str(), number, type.c_str());
     const std::filesystem::path path = folder / QelToUTF8(name);
-    // Whatever the texts hold, the photo lands in the capture folder.
+    // Whatever the texts hold, the file lands in the capture folder.
     if (path.parent_path() != folder) return {};
     std::error_code ec;
     if (!std::filesystem::exists(path, ec) && !ec) {
-      SaveProfileInt(kSection, u"ImageFileNum", int32_t(m_nPhotoCounter));
+      SaveProfileInt(kSection, key, int32_t(counter));
       return QelFromUTF8(path.string());
     }
   }
   return {};
+}
+
+std::u16string CBasePanel::GetImageFileName() {
+  return UniqueCaptureName(m_strPhotoBase, 50, u"Photo", m_nPhotoCounter, m_strImageType, u"ImageFileNum");
+}
+
+std::u16string CBasePanel::GetVideoFileName() {
+  return UniqueCaptureName(m_strMovieBase, 51, u"Movie", m_nMovieCounter, m_strVideoType, u"VideoFileNum");
 }
 
 void CBasePanel::TakePhoto() {

@@ -84,9 +84,18 @@ int32_t CCapture::CapturePicture(PubImage::QelPicture** picture) {
   return engine && engine->CapturePic(picture) == 0 && picture && *picture ? 1 : 0;
 }
 
-// Recording comes with the movie writer; without it nothing starts.
-int32_t CCapture::StartRecord(const std::u16string&) { return 0; }
-int32_t CCapture::StopRecord() { return 0; }
+int32_t CCapture::StartRecord(const std::u16string& path) {
+  CCaptureManage* engine = CCaptureManage::GetInstance();
+  if (!engine || engine->StartRecord(path) != 0) return 0;
+  if (m_pWindow) m_pWindow->ShowRecordTime(true);
+  return 1;
+}
+
+int32_t CCapture::StopRecord() {
+  if (m_pWindow) m_pWindow->ShowRecordTime(false);
+  CCaptureManage* engine = CCaptureManage::GetInstance();
+  return engine && engine->StopRecord() == 0 ? 1 : 0;
+}
 
 int32_t CCapture::GetVideoDevice(std::vector<std::u16string>& names) {
   return WithEngine([&](CCaptureManage& e) { return e.GetVideoDeviceName(names); });

@@ -35,6 +35,8 @@ CCaptureManage::CCaptureManage(ICaptureListener* listener, uint8_t channels, int
 }
 
 CCaptureManage::~CCaptureManage() {
+  if (m_bRecording) StopRecord();
+  ReleaseRecorder();
   StopPreview();
   UnInitChannel(kVideo | kSound);
   plat::DisposeOffscreen(m_preview);
@@ -160,7 +162,9 @@ int32_t CCaptureManage::StopPreview() {
 
 void CCaptureManage::TimerProc(void*, uint32_t id, void* data) {
   auto* self = static_cast<CCaptureManage*>(data);
-  if (self == g_engine && id == kSoundWatchTimer) self->CheckSoundDevice();
+  if (self != g_engine) return;
+  if (id == kSoundWatchTimer) self->CheckSoundDevice();
+  else if (id == kFrameClockTimer) self->OnFrameClock();
 }
 
 // Worker thread: every frame passes the effect chain once, in order.
@@ -186,7 +190,10 @@ void CCaptureManage::ReportDevice(int32_t value) {
 int32_t CCaptureManage::Idle() {
   int32_t result = -1;
   if (m_pSound && m_bPreviewing && !m_bSoundLost) {
-    result = m_pSound->Idle([this](const uint8_t*, size_t) { m_bSoundSeen = true; });
+    result = m_pSound->Idle([this](const uint8_t* data, size_t bytes) {
+      m_bSoundSeen = true;
+      QueueSound(data, bytes);
+    });
   }
   if (m_pVideo && !m_bVideoLost) {
     result = m_pVideo->Idle([this](media::Frame& f) {

@@ -24,6 +24,8 @@ class SoundCapture;
 struct Frame;
 }  // namespace media
 class CVideoRealEffect;
+class CCaptureSource;
+class CORVExport;
 
 class CCaptureManage {
  public:
@@ -97,6 +99,24 @@ class CCaptureManage {
   // The once-a-second sound watch (timer 3001).
   void CheckSoundDevice();
 
+  // Recording: a movie of the preview (and the sound, when the microphone
+  // has already delivered in this preview) written by the exporter. Start:
+  // 0, or -1 before the first frame, without a camera or while recording.
+  // Stop: 0 when any frame went into the movie, else -1.
+  static constexpr uint32_t kFrameClockTimer = 3000;
+  int32_t StartRecord(const std::u16string& path);
+  int32_t StopRecord();
+  bool IsRecording() const { return m_bRecording; }
+  // The frame clock (timer 3000): queues the frames due by now.
+  void OnFrameClock();
+  uint64_t FramesDelivered() const { return m_framesDelivered; }
+  uint64_t SoundBytesDelivered() const { return m_soundBytes; }
+  // Frames due after `soundBytes` of sound (with sound) or `elapsedUs` of
+  // the clock (without): the movie's length follows the sound when it has
+  // sound, so picture and sound stay together.
+  static uint64_t FramesDue(bool bySound, uint64_t soundBytes, uint64_t bytesPerSecond, uint64_t elapsedUs,
+                            uint32_t frameRate);
+
  private:
   struct EffectSettings {
     std::atomic<int32_t> judge{0}, denoise{0}, delight{0};
@@ -107,6 +127,8 @@ class CCaptureManage {
   void OnFrame(media::Frame& frame);  // worker thread
   bool EnsurePreview(int32_t width, int32_t height);
   void ReportDevice(int32_t value);
+  void QueueSound(const uint8_t* data, size_t bytes);
+  void ReleaseRecorder();
 
   ICaptureListener* m_pListener;
   uint8_t m_channels;
@@ -131,4 +153,16 @@ class CCaptureManage {
   std::unique_ptr<CVideoRealEffect> m_pEffect;
   EffectSettings m_effect;
   std::atomic<uint64_t> m_framesProcessed{0};
+
+  // Recording (main thread).
+  bool m_bRecording = false;
+  bool m_bRecordSound = false;
+  CCaptureSource* m_pSource = nullptr;
+  CORVExport* m_pExporter = nullptr;
+  GWorldPtr m_spare = nullptr;  // the last frame handed over
+  int64_t m_recordStartUs = 0;
+  uint64_t m_framesDelivered = 0;
+  uint64_t m_soundBytes = 0;
+  uint32_t m_soundRate = 0;
+  uint16_t m_soundChannels = 0, m_soundBits = 16;
 };

@@ -1,0 +1,74 @@
+// Movies recorded from the stand-in camera and microphone through the
+// running program's "Record" command, read back by ffprobe and decoded by
+// ffmpeg.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+#include "CaptureModuleFixture.h"
+#include "MediaTools.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class CaptureRecordTest : public CaptureModuleTest {
+ protected:
+  // Records about `seconds` with the program's own controls; the movie.
+  fs::path Record(double seconds) {
+    Start();
+    LaunchCapture();
+    EXPECT_TRUE(WaitForPicture());
+    // Sound goes into a movie once the microphone has delivered.
+    WaitFor([] { return false; }, 1);
+    Command(u"-Capture/Record");
+    Pump();
+    EXPECT_EQ(Trace("capture recording ").size(), 1u);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    WaitFor([&] { return std::chrono::steady_clock::now() >= end; }, int(seconds) + 30);
+    Command(u"-Capture/Record");
+    Pump();
+    const std::vector<std::string> movies = Trace("capture movie ");
+    if (movies.size() != 1) return {};
+    return movies[0].substr(std::string("capture movie ").size());
+  }
+};
+
+TEST_F(CaptureRecordTest, AMovieWithSoundIsWholeAndItsTracksEndTogether) {
+  SeedPreferences("{\"bWithAudio\": 1, \"VideoFileQuality\": 100}");
+  const fs::path movie = Record(3.0);
+  ASSERT_FALSE(movie.empty());
+  EXPECT_EQ(movie.parent_path(), MediaFolder() / "Capture");
+  EXPECT_EQ(movie.extension(), ".mov");
+
+  mediatools::ProbeResult probe(movie);
+  EXPECT_EQ(probe.Stream("video", "codec_tag_string"), "mp4v");
+  EXPECT_EQ(probe.Stream("video", "time_base"), "1/600");
+  EXPECT_EQ(probe.Stream("video", "width"), "640");  // the video size chosen, as the camera delivers it
+  EXPECT_EQ(probe.Stream("audio", "codec_tag_string"), "sowt");
+  const double frame = 1.0 / 15;  // quality 100 records 15 frames a second
+  const double video = std::atof(probe.Stream("video", "duration").c_str());
+  const double sound = std::atof(probe.Stream("audio", "duration").c_str());
+  EXPECT_GT(video, 2.0);
+  EXPECT_LT(video, 6.0);
+  EXPECT_LE(std::fabs(video - sound), frame) << "video " << video << " s, sound " << sound << " s";
+  // Every frame lasts one frame time in the 600 units of a second.
+  for (long long d : probe.Packets("video", "duration")) EXPECT_EQ(d, 40);
+  EXPECT_EQ(mediatools::DecodeErrors(movie), "");
+}
+
+TEST_F(CaptureRecordTest, WithoutSoundTheMovieHasNoSoundTrack) {
+  SeedPreferences("{\"bWithAudio\": 0, \"VideoFileQuality\": 50}");
+  const fs::path movie = Record(1.5);
+  ASSERT_FALSE(movie.empty());
+  mediatools::ProbeResult probe(movie);
+  EXPECT_EQ(probe.StreamOf("audio"), -1);
+  EXPECT_EQ(probe.Stream("video", "codec_tag_string"), "mp4v");
+  for (long long d : probe.Packets("video", "duration")) EXPECT_EQ(d, 60);  // 10 frames a second
+  EXPECT_EQ(mediatools::DecodeErrors(movie), "");
+}
+
+}  // namespace
