@@ -27,10 +27,16 @@ class CaptureRecordTest : public CaptureModuleTest {
     Command(u"-Capture/Record");
     Pump();
     EXPECT_EQ(Trace("capture recording ").size(), 1u);
+    // While it records, what would disturb it is off.
+    for (const char* name : {"butn_image", "comb_resolution", "butn_CaptureSettings", "butn_home"})
+      EXPECT_FALSE(Enabled(name)) << name;
+    EXPECT_TRUE(Enabled("chck_video"));
     const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     WaitFor([&] { return std::chrono::steady_clock::now() >= end; }, int(seconds) + 30);
     Command(u"-Capture/Record");
     Pump();
+    for (const char* name : {"butn_image", "comb_resolution", "butn_CaptureSettings", "butn_home"})
+      EXPECT_TRUE(Enabled(name)) << name;
     const std::vector<std::string> movies = Trace("capture movie ");
     if (movies.size() != 1) return {};
     return movies[0].substr(std::string("capture movie ").size());

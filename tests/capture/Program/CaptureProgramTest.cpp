@@ -7,8 +7,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "MediaTools.h"
 #include "ProgramProcess.h"
 #include "TestEnvironment.h"
 #include "os/CommandLineClient.h"
@@ -61,6 +63,36 @@ TEST(CaptureProgram, CommandLinesStartTheModuleAndReachItsPanel) {
                             "sys.exit(0 if d[\"ImageType\"]==\"jpg\" and d[\"Media Folder\"]==sys.argv[2] else 1)' '" +
                             plist.string() + "' '" + media.string() + "'";
   EXPECT_EQ(std::system(check.c_str()), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// "Record" twice over the socket, about four seconds apart: a whole movie in
+// the capture folder that the tools read and decode.
+TEST(CaptureProgram, TwoRecordCommandsMakeAWholeMovie) {
+  orvtest::AdoptOrphans();
+  const fs::path trace = testenv::MakeTempDir("trace") / "trace.log";
+  ProgramProcess program(trace, {"--cmdl=-Capture/Capture"});
+  ASSERT_TRUE(WaitForTrace(trace, "capture first frame"));
+  ASSERT_EQ(plat::SendCommandLine(kId, u"-Capture/Record", 64), plat::SendStatus::Accepted);
+  ASSERT_TRUE(WaitForTrace(trace, "capture recording "));
+  std::this_thread::sleep_for(std::chrono::seconds(4));
+  ASSERT_EQ(plat::SendCommandLine(kId, u"-Capture/Record", 64), plat::SendStatus::Accepted);
+  ASSERT_TRUE(WaitForTrace(trace, "capture movie "));
+  const std::vector<std::string> movies = Lines(trace, "capture movie ");
+  ASSERT_EQ(movies.size(), 1u);
+  const fs::path movie = movies[0].substr(std::string("capture movie ").size());
+  ASSERT_TRUE(program.Terminate());
+
+  mediatools::ProbeResult probe(movie);
+  EXPECT_EQ(probe.Stream("video", "codec_tag_string"), "mp4v");
+  EXPECT_EQ(probe.Stream("video", "time_base"), "1/600");
+  const double seconds = std::atof(probe.Stream("video", "duration").c_str());
+  EXPECT_GT(seconds, 3.0);
+  EXPECT_LT(seconds, 8.0);
+  EXPECT_EQ(mediatools::DecodeErrors(movie), "");
 }
 
 }  // namespace
