@@ -68,11 +68,12 @@ function(dunsellow_add_mirrored root)
   endforeach()
 endfunction()
 
-# dunsellow_add_gtest(NAME SOURCES a.cpp ... LIBS lib ... [ENV VAR=value ...])
+# dunsellow_add_gtest(NAME SOURCES a.cpp ... LIBS lib ... [ENV VAR=value ...] [SERIAL])
 # One test executable; every test case runs as its own CTest test, in a
-# private temporary HOME/XDG tree with the headless backend.
+# private temporary HOME/XDG tree with the headless backend. SERIAL runs its
+# cases alone (for real processes other tests may end by name).
 function(dunsellow_add_gtest name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS;ENV" ${ARGN})
+  cmake_parse_arguments(T "SERIAL" "" "SOURCES;LIBS;ENV" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} dunsellow_test_main GTest::gtest GTest::gmock)
   # No test uses a real camera or microphone: the stand-ins are the devices.
@@ -83,7 +84,7 @@ function(dunsellow_add_gtest name)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "${env}" TIMEOUT ${DUNSELLOW_TEST_TIMEOUT})
+    PROPERTIES ENVIRONMENT "${env}" TIMEOUT ${DUNSELLOW_TEST_TIMEOUT} RUN_SERIAL ${T_SERIAL})
 endfunction()
 
 # Plug-in bundles: hidden symbols, only the listed entry points exported, and
