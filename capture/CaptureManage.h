@@ -111,6 +111,9 @@ class CCaptureManage {
   void OnFrameClock();
   uint64_t FramesDelivered() const { return m_framesDelivered; }
   uint64_t SoundBytesDelivered() const { return m_soundBytes; }
+  // Frames of the last recording that repeated an older picture because
+  // the encoder was behind.
+  uint64_t LastBacklogRepeats() const { return m_backlogRepeats; }
   // Frames due after `soundBytes` of sound (with sound) or `elapsedUs` of
   // the clock (without): the movie's length follows the sound when it has
   // sound, so picture and sound stay together.
@@ -163,6 +166,7 @@ class CCaptureManage {
   int64_t m_recordStartUs = 0;
   uint64_t m_framesDelivered = 0;
   uint64_t m_soundBytes = 0;
+  uint64_t m_backlogRepeats = 0;
   uint32_t m_soundRate = 0;
   uint16_t m_soundChannels = 0, m_soundBits = 16;
 };

@@ -89,6 +89,7 @@ int32_t CCaptureManage::StartRecord(const std::u16string& path) {
   m_bRecording = true;
   m_framesDelivered = 0;
   m_soundBytes = 0;
+  m_backlogRepeats = 0;
   m_recordStartUs = g_get_monotonic_time();
   plat::DisposeOffscreen(m_spare);
   m_spare = plat::NewOffscreen(m_preview->width, m_preview->height, plat::kOffscreenARGB32);
@@ -149,6 +150,7 @@ int32_t CCaptureManage::StopRecord() {
   plat::DisposeOffscreen(m_spare);
   m_spare = nullptr;
   const uint64_t frames = m_framesDelivered;
+  if (m_pSource) m_backlogRepeats = m_pSource->BacklogRepeats();
   ReleaseRecorder();
   std::fflush(stdout);
   return frames != 0 ? 0 : -1;

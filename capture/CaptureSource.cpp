@@ -53,6 +53,7 @@ int32_t CCaptureSource::SetVideoDate(GWorldPtr picture, int64_t start, int64_t e
     if (m_video.size() >= kMaxQueuedPictures) {
       // The encoder is behind: the last queued picture stands for these.
       m_video.back().count += count;
+      m_backlogRepeats += count;
       return 0;
     }
   }

@@ -47,6 +47,8 @@ class CCaptureSource : public IORVSource, public CORVUnknown {
 
   // Pictures queued and not yet handed out (for tests and the log).
   size_t QueuedPictures();
+  // Frames that went in as repeats because the encoder was behind.
+  uint64_t BacklogRepeats() const { return m_backlogRepeats; }
 
  protected:
   ~CCaptureSource() override;
@@ -72,4 +74,5 @@ class CCaptureSource : public IORVSource, public CORVUnknown {
   int32_t m_nPoolLimit = 5;
   int32_t m_nPictures = 0;
   int32_t m_nSoundBuffers = 0;
+  std::atomic<uint64_t> m_backlogRepeats{0};
 };
