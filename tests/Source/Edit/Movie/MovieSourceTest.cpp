@@ -1,0 +1,124 @@
+// The movie source: the frame shown at a time, the effect, the trim bounds
+// and their snapping to frames, and the frames and sound a save pulls.
+#include <gtest/gtest.h>
+
+#include "MovieSource.h"
+#include "VideoSave.h"
+#include "os/Offscreen.h"
+#include "qel/QelWideText.h"
+
+namespace {
+
+const std::u16string kIndex = QelFromUTF8(CLIPS_DIR "/index.mov");
+
+CSource* OpenSource(const std::u16string& path) {
+  auto* s = new CSource();
+  s->AddRef();
+  s->SetFilePath(path.c_str());
+  EXPECT_EQ(s->Open(), 1);
+  return s;
+}
+
+int Grey(GWorldPtr w, int x = 8, int y = 8) { return w->pixels[size_t(y) * size_t(w->rowBytes) + size_t(x) * 4 + 2]; }
+
+TEST(MovieSource, ShowsTheFrameOfEachTime) {
+  CSource* s = OpenSource(kIndex);
+  EXPECT_EQ(s->GetMovTS(), 600);
+  EXPECT_EQ(s->GetDuration(), 1800);
+  // 10 frames a second: frame n covers [60 n, 60 n + 60).
+  struct Case {
+    int32_t t, frame;
+  } cases[] = {{0, 0}, {59, 0}, {60, 1}, {659, 10}, {660, 11}, {1790, 29}, {120, 2}};
+  for (const Case& c : cases) {
+    s->SetPlayTime(c.t);
+    ASSERT_NE(s->GetDisplayBuffer(), nullptr);
+    EXPECT_NEAR(Grey(s->GetDisplayBuffer()), c.frame * 8, 1) << "t " << c.t;
+  }
+  s->SetPlayTime(600);
+  s->SetEffect(60, 0);
+  EXPECT_GT(Grey(s->GetDisplayBuffer()), 80 + 20);
+  s->SetEffect(0, 0);
+  EXPECT_NEAR(Grey(s->GetDisplayBuffer()), 80, 1);
+  s->Close();
+  s->Release();
+}
+
+TEST(MovieSource, TrimKeepsHalfASecondInsideTheMovie) {
+  CSource* s = OpenSource(kIndex);
+  struct Case {
+    int32_t start, end, wantStart, wantEnd;
+  } cases[] = {
+      {0, 100, 0, 300},       // the end moves half a second past the start
+      {0, 1000, 0, 1000},
+      {900, 1000, 700, 1000},  // the start stays half a second before the end
+      {-50, 1000, 0, 1000},
+      {0, 5000, 0, 1800},     // not past the movie
+      {1700, 1800, 1500, 1800},
+  };
+  for (const Case& c : cases) {
+    s->SetBound(c.start, c.end);
+    int32_t start = -1, end = -1;
+    EXPECT_EQ(s->GetBound(&start, &end), 1);
+    EXPECT_EQ(start, c.wantStart) << c.start << ".." << c.end;
+    EXPECT_EQ(end, c.wantEnd) << c.start << ".." << c.end;
+  }
+  EXPECT_EQ(s->GetBound(nullptr, nullptr), 0);
+  s->SetBound(0, 1800);
+  int32_t ms = 0;
+  s->GetDuration(&ms);
+  EXPECT_EQ(ms, 3000);
+  // The play-head stays inside the bounds.
+  s->SetBound(600, 1200);
+  EXPECT_EQ(s->SetPosition(100), 600);
+  EXPECT_EQ(s->SetPosition(1500), 1199);
+  s->Close();
+  s->Release();
+}
+
+TEST(MovieSource, SnapsTrimBoundsToFrames) {
+  // 30 frames a second at 600 units: a frame every 20 units.
+  struct Case {
+    int32_t value, start, end;
+  } cases[] = {{45, 40, 60}, {40, 40, 40}, {0, 0, 0}, {19, 0, 20}, {61, 60, 80}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(SnapTrimStart(c.value, 20), c.start) << c.value;
+    EXPECT_EQ(SnapTrimEnd(c.value, 20, 1000), c.end) << c.value;
+  }
+  EXPECT_EQ(SnapTrimEnd(1000, 20, 1000), 1000);
+  EXPECT_EQ(SnapTrimEnd(990, 20, 995), 995);
+}
+
+TEST(MovieSource, SaveDeliversTheTrimmedFramesAndSound) {
+  CSource* s = OpenSource(kIndex);
+  s->SetBound(600, 1200);
+  ASSERT_EQ(s->PrepareSave(), 1);
+  EXPECT_EQ(s->CalcFrame(), 10);
+  int delivered = 0;
+  for (int32_t ms = 0;; ms += 100) {
+    GWorldPtr w = s->GetVideoData(ms, nullptr, nullptr);
+    if (!w) break;
+    EXPECT_NEAR(Grey(w), (10 + delivered) * 8, 1);
+    s->ResetVideoData(w);
+    ++delivered;
+  }
+  EXPECT_EQ(delivered, 10);
+  // A copy call before any size call has nothing to hand over.
+  unsigned char byte = 0;
+  EXPECT_EQ(s->GetAudioData(nullptr, 0, 0, nullptr, &byte), ORV_E_FAIL);
+  uint32_t total = 0;
+  for (;;) {
+    uint32_t size = 0;
+    ORVRESULT r = s->GetAudioData(nullptr, 0, 0, &size, nullptr);
+    if (r == CSource::kNoMoreData) break;
+    ASSERT_EQ(r, 0);
+    std::vector<unsigned char> chunk(size);
+    ASSERT_EQ(s->GetAudioData(nullptr, 0, 0, &size, chunk.data()), 0);
+    total += size;
+  }
+  EXPECT_EQ(total, 44100u * 2 * 2);  // one second, two channels of 16 bits
+  EXPECT_EQ(s->GetAudioData(nullptr, 0, 0, nullptr, nullptr), CSource::kNoMoreData);
+  s->Close();
+  s->Release();
+}
+
+}  // namespace
