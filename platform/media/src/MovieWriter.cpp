@@ -127,6 +127,11 @@ bool MovieWriter::Impl::OpenVideo() {
     av_dict_set(&options, "crf", crf, 0);
     av_dict_set(&options, "preset", "veryfast", 0);
   }
+  // Slices in parallel: the packets still leave one per frame, in order.
+  if (codec->capabilities & AV_CODEC_CAP_SLICE_THREADS) {
+    c->thread_type = FF_THREAD_SLICE;
+    c->thread_count = 4;
+  }
   int err = avcodec_open2(c, codec, &options);
   av_dict_free(&options);
   if (err < 0) return false;
