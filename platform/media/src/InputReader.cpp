@@ -42,6 +42,7 @@ int InputReader::Open(const char* format, const std::string& url, AVDictionary**
   if (!dec_) return AVERROR(ENOMEM);
   if ((err = avcodec_parameters_to_context(dec_.get(), stream_->codecpar)) < 0) return err;
   dec_->pkt_timebase = stream_->time_base;
+  if (threads_ > 1) dec_->thread_count = threads_;
   return avcodec_open2(dec_.get(), codec, nullptr);
 }
 

@@ -34,8 +34,11 @@ class InputReader {
   AVFormatContext* Format() const { return fmt_; }
   AVStream* Stream() const { return stream_; }
   AVCodecContext* Decoder() const { return dec_.get(); }
+  // Decoder threads for the next Open (1: none; frames then leave later).
+  void SetDecoderThreads(int n) { threads_ = n; }
 
  private:
+  int threads_ = 1;
   static int InterruptCallback(void* self);
 
   AVFormatContext* fmt_ = nullptr;

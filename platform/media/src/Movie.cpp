@@ -190,6 +190,8 @@ int Movie::Open(const std::string& path) {
   avformat_close_input(&fmt);
   if (!ok) return -1;
   d.path = path;
+  // Files are read ahead of the picture wanted: threads pay off (a camera does not).
+  d.videoReader.SetDecoderThreads(4);
   if (d.hasVideo && d.videoReader.Open(nullptr, path, nullptr, AVMEDIA_TYPE_VIDEO) < 0) {
     d.videoReader.Close();
     d.hasVideo = false;
