@@ -6,7 +6,7 @@
 #include "BasePanel.h"
 #include "Capture.h"
 #include "CaptureSettingData.h"
-#include "DlgWarning.h"
+#include "DlgWarning_1.h"
 #include "FullScreenWnd.h"
 #include "ORVGF.h"
 #include "ORVTrace.h"
@@ -138,12 +138,13 @@ int32_t CBasePanel::EnableSupperQuality(int32_t want) {
   if (LoadProfileInt(kSection, u"RemindSupperQuality", 1)) {
     if (want && large) {
       std::u16string text = ORVGF::vLoadResString(60);
-      CDlgWarningWithCheck reminder(ORVGF::vGetModuleQelWin(), text.c_str(), 0, 0);
+      CDlgWarning_1 reminder(ORVGF::vGetModuleQelWin(), text.c_str(), 0);
       int32_t answer = CQelDialog::kResultCancel;
       if (reminder.Create("$app\\UI\\WarningLowQuality.aui", nullptr, ORVGF::vGetModuleQelWin())) {
         answer = reminder.DoModal();
       }
       result = answer == CQelDialog::kResultOK ? 1 : 0;
+      OrvTrace("capture super quality reminder " + std::to_string(answer));
       SaveProfileInt(kSection, u"RemindSupperQuality", reminder.ShowAgain() ? 1 : 0);
       if (!LoadProfileInt(kSection, u"RemindSupperQuality", 1)) {
         SaveProfileInt(kSection, u"EnableSupperQuality", result);
