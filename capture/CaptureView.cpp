@@ -52,6 +52,12 @@ CCaptureView::~CCaptureView() {
     if (auto* w = CQelWindow::FetchQelWindow(m_hWindow)) w->UnregisterMessage(kAlbumMessage);
   }
   delete m_pDB;
+  // The first album was retained, the copies came with their own reference;
+  // the page holds its own references to all three.
+  for (PubQelmar::QelAlbum*& a : m_pAlbums) {
+    if (a) reinterpret_cast<PubQelmar::QelElement*>(a)->Release();
+    a = nullptr;
+  }
 }
 
 void CCaptureView::BuildUI() {
