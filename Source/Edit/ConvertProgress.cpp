@@ -1,7 +1,5 @@
 #include "ConvertProgress.h"
 
-#include <glib.h>
-
 #include "qel/QelElement.h"
 
 CConvertProgress* CConvertProgress::sConvertProgress = nullptr;
@@ -9,8 +7,6 @@ CConvertProgress* CConvertProgress::sConvertProgress = nullptr;
 namespace {
 constexpr uint32_t kKeyDown = 256;
 constexpr QELWPARAM kKeyEnter = 3, kKeyReturn = 13, kKeyEscape = 27;
-// Events let through per update: enough for a click and its redraw.
-constexpr int kEventsPerUpdate = 8;
 }  // namespace
 
 CConvertProgress::CConvertProgress(WindowRef owner, int32_t reserved) : m_hOwner(owner), m_nReserved(reserved) {
@@ -66,9 +62,6 @@ void CConvertProgress::ShowProgress(const WCHAR* info) {
 
 void CConvertProgress::UpdateProgress(int32_t percent) {
   if (qel::Element* bar = Root() ? Root()->FindByName("hscl_Progress", true) : nullptr) bar->SetScrollPos(percent);
-  // The save polls on the main thread: let the dialog's clicks and redraws in.
-  for (int i = 0; i < kEventsPerUpdate && g_main_context_iteration(nullptr, FALSE); ++i) {
-  }
 }
 
 int32_t CConvertProgress::Percent() const {

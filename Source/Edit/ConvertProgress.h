@@ -1,7 +1,8 @@
 #pragma once
-// The small window shown while a movie is saved: a bar from 0 to 100, the
-// target's path and Cancel (also Return, Enter and Escape). Cancel only
-// raises a flag that the saving loop reads at its next poll.
+// The small modal window shown while a movie is saved: a bar from 0 to 100,
+// the target's path and Cancel (also Return, Enter and Escape). Cancel only
+// raises a flag that the save's timer reads at its next poll; the modal loop
+// keeps the dialog responsive and the other windows out of reach.
 #include <cstdint>
 
 #include "CDlgBase.h"
@@ -21,8 +22,6 @@ class CConvertProgress : public CDlgBase {
 
   // Clears the cancel flag, shows 0 % and, with `info`, the text; shows the window.
   void ShowProgress(const WCHAR* info);
-  // Sets the bar and lets pending events through (the save loop runs on
-  // the main thread).
   void UpdateProgress(int32_t percent);
   void HideProgress();
   void EndProgress();

@@ -127,10 +127,8 @@ int32_t CEditPanel::WarningSave() {
         }
       } else {
         m_pVideoEdit->OnDoneProc(0);
-        if (!m_pVideoEdit->LastSaveSucceeded()) {
-          vMessageBox(m_hMainWnd, ResString(17).c_str(), u"", kWarnOK);
-          return 0;
-        }
+        // A failure was told by the editor; a cancel needs no word.
+        if (!m_pVideoEdit->LastSaveSucceeded()) return 0;
         m_pVideoEdit->SetReset();
       }
       return 1;

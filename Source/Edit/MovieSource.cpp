@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "EditGlobals.h"
 #include "EditPanel.h"
@@ -165,8 +166,15 @@ void CSource::PlayEvent() {
     m_current = int32_t(std::min<int64_t>(m_player->PositionMs() * 600 / 1000, m_duration));
     if (m_player->State() != media::PlayState::Playing) m_current = m_duration;
     SetMovieTimeValue(m_movie, m_current);
-    RefreshVideoBufferAtTime(m_current);
-    RefreshDisplayBuffer();
+    // The player's worker has decoded the picture due now: take it rather
+    // than decode it a second time here.
+    if (m_frame && m_player->TakeFrame(m_playFrame) && m_playFrame.width == m_frame->width &&
+        m_playFrame.height == m_frame->height) {
+      for (int32_t y = 0; y < m_frame->height; ++y)
+        std::memcpy(m_frame->pixels + size_t(y) * size_t(m_frame->rowBytes), m_playFrame.Row(y),
+                    size_t(m_frame->width) * 4);
+      RefreshDisplayBuffer();
+    }
   }
 }
 

@@ -14,6 +14,7 @@
 #include "CORVUnknown.h"
 #include "IORVSource.h"
 #include "MovieDescription.h"
+#include "media/Frame.h"
 #include "ORVMovie.h"
 #include "QDRect.h"
 #include "qel/QelTypes.h"
@@ -119,6 +120,7 @@ class CSource : public IORVSource, public CORVUnknown {
   int32_t m_frameCount = 0;
   int32_t m_framesDelivered = 0;
   std::unique_ptr<media::Player> m_player;
+  media::Frame m_playFrame;  // the last picture taken from the player
 
   // The sound side, read by the exporter's sound thread.
   std::vector<uint8_t> m_chunk;

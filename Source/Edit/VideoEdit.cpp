@@ -245,7 +245,13 @@ void CVideoEdit::UpdateCurrentTime() {
   if (!m_pSource->GetMovieTimeinfo(current, duration, scale) || duration < 1 || scale < 1) return;
   int32_t start = 0, end = 0;
   m_pSource->GetBound(&start, &end);
-  if (qel::Element* e = Find("view_Position")) e->SetText(vTimeToString(std::max(current - start, 0) / scale));
+  // The play-head stops one unit before the trim end: the read-out shows
+  // the frame boundaries there and at the start.
+  int32_t shown = current;
+  const int32_t step = FrameStep(m_videoDesc, scale);
+  if (current + 1 == end) shown = SnapTrimEnd(end, step, m_pSource->GetDuration());
+  else if (current == start) shown = SnapTrimStart(start, step);
+  if (qel::Element* e = Find("view_Position")) e->SetText(vTimeToString(std::max(shown - start, 0) / scale));
   if (qel::Element* e = Find("view_Duration")) e->SetText(vTimeToString(std::max(end - start, 0) / scale));
   if (qel::Element* bar = Find("hscrl_PlayProgress"); bar && !m_bSeeking)
     bar->SetScrollPos(int32_t(int64_t(current) * 100 / duration));
@@ -257,6 +263,7 @@ void CVideoEdit::UpdateCurrentTime() {
     UpdateVideoCrop(start);
     m_nPlayState = kStopped;
     UpdatePlayPauseCtrl();
+    UpdateCurrentTime();  // the read-out of the trim start
   }
 }
 
@@ -330,6 +337,12 @@ void CVideoEdit::ApplyEffect() {
 int32_t CVideoEdit::OnBrightnessProc(int32_t event, QELLPARAM) {
   if (!IsSliderEvent(event)) return 0;
   ApplyEffect();
+  for (const char* name : {"hscrl_1", "hscrl_2"}) {
+    qel::Element* s = FindTool(name);
+    if (!s) continue;
+    if (qel::Element* low = s->FindByName("polarul", true)) low->Enable(s->Scroll().pos > kSliderMin);
+    if (qel::Element* high = s->FindByName("polardr", true)) high->Enable(s->Scroll().pos < kSliderMax);
+  }
   UpdateResetButton();
   return 0;
 }
@@ -435,7 +448,13 @@ void CVideoEdit::OnSnapshot() {
     option.reserved2 = 1;
     option.options = kJpeg90;
     if (SaveImgFile(picture, name.c_str(), &option) == 0 && m_pView) {
-      m_pView->DoAlbumCall(CCaptureView::kAdd, 0, name.c_str(), nullptr);
+      // The new photo goes to the head of the album: the movie stays the
+      // current item (one further down where photos are listed too).
+      const int32_t index = m_pView->GetCurrentThumbnail();
+      m_pView->DoAlbumCall(CCaptureView::kAdd, 1, name.c_str(), nullptr);
+      const int32_t album = m_pView->GetCurrentAlbumIndex();
+      if (album == 0) m_pView->SetCurSelThumb(index + 1);
+      else if (album == 2) m_pView->SetCurSelThumb(index);
     }
   }
   if (picture) picture->Release();

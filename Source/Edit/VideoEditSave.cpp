@@ -2,7 +2,9 @@
 // progress dialog and cancel.
 #include <sys/statvfs.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "AppHelper.h"
 
@@ -18,6 +20,7 @@
 #include "VideoSave.h"
 #include "qel/QelElement.h"
 #include "qel/QelFileChooser.h"
+#include "qel/QelTimer.h"
 #include "qel/QelWideText.h"
 
 namespace {
@@ -43,9 +46,26 @@ bool CheckDiskEnough(const std::u16string& folder, uint64_t bytes) {
   return vIsEnoughSpaceFor(uint64_t(st.f_bavail) * st.f_frsize, bytes) != 0;
 }
 
+constexpr uint32_t kSaveTimerId = 1300;
+
+struct SaveRun {
+  MovieSaveTask* task;
+  CConvertProgress* progress;
+};
+
+void SaveTimer_Proc(void*, uint32_t id, void* data) {
+  auto* run = static_cast<SaveRun*>(data);
+  if (!run || id != kSaveTimerId) return;
+  if (run->progress->IsCanceled()) run->task->Cancel();
+  int32_t percent = 0;
+  if (run->task->Poll(&percent) != kSaveRunning) run->progress->EndProgress();
+  else run->progress->UpdateProgress(percent);
+}
+
 }  // namespace
 
 int32_t CVideoEdit::OnDoneProc(QELLPARAM) {
+  if (m_bSaving) return 0;
   m_bSaving = 1;
   m_bLastSaveOK = DoSave(nullptr);
   m_bSaving = 0;
@@ -53,7 +73,7 @@ int32_t CVideoEdit::OnDoneProc(QELLPARAM) {
 }
 
 int32_t CVideoEdit::OnSaveasProc(QELLPARAM) {
-  DoSaveAs();
+  if (!m_bSaving) DoSaveAs();
   return 0;
 }
 
@@ -117,28 +137,28 @@ int32_t CVideoEdit::DoSave(const WCHAR* target) {
     qel::Element* b = FindTool("hscrl_1");
     qel::Element* c = FindTool("hscrl_2");
     save->SetEffect(b ? b->Scroll().pos : 0, c ? c->Scroll().pos : 0);
-    auto* progress = CConvertProgress::sConvertProgress;
-    bool ownProgress = false;
-    if (!progress) {
-      progress = new CConvertProgress(m_hWindow, 0);
-      ownProgress = true;
-      if (!progress->Create(u"ConvertProgress.aui", nullptr, m_hWindow)) {
-        delete progress;
-        progress = nullptr;
-        ownProgress = false;
-      }
+    // The dialog is modal while the exporter's threads encode; a 100 ms
+    // timer follows them and ends the dialog when they are done.
+    auto* progress = new CConvertProgress(m_hWindow, 0);
+    if (!progress->Create(u"ConvertProgress.aui", nullptr, m_hWindow)) {
+      delete progress;
+      progress = nullptr;
     }
     m_bCanceled = 0;
-    if (progress) progress->ShowProgress(to.c_str());
-    result = SaveMovie(save, to, [&](int32_t percent) {
-      if (!progress) return true;
-      progress->UpdateProgress(percent);
-      return progress->IsCanceled() == 0;
-    });
-    if (progress) {
-      progress->EndProgress();
-      if (ownProgress) delete progress;
+    MovieSaveTask task;
+    if (task.Start(save, to)) {
+      if (progress) {
+        progress->ShowProgress(to.c_str());
+        SaveRun run{&task, progress};
+        QelInstallTimer(&run, kSaveTimerId, 100, 100, &SaveTimer_Proc, &run);
+        progress->DoModal();
+        QelRemoveTimer(&run, kSaveTimerId);
+        // Closed by its window frame: that is a cancel too.
+        task.Cancel();
+      }
+      while ((result = task.Poll(nullptr)) == kSaveRunning) std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
+    delete progress;
     m_bCanceled = result == kSaveCancelled;
   }
   save->Close();

@@ -66,13 +66,16 @@ int32_t SnapTrimEnd(int32_t end, int32_t step, int32_t duration) {
   return std::min(g, duration);
 }
 
+int32_t FrameStep(const ORVGF::__VideoDescription& v, int32_t timeScale) {
+  if (v.durationMs < 0.001) return 0;
+  const int32_t fps = int32_t(v.frameRate + 0.5);
+  return fps > 0 ? timeScale / fps : 0;
+}
+
 void AdjustBothCrop(CSource* source) {
   if (!source || !source->GetMovie()) return;
-  const ORVGF::__VideoDescription& v = source->VideoDescription();
-  if (v.durationMs < 0.001) return;
-  const int32_t fps = int32_t(v.frameRate + 0.5);
-  if (fps <= 0) return;
-  const int32_t step = source->GetMovTS() / fps;
+  const int32_t step = FrameStep(source->VideoDescription(), source->GetMovTS());
+  if (step <= 0) return;
   int32_t start = 0, end = 0;
   source->GetBound(&start, &end);
   source->SetBound(SnapTrimStart(start, step), end);
@@ -115,68 +118,101 @@ bool FillSaveParameters(CSource* source, const std::u16string& output, tagORVPar
   return true;
 }
 
-MovieSaveResult SaveMovie(CSource* source, const std::u16string& target, const std::function<bool(int32_t)>& poll) {
+MovieSaveTask::~MovieSaveTask() {
+  if (m_exporter) {
+    Cancel();
+    Finish(kSaveCancelled);
+  }
+}
+
+bool MovieSaveTask::Start(CSource* source, const std::u16string& target) {
   namespace fs = std::filesystem;
-  if (!source || !source->GetMovie() || target.empty()) return kSaveFailed;
+  m_result = kSaveFailed;
+  if (m_exporter || !source || !source->GetMovie() || target.empty()) return false;
   const fs::path targetPath(QelToUTF8(target));
-  std::string folder = targetPath.parent_path().string();
-  if (folder.empty()) folder = ".";
+  m_target = targetPath.string();
+  m_folder = targetPath.parent_path().string();
+  if (m_folder.empty()) m_folder = ".";
   // A private name in the target's folder: the rename stays on one file system.
-  std::string pattern = folder + "/.tmpSaveMov-XXXXXX.noindex";
+  std::string pattern = m_folder + "/.tmpSaveMov-XXXXXX.noindex";
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back(0);
   int fd = ::mkstemps(name.data(), 8);
-  if (fd < 0) return kSaveFailed;
+  if (fd < 0) return false;
   ::close(fd);
-  const std::string temp(name.data());
-  auto dropTemp = [&] { ::unlink(temp.c_str()); };
+  m_temp = name.data();
 
   tagORVParameters settings;
-  if (!FillSaveParameters(source, QelFromUTF8(temp), &settings) || source->PrepareSave() != 1) {
-    dropTemp();
-    return kSaveFailed;
+  if (!FillSaveParameters(source, QelFromUTF8(m_temp), &settings) || source->PrepareSave() != 1) {
+    ::unlink(m_temp.c_str());
+    return false;
   }
-  auto* exporter = new CORVExport();
-  exporter->AddRef();
-  exporter->SetSource(source);
-  exporter->SetParameter(settings);
-  if (ORV_FAILED(exporter->Start())) {
-    exporter->Release();
-    dropTemp();
-    return kSaveFailed;
+  m_exporter = new CORVExport();
+  m_exporter->AddRef();
+  m_exporter->SetSource(source);
+  m_exporter->SetParameter(settings);
+  if (ORV_FAILED(m_exporter->Start())) {
+    m_exporter->Release();
+    m_exporter = nullptr;
+    ::unlink(m_temp.c_str());
+    return false;
   }
-  MovieSaveResult result = kSaveRunning;
-  while (result == kSaveRunning) {
-    _SAVE_STATUS_ status = SAVE_STATUS_RUNNING;
-    int32_t percent = 0;
-    exporter->GetStatus(status, percent);
-    if (status == SAVE_STATUS_FINISHED) {
-      result = kSaveDone;
-    } else if (status == SAVE_STATUS_FAILED) {
-      result = kSaveFailed;
-    } else if (status == SAVE_STATUS_CANCELLED) {
-      result = kSaveCancelled;
-    } else if (poll && !poll(percent)) {
-      exporter->Cancel();
-      result = kSaveCancelled;
-    } else {
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+  m_result = kSaveRunning;
+  return true;
+}
+
+void MovieSaveTask::Cancel() {
+  if (m_exporter && m_result == kSaveRunning) {
+    m_exporter->Cancel();
+    m_result = kSaveCancelled;
   }
-  if (result == kSaveDone && poll) poll(100);
+}
+
+MovieSaveResult MovieSaveTask::Poll(int32_t* percent) {
+  if (!m_exporter) return m_result;
+  if (m_result != kSaveRunning) return Finish(m_result);
+  _SAVE_STATUS_ status = SAVE_STATUS_RUNNING;
+  int32_t p = 0;
+  m_exporter->GetStatus(status, p);
+  if (percent) *percent = p;
+  if (status == SAVE_STATUS_FINISHED) return Finish(kSaveDone);
+  if (status == SAVE_STATUS_FAILED) return Finish(kSaveFailed);
+  if (status == SAVE_STATUS_CANCELLED) return Finish(kSaveCancelled);
+  return kSaveRunning;
+}
+
+MovieSaveResult MovieSaveTask::Finish(MovieSaveResult result) {
   // The last release joins the encode threads and completes the file.
-  exporter->Release();
-  if (result != kSaveDone || !IsCompleteMovie(temp) || !SyncFile(temp)) {
-    dropTemp();
-    return result == kSaveCancelled ? kSaveCancelled : kSaveFailed;
+  m_exporter->Release();
+  m_exporter = nullptr;
+  m_result = result;
+  if (result != kSaveDone || !IsCompleteMovie(m_temp) || !SyncFile(m_temp)) {
+    ::unlink(m_temp.c_str());
+    if (result == kSaveDone) m_result = kSaveFailed;
+    return m_result;
   }
   struct stat st {};
-  if (::stat(targetPath.c_str(), &st) == 0) ::chmod(temp.c_str(), st.st_mode & 07777);
-  else ::chmod(temp.c_str(), 0644 & ~[] { mode_t m = ::umask(0); ::umask(m); return m; }());
-  if (::rename(temp.c_str(), targetPath.c_str()) != 0) {
-    dropTemp();
-    return kSaveFailed;
+  if (::stat(m_target.c_str(), &st) == 0) ::chmod(m_temp.c_str(), st.st_mode & 07777);
+  else ::chmod(m_temp.c_str(), 0644 & ~[] { mode_t m = ::umask(0); ::umask(m); return m; }());
+  if (::rename(m_temp.c_str(), m_target.c_str()) != 0) {
+    ::unlink(m_temp.c_str());
+    return m_result = kSaveFailed;
   }
-  SyncFolder(folder);
-  return kSaveDone;
+  SyncFolder(m_folder);
+  return m_result = kSaveDone;
+}
+
+MovieSaveResult SaveMovie(CSource* source, const std::u16string& target, const std::function<bool(int32_t)>& poll) {
+  MovieSaveTask task;
+  if (!task.Start(source, target)) return kSaveFailed;
+  for (;;) {
+    int32_t percent = 0;
+    const MovieSaveResult r = task.Poll(&percent);
+    if (r != kSaveRunning) {
+      if (r == kSaveDone && poll) poll(100);
+      return r;
+    }
+    if (poll && !poll(percent)) task.Cancel();
+    else std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
 }

@@ -2,6 +2,9 @@
 // and their snapping to frames, and the frames and sound a save pulls.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "MovieSource.h"
 #include "VideoSave.h"
 #include "os/Offscreen.h"
@@ -39,6 +42,38 @@ TEST(MovieSource, ShowsTheFrameOfEachTime) {
   EXPECT_GT(Grey(s->GetDisplayBuffer()), 80 + 20);
   s->SetEffect(0, 0);
   EXPECT_NEAR(Grey(s->GetDisplayBuffer()), 80, 1);
+  s->Close();
+  s->Release();
+}
+
+TEST(MovieSource, PlaysOnTheSoundClockPausesAndGoesOnFromThere) {
+  CSource* s = OpenSource(kIndex);
+  s->SetPreviewRect(Rect{0, 0, 48, 64});
+  auto playFor = [&](int ms) {
+    for (int i = 0; i < ms / 10; ++i) {
+      s->PlayEvent();
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    s->PlayEvent();
+  };
+  s->DoCommand(CSource::kPlay);
+  EXPECT_EQ(s->IsPlaying(), 1);
+  playFor(500);
+  s->DoCommand(CSource::kPause);
+  const int32_t at = s->GetPosition();
+  EXPECT_GT(at, 0);
+  // The frame shown is the one of the clock's time (at most one frame behind).
+  const int shown = (Grey(s->GetDisplayBuffer()) + 4) / 8;
+  EXPECT_LE(shown, at / 60);
+  EXPECT_GE(shown, at / 60 - 1);
+  // Paused, nothing moves; played again, it goes on from there.
+  playFor(0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_EQ(s->GetPosition(), at);
+  s->DoCommand(CSource::kPlay);
+  playFor(200);
+  s->DoCommand(CSource::kPause);
+  EXPECT_GE(s->GetPosition(), at);
   s->Close();
   s->Release();
 }
