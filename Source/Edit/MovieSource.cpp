@@ -280,7 +280,10 @@ int32_t CSource::PrepareSave() {
 
 GWorldPtr CSource::GetVideoData(int32_t ms, int64_t*, int64_t*) {
   if (!m_movie || m_framesDelivered >= m_frameCount) return nullptr;
-  int32_t t = int32_t(int64_t(ms) * GetMovTS() / 1000) + m_trimStart;
+  // The writer hands its frame time in whole milliseconds, cut down from
+  // units: rounding gives the unit back (cutting would land one unit early,
+  // on the frame before, at 30 frames a second).
+  int32_t t = int32_t((int64_t(ms) * GetMovTS() + 500) / 1000) + m_trimStart;
   if (t < 0) t = 0;
   RefreshVideoBufferAtTime(t);
   if (!m_frame) return nullptr;

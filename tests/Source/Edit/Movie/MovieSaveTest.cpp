@@ -117,9 +117,12 @@ TEST_F(MovieSave, KeepsTheTrimmedPartWithItsSound) {
     media::Movie m;
     ASSERT_EQ(m.Open(saved.string()), 0);
     media::Frame f;
-    ASSERT_EQ(m.FrameAt(0, f), 0);
-    const int step = c.sound ? 8 : 8;
-    EXPECT_NEAR(f.Row(8)[8 * 4 + 2], c.firstFrame * step, 3);
+    const int fps = c.sound ? 10 : 30;
+    for (int n : {0, 1, 5}) {
+      ASSERT_EQ(m.FrameAt(std::lround(n * 600.0 / fps), f), 0);
+      // Lossy re-encoding moves a grey level by a few; the next frame is 8 away.
+      EXPECT_NEAR(f.Row(8)[8 * 4 + 2], (c.firstFrame + n) * 8, 4) << "frame " << n;
+    }
     if (c.sound) {
       // Decoded and converted, never byte-swapped: the samples are the ones
       // of the original at the trim start.
