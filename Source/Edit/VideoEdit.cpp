@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <filesystem>
 
 #include "AppHelper.h"
 #include "DlgWarning.h"
@@ -273,7 +275,17 @@ void CVideoEdit::UpdatePlayPauseCtrl() {
   const bool playing = m_nPlayState == kPlaying && m_pSource && m_pSource->IsPlaying();
   check->SetCheck(playing ? 1 : 0);
   check->SetTips(playing ? ResText(23, u"Pause") : ResText(22, u"Play"));
-  check->SetImagePath(playing ? "theme:media-playback-pause-symbolic" : "theme:media-playback-start-symbolic");
+  // The layout gave the play icon's file; the pause icon lies beside it.
+  if (m_playIcon.empty()) m_playIcon = check->ImagePath();
+  std::string icon = m_playIcon;
+  const size_t at = icon.rfind("media-playback-start");
+  if (playing && at != std::string::npos) {
+    std::string pause = icon;
+    pause.replace(at, std::strlen("media-playback-start"), "media-playback-pause");
+    std::error_code ec;
+    if (std::filesystem::exists(pause, ec)) icon = pause;
+  }
+  check->SetImagePath(icon);
 }
 
 void CVideoEdit::UpdateResetButton() {

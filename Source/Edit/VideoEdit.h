@@ -115,4 +115,5 @@ class CVideoEdit : public ICropCtrlCallback {
   CPlayView* m_pPlayView = nullptr;
   CCropCtrl m_CropCtrl;
   ORVGF::__VideoDescription m_videoDesc;
+  std::string m_playIcon;  // the play icon's file, as the layout found it
 };

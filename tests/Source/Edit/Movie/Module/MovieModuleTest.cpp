@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <glib.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -86,6 +87,14 @@ class MovieInModule : public EditModuleTest {
 
 TEST_F(MovieInModule, PlaysPausesGoesBackAndStopsAtTheTrimEnd) {
   Open(MakeMovie("clip.mov"));
+  // Every control of the play and trim rows lies inside the movie area,
+  // above the adjustments.
+  const SRect32 area = Find("vcata1")->Bounds();
+  const int32_t tools = Find("hcata_tools")->Bounds().top;
+  for (const char* name : {"chck_Playpause", "view_Duration", "butn_Capture", "butn_Left", "butn_CropRight", "butn_Right"}) {
+    const SRect32 r = Find("vcata1")->FindByName(name, true)->Bounds();
+    EXPECT_TRUE(r.left >= area.left && r.right <= area.right && r.bottom <= std::min(area.bottom, tools)) << name;
+  }
   EXPECT_EQ(PlayHead(), 0);
   ASSERT_TRUE(hl::Click(&Frame(), "chck_Playpause"));
   EXPECT_TRUE(Playing());
