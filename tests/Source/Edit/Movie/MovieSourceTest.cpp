@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "MovieSource.h"
+#include "VideoEdit.h"
 #include "VideoSave.h"
 #include "os/Offscreen.h"
 #include "qel/QelWideText.h"
@@ -154,6 +155,47 @@ TEST(MovieSource, SaveDeliversTheTrimmedFramesAndSound) {
   EXPECT_EQ(s->GetAudioData(nullptr, 0, 0, nullptr, nullptr), CSource::kNoMoreData);
   s->Close();
   s->Release();
+}
+
+TEST(MovieSource, SaveSettingsFollowTheMovie) {
+  struct Case {
+    const char* clip;
+    double frameRate;
+    uint16_t channels;
+  } cases[] = {
+      {"index.mov", 10.0, 2},
+      {"bigendian.mov", 10.0, 1},
+      {"silent.mov", 30.0, 2},  // no sound: two channels of 16 bits at 44100 Hz
+  };
+  for (const Case& c : cases) {
+    CSource* s = OpenSource(QelFromUTF8(std::string(CLIPS_DIR "/") + c.clip));
+    tagORVParameters p;
+    ASSERT_TRUE(FillSaveParameters(s, u"/tmp/x.mov", &p));
+    EXPECT_EQ(p.width, 64u) << c.clip;
+    EXPECT_EQ(p.height, 48u);
+    EXPECT_DOUBLE_EQ(p.frameRate, c.frameRate);
+    EXPECT_EQ(p.quality, 100u);
+    EXPECT_EQ(p.soundFormat.wFormatTag, 1);
+    EXPECT_EQ(p.soundFormat.nChannels, c.channels);
+    EXPECT_EQ(p.soundFormat.nSamplesPerSec, 44100u);
+    EXPECT_EQ(p.soundFormat.wBitsPerSample, 16);
+    EXPECT_EQ(p.soundFormat.nBlockAlign, c.channels * 2);
+    EXPECT_EQ(p.soundFormat.nAvgBytesPerSec, 44100u * c.channels * 2);
+    s->Close();
+    s->Release();
+  }
+}
+
+TEST(VideoEdit, ReducesTheMovieSizeToItsShape) {
+  struct Case {
+    int32_t w, h, rw, rh;
+  } cases[] = {{640, 480, 4, 3}, {1280, 720, 16, 9}, {352, 288, 11, 9}, {0, 480, 0, 480}};
+  for (const Case& c : cases) {
+    int32_t w = c.w, h = c.h;
+    CVideoEdit::YueFen(w, h);
+    EXPECT_EQ(w, c.rw) << c.w << "x" << c.h;
+    EXPECT_EQ(h, c.rh) << c.w << "x" << c.h;
+  }
 }
 
 }  // namespace

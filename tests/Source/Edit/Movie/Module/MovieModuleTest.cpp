@@ -95,6 +95,13 @@ TEST_F(MovieInModule, PlaysPausesGoesBackAndStopsAtTheTrimEnd) {
     const SRect32 r = Find("vcata1")->FindByName(name, true)->Bounds();
     EXPECT_TRUE(r.left >= area.left && r.right <= area.right && r.bottom <= std::min(area.bottom, tools)) << name;
   }
+  // A movie smaller than the preview area shows at its own size, centred.
+  const SRect32 preview = Find("cata_Preview")->Bounds();
+  const SRect32 picture = Find("view_PreviewFrame")->Bounds();
+  EXPECT_EQ(picture.right - picture.left, 64);
+  EXPECT_EQ(picture.bottom - picture.top, 48);
+  EXPECT_NEAR(picture.left - preview.left, preview.right - picture.right, 1);
+  EXPECT_NEAR(picture.top - preview.top, preview.bottom - picture.bottom, 1);
   EXPECT_EQ(PlayHead(), 0);
   ASSERT_TRUE(hl::Click(&Frame(), "chck_Playpause"));
   EXPECT_TRUE(Playing());
