@@ -215,6 +215,13 @@ void CCaptureView::FreeRecords() {
   }
   for (_THUMBDATA* record : m_records) delete record;
   m_records.clear();
+  m_broken.clear();
+}
+
+void CCaptureView::Forget(_THUMBDATA* record) {
+  m_broken.erase(record);
+  m_records.erase(std::remove(m_records.begin(), m_records.end(), record), m_records.end());
+  delete record;
 }
 
 uint32_t CCaptureView::DoMouseMsg(uint32_t message, intptr_t, intptr_t lParam) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "CDBManager.h"
@@ -91,6 +92,8 @@ class CCaptureView {
   void TakeReady();
   void CleanBroken();
   bool HasDib(_THUMBDATA* record);
+  bool IsBroken(_THUMBDATA* record) const { return m_broken.count(record) != 0; }
+  void Forget(_THUMBDATA* record);
 
   // Actions (CaptureViewActions.cpp).
   int32_t AddFile(int32_t type, const WCHAR* path);
@@ -128,6 +131,7 @@ class CCaptureView {
   SIZE m_area{0, 0};              // "view_ThumbImage" of the template
   SRect32 m_areaMargin{0, 0, 0, 0};
   std::vector<_THUMBDATA*> m_records;  // owned; each is in "all" and its type album
+  std::unordered_set<_THUMBDATA*> m_broken;  // no thumbnail could be made (main thread)
 
   // Shared with the thumbnail worker.
   std::mutex m_lock;                   // the records' type and bitmap, m_ready

@@ -93,10 +93,8 @@ int32_t CCaptureView::AddFile(int32_t type, const WCHAR* path) {
   auto* record = new _THUMBDATA(type, path);
   ORVGF::vGetFileModifyTime(path, record->fileTime);
   record->SetDib(MakeThumbnail(type, path));
-  if (!record->dib) {
-    delete record;  // the file itself stays where it is
-    return 0;
-  }
+  // A file no thumbnail can be made of still belongs to the album.
+  if (!record->dib) m_broken.insert(record);
   m_records.push_back(record);
   m_bInserting = true;
   if (PubQelmar::QelAlbum* typed = m_pAlbums[TypeAlbum(type)]) typed->InsertHead(record);
@@ -111,7 +109,7 @@ int32_t CCaptureView::AddFile(int32_t type, const WCHAR* path) {
   if (m_pSelector) m_pSelector->SetSel(m_nShown);
   ResetFocus(ShownAlbum(), 0, true);
   // The cache is only a cache: a file it cannot take stays in the album.
-  if (!(m_pDB && m_pDB->InsertOneRecord(record))) {
+  if (record->dib && !(m_pDB && m_pDB->InsertOneRecord(record))) {
     std::fprintf(stderr, "capture album: thumbnail of %s not stored\n", QelToUTF8(path).c_str());
   }
   return 1;
@@ -135,8 +133,7 @@ void CCaptureView::RemoveBroken() {
   m_bDeleting = false;
   for (_THUMBDATA* r : gone) {
     if (m_pDB) m_pDB->DeleteOneRecord(r);
-    m_records.erase(std::remove(m_records.begin(), m_records.end(), r), m_records.end());
-    delete r;
+    Forget(r);
   }
 }
 

@@ -84,7 +84,7 @@ void CCaptureView::OnItemShown(PubQelmar::QelAlbum* album, int32_t index) {
       record->type = 0;
     }
     PostMessage(m_hWindow, kAlbumMessage, 0, index);
-  } else if (HasDib(record)) {
+  } else if (HasDib(record) || IsBroken(record)) {
     PutThumbnail(album->GetItemByIndex(index), record);
   } else if (album == ShownAlbum()) {
     StartThumbThread(index);
@@ -116,11 +116,13 @@ void CCaptureView::RefreshMarks(PubQelmar::QelAlbum* album, int32_t index) {
 }
 
 void CCaptureView::PutThumbnail(PubQelmar::QelElement* item, _THUMBDATA* record) {
-  if (!item || !record || !record->dib) return;
+  if (!item || !record) return;
   auto* panel = reinterpret_cast<PubQelmar::QelPanel*>(item);
   PubQelmar::QelElement* image = panel->GetElementByName("view_ThumbImage", 1);
   const unsigned char* dib = record->dib;
-  int32_t bw = DibWidth(dib), bh = DibHeight(dib);
+  if (auto* missing = panel->GetElementByName("view_ThumbMissing", 1)) missing->Show(dib == nullptr);
+  if (image) image->Show(dib != nullptr);
+  int32_t bw = dib ? DibWidth(dib) : 0, bh = dib ? DibHeight(dib) : 0;
   if (image && bw > 0 && bh > 0 && m_area.cx > 0 && m_area.cy > 0) {
     // Fitted into the template's area, keeping the proportions, centred.
     int32_t w = m_area.cx, h = m_area.cy;
@@ -170,6 +172,8 @@ void CCaptureView::StartThumbThread(int32_t index) {
     m_walk.reserve(size_t(std::max(n, 0)));
     for (int32_t i = 0; i < n; ++i) m_walk.push_back(static_cast<_THUMBDATA*>(shown->GetItemDataByIndex(i)));
     m_walkDone.assign(m_walk.size(), 0);
+    // Files no thumbnail could be made of are not tried on every scroll.
+    for (size_t i = 0; i < m_walk.size(); ++i) m_walkDone[i] = IsBroken(m_walk[i]) ? 1 : 0;
   }
   g_workerAt = index;
   new CDIBGetThread(index, this, nullptr, &CCaptureView::ThumbCallback);  // owned as the current thread
@@ -263,15 +267,11 @@ void CCaptureView::TakeReady() {
     ready.swap(m_ready);
     for (Ready& r : ready) {
       if (r.dib) r.record->SetDib(r.dib);
-      else r.record->type = 0;
     }
   }
-  bool broken = false;
   for (Ready& r : ready) {
-    if (!r.dib) {
-      broken = true;
-      continue;
-    }
+    // Kept with a placeholder: a file never leaves the album for its thumbnail.
+    if (!r.dib) m_broken.insert(r.record);
     // Wherever the record is displayed now.
     for (PubQelmar::QelAlbum* album : m_pAlbums) {
       if (!album) continue;
@@ -287,7 +287,6 @@ void CCaptureView::TakeReady() {
       }
     }
   }
-  if (broken) PostMessage(m_hWindow, kAlbumMessage, 0, -1);
 }
 
 void CCaptureView::CleanBroken() {

@@ -44,6 +44,39 @@ TEST_F(CaptureAlbum, PhotosStayWhenTheirThumbnailsCannotBeStored) {
   EXPECT_TRUE(fs::exists(Folder() / "b.jpg"));
 }
 
+TEST_F(CaptureAlbum, AFileNoPictureCanBeMadeOfStaysWithAPlaceholder) {
+  Photo("good.jpg", 20);
+  testenv::WriteFile(Folder() / "broken.jpg", "not a picture at all");
+  Open();
+  qel::Album* all = Shown();
+  ASSERT_NE(all, nullptr);
+  auto placeholderShown = [&] {
+    for (int32_t i = 0; i < all->Count(); ++i) {
+      qel::Element* panel = all->ItemPanel(i);
+      qel::Element* missing = panel ? panel->FindByName("view_ThumbMissing", true) : nullptr;
+      if (missing && missing->Visible()) return Names(all)[size_t(i)] == "broken.jpg";
+    }
+    return false;
+  };
+  bool shown = false;
+  for (int i = 0; i < 3000 && !shown; ++i) {
+    Pump();
+    shown = placeholderShown();
+    if (!shown) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  EXPECT_TRUE(shown);
+  // Switching to the photos and back keeps it, and it stays on disk.
+  ASSERT_TRUE(hl::SelectItem(nullptr, "comb_default11", 1));
+  Pump();
+  EXPECT_EQ(Names(Shown()), (std::vector<std::string>{"broken.jpg", "good.jpg"}));
+  ASSERT_TRUE(hl::SelectItem(nullptr, "comb_default11", 0));
+  Pump();
+  all = Shown();
+  EXPECT_EQ(Names(all), (std::vector<std::string>{"broken.jpg", "good.jpg"}));
+  EXPECT_TRUE(placeholderShown());
+  EXPECT_TRUE(fs::exists(Folder() / "broken.jpg"));
+}
+
 TEST_F(CaptureAlbum, DeleteAsksFirstThenMovesTheFilesToTheTrash) {
   Photo("a.jpg", 30);
   Photo("b.jpg", 20);
