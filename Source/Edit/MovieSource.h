@@ -88,6 +88,7 @@ class CSource : public IORVSource, public CORVUnknown {
   const ORVGF::__VideoDescription& VideoDescription() const { return m_video; }
   const ORVGF::__AudioDescription& AudioDescription() const { return m_audio; }
   bool HasAudioDescription() const { return m_bHasAudio; }
+  bool HasVideo() const { return m_bHasVideo; }
   int32_t Brightness() const { return m_brightness; }
   int32_t Contrast() const { return m_contrast; }
 

@@ -147,6 +147,7 @@ bool MovieSaveTask::Start(CSource* source, const std::u16string& target) {
     ::unlink(m_temp.c_str());
     return false;
   }
+  m_expectedFrames = source->HasVideo() ? source->CalcFrame() : 0;
   m_exporter = new CORVExport();
   m_exporter->AddRef();
   m_exporter->SetSource(source);
@@ -175,7 +176,16 @@ MovieSaveResult MovieSaveTask::Poll(int32_t* percent) {
   int32_t p = 0;
   m_exporter->GetStatus(status, p);
   if (percent) *percent = p;
-  if (status == SAVE_STATUS_FINISHED) return Finish(kSaveDone);
+  if (status == SAVE_STATUS_FINISHED) {
+    // The writer takes a missing frame for the end: a source that could not
+    // hand over every frame (out of memory, an unreadable stretch) made a
+    // short movie, which must not replace the file.
+    if (m_exporter->FramesWritten() < m_expectedFrames) {
+      std::fprintf(stderr, "movie save: %d of %d frames written\n", int(m_exporter->FramesWritten()), int(m_expectedFrames));
+      return Finish(kSaveFailed);
+    }
+    return Finish(kSaveDone);
+  }
   if (status == SAVE_STATUS_FAILED) return Finish(kSaveFailed);
   if (status == SAVE_STATUS_CANCELLED) return Finish(kSaveCancelled);
   return kSaveRunning;

@@ -50,6 +50,7 @@ class MovieSaveTask {
   MovieSaveResult Finish(MovieSaveResult result);
 
   CORVExport* m_exporter = nullptr;
+  int32_t m_expectedFrames = 0;  // what the source promised for the trimmed part
   std::string m_target, m_temp, m_folder;
   MovieSaveResult m_result = kSaveFailed;
 };

@@ -175,4 +175,29 @@ TEST_F(MovieSave, CancelledOrFailedLeavesTheOriginal) {
   EXPECT_EQ(FilesInFolder(), 1u);
 }
 
+// A source that stops handing over frames part way, as one out of memory.
+class ShortSource : public CSource {
+ public:
+  GWorldPtr GetVideoData(int32_t ms, int64_t* start, int64_t* end) override {
+    return ++handed_ > 3 ? nullptr : CSource::GetVideoData(ms, start, end);
+  }
+
+ private:
+  int handed_ = 0;
+};
+
+TEST_F(MovieSave, AShortMovieNeverReplacesTheFile) {
+  fs::path file = Copy("index.mov");
+  const std::string before = Bytes(file);
+  auto* s = new ShortSource();
+  s->AddRef();
+  s->SetFilePath(QelFromUTF8(file.string()).c_str());
+  ASSERT_EQ(s->Open(), 1);
+  s->SetBound(0, 1200);
+  AdjustBothCrop(s);
+  EXPECT_EQ(Save(s, file), kSaveFailed);
+  EXPECT_TRUE(Bytes(file) == before);
+  EXPECT_EQ(FilesInFolder(), 1u);
+}
+
 }  // namespace
