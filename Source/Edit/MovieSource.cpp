@@ -36,6 +36,7 @@ CSource::~CSource() {
   if (m_movie) DisposeMovie(m_movie);
   DisposeGWorld(m_frame);
   DisposeGWorld(m_display);
+  for (GWorldPtr world : m_spare) DisposeGWorld(world);
 }
 
 ORVRESULT CSource::DefaultQueryInterface(const ORV_GUID& iid, void** out) {
@@ -287,7 +288,20 @@ GWorldPtr CSource::GetVideoData(int32_t ms, int64_t*, int64_t*) {
   if (t < 0) t = 0;
   RefreshVideoBufferAtTime(t);
   if (!m_frame) return nullptr;
-  GWorldPtr copy = CopyGWorld(m_frame);
+  GWorldPtr copy = nullptr;
+  {
+    std::lock_guard<std::mutex> hold(m_spareLock);
+    if (!m_spare.empty()) {
+      copy = m_spare.back();
+      m_spare.pop_back();
+    }
+  }
+  if (copy && (copy->width != m_frame->width || copy->height != m_frame->height || copy->depth != m_frame->depth)) {
+    DisposeGWorld(copy);
+    copy = nullptr;
+  }
+  if (copy) CopyGWorld(m_frame, copy);
+  else copy = CopyGWorld(m_frame);
   if (!copy) return nullptr;
   GWProcessBrightnessAndContrast(copy, m_brightness, m_contrast, 1);
   ++m_framesDelivered;
@@ -296,6 +310,13 @@ GWorldPtr CSource::GetVideoData(int32_t ms, int64_t*, int64_t*) {
 
 ORVRESULT CSource::ResetVideoData(GWorldPtr world) {
   if (!world) return 1;
+  {
+    std::lock_guard<std::mutex> hold(m_spareLock);
+    if (m_spare.size() < 4) {
+      m_spare.push_back(world);
+      return 0;
+    }
+  }
   DisposeGWorld(world);
   return 0;
 }

@@ -120,6 +120,10 @@ class CSource : public IORVSource, public CORVUnknown {
   int32_t m_brightness = 0, m_contrast = 0;
   int32_t m_frameCount = 0;
   int32_t m_framesDelivered = 0;
+  // Frame copies the writer gave back, used again for the next frames: a
+  // fresh 8 MB picture a frame costs more than its copy.
+  std::mutex m_spareLock;
+  std::vector<GWorldPtr> m_spare;
   std::unique_ptr<media::Player> m_player;
   media::Frame m_playFrame;  // the last picture taken from the player
 
