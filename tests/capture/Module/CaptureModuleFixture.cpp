@@ -9,6 +9,7 @@
 #include "TestEnvironment.h"
 #include "media/CaptureDevices.h"
 #include "qel/QelHeadless.h"
+#include "LoopWait.h"
 
 namespace fs = std::filesystem;
 
@@ -48,14 +49,7 @@ void CaptureModuleTest::UseNoCamera() {
 }
 
 bool CaptureModuleTest::WaitFor(const std::function<bool()>& done, int seconds) {
-  bool expired = false;
-  guint guard = g_timeout_add_seconds(guint(seconds), [](gpointer flag) {
-    *static_cast<bool*>(flag) = true;
-    return gboolean(G_SOURCE_REMOVE);
-  }, &expired);
-  while (!done() && !expired) g_main_context_iteration(nullptr, TRUE);
-  if (!expired) g_source_remove(guard);
-  return !expired;
+  return testloop::PumpUntil(done, unsigned(seconds));
 }
 
 bool CaptureModuleTest::WaitForPicture() {

@@ -13,6 +13,7 @@
 #include <set>
 #include <string>
 
+#include "LoopWait.h"
 #include "MyQelApp.h"
 #include "QelGtk.h"
 #include "TestEnvironment.h"
@@ -24,16 +25,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool PumpUntil(const std::function<bool()>& done) {
-  bool expired = false;
-  guint guard = g_timeout_add_seconds(20, [](gpointer flag) {
-    *static_cast<bool*>(flag) = true;
-    return gboolean(G_SOURCE_REMOVE);
-  }, &expired);
-  while (!done() && !expired) g_main_context_iteration(nullptr, TRUE);
-  if (!expired) g_source_remove(guard);
-  return !expired;
-}
+using testloop::PumpFor;
+using testloop::PumpUntil;
 
 void PumpPending() {
   for (int i = 0; i < 10000 && g_main_context_iteration(nullptr, FALSE); ++i) {
@@ -41,15 +34,6 @@ void PumpPending() {
 }
 
 // Runs the loop for a while: native widgets settle in their places.
-void PumpFor(guint ms) {
-  bool done = false;
-  g_timeout_add(ms, [](gpointer flag) {
-    *static_cast<bool*>(flag) = true;
-    return gboolean(G_SOURCE_REMOVE);
-  }, &done);
-  while (!done) g_main_context_iteration(nullptr, TRUE);
-}
-
 bool Mapped(CQelWindow* w) {
   GtkWidget* top = qel::gtk::NativeWindow(w);
   return top && gtk_widget_get_mapped(top);

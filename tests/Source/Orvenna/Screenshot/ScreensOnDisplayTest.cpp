@@ -13,6 +13,7 @@
 #include <set>
 #include <string>
 
+#include "LoopWait.h"
 #include "MyQelApp.h"
 #include "ORVPubTools.h"
 #include "PrivateDisplay.h"
@@ -32,25 +33,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool PumpUntil(const std::function<bool()>& done) {
-  bool expired = false;
-  guint guard = g_timeout_add_seconds(20, [](gpointer flag) {
-    *static_cast<bool*>(flag) = true;
-    return gboolean(G_SOURCE_REMOVE);
-  }, &expired);
-  while (!done() && !expired) g_main_context_iteration(nullptr, TRUE);
-  if (!expired) g_source_remove(guard);
-  return !expired;
-}
-
-void PumpFor(guint ms) {
-  bool done = false;
-  g_timeout_add(ms, [](gpointer flag) {
-    *static_cast<bool*>(flag) = true;
-    return gboolean(G_SOURCE_REMOVE);
-  }, &done);
-  while (!done) g_main_context_iteration(nullptr, TRUE);
-}
+using testloop::PumpFor;
+using testloop::PumpUntil;
 
 bool Mapped(CQelWindow* w) {
   GtkWidget* top = qel::gtk::NativeWindow(w);

@@ -14,6 +14,7 @@
 #include "QelGtk.h"
 #include "qel/QelBackend.h"
 #include "qel/QelLayout.h"
+#include "LoopWait.h"
 
 namespace gtktest {
 
@@ -51,14 +52,7 @@ bool UseGtkOnPrivateDisplay() {
 }
 
 bool PumpUntil(const std::function<bool()>& done) {
-  bool expired = false;
-  guint guard = g_timeout_add_seconds(20, [](gpointer flag) {
-    *static_cast<bool*>(flag) = true;
-    return gboolean(G_SOURCE_REMOVE);
-  }, &expired);
-  while (!done() && !expired) g_main_context_iteration(nullptr, TRUE);
-  if (!expired) g_source_remove(guard);
-  return !expired;
+  return testloop::PumpUntil(done, 20);
 }
 
 void PumpPending() {

@@ -14,6 +14,7 @@
 #include <iterator>
 #include <vector>
 
+#include "LoopWait.h"
 #include "EditModuleFixture.h"
 #include "qel/QelHeadless.h"
 #include "qel/QelInput.h"
@@ -23,6 +24,9 @@ namespace fs = std::filesystem;
 namespace hl = qel::headless;
 
 namespace {
+
+using testloop::PumpFor;
+using testloop::PumpUntil;
 
 std::string Bytes(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
@@ -44,25 +48,6 @@ class MovieInModule : public EditModuleTest {
     LaunchEdit();
     ASSERT_EQ(Current(), movie.filename().string());
     ASSERT_TRUE(Shown("vcata1"));
-  }
-  // Runs the loop until `done` (false after a generous wait).
-  bool PumpUntil(const std::function<bool()>& done) {
-    bool expired = false;
-    guint guard = g_timeout_add_seconds(20, [](gpointer flag) {
-      *static_cast<bool*>(flag) = true;
-      return gboolean(G_SOURCE_REMOVE);
-    }, &expired);
-    while (!done() && !expired) g_main_context_iteration(nullptr, TRUE);
-    if (!expired) g_source_remove(guard);
-    return !expired;
-  }
-  void PumpFor(guint ms) {
-    bool over = false;
-    g_timeout_add(ms, [](gpointer flag) {
-      *static_cast<bool*>(flag) = true;
-      return gboolean(G_SOURCE_REMOVE);
-    }, &over);
-    while (!over) g_main_context_iteration(nullptr, TRUE);
   }
   // The trim bar's width from the trim start to the play-head.
   int32_t PlayHead() { return Find("cata_PosLeft")->FrameSize().cx; }

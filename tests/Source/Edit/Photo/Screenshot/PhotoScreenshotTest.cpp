@@ -12,6 +12,7 @@
 #include <functional>
 #include <set>
 
+#include "LoopWait.h"
 #include "MyQelApp.h"
 #include "PrivateDisplay.h"
 #include "QelGtk.h"
@@ -26,25 +27,8 @@ namespace hl = qel::headless;
 
 namespace {
 
-bool PumpUntil(const std::function<bool()>& done) {
-  bool expired = false;
-  guint guard = g_timeout_add_seconds(30, [](gpointer flag) {
-    *static_cast<bool*>(flag) = true;
-    return gboolean(G_SOURCE_REMOVE);
-  }, &expired);
-  while (!done() && !expired) g_main_context_iteration(nullptr, TRUE);
-  if (!expired) g_source_remove(guard);
-  return !expired;
-}
-
-void PumpFor(guint ms) {
-  bool done = false;
-  g_timeout_add(ms, [](gpointer flag) {
-    *static_cast<bool*>(flag) = true;
-    return gboolean(G_SOURCE_REMOVE);
-  }, &done);
-  while (!done) g_main_context_iteration(nullptr, TRUE);
-}
+using testloop::PumpFor;
+using testloop::PumpUntil;
 
 size_t DistinctColours(const fs::path& png) {
   cairo_surface_t* s = cairo_image_surface_create_from_png(png.c_str());
