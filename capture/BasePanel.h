@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "qel/QelMenuBar.h"
 #include "ICaptureListener.h"
 #include "IORVMainModule.h"
 #include "PubQelmar.h"
@@ -51,6 +52,9 @@ class CBasePanel : public ICaptureListener {
   // Page controls.
   void UpdateUIForCameraValid(int32_t valid);
   void UpdateUIForBurstOrRecord(int32_t burst, int32_t record);
+  // Asked for a menu command's state: items from a menu are off while a
+  // burst or a recording runs.
+  static int32_t MenuStateProc(const QelHICommand& command, void* data);
   void UpdateCombResolution(int32_t shown);
   int32_t EnableSupperQuality(int32_t want);
   void LayoutPreviewArea();
@@ -137,6 +141,7 @@ class CBasePanel : public ICaptureListener {
   PubQelmar::QelPanel* m_pHostPanel;
   QelObject m_pPage = nullptr;
   QelObject m_pAlbumMenu = nullptr;
+  void* m_pMenuStateHandler = nullptr;
   WindowRef m_hWindow = nullptr;
   CCaptureView* m_pAlbum = nullptr;
   int32_t m_bCameraValid = 0;

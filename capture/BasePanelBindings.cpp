@@ -84,10 +84,14 @@ int32_t CBasePanel::InitCallBack() {
   Bind(host, "butn_camsetting", click, &CBasePanel::OnCameraSettings);
   Bind(host, "butn_CaptureSettings", click, &CBasePanel::OnCaptureSettings);
   Bind(host, "chck_SoftEject", click, &CBasePanel::OnSoftEject);
+  if (!m_pMenuStateHandler) m_pMenuStateHandler = QelInstallCommandHandler(&CBasePanel::MenuStateProc, this);
   return 1;
 }
 
 int32_t CBasePanel::UnInitCallBack() {
+  if (m_pMenuStateHandler) QelRemoveCommandHandler(m_pMenuStateHandler);
+  m_pMenuStateHandler = nullptr;
+  if (CQelWindow* window = CQelWindow::FetchQelWindow(m_hWindow)) QelEnableMenuCommand(window, 0, true);
   for (qel::Element* e : m_boundElements) {
     if (e->Callback() == &CBasePanel::OnElementEvent) e->SetCallback(nullptr, nullptr);
     e->Release();

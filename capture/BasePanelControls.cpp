@@ -70,6 +70,18 @@ void CBasePanel::UpdateUIForBurstOrRecord(int32_t burst, int32_t record) {
   ORVGF::EnableElement(m_pPage, "chck_burst", m_bBurstAllowed && !record);
   ORVGF::EnableElement(m_pPage, "chck_video", m_bVideoAllowed && !burst);
   if (qel::Element* video = PageElement("chck_video")) video->SetTips(ORVGF::vLoadResString(record ? 18 : 17));
+  // The menus follow at once, so they show greyed before anyone opens them.
+  if (CQelWindow* window = CQelWindow::FetchQelWindow(m_hWindow)) QelEnableMenuCommand(window, 0, !busy);
+}
+
+int32_t CBasePanel::MenuStateProc(const QelHICommand& command, void* data) {
+  auto* self = static_cast<CBasePanel*>(data);
+  if (!self || command.kind != QEL_CMD_UPDATE_STATUS || command.menuID == 0) return QEL_EVENT_NOT_HANDLED;
+  const bool busy = self->m_bBursting || self->m_bRecording;
+  if (CQelWindow* window = CQelWindow::FetchQelWindow(self->m_hWindow)) {
+    QelEnableMenuCommand(window, command.commandID, !busy);
+  }
+  return 0;
 }
 
 void CBasePanel::UpdateCombResolution(int32_t shown) {

@@ -48,6 +48,20 @@ bool CQelWindow::DeleteMenuItems(int16_t menuId, int32_t first, int32_t count) {
   return false;
 }
 
+bool CQelWindow::EnableMenuCommand(uint32_t command, bool enabled) {
+  if (!menu_bar_) return false;
+  bool changed = false;
+  for (qel::MenuBarMenu& menu : *menu_bar_) {
+    for (qel::MenuBarItem& item : menu.items) {
+      if (item.separator || (command != 0 && item.command != command) || item.enabled == enabled) continue;
+      item.enabled = enabled;
+      changed = true;
+    }
+  }
+  if (changed && IsCreated()) qel::CurrentBackend().WindowMenuBarChanged(this);
+  return changed;
+}
+
 void* QelInstallCommandHandler(QelCommandHandler handler, void* data) {
   if (!handler) return nullptr;
   auto* installed = new Installed{handler, data};
@@ -89,21 +103,37 @@ int32_t QelProcessCommand(const QelHICommand& command) {
 
 bool QelChooseMenuCommand(CQelWindow* window, uint32_t command) {
   if (!CQelWindow::FetchQelWindow(window) || !window->GetMenuBar() || command == 0) return false;
+  QelHICommand cmd;
+  cmd.commandID = command;
+  bool found = false;
   for (const qel::MenuBarMenu& menu : *window->GetMenuBar()) {
-    for (size_t i = 0; i < menu.items.size(); ++i) {
-      const qel::MenuBarItem& item = menu.items[i];
-      if (item.separator || item.command != command) continue;
-      if (!item.enabled) return false;
-      QelHICommand cmd;
-      cmd.kind = QEL_CMD_PROCESS;
-      cmd.commandID = command;
+    for (size_t i = 0; i < menu.items.size() && !found; ++i) {
+      if (menu.items[i].separator || menu.items[i].command != command) continue;
       cmd.menuID = menu.id;
       cmd.menuItem = uint16_t(i + 1);
-      QelProcessCommand(cmd);
-      return true;
+      found = true;
     }
+    if (found) break;
+  }
+  if (!found) return false;
+  // Its state first: a handler may disable it now.
+  cmd.kind = QEL_CMD_UPDATE_STATUS;
+  QelProcessCommand(cmd);
+  if (!CQelWindow::FetchQelWindow(window) || !window->GetMenuBar()) return false;
+  for (const qel::MenuBarMenu& menu : *window->GetMenuBar()) {
+    if (menu.id != cmd.menuID || cmd.menuItem > menu.items.size()) continue;
+    const qel::MenuBarItem& item = menu.items[cmd.menuItem - 1];
+    if (item.command != command || !item.enabled) return false;
+    cmd.kind = QEL_CMD_PROCESS;
+    QelProcessCommand(cmd);
+    return true;
   }
   return false;
+}
+
+bool QelEnableMenuCommand(CQelWindow* window, uint32_t command, bool enabled) {
+  if (!CQelWindow::FetchQelWindow(window)) return false;
+  return window->EnableMenuCommand(command, enabled);
 }
 
 CQelWindow* QelGetPopupSurface() {

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "CaptureModuleFixture.h"
+#include "qel/QelMenuBar.h"
 #include "MediaTools.h"
 
 namespace fs = std::filesystem;
@@ -17,6 +18,15 @@ namespace {
 
 class CaptureRecordTest : public CaptureModuleTest {
  protected:
+  // The items of the main window's menus that can be chosen.
+  size_t MenuItemsEnabled() {
+    size_t n = 0;
+    if (const qel::MenuBar* bar = Frame().GetMenuBar()) {
+      for (const qel::MenuBarMenu& menu : *bar)
+        for (const qel::MenuBarItem& item : menu.items) n += !item.separator && item.enabled;
+    }
+    return n;
+  }
   // Records about `seconds` with the program's own controls; the movie.
   fs::path Record(double seconds) {
     Start();
@@ -31,12 +41,15 @@ class CaptureRecordTest : public CaptureModuleTest {
     for (const char* name : {"butn_image", "comb_resolution", "butn_CaptureSettings", "butn_home"})
       EXPECT_FALSE(Enabled(name)) << name;
     EXPECT_TRUE(Enabled("chck_video"));
+    EXPECT_EQ(MenuItemsEnabled(), 0u);
+    EXPECT_FALSE(QelChooseMenuCommand(&Frame(), QelFourCC("abou")));  // nothing is shown
     const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     WaitFor([&] { return std::chrono::steady_clock::now() >= end; }, int(seconds) + 30);
     Command(u"-Capture/Record");
     Pump();
     for (const char* name : {"butn_image", "comb_resolution", "butn_CaptureSettings", "butn_home"})
       EXPECT_TRUE(Enabled(name)) << name;
+    EXPECT_GT(MenuItemsEnabled(), 0u);
     const std::vector<std::string> movies = Trace("capture movie ");
     if (movies.size() != 1) return {};
     return movies[0].substr(std::string("capture movie ").size());

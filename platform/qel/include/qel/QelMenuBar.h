@@ -64,8 +64,13 @@ QEL_API void QelRemoveCommandHandler(void* installed);
 // question). Answers 0 when taken, QEL_EVENT_NOT_HANDLED otherwise.
 QEL_API int32_t QelProcessCommand(const QelHICommand& command);
 // The item of the window's menu bar with that command, as the user chooses
-// it: nothing for a missing or disabled item. True when it was delivered.
+// it: the handlers are first asked for its state (QEL_CMD_UPDATE_STATUS, a
+// handler may disable it then); nothing for a missing or disabled item.
+// True when it was delivered.
 QEL_API bool QelChooseMenuCommand(CQelWindow* window, uint32_t command);
+// Enables or disables every item of the window's menu bar with that command
+// (every item for command 0); true when one changed.
+QEL_API bool QelEnableMenuCommand(CQelWindow* window, uint32_t command, bool enabled);
 
 // The pop-up in front (a window of class 3 in its modal loop), or null.
 // While a backend shows a pop-up of its own it counts here too.

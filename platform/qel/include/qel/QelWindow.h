@@ -146,6 +146,8 @@ class QEL_API CQelWindow : public CQelCallbackMap, public CQelWindMessageMap {
   // Removes `count` items from the item `first` (from 1) of the menu with
   // that id; false when there is no such menu or item.
   bool DeleteMenuItems(int16_t menuId, int32_t first, int32_t count);
+  // Every item with that command (every item for 0); true when one changed.
+  bool EnableMenuCommand(uint32_t command, bool enabled);
 
   // Timers delivered as message 275 with the id in wParam.
   int32_t SetTimer(uint32_t id, uint32_t first_ms, uint32_t interval_ms);

@@ -48,7 +48,9 @@ struct Seen {
   int32_t answer = 0;
 };
 
+// Records the commands run; the state questions before them pass on.
 int32_t Record(const QelHICommand& c, void* data) {
+  if (c.kind != QEL_CMD_PROCESS) return QEL_EVENT_NOT_HANDLED;
   auto* seen = static_cast<Seen*>(data);
   char code[5] = {char(c.commandID >> 24), char(c.commandID >> 16), char(c.commandID >> 8), char(c.commandID), 0};
   seen->log.push_back(std::string(code) + " " + std::to_string(c.menuID) + "/" + std::to_string(c.menuItem));
@@ -110,6 +112,43 @@ TEST_F(MenuBarTest, DisabledMissingAndUnhandledCommands) {
 
   CQelWindow bare;  // no menu bar at all
   EXPECT_FALSE(QelChooseMenuCommand(&bare, kAbout));
+}
+
+// Asked for an item's state, it is disabled while `busy`.
+struct Guard {
+  CQelWindow* window;
+  bool busy = false;
+  std::vector<std::string> asked;
+};
+
+int32_t Guarding(const QelHICommand& c, void* data) {
+  auto* g = static_cast<Guard*>(data);
+  if (c.kind != QEL_CMD_UPDATE_STATUS) return QEL_EVENT_NOT_HANDLED;
+  g->asked.push_back(std::to_string(c.menuID) + "/" + std::to_string(c.menuItem));
+  QelEnableMenuCommand(g->window, c.commandID, !g->busy);
+  return 0;
+}
+
+TEST_F(MenuBarTest, AHandlerAskedForTheStateCanDisableTheItem) {
+  Seen seen;
+  Install(&seen);
+  Guard guard{&window_};
+  installed_.push_back(QelInstallCommandHandler(&Guarding, &guard));
+
+  guard.busy = true;
+  EXPECT_FALSE(QelChooseMenuCommand(&window_, kHelp));
+  EXPECT_TRUE(seen.log.empty());
+  EXPECT_FALSE((*window_.GetMenuBar())[1].items[0].enabled);
+  guard.busy = false;
+  EXPECT_TRUE(QelChooseMenuCommand(&window_, kHelp));
+  EXPECT_EQ(seen.log, std::vector<std::string>{"help 2/1"});
+  EXPECT_EQ(guard.asked, (std::vector<std::string>{"2/1", "2/1"}));
+
+  // Every item at once, and only a change counts.
+  EXPECT_TRUE(QelEnableMenuCommand(&window_, 0, false));
+  EXPECT_FALSE(QelEnableMenuCommand(&window_, 0, false));
+  for (const qel::MenuBarMenu& menu : *window_.GetMenuBar())
+    for (const qel::MenuBarItem& item : menu.items) EXPECT_TRUE(item.separator || !item.enabled);
 }
 
 TEST_F(MenuBarTest, DeletingItemsOfOneMenu) {

@@ -39,6 +39,7 @@ qel::MenuBar Bar() {
 }
 
 int32_t Record(const QelHICommand& c, void* data) {
+  if (c.kind != QEL_CMD_PROCESS) return QEL_EVENT_NOT_HANDLED;  // the state question before it
   static_cast<std::vector<uint32_t>*>(data)->push_back(c.commandID);
   return 0;
 }
