@@ -1,9 +1,9 @@
 #include "CaptureSettingData.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 
+#include "MediaTexts.h"
 #include "ORVGF.h"
 #include "VdlXmlWrapper.h"
 #include "os/UserFolders.h"
@@ -121,31 +121,7 @@ int String2Size(const WCHAR* text, SIZE& size) {
 }
 
 std::u16string vSizeToString(const SIZE& size) {
-  const char* name = nullptr;
-  switch (size.cx) {
-    case 160: name = "SQVGA"; break;
-    case 176: name = "QCIF"; break;
-    case 320: name = "QVGA"; break;
-    case 352: name = "CIF"; break;
-    case 640: name = "VGA"; break;
-    case 800: name = "SVGA"; break;
-    case 960: name = "HD"; break;
-    case 1024: name = "XGA"; break;
-    case 1280: name = size.cy == 720 ? "HD 720P" : "1.3MP"; break;
-    case 1600: name = "2MP"; break;
-    case 1920: name = "HD 1080P"; break;
-    case 2040:
-    case 2048: name = "3MP"; break;
-    case 2560: name = size.cy == 1440 ? "4MP" : "5MP"; break;
-    case 3200: name = "8MP"; break;
-    case 4080:
-    case 4096: name = "12MP"; break;
-    default: break;
-  }
-  char text[64];
-  if (name) std::snprintf(text, sizeof text, "%d x %d (%s)", int(size.cx), int(size.cy), name);
-  else std::snprintf(text, sizeof text, "%d x %d", int(size.cx), int(size.cy));
-  return QelFromUTF8(text);
+  return ::vSizeToString(size);
 }
 
 int GetDefaultFolder(std::u16string& path) {

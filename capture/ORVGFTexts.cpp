@@ -1,9 +1,9 @@
 // File times, sizes, free space and their texts; frame-time arithmetic.
-#include <glib.h>
 #include <sys/statvfs.h>
 
 #include <filesystem>
 
+#include "MediaTexts.h"
 #include "ORVGF.h"
 #include "ThumbFileTime.h"
 #include "qel/QelWideText.h"
@@ -33,24 +33,11 @@ int vGetFileModifyTime(const std::u16string& path, FILETIME& time) {
 }
 
 std::u16string vFileTimeToString(const FILETIME& time) {
-  struct timespec ts = plat::FileTimeToUnix(time);
-  GDateTime* utc = g_date_time_new_from_unix_utc(ts.tv_sec);
-  if (!utc) return {};
-  GDateTime* local = g_date_time_to_local(utc);
-  gchar* text = local ? g_date_time_format(local, "%x %X") : nullptr;
-  std::u16string out = text ? QelFromUTF8(text) : std::u16string();
-  g_free(text);
-  if (local) g_date_time_unref(local);
-  g_date_time_unref(utc);
-  return out;
+  return ::vFileTimeToString(time);
 }
 
 std::u16string vTimeToString(int64_t seconds) {
-  if (seconds < 0) seconds = 0;
-  char text[64];
-  std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
-                static_cast<long long>(seconds % 3600 / 60), static_cast<long long>(seconds % 60));
-  return QelFromUTF8(text);
+  return ::vTimeToString(seconds);
 }
 
 void vSetPAL(bool pal) { g_pal = pal; }
@@ -74,13 +61,7 @@ int vGetFileSize(const std::u16string& path, uint64_t& bytes) {
 }
 
 std::u16string vFormatDigits(uint64_t number) {
-  std::string digits = std::to_string(number);
-  std::string out;
-  for (size_t i = 0; i < digits.size(); ++i) {
-    if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
-    out += digits[i];
-  }
-  return QelFromUTF8(out);
+  return FormatThousands(number);
 }
 
 std::u16string vFormatNumKB(int64_t bytes) {
