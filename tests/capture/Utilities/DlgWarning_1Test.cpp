@@ -34,7 +34,9 @@ TEST(DlgWarning_1, ReturnAnswersAsTheDialogWasMade) {
     ASSERT_TRUE(dialog.Create(u"$app\\UI\\WarningLowQuality.aui", nullptr, nullptr));
     EXPECT_EQ(hl::Read(&dialog, "view").text, u"Super quality costs speed.");
     hl::AnswerNextModalBy([&c](CQelWindow* w) {
-      if (c.tick) EXPECT_TRUE(hl::Click(w, "chck_NotShowAgain"));
+      if (c.tick) {
+        EXPECT_TRUE(hl::Click(w, "chck_NotShowAgain"));
+      }
       hl::PressKey(w, c.key);
     });
     EXPECT_EQ(dialog.DoModal(), c.answer);
