@@ -4,6 +4,7 @@
 #include <sys/statvfs.h>
 
 #include <cstdio>
+#include <filesystem>
 
 #include "CPath.h"
 #include "ThumbFileTime.h"
@@ -90,4 +91,12 @@ double vFitInRatio(int32_t width, int32_t height, int32_t maxWidth, int32_t maxH
 
 double TLFitIn(int32_t* width, int32_t* height, int32_t maxWidth, int32_t maxHeight) {
   return CORVPubTools::TLFitIn(width, height, maxWidth, maxHeight);
+}
+
+bool SameFile(const std::u16string& a, const std::u16string& b) {
+  namespace fs = std::filesystem;
+  std::error_code ea, eb;
+  fs::path pa = fs::weakly_canonical(fs::path(QelToUTF8(a)), ea), pb = fs::weakly_canonical(fs::path(QelToUTF8(b)), eb);
+  if (ea || eb) return a == b;
+  return pa == pb;
 }

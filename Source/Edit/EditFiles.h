@@ -10,6 +10,10 @@
 
 // 1 for an existing file named *.jpg or *.bmp (type 1, a photo) or *.mov
 // (type 2, a movie), extensions in any case; 0 otherwise, `type` untouched.
+// Two paths name the same file: compared exactly once resolved (names that
+// differ in case are different files here).
+bool SameFile(const std::u16string& a, const std::u16string& b);
+
 int vIsSupportFile(const WCHAR* path, int* type);
 
 // 1 and the file's size in bytes; 0 when it cannot be read.

@@ -116,3 +116,8 @@ int vGetVideoFileProperty(const WCHAR* path, std::u16string& length, std::u16str
   length = vTimeToString(int64_t(longest / 1000.0));
   return 1;
 }
+
+std::u16string ResText(uint32_t id, const char16_t* fallback) {
+  CQelStringW s = vLoadResString(id);
+  return s.IsEmpty() ? std::u16string(fallback) : std::u16string(s.c_str());
+}

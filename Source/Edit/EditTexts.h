@@ -7,6 +7,9 @@
 #include "ORVPubTools.h"
 #include "qel/QelTypes.h"
 
+// The edit module's string-table text, or `fallback` when the table lacks it.
+std::u16string ResText(uint32_t id, const char16_t* fallback);
+
 // The size in kilobytes ("1,206 KB"); 0 when the file cannot be read.
 int vGetFileSize(const WCHAR* path, std::u16string& text);
 // The local date and time of a stored file time.

@@ -11,6 +11,7 @@
 #include "DlgWarning.h"
 #include "EditFiles.h"
 #include "EditGlobals.h"
+#include "EditTexts.h"
 #include "EditPanel.h"
 #include "ImgFunc.h"
 #include "Page.h"
@@ -28,21 +29,6 @@ bool IsJpegExtension(const std::u16string& ext) {
     if (c >= u'A' && c <= u'Z') c = char16_t(c - u'A' + u'a');
   }
   return e == u".jpg" || e == u"jpg" || e == u".jpeg" || e == u"jpeg";
-}
-
-// Two paths name the same file: compared exactly once resolved (names that
-// differ in case are different files here).
-bool SameFile(const std::u16string& a, const std::u16string& b) {
-  namespace fs = std::filesystem;
-  std::error_code ea, eb;
-  fs::path pa = fs::weakly_canonical(fs::path(QelToUTF8(a)), ea), pb = fs::weakly_canonical(fs::path(QelToUTF8(b)), eb);
-  if (ea || eb) return a == b;
-  return pa == pb;
-}
-
-std::u16string ResText(uint32_t id, const char16_t* fallback) {
-  CQelStringW s = vLoadResString(id);
-  return s.IsEmpty() ? std::u16string(fallback) : std::u16string(s.c_str());
 }
 
 tagOutputOption PlainOption() {

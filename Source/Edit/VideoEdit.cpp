@@ -15,6 +15,7 @@
 #include "CaptureView.h"
 #include "ConvertProgress.h"
 #include "EditGlobals.h"
+#include "EditTexts.h"
 #include "EditPanel.h"
 #include "ImgFunc.h"
 #include "MediaTexts.h"
@@ -34,11 +35,6 @@ constexpr const char* kMovieButtons[] = {"chck_Playpause", "butn_Back", "butn_Ca
 
 bool IsSliderEvent(int32_t event) {
   return event == QEL_EV_CLICK || event == 1006 || event == 1020 || event == 1021 || event == 1030;
-}
-
-std::u16string ResText(uint32_t id, const char16_t* fallback) {
-  CQelStringW s = vLoadResString(id);
-  return s.IsEmpty() ? std::u16string(fallback) : std::u16string(s.c_str());
 }
 
 }  // namespace
@@ -368,14 +364,18 @@ void CVideoEdit::CropPositionChanged(int32_t time, int32_t final) {
   UpdateCurrentTime();
 }
 
+// The first move of a handle pauses playing; the next drag arms it again.
+void CVideoEdit::PauseForTrimDrag() {
+  if (!m_bDragArmed) return;
+  m_bDragArmed = 0;
+  if (m_pPlayer) m_pPlayer->Pause();
+  m_nPlayState = kPaused;
+  UpdatePlayPauseCtrl();
+}
+
 void CVideoEdit::CropLeftChanged(int32_t time, int32_t final) {
   if (!m_pSource) return;
-  if (m_bDragArmed) {
-    m_bDragArmed = 0;
-    if (m_pPlayer) m_pPlayer->Pause();
-    m_nPlayState = kPaused;
-    UpdatePlayPauseCtrl();
-  }
+  PauseForTrimDrag();
   int32_t end = 0;
   m_pSource->GetBound(nullptr, &end);
   m_pSource->SetBound(time, end);
@@ -393,12 +393,7 @@ void CVideoEdit::CropLeftChanged(int32_t time, int32_t final) {
 
 void CVideoEdit::CropRightChanged(int32_t time, int32_t final) {
   if (!m_pSource) return;
-  if (m_bDragArmed) {
-    m_bDragArmed = 0;
-    if (m_pPlayer) m_pPlayer->Pause();
-    m_nPlayState = kPaused;
-    UpdatePlayPauseCtrl();
-  }
+  PauseForTrimDrag();
   int32_t start = 0;
   m_pSource->GetBound(&start, nullptr);
   m_pSource->SetBound(start, time);

@@ -76,6 +76,7 @@ class CVideoEdit : public ICropCtrlCallback {
   static void YueFen(int32_t& width, int32_t& height);
 
  private:
+  void PauseForTrimDrag();
   qel::Element* Find(const char* name) const;
   qel::Element* FindTool(const char* name) const;
   qel::Element* FindButton(const char* name) const;

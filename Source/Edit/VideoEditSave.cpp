@@ -12,6 +12,7 @@
 #include "DlgWarning.h"
 #include "EditFiles.h"
 #include "EditGlobals.h"
+#include "EditTexts.h"
 #include "EditPanel.h"
 #include "ImgFunc.h"
 #include "MovieSource.h"
@@ -24,19 +25,6 @@
 #include "qel/QelWideText.h"
 
 namespace {
-
-std::u16string ResText(uint32_t id, const char16_t* fallback) {
-  CQelStringW s = vLoadResString(id);
-  return s.IsEmpty() ? std::u16string(fallback) : std::u16string(s.c_str());
-}
-
-bool SameFile(const std::u16string& a, const std::u16string& b) {
-  namespace fs = std::filesystem;
-  std::error_code ea, eb;
-  fs::path pa = fs::weakly_canonical(fs::path(QelToUTF8(a)), ea), pb = fs::weakly_canonical(fs::path(QelToUTF8(b)), eb);
-  if (ea || eb) return a == b;
-  return pa == pb;
-}
 
 // Enough room in the target's folder for a file of the movie's size (an
 // unknown figure lets the save try).

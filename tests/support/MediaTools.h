@@ -23,6 +23,13 @@ inline std::string Run(const std::string& command, int* status = nullptr) {
   return out;
 }
 
+// The same without the line end of its last line.
+inline std::string RunLine(const std::string& command) {
+  std::string out = Run(command);
+  while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
+  return out;
+}
+
 inline std::string Quote(const std::filesystem::path& path) {
   std::string s = "'";
   for (char c : path.string()) s += c == '\'' ? std::string("'\\''") : std::string(1, c);

@@ -19,20 +19,11 @@
 #include "qel/QelHeadless.h"
 #include "qel/QelElementLayers.h"
 #include "qel/QelInput.h"
+#include "MediaTools.h"
 
 namespace fs = std::filesystem;
 
-std::string RunCommand(const std::string& command) {
-  std::string out;
-  if (FILE* p = ::popen(command.c_str(), "r")) {
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0) out.append(buffer, n);
-    ::pclose(p);
-  }
-  while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
-  return out;
-}
+std::string RunCommand(const std::string& command) { return mediatools::RunLine(command); }
 
 namespace {
 

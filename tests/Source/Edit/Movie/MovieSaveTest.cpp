@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "MediaTools.h"
 #include "MovieSource.h"
 #include "VideoSave.h"
 #include "media/Movie.h"
@@ -21,20 +22,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Shell(const std::string& command) {
-  std::string out;
-  if (FILE* p = ::popen(command.c_str(), "r")) {
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0) out.append(buffer, n);
-    ::pclose(p);
-  }
-  return out;
-}
-
 // Stream type → duration in seconds, as ffprobe reads them.
 std::map<std::string, double> StreamDurations(const fs::path& file) {
-  std::istringstream lines(Shell(std::string(FFPROBE) + " -v error -show_entries stream=codec_type,duration -of csv=p=0 '" +
+  std::istringstream lines(mediatools::Run(std::string(FFPROBE) + " -v error -show_entries stream=codec_type,duration -of csv=p=0 '" +
                                file.string() + "'"));
   std::map<std::string, double> out;
   std::string line;
@@ -112,7 +102,7 @@ TEST_F(MovieSave, KeepsTheTrimmedPartWithItsSound) {
     } else {
       EXPECT_FALSE(d.count("audio"));
     }
-    EXPECT_EQ(Shell(std::string(FFMPEG) + " -nostdin -v error -i '" + saved.string() + "' -f null - 2>&1"), "");
+    EXPECT_EQ(mediatools::Run(std::string(FFMPEG) + " -nostdin -v error -i '" + saved.string() + "' -f null - 2>&1"), "");
     // The kept frames, in order from the trim start.
     media::Movie m;
     ASSERT_EQ(m.Open(saved.string()), 0);
