@@ -289,6 +289,7 @@ void CZylPrintManager::ApplyPaper(const std::string& name, double customWidth, d
 int32_t CZylPrintManager::DoPrintSetup(WindowRef window, int32_t) {
   print::PrintDialogState s;
   FillState(s, m_printers, m_current, m_papers, m_paperName, m_portrait);
+  s.outputFile = m_outputFile;
   if (!print::RunPrintDialog(window, s)) return 0;
   if (s.printer >= 0 && s.printer != m_current && !SelectPrinter(s.printer)) return 0;
   ApplyPaper(s.paperName, s.customWidthInches, s.customHeightInches);

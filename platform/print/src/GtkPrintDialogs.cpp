@@ -58,10 +58,17 @@ bool RunGtkPrintDialog(WindowRef parent, PrintDialogState& state) {
   gtk_print_unix_dialog_set_manual_capabilities(
       pd, GtkPrintCapabilities(GTK_PRINT_CAPABILITY_PAGE_SET | GTK_PRINT_CAPABILITY_GENERATE_PDF));
   GtkPrintSettings* settings = gtk_print_settings_new();
-  if (state.printer >= 0 && size_t(state.printer) < state.printers.size() &&
-      state.printers[size_t(state.printer)] != kPrintToFileName)
-    gtk_print_settings_set_printer(settings, state.printers[size_t(state.printer)].c_str());
+  if (state.printer >= 0 && size_t(state.printer) < state.printers.size()) {
+    const std::string& name = state.printers[size_t(state.printer)];
+    // GTK's own file destination stands for ours.
+    gtk_print_settings_set_printer(settings, name == kPrintToFileName ? "Print to File" : name.c_str());
+  }
   gtk_print_settings_set(settings, GTK_PRINT_SETTINGS_OUTPUT_FILE_FORMAT, "pdf");
+  if (!state.outputFile.empty()) {
+    gchar* uri = g_filename_to_uri(state.outputFile.c_str(), nullptr, nullptr);
+    if (uri) gtk_print_settings_set(settings, GTK_PRINT_SETTINGS_OUTPUT_URI, uri);
+    g_free(uri);
+  }
   gtk_print_unix_dialog_set_settings(pd, settings);
   g_object_unref(settings);
   GtkPageSetup* setup = SetupFor(state);

@@ -45,7 +45,7 @@ bool Apply(std::deque<headless::DialogAnswer>& queue, PrintDialogState& state, b
   if (printDialog) {
     state.firstPage = a.firstPage;
     state.lastPage = a.lastPage;
-    state.outputFile = a.outputFile;
+    if (!a.outputFile.empty()) state.outputFile = a.outputFile;
   }
   return true;
 }

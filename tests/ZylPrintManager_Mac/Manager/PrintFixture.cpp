@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "MediaTools.h"
 #include "qel/QelWideText.h"
 
 namespace printtest {
@@ -18,13 +19,9 @@ Printers MakePrinters() {
 }
 
 std::string Run(const std::string& command) {
-  std::string out;
-  FILE* f = popen(command.c_str(), "r");
-  if (!f) return out;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
-  return pclose(f) == 0 ? out : std::string();
+  int status = -1;
+  std::string out = mediatools::Run(command, &status);
+  return status == 0 ? out : std::string();
 }
 
 bool HaveTool(const char* name) { return !Run(std::string("command -v ") + name).empty(); }
@@ -34,7 +31,7 @@ std::u16string W(const std::string& utf8) { return QelFromUTF8(utf8); }
 std::string LabelsFolder() { return (testenv::SourceDir() / "ZylPrintManager_Mac/Labels").string(); }
 
 std::string PdfInfo(const std::filesystem::path& pdf, const std::string& field) {
-  std::istringstream lines(Run("pdfinfo '" + pdf.string() + "'"));
+  std::istringstream lines(Run("pdfinfo " + mediatools::Quote(pdf)));
   for (std::string line; std::getline(lines, line);) {
     if (line.rfind(field + ":", 0) != 0) continue;
     size_t value = line.find_first_not_of(' ', field.size() + 1);

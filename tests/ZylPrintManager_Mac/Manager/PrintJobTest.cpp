@@ -11,6 +11,7 @@
 #include <string>
 
 #include "CPrintManager.h"
+#include "MediaTools.h"
 #include "PrintFixture.h"
 #include "qel/QelImage.h"
 
@@ -49,8 +50,8 @@ struct Ppm {
 
 Ppm Render(const std::filesystem::path& pdf, int page) {
   auto base = pdf.parent_path() / ("page" + std::to_string(page));
-  Run("pdftoppm -r 72 -f " + std::to_string(page) + " -l " + std::to_string(page) + " -singlefile '" + pdf.string() +
-      "' '" + base.string() + "'");
+  Run("pdftoppm -r 72 -f " + std::to_string(page) + " -l " + std::to_string(page) + " -singlefile " +
+      mediatools::Quote(pdf) + " " + mediatools::Quote(base));
   std::ifstream in(base.string() + ".ppm", std::ios::binary);
   Ppm out;
   std::string magic;
