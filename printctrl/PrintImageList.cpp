@@ -477,6 +477,7 @@ const std::vector<tagPRINTFileINFO>& CPrintImageList::GetOutFileVect() {
 }
 
 void CPrintImageList::_Remove(long i) {
+  if (!Valid(i)) return;
   FILENODE& n = nodes[size_t(i)];
   n.orgSize = n.dispSize = SIZE{0, 0};
   ReleasePics(n);

@@ -100,10 +100,11 @@ class CPrintImageList {
   void ClearDirty(bool erase);
   void Clear();
   long _FindFile(const WCHAR* name, long hint) const;
+  // Empties entry i (sizes, pictures, temporary mark); its index stays.
+  void _Remove(long i);
 
  private:
   bool Valid(long i) const { return i >= 0 && i < long(nodes.size()); }
-  void _Remove(long i);
   // Sizes and, unless loading is deferred, pictures of a file into n.
   bool _Fill(FILENODE& n, const WCHAR* path, SIZE* knownSize);
   SIZE _DisplaySizeFor(SIZE pic) const;

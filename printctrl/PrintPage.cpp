@@ -275,7 +275,7 @@ int CPrintPage::DoAddCell(long i, CPrintCell* src, bool noCopyAdd, bool keepZOrd
   *c = *src;
   c->cellRect = keep;
   if (W(keep) != W(src->cellRect) || H(keep) != H(src->cellRect)) {
-    if (project && project->GetParam(21)) c->DoAutoRotate(project->GetOrgDispPicRotatedDegee(src->resIndex));
+    if (project && project->GetBParam(21)) c->DoAutoRotate(project->GetOrgDispPicRotatedDegee(src->resIndex));
     if (src->autoCrop) c->DoAutoCrop(true);
     else c->_SetZoom(src->zoom);
   }

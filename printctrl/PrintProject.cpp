@@ -1,14 +1,14 @@
 #include "PrintProject.h"
 
 #include <algorithm>
+#include <cmath>
 
-#include "PrintCell.h"
 #include "PrintPage.h"
 
 CPrintProject::CPrintProject(const void* hostElement)
     : m_pHostElement(hostElement), m_pImageList(new CPrintImageList(&m_lock)) {
-  m_nParam[21] = 1;  // automatic rotation
-  m_pImageList->SetAutoRotateAngle(270);
+  for (int id : {0, 1, 4, 5, 10, 11, 12, 13, 14, 15, 21, 23, 25, 28, 32}) m_nParam[id] = 1;
+  m_pImageList->SetAutoRotateAngle(m_nTurnAngle);  // the stored 360 - angle
 }
 
 CPrintProject::~CPrintProject() {
@@ -18,10 +18,16 @@ CPrintProject::~CPrintProject() {
   delete m_pImageList;
   delete m_pTemplate;
   delete m_pClipCell;
-  for (auto it = m_cellMaskPics.rbegin(); it != m_cellMaskPics.rend(); ++it) {
-    if (*it) (*it)->Release();
-  }
+  _ClearTmpPagesTexts();
+  _ClearCellMaskPics();
   if (m_pPrintMgr) m_pPrintMgr->Release();
+}
+
+void CPrintProject::SetPrintManager(CZylPrintManager* manager) {
+  // The host owns its own reference; the project holds one while attached.
+  if (manager) manager->AddRef();
+  if (m_pPrintMgr) m_pPrintMgr->Release();
+  m_pPrintMgr = manager;
 }
 
 int CPrintProject::GetPrintPaperSize(SIZE& size) const {
@@ -50,10 +56,21 @@ int CPrintProject::GetPrinterMargin(int* left, int* top) const {
   return m_pPrintMgr->GetMargin(left, top, 1);
 }
 
+int CPrintProject::GetPaperSize(double& w, double& h, bool useSetting, bool inch) const {
+  SIZE s{0, 0};
+  int px = 0, py = 0;
+  if (!GetPrintPaperSize(s) || !GetPrintPixel(px, py) || px <= 0 || py <= 0) return 0;
+  const bool inches = useSetting ? m_nParam[5] == 1 : inch;
+  const double k = inches ? 1.0 : 2.54;
+  w = k * s.cx / px;
+  h = k * s.cy / py;
+  return 1;
+}
+
 double CPrintProject::GetCellZoom() const {
   if (!m_pTemplate) return 1.0;
   double z = m_pTemplate->GetRecommendedScaling();
-  if (!(z == z) || z > 1e6) return 1.0;  // not a number or absurd
+  if (!std::isfinite(z) || z > 1e6) return 1.0;
   if (z >= 100) z /= 100;
   return z < 0.001 ? 1.0 : z;
 }
@@ -96,11 +113,19 @@ long CPrintProject::GetPageIndex(const CPrintPage* page) const {
   return it == m_pages.end() ? -1 : long(it - m_pages.begin());
 }
 
+CPrintCell* CPrintProject::_GetActiveCell() const {
+  CPrintPage* p = GetPage(m_nCurPage);
+  return p ? p->GetActiveCellPt() : nullptr;
+}
+
+void CPrintProject::_PageThumbChanged(long) {}  // the page strip comes with the preview
+
 void CPrintProject::SetNeedSave(int flag) {
   if (flag && m_pages.size() == 1 && m_pages[0]->IsPageEmpty()) flag = 0;
-  if (flag != m_nParam[9]) m_nParam[9] = flag;
+  if (flag != m_nParam[9]) {
+    m_nParam[9] = flag;
+    UpdateActionBtnState();
+  }
 }
 
 void CPrintProject::PageNotify(const CPrintPage*, long, long, long) {}
-
-void CPrintProject::SendErrorMessage(tagMessageInfo*) {}
