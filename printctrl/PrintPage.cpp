@@ -270,10 +270,11 @@ int CPrintPage::DoAddCell(long i, CPrintCell* src, bool noCopyAdd, bool keepZOrd
   if (!Valid(i) || *cells[size_t(i)] == *src) return 0;
   CPrintCell* c = cells[size_t(i)];
   if (c->resIndex >= 0 && project) project->ImgCopiesDecrease(c->resIndex, true);
-  if (project) project->SetNeedSave(1);
   const SRect32 keep = c->cellRect;
   *c = *src;
   c->cellRect = keep;
+  // Asked once the cell holds the picture: a page that was empty is not now.
+  if (project) project->SetNeedSave(1);
   if (W(keep) != W(src->cellRect) || H(keep) != H(src->cellRect)) {
     if (project && project->GetBParam(21)) c->DoAutoRotate(project->GetOrgDispPicRotatedDegee(src->resIndex));
     if (src->autoCrop) c->DoAutoCrop(true);

@@ -40,11 +40,10 @@ intptr_t CPrintProject::Interface(uint32_t command, intptr_t w, const void* l) {
     case 1:
       return 0;  // the page strip comes with the preview
     case 2: {
-      // Settings that only change the view leave the project unmodified.
-      static const long kViewOnly[] = {4, 5, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 23, 24, 25, 31, 32, 33};
-      if (std::find(std::begin(kViewOnly), std::end(kViewOnly), long(w)) == std::end(kViewOnly) && w <= 33) {
-        SetNeedSave(1);
-      }
+      // Only settings that change the layout mark the project modified;
+      // those of the view, limits and values kept for the host do not.
+      static const long kLayout[] = {0, 1, 2, 6, 7, 8, 21, 26, 27, 29, 30};
+      if (std::find(std::begin(kLayout), std::end(kLayout), long(w)) != std::end(kLayout)) SetNeedSave(1);
       return _SetParam(long(w), l);
     }
     case 3:

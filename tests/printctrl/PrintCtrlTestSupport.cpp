@@ -30,6 +30,25 @@ int FixedPrintManager::GetPrintArea(SRect32* a) {
   return 1;
 }
 
+TemplatePrintManager::~TemplatePrintManager() {
+  if (destroyed) *destroyed = true;
+}
+
+CTemplate* TemplatePrintManager::GetTemplateByName(const WCHAR*, const WCHAR*, int, int*) {
+  auto* t = new CTemplate();
+  t->SetRecommendedScaling(1.0);
+  t->SetBrandName(brand.c_str());
+  t->SetTemplateName(name.c_str());
+  for (const SRect32& r : cells) t->AddCell(r);
+  return t;
+}
+
+int TemplatePrintManager::GetCurrentTemplateName(WCHAR* b, WCHAR* n) {
+  if (b) std::copy(brand.begin(), brand.end(), b), b[brand.size()] = 0;
+  if (n) std::copy(name.begin(), name.end(), n), n[name.size()] = 0;
+  return 0;
+}
+
 TestProject::TestProject() : CPrintProject(nullptr), manager(new FixedPrintManager()) {
   manager->AddRef();
   m_pPrintMgr = manager;

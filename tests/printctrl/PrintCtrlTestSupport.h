@@ -25,6 +25,18 @@ class FixedPrintManager : public CZylPrintManager {
   int GetPrintArea(SRect32* a) override;
 };
 
+// Also hands out a template of `cells` under the names brand/name, and
+// counts its own destruction.
+class TemplatePrintManager : public FixedPrintManager {
+ public:
+  std::vector<SRect32> cells;
+  std::u16string brand = u"Photo", name = u"Four";
+  bool* destroyed = nullptr;
+  ~TemplatePrintManager() override;
+  CTemplate* GetTemplateByName(const WCHAR* b, const WCHAR* n, int fit, int* found) override;
+  int GetCurrentTemplateName(WCHAR* b, WCHAR* n) override;
+};
+
 class TestProject : public CPrintProject {
  public:
   TestProject();
