@@ -131,6 +131,8 @@ class CPrintProject {
   void _ReCalculateRects();
   SIZE _CalculateCellSize(SIZE picture, int mode) const;
   void _AdjustPosition(SRect32& rect);
+  // A free-layout cell showing the entry, sized and placed for a new copy.
+  CPrintCell _NewFreeCell(long entry);
   int _RefreshImg(int firstFile, long currentPage, std::vector<CTmpCellInfo*>* cells);
   void _CreateTmpPagesTexts();
   void _ClearTmpPagesTexts();

@@ -46,15 +46,7 @@ int CPrintProject::_AddFile(const WCHAR* path, long page, long cell, bool flag, 
 
   int added = 0;
   if (m_nParam[6]) {
-    SIZE org{0, 0};
-    m_pImageList->GetOrgSize(entry, &org);
-    const SIZE s = _CalculateCellSize(org, 3);
-    SRect32 r{0, 0, s.cx, s.cy};
-    _AdjustPosition(r);
-    CPrintCell c;
-    c.cellRect = r;
-    c.SetResourceIndex(int(entry), m_pImageList->GetDispSize(entry), false);
-    c.DoZoom(0);
+    CPrintCell c = _NewFreeCell(entry);
     added = target->DoAddCell(0, &c, false, false);
   } else {
     CPrintCell c(*target->GetCell(unsigned(cell)));

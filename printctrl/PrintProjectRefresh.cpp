@@ -106,16 +106,8 @@ int CPrintProject::_RefreshImg(int firstFile, long currentPage, std::vector<CTmp
     for (long f = firstFile; f < m_pImageList->GetCount(); ++f) {
       if (!m_pImageList->IsPic(f)) continue;
       const int32_t copies = m_pImageList->GetCopies(f);
-      SIZE org{0, 0};
-      m_pImageList->GetOrgSize(f, &org);
       for (int32_t k = 0; k < copies; ++k) {
-        const SIZE s = _CalculateCellSize(org, 3);
-        SRect32 r{0, 0, s.cx, s.cy};
-        _AdjustPosition(r);
-        CPrintCell c;
-        c.cellRect = r;
-        c.SetResourceIndex(int(f), m_pImageList->GetDispSize(f), false);
-        c.DoZoom(0);
+        CPrintCell c = _NewFreeCell(f);
         if (!page->DoAddCell(0, &c, true, false)) {
           m_pImageList->SetCopies(f, k);
           break;

@@ -226,6 +226,19 @@ SIZE CPrintProject::_CalculateCellSize(SIZE picture, int mode) const {
   return SIZE{std::max(int32_t(std::floor(bh * pw / ph + 0.5)), 1), int32_t(bh)};
 }
 
+CPrintCell CPrintProject::_NewFreeCell(long entry) {
+  SIZE org{0, 0};
+  m_pImageList->GetOrgSize(entry, &org);
+  const SIZE s = _CalculateCellSize(org, 3);
+  SRect32 r{0, 0, s.cx, s.cy};
+  _AdjustPosition(r);
+  CPrintCell c;
+  c.cellRect = r;
+  c.SetResourceIndex(int(entry), m_pImageList->GetDispSize(entry), false);
+  c.DoZoom(0);
+  return c;
+}
+
 void CPrintProject::_AdjustPosition(SRect32& rect) {
   const int32_t w = W(rect), h = H(rect);
   int x = 0, y = 0;

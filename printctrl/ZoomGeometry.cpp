@@ -56,25 +56,25 @@ int ZoomRect(SRect32& r, double z) {
   return 1;
 }
 
-int GetLeftIndex(const std::vector<SRect32>& rects, int i) {
+namespace {
+
+// The neighbour before rectangle i on one axis: the first whose far edge
+// is i's near edge, else the one whose far edge is nearest before it.
+int Neighbour(const std::vector<SRect32>& rects, int i, int32_t SRect32::*farEdge, int32_t SRect32::*nearEdge) {
   int best = -1;
   for (int j = 0; j < int(rects.size()); ++j) {
     if (j == i || Empty(rects[j])) continue;
-    if (rects[j].right == rects[i].left) return j;
-    if (rects[j].right < rects[i].left && (best < 0 || rects[j].right > rects[best].right)) best = j;
+    if (rects[j].*farEdge == rects[i].*nearEdge) return j;
+    if (rects[j].*farEdge < rects[i].*nearEdge && (best < 0 || rects[j].*farEdge > rects[best].*farEdge)) best = j;
   }
   return best;
 }
 
-int GetTopIndex(const std::vector<SRect32>& rects, int i) {
-  int best = -1;
-  for (int j = 0; j < int(rects.size()); ++j) {
-    if (j == i || Empty(rects[j])) continue;
-    if (rects[j].bottom == rects[i].top) return j;
-    if (rects[j].bottom < rects[i].top && (best < 0 || rects[j].bottom > rects[best].bottom)) best = j;
-  }
-  return best;
-}
+}  // namespace
+
+int GetLeftIndex(const std::vector<SRect32>& rects, int i) { return Neighbour(rects, i, &SRect32::right, &SRect32::left); }
+
+int GetTopIndex(const std::vector<SRect32>& rects, int i) { return Neighbour(rects, i, &SRect32::bottom, &SRect32::top); }
 
 namespace {
 
