@@ -79,6 +79,11 @@ class CPrintProject {
   void SetPrintManager(CZylPrintManager* manager);
   CZylPrintManager* GetPrintManager() const { return m_pPrintMgr; }
 
+  // The "UI" folder of the bundle holding the control, with a separator.
+  static std::u16string BundleResourceFolder();
+  void _LoadRes();
+  const std::u16string& GetPageNumFormat() const { return m_pageNumFormat; }
+
   // ---- printer geometry, in device pixels (0 without a manager) ----
   int GetPrintPaperSize(SIZE& size) const;
   int GetPrintArea(SRect32& area) const;
@@ -184,6 +189,9 @@ class CPrintProject {
   int32_t m_nCancel = 0;
   POINT m_margin{0, 0};
   std::u16string m_resFolder;
+  std::u16string m_pageNumFormat = u"Page %d of %d";
+  std::u16string m_emptyLabel = u"None";
+  int32_t m_fontSize216 = 0, m_fontSize217 = 0;  // date tokens, second font
   std::u16string m_label;
   std::u16string m_productLabel = u"Corvelle 5";
   SIZE m_thumbSize{80, 80};

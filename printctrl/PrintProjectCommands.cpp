@@ -32,10 +32,11 @@ intptr_t CPrintProject::Interface(uint32_t command, intptr_t w, const void* l) {
   switch (command) {
     case 0:
       SetPrintManager(reinterpret_cast<CZylPrintManager*>(w));
-      if (m_pPrintMgr) {
-        m_pPrintMgr->GetMargin(&m_margin.x, &m_margin.y, 1);
-        m_pPrintMgr->SetHeadTailHeight(0, 0);
-      }
+      if (!m_pPrintMgr) return 1;
+      m_pPrintMgr->GetMargin(&m_margin.x, &m_margin.y, 1);
+      if (m_resFolder.empty()) m_resFolder = BundleResourceFolder();
+      if (!m_resFolder.empty()) _LoadRes();
+      m_pPrintMgr->SetHeadTailHeight(0, 0);
       return 1;
     case 1:
       return 0;  // the page strip comes with the preview

@@ -346,6 +346,22 @@ TEST_F(ControlTest, ThePhotoOnDiskSurvivesEverySequence) {
   EXPECT_TRUE(fs::exists(dir / "other.png"));
 }
 
+// The string table of the resource folder: a page-number text is taken only
+// with exactly two whole-number conversions.
+TEST_F(ControlTest, ResourceTexts) {
+  auto write = [&](const std::string& format) {
+    testenv::WriteFile(dir / "prctRes.aui", "<strings lang=\"en\"><s id=\"2\">" + format + "</s><s id=\"3\">Nothing</s></strings>");
+  };
+  std::u16string folder = pctest::U16(dir) + u"/";
+  ASSERT_EQ(Cmd(2, 215, folder.c_str()), 1);
+  write("%s of %d");
+  Attach();
+  EXPECT_EQ(project->GetPageNumFormat(), u"Page %d of %d");
+  write("Seite %d von %d");
+  Attach();
+  EXPECT_EQ(project->GetPageNumFormat(), u"Seite %d von %d");
+}
+
 // The host owns its reference to the manager; the control holds one more
 // while attached and gives it back when replaced or destroyed.
 TEST_F(ControlTest, ThePrintManagerIsReferenceCounted) {
