@@ -46,6 +46,23 @@ struct CTmpCellInfo {
   CQelStringW fileName;
 };
 
+// A cell's information (command 27); the caller sets the request flags.
+struct tagCELLINFO {
+  uint32_t reserved;
+  int32_t kind;      // 0 picture, 1 text, 2 empty picture cell
+  uint32_t request;  // 1 file name, 2 print picture, 4 display picture
+  SIZE dispSize;
+  SIZE orgSize;
+  SRect32 picRect;
+  SRect32 cellRect;
+  int32_t rotation;
+  int32_t flip;
+  double zoom;
+  PubImage::QelPicture* printPic;  // the caller's
+  PubImage::QelPicture* dispPic;   // the caller's copy
+  WCHAR fileName[1024];
+};
+
 // Notifications to the host element.
 enum : int32_t {
   PRTC_SELPIC = 2112,
@@ -72,6 +89,9 @@ class CPrintProject {
 
   // ---- the command interface (element message class 53) ----
   intptr_t Interface(uint32_t command, intptr_t wparam, const void* lparam);
+  int GetCellInfo(long page, long cell, tagCELLINFO* info);
+  // A copy of a cell's picture for the host (command 21); null when none.
+  PubImage::QelPicture* CellPictureCopy(long page, long cell);
   intptr_t _SetParam(long id, const void* value);
   intptr_t GetParam(long id, const void* out);
   int32_t GetBParam(long id) const { return id >= 0 && id < kParams ? m_nParam[id] : 0; }

@@ -8,6 +8,7 @@
 #include "PrintPage.h"
 #include "PrintProject.h"
 #include "qel/QelCore.h"
+#include "qel/QelImage.h"
 
 namespace {
 
@@ -183,18 +184,8 @@ intptr_t CPrintProject::Interface(uint32_t command, intptr_t w, const void* l) {
       const SIZE s = l ? *static_cast<const SIZE*>(l) : m_thumbSize;
       return reinterpret_cast<intptr_t>(p->GetThumb2(s.cx, s.cy));
     }
-    case 21: {
-      CPrintPage* p = GetPage(long(w));
-      const long cell = long(reinterpret_cast<intptr_t>(l));
-      if (!p || cell < 0 || cell >= p->GetCellCount()) return 0;
-      PubImage::QelPicture* pic = p->GetCellPrintPic(cell);
-      if (!pic) pic = p->GetCellDispPic(cell);
-      if (!pic) return 0;
-      QelObject copy = Qel0CopyObject(pic);
-      pic->Release();
-      m_pImageList->FreeOrgPic(p->GetCellResourceIndex(cell));
-      return reinterpret_cast<intptr_t>(copy);
-    }
+    case 21:
+      return reinterpret_cast<intptr_t>(CellPictureCopy(long(w), long(reinterpret_cast<intptr_t>(l))));
     case 22:
       return 0;
     case 23:
@@ -227,6 +218,8 @@ intptr_t CPrintProject::Interface(uint32_t command, intptr_t w, const void* l) {
       }
       return name.GetLength();
     }
+    case 27:
+      return l ? GetCellInfo(PageOf(w), CellOf(w), Out<tagCELLINFO>(l)) : 0;
     case 26: {
       CPrintPage* p = GetPage(long(w));
       return p ? p->GetCellCount() : 0;
@@ -291,6 +284,60 @@ intptr_t CPrintProject::Interface(uint32_t command, intptr_t w, const void* l) {
       return _AddFile(reinterpret_cast<const WCHAR*>(w), -1, -1, false, nullptr, m_nParam[30] == 1,
                       static_cast<SIZE*>(const_cast<void*>(l)));
     default:
-      return 0;  // 27: the cell record comes with the cell actions
+      return 0;
   }
+}
+
+PubImage::QelPicture* CPrintProject::CellPictureCopy(long page, long cell) {
+  CPrintPage* p = GetPage(page);
+  if (!p || cell < 0 || cell >= p->GetCellCount()) return nullptr;
+  PubImage::QelPicture* pic = p->GetCellPrintPic(cell);
+  if (!pic) pic = p->GetCellDispPic(cell);
+  if (!pic) return nullptr;
+  QelObject copy = Qel0CopyObject(pic);
+  pic->Release();
+  m_pImageList->FreeOrgPic(p->GetCellResourceIndex(cell));
+  return reinterpret_cast<PubImage::QelPicture*>(copy);
+}
+
+int CPrintProject::GetCellInfo(long page, long cell, tagCELLINFO* info) {
+  CPrintPage* p = GetPage(page);
+  if (!info || !p || cell < 0 || cell >= p->GetCellCount()) return 0;
+  const CPrintCell* c = p->GetCell(unsigned(cell));
+  info->kind = c->isText ? 1 : c->resIndex >= 0 ? 0 : 2;
+  info->printPic = info->dispPic = nullptr;
+  info->fileName[0] = 0;
+  info->dispSize = info->orgSize = SIZE{0, 0};
+  info->picRect = SRect32{0, 0, 0, 0};
+  info->cellRect = c->cellRect;
+  info->rotation = 0, info->flip = 0, info->zoom = 1.0;
+  if (info->kind == 2) return 1;
+  info->dispSize = SIZE{c->picWidth, c->picHeight};
+  long angle;
+  int fa, fb;
+  c->GetImgState(angle, fa, fb);
+  info->rotation = int32_t(angle), info->flip = fa;
+  info->zoom = c->zoom;
+  info->picRect = c->picRect;
+  m_pImageList->GetOrgSize(c->resIndex, &info->orgSize);
+  if (angle % 180 == 90) std::swap(info->orgSize.cx, info->orgSize.cy);
+  if (m_pImageList->GetOrgDispPiclAngle(c->resIndex)) std::swap(info->orgSize.cx, info->orgSize.cy);
+  if (info->request & 1) {
+    const CQelStringW name = m_pImageList->GetFileName(c->resIndex);
+    const int n = std::min(name.GetLength(), 1023);
+    std::copy(name.c_str(), name.c_str() + n, info->fileName);
+    info->fileName[n] = 0;
+  }
+  if (info->request & 4) {
+    if (PubImage::QelPicture* d = m_pImageList->GetDispPic(c->resIndex)) {
+      info->dispPic = reinterpret_cast<PubImage::QelPicture*>(Qel0CopyObject(d));
+      CFunctionImgCtrl* f = g_lpImgFunc;
+      if (info->dispPic && f) {
+        if (info->flip) f->FlipPic(info->dispPic, true);
+        if (info->rotation) f->RotatePic(info->dispPic, info->rotation);
+      }
+    }
+  }
+  if (info->request & 2) info->printPic = CellPictureCopy(page, cell);
+  return 1;
 }

@@ -124,6 +124,45 @@ TEST_F(ControlTest, CommandRefusals) {
   SIZE s{1, 1};
   EXPECT_EQ(Cmd(24, 0, &s), 0);
   EXPECT_EQ(s.cx, 0);
+  tagCELLINFO info{};
+  EXPECT_EQ(Cmd(27, 0, nullptr), 0);
+  EXPECT_EQ(Cmd(27, 9, &info), 0);  // no cell 9
+  ASSERT_EQ(Cmd(27, 0, &info), 1);
+  EXPECT_EQ(info.kind, 2);  // an empty picture cell
+}
+
+// Commands 24, 25 and 27 describe a turned cell as the host sees it.
+TEST_F(ControlTest, CellQueries) {
+  Attach();
+  std::u16string p = Photo("a.png", 60, 40);
+  ASSERT_EQ(AddPhoto(p), 1);
+  CPrintCell* c = project->GetPage(0)->GetCell(0);
+  for (long turn : {90L, 90L, 45L}) {
+    c->DoRotate(turn);
+    long a;
+    int fa, fb;
+    c->GetImgState(a, fa, fb);
+    SIZE s{};
+    ASSERT_EQ(Cmd(24, 0, &s), 1);
+    const bool odd = a % 180 == 90;
+    EXPECT_EQ(s.cx, odd ? 40 : 60) << a;
+  }
+  WCHAR name[1024];
+  EXPECT_EQ(Cmd(25, 0, name), long(p.size()));
+  EXPECT_EQ(std::u16string(name), p);
+  tagCELLINFO info{};
+  info.request = 1 | 2 | 4;
+  ASSERT_EQ(Cmd(27, 0, &info), 1);
+  EXPECT_EQ(info.kind, 0);
+  EXPECT_EQ(std::u16string(info.fileName), p);
+  ASSERT_NE(info.dispPic, nullptr);
+  ASSERT_NE(info.printPic, nullptr);
+  SIZE d{}, q{};
+  info.dispPic->GetSize(&d);
+  info.printPic->GetSize(&q);
+  EXPECT_EQ(d.cx, q.cx);  // both as the cell shows the picture
+  info.dispPic->Release();
+  info.printPic->Release();
 }
 
 TEST_F(ControlTest, SettingsRoundTrips) {
