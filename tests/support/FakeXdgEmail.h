@@ -1,7 +1,8 @@
 #pragma once
 // A stand-in for xdg-email first on PATH: each call appends its arguments
 // to a log, each ended by a NUL byte and the call by "--end--" and a NUL,
-// and exits with the status in FAKE_MAIL_STATUS (0 by default).
+// and exits with the status in FAKE_MAIL_STATUS (0 by default), after
+// FAKE_MAIL_SLEEP seconds when set (a mail program that keeps it waiting).
 #include <sys/stat.h>
 
 #include <cstdlib>
@@ -23,6 +24,8 @@ class FakeXdgEmail {
                        "#!/bin/sh\n"
                        "for a in \"$@\"; do printf '%s\\0' \"$a\"; done >> \"$FAKE_MAIL_LOG\"\n"
                        "printf '%s\\0' --end-- >> \"$FAKE_MAIL_LOG\"\n"
+                       "exec >/dev/null 2>&1\n"
+                       "[ -z \"$FAKE_MAIL_SLEEP\" ] || sleep \"$FAKE_MAIL_SLEEP\"\n"
                        "exit \"${FAKE_MAIL_STATUS:-0}\"\n");
     ::chmod(script.c_str(), 0755);
     const char* path = std::getenv("PATH");
