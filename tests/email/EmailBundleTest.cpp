@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "EmailTestSupport.h"
 #include "MediaTools.h"
 #include "NuvoDlgParam.h"
 #include "TestEnvironment.h"
@@ -24,14 +25,8 @@ namespace hl = qel::headless;
 
 namespace {
 
-void Ffmpeg(const std::string& args, const fs::path& out) {
-  int status = 0;
-  mediatools::Run("ffmpeg -nostdin -v error -y " + args + " " + mediatools::Quote(out) + " 2>&1", &status);
-  ASSERT_EQ(status, 0) << out;
-}
-
-void MakePhoto(const fs::path& p) { Ffmpeg("-f lavfi -i testsrc2=s=320x240 -frames:v 1", p); }
-void MakeMovie(const fs::path& p) { Ffmpeg("-f lavfi -i testsrc2=s=320x240:r=10:d=1 -c:v mpeg4", p); }
+using emailtest::MakeMovie;
+using emailtest::MakePhoto;
 
 std::u16string U16(const fs::path& p) { return QelFromUTF8(p.string()); }
 

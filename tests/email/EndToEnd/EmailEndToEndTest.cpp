@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "EmailTestSupport.h"
+#include "EmailTestUser.h"
 #include "FakeXdgEmail.h"
 #include "MyQelApp.h"
 #include "PrivateDisplay.h"
@@ -42,14 +44,7 @@ bool SameBytes(const fs::path& a, const fs::path& b) {
   return testenv::ReadFile(a) == testenv::ReadFile(b) && !testenv::ReadFile(a).empty();
 }
 
-CQelModalWnd* ModalWith(const char* element) {
-  for (CQelWindow* w : QelWindows()) {
-    auto* modal = dynamic_cast<CQelModalWnd*>(w);
-    if (modal && modal->InModal() && !modal->ModalEnding() && w->IsWindowVisible() && hl::FindElement(w, element))
-      return modal;
-  }
-  return nullptr;
-}
+using emailtest::ModalWith;
 
 class EmailEndToEnd : public ::testing::Test {
  protected:
@@ -60,13 +55,7 @@ class EmailEndToEnd : public ::testing::Test {
   qel::Album* Album() {
     return dynamic_cast<qel::Album*>(qel::Element::From(Frame()->GetElementByName("albumtable")));
   }
-  // A click as a hand makes it: the pointer comes over the element first.
-  bool Click(CQelWindow* w, const char* element) {
-    std::optional<POINT> at = user_->Where(w, element);
-    if (!at || !user_->MoveTo(POINT{at->x + 3, at->y + 2})) return false;
-    user_->Settle();
-    return user_->Click(w, element);
-  }
+  bool Click(CQelWindow* w, const char* element) { return emailtest::HandClick(*user_, w, element); }
 
   std::optional<testenv::XUser> user_;
   plat::FakeProcessTable processes_;

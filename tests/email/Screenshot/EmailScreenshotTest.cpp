@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "EmailTestSupport.h"
 #include "FakeXdgEmail.h"
 #include "LoopWait.h"
 #include "MediaTools.h"
@@ -38,15 +39,6 @@ bool Mapped(CQelWindow* w) {
   return top && gtk_widget_get_mapped(top);
 }
 
-// The front modal window holding `element` once it is on screen.
-CQelModalWnd* ModalWith(const char* element) {
-  for (CQelWindow* w : QelWindows()) {
-    auto* modal = dynamic_cast<CQelModalWnd*>(w);
-    if (modal && modal->InModal() && !modal->ModalEnding() && Mapped(w) && hl::FindElement(w, element)) return modal;
-  }
-  return nullptr;
-}
-
 // Runs `step` on the modal window holding `element` once it is up.
 void WhenUp(const char* element, std::function<void(CQelModalWnd*)> step) {
   struct Pending {
@@ -55,18 +47,13 @@ void WhenUp(const char* element, std::function<void(CQelModalWnd*)> step) {
   };
   g_timeout_add(20, [](gpointer data) {
     auto* p = static_cast<Pending*>(data);
-    CQelModalWnd* w = ModalWith(p->element.c_str());
+    CQelModalWnd* w = emailtest::ModalWith(p->element.c_str());
+    if (w && !Mapped(w)) w = nullptr;
     if (!w) return gboolean(G_SOURCE_CONTINUE);
     p->step(w);
     delete p;
     return gboolean(G_SOURCE_REMOVE);
   }, new Pending{element, std::move(step)});
-}
-
-void Ffmpeg(const std::string& args, const fs::path& out) {
-  int status = 0;
-  mediatools::Run("ffmpeg -nostdin -v error -y " + args + " " + mediatools::Quote(out) + " 2>&1", &status);
-  ASSERT_EQ(status, 0) << out;
 }
 
 class EmailScreenshot : public ::testing::Test {
@@ -79,8 +66,8 @@ class EmailScreenshot : public ::testing::Test {
     out_ = testenv::BuildDir() / "screenshots";
     fs::create_directories(out_);
     media_ = testenv::MakeTempDir("media");
-    Ffmpeg("-f lavfi -i testsrc2=s=800x600 -frames:v 1", media_ / "Lesson 4 board.jpg");
-    Ffmpeg("-f lavfi -i testsrc2=s=640x360:r=10:d=1 -c:v mpeg4", media_ / "Lesson 4 experiment.mov");
+    emailtest::MakePhoto(media_ / "Lesson 4 board.jpg", "800x600");
+    emailtest::MakeMovie(media_ / "Lesson 4 experiment.mov", "640x360");
   }
 
   int32_t Send() {

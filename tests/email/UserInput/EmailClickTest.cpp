@@ -13,10 +13,13 @@
 #include <string>
 #include <vector>
 
+#include "EmailTestSupport.h"
+#include "EmailTestUser.h"
 #include "FakeXdgEmail.h"
 #include "MediaTools.h"
 #include "NuvoDlgParam.h"
 #include "PrivateDisplay.h"
+#include "QelGtk.h"
 #include "TestEnvironment.h"
 #include "XUser.h"
 #include "qel/QelBackend.h"
@@ -29,21 +32,7 @@ namespace hl = qel::headless;
 
 namespace {
 
-void Ffmpeg(const std::string& args, const fs::path& out) {
-  int status = 0;
-  mediatools::Run("ffmpeg -nostdin -v error -y " + args + " " + mediatools::Quote(out) + " 2>&1", &status);
-  ASSERT_EQ(status, 0) << out;
-}
-
-// The modal window holding `element`, on the GTK thread.
-CQelModalWnd* ModalWith(const char* element) {
-  for (CQelWindow* w : QelWindows()) {
-    auto* modal = dynamic_cast<CQelModalWnd*>(w);
-    if (modal && modal->InModal() && !modal->ModalEnding() && w->IsWindowVisible() && hl::FindElement(w, element))
-      return modal;
-  }
-  return nullptr;
-}
+using emailtest::ModalWith;
 
 class EmailClick : public ::testing::Test {
  protected:
@@ -53,8 +42,8 @@ class EmailClick : public ::testing::Test {
     if (qel::IsHeadless()) GTEST_SKIP() << "GTK cannot use the X server";
     ::setenv("DUNSELLOW_BUNDLE", (testenv::StageDir() / "Dunsellow.app").c_str(), 1);
     media_ = testenv::MakeTempDir("media");
-    Ffmpeg("-f lavfi -i testsrc2=s=640x480 -frames:v 1", media_ / "board.jpg");
-    Ffmpeg("-f lavfi -i testsrc2=s=320x240:r=10:d=1 -c:v mpeg4", media_ / "experiment.mov");
+    emailtest::MakePhoto(media_ / "board.jpg", "640x480");
+    emailtest::MakeMovie(media_ / "experiment.mov");
     fake_.emplace();
     user_.emplace();
     ASSERT_TRUE(user_->Ready()) << "the X server has no XTest";
@@ -108,15 +97,7 @@ class EmailClick : public ::testing::Test {
     }
     return nullptr;
   }
-  // A click as a hand makes it: the pointer comes over the element first.
-  // (A window that opens under a pointer that then does not move gets the
-  // press without having seen the pointer arrive.)
-  bool Click(CQelWindow* w, const char* element) {
-    std::optional<POINT> at = user_->Where(w, element);
-    if (!at || !user_->MoveTo(POINT{at->x + 3, at->y + 2})) return false;
-    user_->Settle();
-    return user_->Click(w, element);
-  }
+  bool Click(CQelWindow* w, const char* element) { return emailtest::HandClick(*user_, w, element); }
   std::u16string TextOf(CQelWindow* w, const char* element) {
     std::u16string text;
     user_->OnMain([&] { text = hl::Read(w, element).text; });
@@ -146,6 +127,11 @@ TEST_F(EmailClick, StepThroughTypeASubjectAndAttach) {
     ASSERT_TRUE(Click(confirm, "butn_Previous"));
     ASSERT_TRUE(TextBecomes(confirm, "view_AttachNum", u"1/2"));
     ASSERT_TRUE(Click(confirm, "edit_Subject"));
+    // The keys go to the subject once its entry has the keyboard.
+    ASSERT_TRUE(user_->WaitFor([&] {
+      GtkWidget* entry = qel::gtk::NativeEntry(confirm, hl::FindElement(confirm, "edit_Subject"));
+      return entry && gtk_widget_has_focus(entry);
+    }));
     ASSERT_TRUE(user_->Key("ctrl+a"));
     ASSERT_TRUE(user_->Type("Field trip, part 2"));
     ASSERT_TRUE(TextBecomes(confirm, "edit_Subject", u"Field trip, part 2"));
