@@ -33,8 +33,10 @@ qel::Element* CMainFrame::Find(const char* name) { return qel::Element::From(Get
 
 int CMainFrame::ShowMainFrame() {
   const std::string layout = g_pApp->GetBundleContents() + "/UI/VideoPlayer.aui";
-  if (!Create(layout.c_str(), nullptr, nullptr)) return 0;
-  return InitUI();
+  if (!Create(layout.c_str(), nullptr, nullptr) || !InitUI()) return 0;
+  // Shown also with nothing to play yet.
+  ShowWindow(5);
+  return 1;
 }
 
 int32_t CMainFrame::PreCreateWind(QelCreateStruct* cs) {
