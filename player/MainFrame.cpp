@@ -84,6 +84,7 @@ int CMainFrame::InitUI() {
       if (qel::Element* mac = Find(pair[0])) mac->Enable(Find(pair[1]) != nullptr);
     }
     SetDefaultCallBackName("cata_drag_mac", QEL_FRAME_DRAG);
+    SetDefaultCallBackName("butn_close_mac", QEL_FRAME_CLOSE);
     SetDefaultCallBackName("butn_minimize_mac", QEL_FRAME_MINIMIZE);
     SetDefaultCallBackName("butn_maximize_mac", QEL_FRAME_MAXIMIZE);
   }
