@@ -1,6 +1,5 @@
 #include "ErrorMsgDlg.h"
 
-#include "DlgWarning.h"
 #include "GlobalFun.h"
 #include "MainFrame.h"
 #include "qel/QelCore.h"
@@ -16,7 +15,8 @@ CErrorMsgDlg* Self(void* data) { return static_cast<CErrorMsgDlg*>(static_cast<C
 
 }  // namespace
 
-CErrorMsgDlg::~CErrorMsgDlg() { DlgWarningDef::DetachRoundedFrame(this); }
+// The close button ends the dialog with its own code.
+CErrorMsgDlg::CErrorMsgDlg() { m_bHideClose = 0; }
 
 int32_t CErrorMsgDlg::ShowErrorMsg(const std::string& bundleContents, WindowRef parent, int32_t errorCode) {
   m_strBundleContents = bundleContents;
@@ -27,24 +27,12 @@ int32_t CErrorMsgDlg::ShowErrorMsg(const std::string& bundleContents, WindowRef 
 
 int32_t CErrorMsgDlg::DoModal() {
   if (!InitUI()) return kNotShown;
-  return CQelDialog::DoModal();
-}
-
-int32_t CErrorMsgDlg::PreCreateWind(QelCreateStruct* cs) {
-  CQelDialog::PreCreateWind(cs);
-  if (cs) {
-    cs->windowClass = 0;
-    cs->windowDef = reinterpret_cast<void*>(&DlgWarningDef::myWindowDef);
-    cs->defValue = 4;
-  }
-  return QEL_S_OK;
+  return CDlgBase::DoModal();
 }
 
 int CErrorMsgDlg::InitUI() {
   const std::string layout = m_strBundleContents + "/UI/OpenMediaFileErrorMsg.aui";
   if (!Create(layout.c_str(), nullptr, m_hParent) || !Root()) return 0;
-  SetDefaultCallBackName("cata_drag_mac", QEL_FRAME_DRAG);
-  DlgWarningDef::AttachRoundedFrame(this, m_szMask, m_shape);
   if (qel::Element* title = qel::Element::From(GetElementByName("view_title_mac", 1))) {
     title->SetText(CGlobalFun::LoadString(kStrAppTitle, u"Dunsellow Playvane"));
     SetTitle(title->Text().c_str());
@@ -56,7 +44,7 @@ int CErrorMsgDlg::InitUI() {
 }
 
 void CErrorMsgDlg::RegisterCallBacks() {
-  CQelDialog::RegisterCallBacks();
+  CDlgBase::RegisterCallBacks();
   RegisterCallBack("butn_OK", QEL_EV_CLICK, &OnOK);
   RegisterCallBack("butn_close_mac", QEL_EV_CLICK, &OnClose);
   RegisterCallBack("chck_DontShowAgain", CQelCallbackMap::kAllEvents, &DontShowAgainProc);
@@ -85,7 +73,5 @@ intptr_t CErrorMsgDlg::ProcessMessage(uint32_t msg, QELWPARAM wp, QELLPARAM lp, 
     handled = true;
     return 0;
   }
-  intptr_t result = CQelDialog::ProcessMessage(msg, wp, lp, handled);
-  if (msg == QEL_WM_SIZE) DlgWarningDef::UpdateShape(this, m_shape);
-  return result;
+  return CDlgBase::ProcessMessage(msg, wp, lp, handled);
 }

@@ -4,19 +4,16 @@
 // preferences the moment it is clicked.
 #include <cstdint>
 #include <string>
-#include <vector>
 
-#include "CornerRegion.h"
-#include "qel/QelWindow.h"
+#include "CDlgBase.h"
 
-class CErrorMsgDlg : public CQelDialog {
+class CErrorMsgDlg : public CDlgBase {
  public:
   static constexpr int32_t kEndOK = 1;
   static constexpr int32_t kEndClosed = 2;
   static constexpr int32_t kNotShown = -1;
 
-  CErrorMsgDlg() = default;
-  ~CErrorMsgDlg() override;
+  CErrorMsgDlg();
 
   // Shows the dialog over `parent` (the layout from `bundleContents`'s UI
   // folder) and answers its end code: 1 OK, 2 closed, -1 not shown.
@@ -26,7 +23,6 @@ class CErrorMsgDlg : public CQelDialog {
 
   // CQelWindow.
   void RegisterCallBacks() override;
-  int32_t PreCreateWind(QelCreateStruct* cs) override;
   intptr_t ProcessMessage(uint32_t msg, QELWPARAM wp, QELLPARAM lp, bool& handled) override;
   void OnQelOK() override { EndModal(kEndOK); }
   void OnQelCancel() override { EndModal(kEndClosed); }
@@ -40,6 +36,4 @@ class CErrorMsgDlg : public CQelDialog {
   std::string m_strBundleContents;
   WindowRef m_hParent = nullptr;
   int32_t m_nErrorCode = 0;
-  CornerMaskTable m_szMask;
-  std::vector<SRect32> m_shape;
 };
