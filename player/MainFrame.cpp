@@ -3,6 +3,7 @@
 #include "MainFrame.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "App.h"
 #include "GlobalFun.h"
@@ -22,7 +23,8 @@ CMainFrame* Self(void* data) { return static_cast<CMainFrame*>(static_cast<CQelW
 
 }  // namespace
 
-CMainFrame::CMainFrame() = default;
+CMainFrame::CMainFrame()
+    : m_pPower(std::make_unique<plat::PowerClient>([this](plat::PowerMessage m) { return OnPowerMessage(m); })) {}
 
 CMainFrame::~CMainFrame() {
   m_PlayWnd.Clear();
@@ -292,10 +294,43 @@ void CMainFrame::CloseWnd() {
 void CMainFrame::WillClose() {
   KillTimer(kTimerPlay);
   m_PlayWnd.Clear();
+  m_pPower->HoldAwake(false, {});
   CQelMainWind::WillClose();
 }
 
 void CMainFrame::DidClose() {
   ClearFileList();
   CQelMainWind::DidClose();
+}
+
+plat::PowerAnswer CMainFrame::OnPowerMessage(plat::PowerMessage message) {
+  std::fputs(plat::PowerMessageLine(message), stdout);
+  std::fflush(stdout);
+  switch (message) {
+    case plat::PowerMessage::kServiceIsResumed:
+      return plat::PowerAnswer::kAllow;
+    case plat::PowerMessage::kCanSystemSleep:
+    case plat::PowerMessage::kSystemHasPoweredOn:
+      return DoKIOMsgSystem(message) ? plat::PowerAnswer::kAllow : plat::PowerAnswer::kCancel;
+    case plat::PowerMessage::kSystemWillSleep:
+      DoKIOMsgSystem(message);
+      return plat::PowerAnswer::kAllow;
+    default:
+      return plat::PowerAnswer::kNone;
+  }
+}
+
+int CMainFrame::DoKIOMsgSystem(plat::PowerMessage message) {
+  const bool playing = m_pPlay && m_pPlay->Check();
+  if (message == plat::PowerMessage::kCanSystemSleep && playing) return 0;
+  if (message == plat::PowerMessage::kSystemWillSleep && playing) {
+    m_pPlay->SetCheck(0);
+    PlayButtonPushed(0);
+  }
+  return 1;
+}
+
+void CMainFrame::UpdateAwake() {
+  const bool playing = m_pPlay && m_pPlay->Check() && m_PlayWnd.IsFileOpened();
+  m_pPower->HoldAwake(playing, "Playing a movie");
 }

@@ -4,11 +4,13 @@
 // opens and plays the current entry, keeps the controls in step with the
 // view, sizes the window to the movie and answers keys.
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "CornerRegion.h"
 #include "FileInfo.h"
 #include "PlayWnd.h"
+#include "os/Power.h"
 #include "qel/QelWindow.h"
 
 namespace qel {
@@ -72,6 +74,11 @@ class CMainFrame : public CQelMainWind {
   void NextButtonPushed();
   void CloseWnd();
 
+  // The system's power messages: idle sleep is refused while the play box
+  // is checked; before the machine sleeps a playing movie is paused.
+  plat::PowerAnswer OnPowerMessage(plat::PowerMessage message);
+  int DoKIOMsgSystem(plat::PowerMessage message);
+
   // State for callers and tests.
   const PlayList& GetPlayList() const { return m_FileList; }
   int GetCurrentIndex() const { return m_nCurrentIndex; }
@@ -112,6 +119,8 @@ class CMainFrame : public CQelMainWind {
   void OnSize();
   void UpdateShape();
   void ShowOpenError(int32_t error);
+  // Holds the machine awake exactly while a movie plays.
+  void UpdateAwake();
 
   CornerMaskTable m_szMask;
   std::vector<SRect32> m_shape;
@@ -148,4 +157,5 @@ class CMainFrame : public CQelMainWind {
   std::u16string m_strCommandLine;
   int m_bFullScreen = 0;
   SRect32 m_lastBounds{0, 0, 0, 0};
+  std::unique_ptr<plat::PowerClient> m_pPower;
 };

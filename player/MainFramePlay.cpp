@@ -73,6 +73,7 @@ void CMainFrame::PrepareToPlay(int autoPlay) {
       EnableIf(e, false);
     if (m_pPlay) m_pPlay->SetCheck(0);
     UpdatePlayTips();
+    UpdateAwake();
     return;
   }
   const bool inList = m_nCurrentIndex >= 0 && size_t(m_nCurrentIndex) < m_FileList.size();
@@ -97,6 +98,7 @@ void CMainFrame::PrepareToPlay(int autoPlay) {
       }
     }
   }
+  UpdateAwake();
   ShowWindow(5);
   Qel0SetGValue(2, reinterpret_cast<intptr_t>(GetRootPanel()));
 }
@@ -114,6 +116,7 @@ void CMainFrame::DoPlay() {
   } else {
     m_PlayWnd.Pause();
   }
+  UpdateAwake();
 }
 
 void CMainFrame::OnPlayTimer() {
@@ -133,6 +136,7 @@ void CMainFrame::OnPlayTimer() {
       m_PlayWnd.SetPlayPosition(0);
       if (m_pPlay) m_pPlay->SetCheck(0);
       UpdatePlayTips();
+      UpdateAwake();
     }
     return;
   }
@@ -241,6 +245,7 @@ void CMainFrame::StopButtonPushed() {
   SetProgress(0);
   UpdateTimeInfo(0);
   UpdateBtnState();
+  UpdateAwake();
 }
 
 void CMainFrame::PreviousButtonPushed() {

@@ -1,6 +1,7 @@
 #include "PlayerFixture.h"
 
 #include <cstdlib>
+#include <memory>
 
 #include "LoopWait.h"
 #include "MediaTools.h"
@@ -15,6 +16,9 @@ void PlayerFixture::SetUp() {
   theApp.SetBundleContents((testenv::StageDir() / "Dunsellow.app/Contents/Dunsellow Playvane.app/Contents").string());
   folder_ = testenv::MakeTempDir("movies");
   qel::headless::UseManualClock(true);
+  auto power = std::make_unique<plat::FakePowerSource>();
+  power_ = power.get();
+  plat::UsePowerSource(std::move(power));
 }
 
 void PlayerFixture::TearDown() {

@@ -10,6 +10,7 @@
 
 #include "App.h"
 #include "MainFrame.h"
+#include "os/Power.h"
 #include "qel/QelElement.h"
 
 namespace playertest {
@@ -51,6 +52,8 @@ class PlayerFixture : public ::testing::Test {
 
   fs::path folder_;
   bool started_ = false;
+  // The system's sleep as the tests script it (never the machine's own).
+  plat::FakePowerSource* power_ = nullptr;
 };
 
 }  // namespace playertest
