@@ -125,6 +125,12 @@ int CMainFrame::InitUI() {
   m_pVolume->SetScrollPos(50);
   m_pVolume->Enable(m_pMute->Check() == 0);
   if (!m_PlayWnd.Create(this, m_pPlayArea)) return 0;
+  const std::string& contents = g_pApp->GetBundleContents();
+  if (!m_FullScreenWnd.CreateWnd(GetWindowRef(), contents, this)) return 0;
+  m_FullScreenWnd.ShowWindow(0);
+  m_PlayToolbar.SetPointer(this);
+  if (!m_PlayToolbar.CreateWnd(&m_FullScreenWnd, contents)) return 0;
+  m_PlayToolbar.ShowWindow(0);
 
   RepositionWindow(0);
   m_lastBounds = Bounds();
@@ -160,7 +166,10 @@ int32_t CMainFrame::BackToBeginProc(QelObject, int32_t, QELLPARAM, void* data) {
   if (CMainFrame* self = Self(data)) self->BackToBeginButtonPushed();
   return 0;
 }
-int32_t CMainFrame::FullScreenProc(QelObject, int32_t, QELLPARAM, void*) { return 0; }
+int32_t CMainFrame::FullScreenProc(QelObject, int32_t, QELLPARAM, void* data) {
+  if (CMainFrame* self = Self(data)) self->ShowFullScreenMode();
+  return 0;
+}
 int32_t CMainFrame::PreviousProc(QelObject, int32_t, QELLPARAM, void* data) {
   if (CMainFrame* self = Self(data)) self->PreviousButtonPushed();
   return 0;
@@ -214,8 +223,19 @@ intptr_t CMainFrame::ProcessMessage(uint32_t msg, QELWPARAM wp, QELLPARAM lp, bo
     case QEL_WM_SYSKEYDOWN:
       OnSysKeyDown(uint32_t(wp), lp, handled);
       break;
+    case kMsgFullScreenKey:
+      OnKeyDown(uint32_t(wp), handled);
+      break;
     case QEL_WM_TIMER:
       if (uint32_t(wp) == kTimerPlay) OnPlayTimer();
+      else if (uint32_t(wp) == kTimerHideToolbar) OnFullScreenHideToolbarTimer();
+      else if (uint32_t(wp) == kTimerToolbarSlide) OnHideToolbarEffectTimer();
+      break;
+    case kMsgMouseAction:
+      OnMouseAction();
+      break;
+    case kMsgDoubleClick:
+      PlayWindowDBClicked();
       break;
     case QEL_WM_SIZE:
       OnSize();
@@ -231,8 +251,19 @@ intptr_t CMainFrame::ProcessMessage(uint32_t msg, QELWPARAM wp, QELLPARAM lp, bo
 }
 
 void CMainFrame::OnKeyDown(uint32_t key, bool& handled) {
-  if (!m_bFullScreen && key == kKeyF) {
+  if (m_FullScreenWnd.IsCreated() && m_FullScreenWnd.IsWindowVisible()) {
+    if (key == QEL_KEY_ESCAPE && m_PlayToolbar.IsWindowEnabled()) {
+      handled = true;
+      ShowNormalWindowMode();
+      return;
+    }
+    KillTimer(kTimerToolbarSlide);
+    ShowCursor(true);
+    ShowFullScreenToolbar();
+    SetTimer(kTimerHideToolbar, 3000, 3000);
+  } else if (key == kKeyF) {
     handled = true;
+    ShowFullScreenMode();
     return;
   }
   if (key == kKeyP || key == kKeySpace) {
@@ -293,6 +324,9 @@ void CMainFrame::CloseWnd() {
 
 void CMainFrame::WillClose() {
   KillTimer(kTimerPlay);
+  KillTimer(kTimerHideToolbar);
+  KillTimer(kTimerToolbarSlide);
+  m_FullScreenWnd.SetCanClose();
   m_PlayWnd.Clear();
   m_pPower->HoldAwake(false, {});
   CQelMainWind::WillClose();
@@ -300,6 +334,7 @@ void CMainFrame::WillClose() {
 
 void CMainFrame::DidClose() {
   ClearFileList();
+  if (m_FullScreenWnd.IsCreated()) m_FullScreenWnd.Close();
   CQelMainWind::DidClose();
 }
 

@@ -9,6 +9,8 @@
 
 #include "CornerRegion.h"
 #include "FileInfo.h"
+#include "FullScreenWnd.h"
+#include "PlayToolbar.h"
 #include "PlayWnd.h"
 #include "os/Power.h"
 #include "qel/QelWindow.h"
@@ -27,6 +29,8 @@ inline constexpr uint32_t kStrOpenError = 15;
 
 // Timers of the window.
 inline constexpr uint32_t kTimerPlay = 2005;
+inline constexpr uint32_t kTimerHideToolbar = 2006;   // full screen: the pointer rested 3 s
+inline constexpr uint32_t kTimerToolbarSlide = 2007;  // full screen: the toolbar slides out
 
 class CMainFrame : public CQelMainWind {
  public:
@@ -79,6 +83,18 @@ class CMainFrame : public CQelMainWind {
   plat::PowerAnswer OnPowerMessage(plat::PowerMessage message);
   int DoKIOMsgSystem(plat::PowerMessage message);
 
+  // Full screen on the screen of the window, with the play toolbar.
+  void ShowFullScreenMode();
+  void ShowNormalWindowMode();
+  void ShowFullScreenToolbar();
+  void PlayWindowDBClicked();
+  void OnMouseAction();
+  void OnFullScreenHideToolbarTimer();
+  void OnHideToolbarEffectTimer();
+  CFullScreenWnd& FullScreenWindow() { return m_FullScreenWnd; }
+  CPlayToolbar& Toolbar() { return m_PlayToolbar; }
+  bool CursorShown() const { return m_bCursorShown != 0; }
+
   // State for callers and tests.
   const PlayList& GetPlayList() const { return m_FileList; }
   int GetCurrentIndex() const { return m_nCurrentIndex; }
@@ -119,6 +135,12 @@ class CMainFrame : public CQelMainWind {
   void OnSize();
   void UpdateShape();
   void ShowOpenError(int32_t error);
+  SRect32 FullScreenBounds();
+  void ShowCursor(bool show);
+  // The toolbar's twins take the window's controls' state.
+  void SyncToolbar();
+  // A change that came from the toolbar (source 1) first goes to the window's control.
+  void TakeFromTwin(int source, qel::Element* mine, const char* name);
   // Holds the machine awake exactly while a movie plays.
   void UpdateAwake();
 
@@ -129,6 +151,9 @@ class CMainFrame : public CQelMainWind {
   int32_t m_nMinHeight = 0;
   int m_bNavigationReady = 0;
   CPlayWnd m_PlayWnd;
+  CPlayToolbar m_PlayToolbar;
+  CFullScreenWnd m_FullScreenWnd;
+  int m_bCursorShown = 1;
 
   qel::Element* m_pMaxWindows = nullptr;
   qel::Element* m_pPlayProgress = nullptr;

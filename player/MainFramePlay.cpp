@@ -40,6 +40,7 @@ void CMainFrame::UpdatePlayTips() {
   // The one button shows what a click does next.
   if (playing) ShowIcon(m_pPlay, "media-playback-start", "media-playback-pause");
   else ShowIcon(m_pPlay, "media-playback-pause", "media-playback-start");
+  SyncToolbar();
 }
 
 void CMainFrame::UpdateMuteTips() {
@@ -47,14 +48,17 @@ void CMainFrame::UpdateMuteTips() {
   m_pMute->SetTips(m_nMute ? CGlobalFun::LoadString(kStrUnmuteTip, u"Mute") : CGlobalFun::LoadString(kStrMuteTip, u"Mute"));
   if (m_nMute) ShowIcon(m_pMute, "audio-volume-high", "audio-volume-muted");
   else ShowIcon(m_pMute, "audio-volume-muted", "audio-volume-high");
+  SyncToolbar();
 }
 
 void CMainFrame::SetProgress(int32_t pos) {
   if (m_pPlayProgress) m_pPlayProgress->SetScrollPos(pos);
+  SyncToolbar();
 }
 
 void CMainFrame::UpdateTimeInfo(uint32_t ms) {
   if (m_pCurrentTime) m_pCurrentTime->SetText(CGlobalFun::GetTimeString(ms));
+  SyncToolbar();
 }
 
 std::u16string CMainFrame::GetFileName() const {
@@ -105,7 +109,8 @@ void CMainFrame::PrepareToPlay(int autoPlay) {
 
 void CMainFrame::ShowOpenError(int32_t error) {
   CErrorMsgDlg dialog;
-  dialog.ShowErrorMsg(g_pApp->GetBundleContents(), GetWindowRef(), error);
+  dialog.ShowErrorMsg(g_pApp->GetBundleContents(), m_bFullScreen ? m_FullScreenWnd.GetWindowRef() : GetWindowRef(),
+                      error);
 }
 
 void CMainFrame::DoPlay() {
@@ -177,16 +182,21 @@ void CMainFrame::UpdateBtnState() {
   }
   UpdateTimeInfo(0);
   if (m_pTotalTime) m_pTotalTime->SetText(CGlobalFun::GetTimeString(total));
-  if (m_pAudioIcon) m_pAudioIcon->Show(!m_strCurrentFilePath.empty() && CGlobalFun::IsSupportedAudioFile(m_strCurrentFilePath.c_str()));
+  const bool sound = !m_strCurrentFilePath.empty() && CGlobalFun::IsSupportedAudioFile(m_strCurrentFilePath.c_str());
+  if (m_pAudioIcon) m_pAudioIcon->Show(sound);
+  m_FullScreenWnd.ShowAudioIcon(sound);
+  SyncToolbar();
 }
 
-void CMainFrame::PlayButtonPushed(int) {
+void CMainFrame::PlayButtonPushed(int source) {
+  TakeFromTwin(source, m_pPlay, "chck_Play");
   UpdatePlayTips();
   if (m_PlayWnd.IsFileOpened()) DoPlay();
   else PrepareToPlay(1);
 }
 
-void CMainFrame::MuteButtonPushed(int) {
+void CMainFrame::MuteButtonPushed(int source) {
+  TakeFromTwin(source, m_pMute, "chck_mute");
   const int muted = m_pMute && m_pMute->Check() ? 1 : 0;
   m_PlayWnd.Mute(muted);
   if (m_pVolume) {
@@ -197,16 +207,23 @@ void CMainFrame::MuteButtonPushed(int) {
   UpdateMuteTips();
 }
 
-void CMainFrame::LoopButtonPushed(int) { m_nLoop = m_pLoop && m_pLoop->Check() ? 1 : 0; }
+void CMainFrame::LoopButtonPushed(int source) {
+  TakeFromTwin(source, m_pLoop, "chck_Loop");
+  m_nLoop = m_pLoop && m_pLoop->Check() ? 1 : 0;
+  SyncToolbar();
+}
 
-void CMainFrame::VolumebarChanged(int) {
+void CMainFrame::VolumebarChanged(int source) {
+  TakeFromTwin(source, m_pVolume, "hscrl_Volume");
   if (!m_pVolume) return;
   const int position = std::clamp(m_pVolume->Scroll().pos, 0, 100);
   m_PlayWnd.SetVolume(position);
   m_nVolume = position;
+  SyncToolbar();
 }
 
-void CMainFrame::PlayProgressbarChanged(int32_t event, int) {
+void CMainFrame::PlayProgressbarChanged(int32_t event, int source) {
+  TakeFromTwin(source, m_pPlayProgress, "hscrl_PlayProgress");
   if (!m_pPlayProgress) return;
   const uint32_t ms = uint32_t(std::max(m_pPlayProgress->Scroll().pos, 0)) * 100u;
   switch (event) {

@@ -188,4 +188,30 @@ TEST_F(PlayerClick, ScreenshotOfAMoviePlaying) {
   EXPECT_GT(testpng::DistinctColours(png), 500u);
 }
 
+TEST_F(PlayerClick, FullScreenFromADoubleClickItsToolbarAndItsScreenshot) {
+  const fs::path a = Clip("wide.mov", 4.0, 640, 360);
+  Start({a});
+  CFullScreenWnd& full = Main()->FullScreenWindow();
+  ASSERT_TRUE(user_->DoubleClick(Main(), "view_Video"));
+  ASSERT_TRUE(user_->WaitFor([&] { return Main()->IsFullScreen() && full.IsWindowVisible(); }));
+  ASSERT_TRUE(user_->WaitFor([&] { return Main()->Toolbar().IsWindowVisible(); }));
+  user_->WaitFor([] { return false; }, 1);
+  user_->Settle();
+  fs::create_directories(PLAYER_SHOT_DIR);
+  const fs::path png = fs::path(PLAYER_SHOT_DIR) / "player-fullscreen.png";
+  ASSERT_TRUE(qel::gtk::SaveWindowPng(&full, png.string()));
+  EXPECT_GT(testpng::DistinctColours(png), 500u);
+  // The toolbar's play box and its way back to the window, by the mouse.
+  ASSERT_TRUE(user_->Click(&full, "chck_Play"));
+  EXPECT_TRUE(user_->WaitFor([this] { return State() == kPlayStatePaused; }));
+  ASSERT_TRUE(user_->Click(&full, "butn_ShowNormalWindow"));
+  EXPECT_TRUE(user_->WaitFor([&] { return !Main()->IsFullScreen() && Main()->IsWindowVisible(); }));
+  // The full-screen button and Escape.
+  ASSERT_TRUE(user_->Click(Main(), "butn_fullscreen1"));
+  ASSERT_TRUE(user_->WaitFor([&] { return full.IsWindowVisible(); }));
+  user_->Settle();
+  ASSERT_TRUE(user_->Key(&full, "Escape"));
+  EXPECT_TRUE(user_->WaitFor([&] { return !Main()->IsFullScreen(); }));
+}
+
 }  // namespace
