@@ -259,11 +259,16 @@ std::optional<POINT> XUser::Where(CQelWindow* w, qel::Element* e) {
     if (!e || !area || !e->EffectivelyVisible() || !gtk_widget_is_drawable(area)) return;
     SRect32 r = e->Bounds();
     if (r.right <= r.left || r.bottom <= r.top) return;
+    // Covered there by another element (or sliding under one): not clickable.
+    const POINT centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    qel::Element* hit = w->Root() ? w->Root()->ElementAt(centre) : nullptr;
+    while (hit && hit != e) hit = hit->Parent();
+    if (!hit) return;
     GdkWindow* gw = gtk_widget_get_window(area);
     int ox = 0, oy = 0;
     gdk_window_get_origin(gw, &ox, &oy);
     int scale = gdk_window_get_scale_factor(gw);
-    at = POINT{(ox + (r.left + r.right) / 2) * scale, (oy + (r.top + r.bottom) / 2) * scale};
+    at = POINT{(ox + centre.x) * scale, (oy + centre.y) * scale};
   });
   return at;
 }

@@ -63,7 +63,8 @@ class XUser {
 
   // Where on the screen the centre of an element of `w` is (looked up by
   // its name in the layout), of a widget, or of a menu item of an open menu.
-  // Empty when there is none, it is hidden or not on screen.
+  // Empty when there is none, it is hidden, not on screen, or another
+  // element covers its centre.
   std::optional<POINT> Where(CQelWindow* w, const std::string& element);
   std::optional<POINT> Where(CQelWindow* w, qel::Element* element);  // where names repeat
   std::optional<POINT> Where(GtkWidget* widget);
