@@ -22,6 +22,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/shape.h>
 #include <gdk/gdkx.h>
 
 namespace testenv {
@@ -39,6 +40,18 @@ bool WindowManagerRunning(Display* d) {
                count == 1;
   if (data) XFree(data);
   return found;
+}
+
+bool InShape(Display* d, unsigned long xid, POINT p) {
+  int count = 0, ordering = 0;
+  XRectangle* rects = XShapeGetRectangles(d, xid, ShapeBounding, &count, &ordering);
+  bool in = false;
+  for (int i = 0; i < count; ++i) {
+    const XRectangle& r = rects[i];
+    in = in || (p.x >= r.x && p.x < r.x + r.width && p.y >= r.y && p.y < r.y + r.height);
+  }
+  if (rects) XFree(rects);
+  return in;
 }
 
 bool StartOpenbox() {
@@ -253,23 +266,34 @@ std::optional<POINT> XUser::Where(CQelWindow* w, const std::string& element) {
 
 std::optional<POINT> XUser::Where(CQelWindow* w, qel::Element* e) {
   std::optional<POINT> at;
+  unsigned long xid = 0;
+  POINT local{0, 0};
   OnMain([&] {
     if (!CQelWindow::FetchQelWindow(w)) return;
     GtkWidget* area = qel::gtk::NativeContent(w);
-    if (!e || !area || !e->EffectivelyVisible() || !gtk_widget_is_drawable(area)) return;
+    GtkWidget* top = qel::gtk::NativeWindow(w);
+    if (!e || !area || !top || !e->EffectivelyVisible() || !gtk_widget_is_drawable(area)) return;
     SRect32 r = e->Bounds();
     if (r.right <= r.left || r.bottom <= r.top) return;
-    // Covered there by another element (or sliding under one): not clickable.
+    // Covered there by another element (or sliding under one), or outside the
+    // window as the X server has it still (a resize on its way): not clickable.
     const POINT centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    if (centre.x >= gtk_widget_get_allocated_width(area) || centre.y >= gtk_widget_get_allocated_height(area)) return;
     qel::Element* hit = w->Root() ? w->Root()->ElementAt(centre) : nullptr;
     while (hit && hit != e) hit = hit->Parent();
     if (!hit) return;
     GdkWindow* gw = gtk_widget_get_window(area);
-    int ox = 0, oy = 0;
+    int ox = 0, oy = 0, tx = 0, ty = 0;
     gdk_window_get_origin(gw, &ox, &oy);
+    gdk_window_get_origin(gtk_widget_get_window(top), &tx, &ty);
     int scale = gdk_window_get_scale_factor(gw);
     at = POINT{(ox + centre.x) * scale, (oy + centre.y) * scale};
+    local = POINT{at->x - tx * scale, at->y - ty * scale};
+    xid = GDK_WINDOW_XID(gtk_widget_get_window(top));
   });
+  // A window cut to a shape takes the pointer only inside it (a shape
+  // follows a new size with the next frame).
+  if (at && display_ && !InShape(display_, xid, local)) return std::nullopt;
   return at;
 }
 
@@ -322,17 +346,21 @@ bool XUser::ClickAt(POINT at, int button) {
 bool XUser::DoubleClickAt(POINT at) { return ClickAt(at) && Button(1, true) && Button(1, false); }
 
 bool XUser::Click(CQelWindow* w, const std::string& element, int button) {
-  auto at = Where(w, element);
+  std::optional<POINT> at;
+  // As a user waits for a button to come up (a window growing, a strip sliding in).
+  WaitFor([&] { return (at = Where(w, element)).has_value(); }, 10);
   return at && ClickAt(*at, button);
 }
 
 bool XUser::Click(CQelWindow* w, qel::Element* element, int button) {
-  auto at = Where(w, element);
+  std::optional<POINT> at;
+  WaitFor([&] { return (at = Where(w, element)).has_value(); }, 10);
   return at && ClickAt(*at, button);
 }
 
 bool XUser::DoubleClick(CQelWindow* w, const std::string& element) {
-  auto at = Where(w, element);
+  std::optional<POINT> at;
+  WaitFor([&] { return (at = Where(w, element)).has_value(); }, 10);
   return at && DoubleClickAt(*at);
 }
 

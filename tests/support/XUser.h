@@ -77,8 +77,8 @@ class XUser {
   bool PressAt(POINT at, int button = 1);  // the button stays down
   bool ReleaseAt(POINT at, int button = 1);
 
-  // Moves to an element (or widget) and clicks it; false when it is not on
-  // screen.
+  // Moves to an element (or widget) and clicks it; an element not on screen
+  // yet is waited for a while; false when it does not come.
   bool Click(CQelWindow* w, const std::string& element, int button = 1);
   bool Click(CQelWindow* w, qel::Element* element, int button = 1);
   bool RightClick(CQelWindow* w, const std::string& element) { return Click(w, element, 3); }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -81,6 +82,10 @@ TEST_F(MainWindowClick, TheHomePageModuleButtonOpensTheModule) {
 TEST_F(MainWindowClick, TitleBarButtons) {
   Start();
   OpenCapture();
+  // The title bar names the module once, beside its tab.
+  const std::filesystem::path out = testenv::BuildDir() / "screenshots";
+  std::filesystem::create_directories(out);
+  EXPECT_TRUE(qel::gtk::SaveWindowPng(Frame(), (out / "main-window-capture.png").string()));
   struct Row {
     const char* element;
     std::function<bool(MainWindowClick*)> effect;
@@ -93,7 +98,7 @@ TEST_F(MainWindowClick, TitleBarButtons) {
       {"butn_minimize_mac", [](MainWindowClick* t) { return t->Frame()->IsMinimized(); }},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.element);
+    SCOPED_TRACE(std::string(row.element) + " in row " + std::to_string(&row - rows));
     user_->Settle();
     ASSERT_TRUE(user_->Click(Frame(), row.element));
     EXPECT_TRUE(user_->WaitFor([&] { return row.effect(this); }));
