@@ -16,6 +16,7 @@
 #include "PrivateDisplay.h"
 #include "QelGtk.h"
 #include "qel/QelElement.h"
+#include "qel/QelWideText.h"
 
 // Xlib's macros (None, Bool, ...) last.
 #include <X11/XKBlib.h>
@@ -133,6 +134,25 @@ GtkWidget* OpenMenuItem(const std::string& label) {
     if (WithoutMnemonic(gtk_menu_item_get_label(GTK_MENU_ITEM(item))) == label) return item;
   }
   return nullptr;
+}
+
+// The items of the toolkit's own pop-up menus on screen (windows of "mece"
+// elements), with their windows.
+void CollectToolkitItems(qel::Element* e, CQelWindow* w, std::vector<std::pair<CQelWindow*, qel::Element*>>* out) {
+  if (e->ClassName() == "mece" && e->EffectivelyVisible()) out->push_back({w, e});
+  for (qel::Element* c : e->Children()) CollectToolkitItems(c, w, out);
+}
+
+std::vector<std::pair<CQelWindow*, qel::Element*>> ToolkitMenuItems() {
+  std::vector<std::pair<CQelWindow*, qel::Element*>> items;
+  for (CQelWindow* w : QelWindows()) {
+    auto* modal = dynamic_cast<CQelModalWnd*>(w);
+    GtkWidget* top = qel::gtk::NativeWindow(w);
+    if (modal && modal->InModal() && w->Root() && top && gtk_widget_get_mapped(top)) {
+      CollectToolkitItems(w->Root(), w, &items);
+    }
+  }
+  return items;
 }
 
 GtkWidget* FindMenuBar(GtkWidget* w) {
@@ -315,6 +335,7 @@ std::vector<std::string> XUser::OpenMenuItems() {
     for (GtkWidget* item : OpenMenuWidgets()) {
       labels.push_back(WithoutMnemonic(gtk_menu_item_get_label(GTK_MENU_ITEM(item))));
     }
+    for (auto [w, e] : ToolkitMenuItems()) labels.push_back(WithoutMnemonic(QelToUTF8(e->Text()).c_str()));
   });
   return labels;
 }
@@ -371,11 +392,21 @@ bool XUser::Click(GtkWidget* widget, int button) {
 
 bool XUser::ClickMenuItem(const std::string& label) {
   std::optional<POINT> at;
+  CQelWindow* owner = nullptr;
+  qel::Element* item = nullptr;
   // A menu that just opened may still be on its way to the screen.
   WaitFor([&] {
-    at = WidgetCentre(OpenMenuItem(label));
-    return at.has_value();
+    if ((at = WidgetCentre(OpenMenuItem(label)))) return true;
+    for (auto [w, e] : ToolkitMenuItems()) {
+      if (WithoutMnemonic(QelToUTF8(e->Text()).c_str()) == label) {
+        owner = w;
+        item = e;
+        return true;
+      }
+    }
+    return false;
   }, 10);
+  if (item) return Click(owner, item);
   return at && ClickAt(*at);
 }
 

@@ -86,8 +86,9 @@ class XUser {
   bool Click(GtkWidget* widget, int button = 1);
 
   // Menus: a path through the window's menu bar ({"File", "Quit"}), and an
-  // item of whatever pop-up menu or drop-down list is open. Labels as shown,
-  // without the mnemonic's underscore.
+  // item of whatever pop-up menu or drop-down list is open (GTK's, or the
+  // toolkit's own pop-up of a layout menu). Labels as shown, without the
+  // mnemonic's underscore.
   bool ClickMenu(CQelWindow* w, const std::vector<std::string>& path);
   bool ClickMenuItem(const std::string& label);
   // The labels of the open pop-up menu's items (empty when none is open).
