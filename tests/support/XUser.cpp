@@ -433,11 +433,22 @@ bool XUser::ClickMenu(CQelWindow* w, const std::vector<std::string>& path) {
 
 bool XUser::Focus(CQelWindow* w) {
   GtkWidget* top = nullptr;
-  OnMain([&] {
+  // Asked with the server's time: a window manager may refuse a request
+  // without one. Asked again now and then while it has not come.
+  auto present = [&] {
     top = CQelWindow::FetchQelWindow(w) ? qel::gtk::NativeWindow(w) : nullptr;
-    if (top) gtk_window_present_with_time(GTK_WINDOW(top), GDK_CURRENT_TIME);
-  });
-  return top && WaitFor([&] { return CQelWindow::FetchQelWindow(w) && gtk_window_is_active(GTK_WINDOW(top)); }, 10);
+    if (!top || !gtk_widget_get_realized(top)) return;
+    GdkWindow* gw = gtk_widget_get_window(top);
+    gtk_window_present_with_time(GTK_WINDOW(top), gdk_x11_get_server_time(gw));
+  };
+  OnMain(present);
+  int polls = 0;
+  return top && WaitFor([&] {
+    if (!CQelWindow::FetchQelWindow(w)) return false;
+    if (gtk_window_is_active(GTK_WINDOW(top))) return true;
+    if (++polls % 25 == 0) present();
+    return false;
+  }, 10);
 }
 
 bool XUser::SendKeySym(unsigned long sym, bool press) {

@@ -69,6 +69,14 @@ class ProgramUser : public ::testing::Test {
 
   // The first modal window open now, or null.
   static CQelModalWnd* Modal() { return OpenModal(); }
+  // No window but the main one on screen (a closed dialog's window is gone).
+  bool OnlyTheMainWindow() {
+    for (CQelWindow* w : QelWindows()) {
+      GtkWidget* top = w == Frame() ? nullptr : qel::gtk::NativeWindow(w);
+      if (top && gtk_widget_get_mapped(top)) return false;
+    }
+    return true;
+  }
 
   std::optional<testenv::XUser> user_;
   bool started_ = false;
