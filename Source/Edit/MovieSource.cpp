@@ -226,6 +226,7 @@ void CSource::RefreshDisplayBuffer() {
     CopyGWorld(m_frame, m_display);
   }
   GWProcessBrightnessAndContrast(m_display, m_brightness, m_contrast, 1);
+  ++m_displayVersion;
 }
 
 ORVRESULT CSource::SetEffect(int32_t brightness, int32_t contrast) {

@@ -16,6 +16,7 @@
 
 #include "LoopWait.h"
 #include "EditModuleFixture.h"
+#include "qel/QelElementLayers.h"
 #include "qel/QelHeadless.h"
 #include "qel/QelInput.h"
 #include "qel/QelWideText.h"
@@ -106,6 +107,36 @@ TEST_F(MovieInModule, PlaysPausesGoesBackAndStopsAtTheTrimEnd) {
   ASSERT_TRUE(PumpUntil([&] { return !Playing(); })) << "the movie never ended";
   EXPECT_EQ(PlayHead(), 0);
   EXPECT_EQ(Find("view_Position")->Text(), u"00:00:00");
+}
+
+// A paused movie draws nothing until a new frame comes; the trim bar's
+// handles follow the window when it is resized.
+TEST_F(MovieInModule, APausedMovieRestsAndTheTrimBarFollowsAResize) {
+  Open(MakeMovie("clip.mov"));
+  qel::ElementLayers* layers = Find("view_PreviewFrame")->Layers(false);
+  ASSERT_NE(layers, nullptr);
+  PumpFor(200);
+  cairo_surface_t* shown = layers->Layer()->Surface();
+  ASSERT_NE(shown, nullptr);
+  PumpFor(400);
+  EXPECT_EQ(layers->Layer()->Surface(), shown) << "the paused movie was drawn again";
+  ASSERT_TRUE(hl::Click(&Frame(), "chck_Playpause"));
+  ASSERT_TRUE(PumpUntil([&] { return layers->Layer()->Surface() != shown; })) << "playing drew no frame";
+  ASSERT_TRUE(hl::Click(&Frame(), "chck_Playpause"));
+  PumpFor(100);
+  shown = layers->Layer()->Surface();
+  PumpFor(400);
+  EXPECT_EQ(layers->Layer()->Surface(), shown);
+
+  // The untrimmed end handle sits at the strip's end, before and after the
+  // window grows.
+  auto gap = [&] { return Find("cata_cutstrip")->Bounds().right - Find("butn_CropRight")->Bounds().right; };
+  const int32_t before = gap();
+  SRect32 bounds = Frame().Bounds();
+  bounds.right += 400;
+  Frame().MoveWindow(&bounds);
+  Pump();
+  ASSERT_TRUE(PumpUntil([&] { return gap() == before; }, 3)) << "the end handle stayed " << gap() << " px short";
 }
 
 TEST_F(MovieInModule, TrimmedBrightenedSnapshottedAndSavedOverTheFile) {
