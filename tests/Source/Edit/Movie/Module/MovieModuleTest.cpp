@@ -168,14 +168,23 @@ TEST_F(MovieInModule, TrimmedBrightenedSnapshottedAndSavedOverTheFile) {
   EXPECT_EQ(Current(), "clip.mov");
   EXPECT_TRUE(Enabled("butn_Save"));
 
-  // Saved over the file: the progress dialog names it, then "saved".
+  // Saved over the file: the progress dialog names it, then "saved" with
+  // the information icon, not a warning.
   std::u16string info;
   hl::AnswerNextModalBy([&](CQelWindow* w) { info = hl::Read(w, "view_Info").text; });
-  hl::AnswerNextModal("butn_OK");
+  std::string icon;
+  bool warning = true;
+  hl::AnswerNextModalBy([&](CQelWindow* w) {
+    warning = hl::Read(w, "TextBox").visible;
+    if (hl::Read(w, "TextInfo").visible) icon = hl::FindElement(w, "TextInfo")->ImagePath();
+    hl::Click(w, "butn_OK");
+  });
   ASSERT_TRUE(hl::Click(&Frame(), "butn_Save"));
   Pump();
   EXPECT_EQ(hl::PendingModalAnswers(), 0u);
   EXPECT_EQ(info, QelFromUTF8(movie_.string()));
+  EXPECT_FALSE(warning);
+  EXPECT_EQ(icon, "theme:dialog-information-symbolic");
   EXPECT_NEAR(StreamSeconds(movie_, "v:0"), 0.5, 0.1 + 1e-3);
   EXPECT_NEAR(StreamSeconds(movie_, "a:0"), StreamSeconds(movie_, "v:0"), 0.1 + 1e-3);
   EXPECT_EQ(RunCommand(std::string(FFMPEG) + " -nostdin -v error -i '" + movie_.string() + "' -f null - 2>&1"), "");
@@ -183,8 +192,11 @@ TEST_F(MovieInModule, TrimmedBrightenedSnapshottedAndSavedOverTheFile) {
   const std::string grey = RunCommand(std::string(FFMPEG) + " -nostdin -v error -i '" + movie_.string() +
                                       "' -frames:v 1 -vf format=gray -f rawvideo - | od -An -tu1 -N1");
   EXPECT_GT(std::atoi(grey.c_str()), 128 + 20);
-  // Nothing left to save; the editor shows the saved movie; no stray files.
+  // Nothing left to save, also once the timers have run; the editor shows
+  // the saved movie; no stray files.
+  PumpFor(600);
   EXPECT_FALSE(Enabled("butn_Save"));
+  EXPECT_FALSE(Enabled("butn_Reset"));
   EXPECT_EQ(Find("view_Duration")->Text(), u"00:00:00");
   EXPECT_TRUE(Leftovers().empty());
 }
