@@ -234,7 +234,10 @@ void CBasePanel::OnDeviceMessage(intptr_t wParam) {
       int32_t answer = CQelDialog::kResultCancel;
       {
         CDlgDeviceLost dialog;
-        if (dialog.Create(u"DeviceLost.aui", nullptr, m_hWindow)) answer = dialog.DoModal();
+        if (dialog.Create(u"DeviceLost.aui", nullptr, m_hWindow)) {
+          OrvTrace("capture asks about the lost camera");
+          answer = dialog.DoModal();
+        }
       }
       OrvTrace("capture device lost " + std::to_string(answer));
       if (answer == CQelDialog::kResultOK) CameraValid(1);
