@@ -67,6 +67,15 @@ int32_t CBasePanel::Initialize() {
   };
   window->RegisterMessage(kMsgCaptureCheck, hook(kMsgCaptureCheck));
   window->RegisterMessage(kMsgCaptureDevice, hook(kMsgCaptureDevice));
+  // The mouse messages reach the album (its context menu); the window and
+  // its elements still see them.
+  for (uint32_t msg = kMsgMouseFirst; msg <= kMsgMouseLast; ++msg) {
+    window->RegisterMessage(msg, [this, msg](QELWPARAM wp, QELLPARAM lp, bool& handled) -> intptr_t {
+      handled = false;
+      OnMouseMessage(msg, wp, lp);
+      return 0;
+    });
+  }
   m_bMessagesHooked = true;
   if (!InitPanel() || !InitData() || !InitCallBack()) return 0;
   OrvTrace("capture panel ready");
@@ -81,6 +90,7 @@ int32_t CBasePanel::UnInitialize() {
     if (CQelWindow* window = CQelWindow::FetchQelWindow(m_hWindow)) {
       window->UnregisterMessage(kMsgCaptureCheck);
       window->UnregisterMessage(kMsgCaptureDevice);
+      for (uint32_t msg = kMsgMouseFirst; msg <= kMsgMouseLast; ++msg) window->UnregisterMessage(msg);
     }
     m_bMessagesHooked = false;
   }

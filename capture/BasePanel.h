@@ -98,6 +98,8 @@ class CBasePanel : public ICaptureListener {
   // Private messages.
   void OnCheckMessage(intptr_t wParam);
   void OnDeviceMessage(intptr_t wParam);
+  // Mouse messages: the album's context menu.
+  void OnMouseMessage(uint32_t message, QELWPARAM wParam, QELLPARAM lParam);
 
   // Element handlers.
   void OnPreviewLayout(qel::Element*, int32_t, QELLPARAM);

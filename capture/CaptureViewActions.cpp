@@ -10,6 +10,7 @@
 #include "AlbumRecords.h"
 #include "AssetListFile.h"
 #include "CaptureView.h"
+#include "ShowInFolder.h"
 #include "DibHelper.h"
 #include "DlgProperty.h"
 #include "DlgWarning.h"
@@ -17,7 +18,6 @@
 #include "ORVGF.h"
 #include "ORVPubTools.h"
 #include "img/ImageFile.h"
-#include "os/Reveal.h"
 #include "qel/QelLibrary.h"
 #include "qel/QelMessage.h"
 #include "qel/QelPath.h"
@@ -312,7 +312,7 @@ int32_t CCaptureView::Reveal() {
   std::vector<int32_t> indexes;
   std::vector<_THUMBDATA*> picked = SelectedRecords(&indexes);
   if (picked.size() != 1 || !ConfirmExists(picked.front(), indexes.front())) return 0;
-  return plat::RevealInFileManager(QelToUTF8(picked.front()->path)) == 0 ? 1 : 0;
+  return ORVGF::ShowInFolder(m_hWindow, picked.front()->path);
 }
 
 int32_t CCaptureView::SwitchAlbum() {
