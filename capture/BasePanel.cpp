@@ -17,6 +17,7 @@
 #include "ORVGF.h"
 #include "ORVTrace.h"
 #include "qel/QelCore.h"
+#include "qel/QelTimer.h"
 #include "qel/QelWideText.h"
 
 namespace {
@@ -46,6 +47,7 @@ CBasePanel::CBasePanel(IORVMainModule* host, PubQelmar::QelPanel* hostPanel)
 }
 
 CBasePanel::~CBasePanel() {
+  QelRemoveTimer(this, kPendingCommandTimer);
   UnInitialize();
   if (ORVGF::vGetPanelHandle() == this) ORVGF::vStorePanelHandle(nullptr);
 }
