@@ -19,4 +19,5 @@ target_sources(qel PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/PainterWidgets.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StringTable.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ThemeIcons.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/VideoElement.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Timer.cpp)
