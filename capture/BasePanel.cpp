@@ -17,6 +17,7 @@
 #include "ORVGF.h"
 #include "ORVTrace.h"
 #include "qel/QelCore.h"
+#include "qel/QelTimer.h"
 #include "qel/QelWideText.h"
 
 namespace {
@@ -41,11 +42,13 @@ int32_t ProcessorSpeed(const char* file) {
 }  // namespace
 
 CBasePanel::CBasePanel(IORVMainModule* host, PubQelmar::QelPanel* hostPanel)
-    : m_pHost(host), m_pHostPanel(hostPanel) {
+    : m_pHost(host), m_pHostPanel(hostPanel),
+      m_pPower(std::make_unique<plat::PowerClient>([this](plat::PowerMessage m) { return OnPowerMessage(m); })) {
   ORVGF::vStorePanelHandle(this);
 }
 
 CBasePanel::~CBasePanel() {
+  QelRemoveTimer(this, kPendingCommandTimer);
   UnInitialize();
   if (ORVGF::vGetPanelHandle() == this) ORVGF::vStorePanelHandle(nullptr);
 }
@@ -157,10 +160,8 @@ void CBasePanel::ChooseVideoCodec() {
   const int32_t speed = ProcessorSpeed("/sys/devices/system/cpu/cpu0/cpufreq/cpuinfo_max_freq");
   const int32_t current = ProcessorSpeed("/sys/devices/system/cpu/cpu0/cpufreq/scaling_cur_freq");
   const long count = ::sysconf(_SC_NPROCESSORS_ONLN);
-  std::printf("CPU Speed : %d\n", int(speed));
-  std::printf("Current Processor Speed : %d\n", int(current & 0xFFFF));
-  std::printf("Installed Processor Count : %d\n", int(count));
-  std::fflush(stdout);
+  OrvTrace("capture processor " + std::to_string(speed) + " MHz (now " + std::to_string(current & 0xFFFF) +
+           "), " + std::to_string(count) + " cores");
   m_nVideoCodec = FourCC("mp4v");
   // Slow machines record motion JPEG; a speed the system does not report
   // (0) counts as fast.

@@ -240,17 +240,14 @@ int32_t CCaptureView::ShowProperties() {
   WindowRef parent = ORVGF::vGetLastPopupWindow();
   if (r->type == 1) {
     tagIMAGE_PROPERTY property{name, folder, size, date, {}};
-    img::ImageInfo info;
-    if (img::ReadImageInfo(QelToUTF8(path), info) == img::Status::kOk) {
-      property.fileFormat = QelFromUTF8(std::to_string(info.width) + " x " + std::to_string(info.height));
-    }
+    ORVGF::vGetImageFileResolution(path, property.fileFormat);
     CDlgImageProperty dialog(property, parent);
     if (!dialog.Create(u"ImageProperty.aui", nullptr, parent)) return 0;
     dialog.DoModal();
     return 1;
   }
-  // Duration and formats come from the movie reader of the media layer.
   tagVIDEO_PROPERTY property{name, folder, size, date, {}, {}, {}};
+  ORVGF::vGetVideoFileProperty(path, property.mediaDuration, property.audioFormat, property.videoFormat);
   CDlgVideoProperty dialog(property, parent);
   if (!dialog.Create(u"VideoProperty.aui", nullptr, parent)) return 0;
   dialog.DoModal();

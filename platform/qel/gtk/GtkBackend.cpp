@@ -125,6 +125,10 @@ void GtkBackend::Invalidate(CQelWindow* w) {
   if (GtkWindowHost* h = HostOf(w)) h->Invalidate();
 }
 
+void GtkBackend::InvalidateRect(CQelWindow* w, const SRect32& r) {
+  if (GtkWindowHost* h = HostOf(w)) h->InvalidateRect(r);
+}
+
 void GtkBackend::BeginFrameAction(CQelWindow* w, int32_t kind) {
   GtkWindowHost* h = HostOf(w);
   if (!h) return;

@@ -176,6 +176,12 @@ void GtkWindowHost::Invalidate() {
   if (!sync_source_) sync_source_ = g_idle_add(&GtkWindowHost::OnIdleSync, this);
 }
 
+void GtkWindowHost::InvalidateRect(const SRect32& r) {
+  if (!window_ || r.right <= r.left || r.bottom <= r.top) return;
+  gtk_widget_queue_draw_area(area_, r.left, r.top, r.right - r.left, r.bottom - r.top);
+  if (!sync_source_) sync_source_ = g_idle_add(&GtkWindowHost::OnIdleSync, this);
+}
+
 gboolean GtkWindowHost::OnIdleSync(gpointer self) {
   auto* h = static_cast<GtkWindowHost*>(self);
   h->sync_source_ = 0;

@@ -33,6 +33,7 @@ class GtkWindowHost {
   void ApplyTitle();
   void Show(int32_t cmd);
   void Invalidate();
+  void InvalidateRect(const SRect32& r);
   void BeginFrameAction(int32_t kind, const GdkEvent* press);
   void ModalStarted();
   void ModalEnded();

@@ -131,6 +131,39 @@ TEST_F(CapturePageClick, TheAlbumsContextMenu) {
   });
 }
 
+// The camera button's settings: a click near a slider's right end raises
+// the camera's brightness, the check box turns automatic white balance off,
+// Defaults puts both back and Close leaves.
+TEST_F(CapturePageClick, CameraSettingsAnswerTheirControls) {
+  Open();
+  user_->Run([&] {
+    ASSERT_TRUE(user_->Click(Frame(), "butn_camsetting"));
+    InDialog([&](CQelModalWnd* d) {
+      const auto element = [d](const char* name) { return d->Root()->FindByName(name, true); };
+      int32_t width = 0;
+      ASSERT_TRUE(user_->OnMain([&] {
+        SRect32 r = element("scrl_value_9963776")->Bounds();
+        width = r.right - r.left;
+      }));
+      auto centre = user_->Where(d, "scrl_value_9963776");
+      ASSERT_TRUE(centre);
+      ASSERT_TRUE(user_->ClickAt(POINT{centre->x + width / 2 - 3, centre->y}));
+      int32_t brightness = 0;
+      ASSERT_TRUE(user_->WaitFor([&] { return (brightness = element("scrl_value_9963776")->Scroll().pos) > 0; }));
+      ASSERT_TRUE(user_->WaitFor([&] {
+        return element("text_value_9963776")->Text() == qel::ToU16(std::to_string(brightness));
+      }));
+      ASSERT_TRUE(user_->Click(d, "chck_value_9963788"));
+      ASSERT_TRUE(user_->WaitFor([&] { return element("chck_value_9963788")->Check() == 0; }));
+      ASSERT_TRUE(user_->Click(d, "butn_Default"));
+      ASSERT_TRUE(user_->WaitFor([&] {
+        return element("scrl_value_9963776")->Scroll().pos == 0 && element("chck_value_9963788")->Check() == 1;
+      }));
+      ASSERT_TRUE(user_->Click(d, "butn_OK"));
+    });
+  });
+}
+
 TEST_F(CapturePageClick, TheTitleBarButtonsOpenTheirWindows) {
   Open();
   user_->Run([&] {
