@@ -39,7 +39,11 @@ bool IsSliderEvent(int32_t event) {
 
 }  // namespace
 
-CVideoEdit::CVideoEdit() = default;
+CVideoEdit::CVideoEdit()
+    : m_pPower(std::make_unique<plat::PowerClient>([this](plat::PowerMessage message) {
+        if (message == plat::PowerMessage::kSystemWillSleep && m_nPlayState == kPlaying) OnPlayPause();
+        return plat::PowerAnswer::kAllow;
+      })) {}
 
 CVideoEdit::~CVideoEdit() {
   UninitPreview();

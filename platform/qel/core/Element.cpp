@@ -433,7 +433,8 @@ std::map<uint32_t, ElementFactory>& Classes() {
 
 void RegisterElementClass(uint32_t kind, ElementFactory factory) {
   std::lock_guard<std::mutex> lock(g_classes_lock);
-  Classes()[kind] = factory;
+  if (factory) Classes()[kind] = factory;
+  else Classes().erase(kind);  // the class's library is going away
 }
 
 Element* CreateElement(uint32_t kind, std::string name) {

@@ -227,8 +227,33 @@ void GtkWindowHost::ModalStarted() {
       }
     }
   }
+  CenterOnParent();
   gtk_window_set_modal(win, TRUE);
   gtk_window_present(win);
+}
+
+void GtkWindowHost::CenterOnParent() {
+  // A dialog sits over the window it belongs to (pop-ups stay where the
+  // pointer is, a full-screen window covers the screen).
+  const int32_t cls = window_->GetWindowClass();
+  GtkWindow* parent = gtk_window_get_transient_for(GTK_WINDOW(toplevel_));
+  if (cls == 3 || cls == 4 || !parent) return;
+  CQelWindow* owner = nullptr;
+  if (GtkBackend* backend = GtkBackend::Active()) {
+    for (CQelWindow* w : QelWindows()) {
+      GtkWindowHost* h = backend->HostOf(w);
+      if (h && GTK_WINDOW(h->Toplevel()) == parent) owner = w;
+    }
+  }
+  if (!owner) return;
+  const SRect32 p = owner->Bounds(), b = window_->Bounds();
+  const int32_t w = b.right - b.left, h = b.bottom - b.top;
+  const SRect32 area = CurrentBackend().WorkArea();
+  int32_t x = p.left + ((p.right - p.left) - w) / 2, y = p.top + ((p.bottom - p.top) - h) / 2;
+  x = std::max(area.left, std::min(x, area.right - w));
+  y = std::max(area.top, std::min(y, area.bottom - h));
+  SRect32 placed{x, y, x + w, y + h};
+  if (std::memcmp(&placed, &b, sizeof b) != 0) window_->MoveWindow(&placed);
 }
 
 void GtkWindowHost::ModalEnded() {

@@ -73,6 +73,7 @@ class GtkWindowHost {
   static gboolean OnIdleSync(gpointer self);
   static gboolean OnScreenshot(gpointer self);
   void ApplyWindowKind();
+  void CenterOnParent();
   void ApplyShape();
 
   // Native entries over the edit elements (GtkEditOverlay.cpp).
