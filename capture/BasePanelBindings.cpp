@@ -11,6 +11,7 @@
 #include "CaptureSettingData.h"
 #include "DlgWarning.h"
 #include "FullScreenWnd.h"
+#include "LayoutMenuPopup.h"
 #include "CaptureMessages.h"
 #include "qel/QelMessage.h"
 #include "ORVGF.h"
@@ -114,6 +115,23 @@ void CBasePanel::UpdateAlbumTools() {
     ORVGF::EnableElement(m_pPage, name, any);
   }
   ORVGF::EnableElement(m_pPage, "butn_FindTarget", one);
+}
+
+void CBasePanel::OnMouseMessage(uint32_t message, QELWPARAM wParam, QELLPARAM lParam) {
+  if (!m_pAlbum) return;
+  const uint32_t answer = m_pAlbum->DoMouseMsg(message, intptr_t(wParam), intptr_t(lParam));
+  // 1 in bits 8 to 15 and nothing above bit 23: the album asks for its menu.
+  if ((answer & 0xFF000000u) != 0 || ((answer >> 8) & 0xFF) != 1) return;
+  qel::Element* menu = qel::Element::From(m_pAlbumMenu);
+  qel::Element* bar = menu ? menu->FindByName("meba_rclick", true) : nullptr;
+  if (!bar) return;
+  const std::pair<const char*, int32_t> enabling[] = {
+      {"mece_Preview", 11}, {"mece_property", 12}, {"mece_FindTarget", 15}};
+  for (const auto& [name, request] : enabling) {
+    if (qel::Element* item = bar->FindByName(name, true)) item->Enable(DoAlbumCall(request) != 0);
+  }
+  const POINT at{int16_t(lParam & 0xFFFF), int16_t((lParam >> 16) & 0xFFFF)};
+  ORVGF::PopupLayoutMenu(m_hWindow, bar, at);
 }
 
 void CBasePanel::OnAlbumRequest(qel::Element* e, int32_t, QELLPARAM) {

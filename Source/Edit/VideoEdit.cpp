@@ -238,6 +238,12 @@ void CVideoEdit::PlayTimer_Proc(void* owner, uint32_t id, void*) {
   if (!owner || id != kPlayTimerId) return;
   auto* self = static_cast<CVideoEdit*>(owner);
   self->FitPreview();
+  // A resized window: the trim bar's handles keep their times, not their widths.
+  if (self->m_pSource && !self->m_bSaving && self->m_CropCtrl.RoomChanged()) {
+    int32_t current = 0, duration = 0, scale = 0;
+    self->m_pSource->GetMovieTimeinfo(current, duration, scale);
+    self->UpdateVideoCrop(current);
+  }
   self->UpdateCurrentTime();
 }
 

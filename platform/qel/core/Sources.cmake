@@ -6,6 +6,7 @@ target_sources(qel PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/Backend.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CoreEntry.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Element.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ElementClass.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ElementLayers.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FileChooser.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FontCleanup.cpp

@@ -151,6 +151,17 @@ gboolean GtkWindowHost::OnButtonRelease(GtkWidget*, GdkEventButton* ev, gpointer
     input::Pointer(h->window_, in);
     return TRUE;
   }
+  {
+    // The window hears every release as it heard the press (its mouse
+    // messages: a right button going up opens a context menu).
+    PointerInput in = MakeInput(PointerInput::kUp, ev->x, ev->y, ev->state);
+    in.button = int32_t(ev->button);
+    input::Pointer(h->window_, in);
+    if (!h->window_ || !h->window_->Root()) {
+      h->ReleasePress();
+      return TRUE;
+    }
+  }
   if (ev->button != 1) return TRUE;
   h->drag_armed_ = false;
   Element* pressed = h->pressed_;
