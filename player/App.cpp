@@ -5,8 +5,8 @@
 #include "MainFrame.h"
 #include "VdlAppHelper.h"
 #include "VdlHooks.h"
+#include "VdlProgramMain.h"
 #include "os/AppleEvents.h"
-#include "os/Bundle.h"
 #include "qel/QelCore.h"
 #include "qel/QelLayout.h"
 
@@ -17,15 +17,9 @@ CApp::CApp() = default;
 CApp::~CApp() = default;
 
 const std::string& CApp::GetBundleContents() {
-  if (m_strBundleContents.empty()) {
-    if (auto own = plat::Bundle::Containing(reinterpret_cast<const void*>(&CApp::sHandleOpenApp))) {
-      m_strBundleContents = own->ContentsPath();
-    } else if (auto byId = plat::Bundle::WithIdentifier(kPlayvaneBundleId)) {
-      m_strBundleContents = byId->ContentsPath();
-    } else {
-      m_strBundleContents = QelGetAppRoot();
-    }
-  }
+  if (m_strBundleContents.empty())
+    m_strBundleContents =
+        Vardel::ProgramBundleContents(reinterpret_cast<const void*>(&CApp::sHandleOpenApp), kPlayvaneBundleId);
   return m_strBundleContents;
 }
 

@@ -7,6 +7,7 @@
 
 #include "App.h"
 #include "GlobalFun.h"
+#include "WindowOnScreen.h"
 #include "qel/QelCore.h"
 #include "qel/QelElement.h"
 #include "qel/QelMessage.h"
@@ -14,8 +15,6 @@
 
 namespace {
 
-// How much of a moved window stays on the screen.
-constexpr int32_t kKeepVisible = 30;
 constexpr uint32_t kKeyF = 102, kKeyP = 112, kKeySpace = 32, kKeyV = 118;
 constexpr QELLPARAM kAltKeyBit = QELLPARAM(1) << 29;
 
@@ -295,19 +294,7 @@ void CMainFrame::OnSysKeyDown(uint32_t key, QELLPARAM lp, bool& handled) {
 void CMainFrame::OnSize() {
   if (!Root()) return;
   if (m_pMaxWindows) m_pMaxWindows->SetCheck(IsMaximized() ? 0 : 1);
-  SRect32 s = Bounds();
-  if (!IsMaximized()) {
-    const SRect32 a = CGlobalFun::GetAvailableBounds();
-    const int32_t w = s.right - s.left, h = s.bottom - s.top;
-    SRect32 r = s;
-    if (r.top < a.top) r.top = a.top;
-    if (r.top > a.bottom - kKeepVisible) r.top = a.bottom - kKeepVisible;
-    if (r.left + w < a.left + kKeepVisible) r.left = a.left + kKeepVisible - w;
-    if (r.left > a.right - kKeepVisible) r.left = a.right - kKeepVisible;
-    r.right = r.left + w;
-    r.bottom = r.top + h;
-    if (r.left != s.left || r.top != s.top) MoveWindow(&r);
-  }
+  if (!IsMaximized()) KeepWindowOnScreen(this);
   SRect32 now = Bounds();
   if (now.right - now.left != m_lastBounds.right - m_lastBounds.left ||
       now.bottom - now.top != m_lastBounds.bottom - m_lastBounds.top)

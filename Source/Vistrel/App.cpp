@@ -6,6 +6,7 @@
 #include "MainFrame.h"
 #include "VdlAppHelper.h"
 #include "VdlHooks.h"
+#include "VdlProgramMain.h"
 #include "VistrelProfile.h"
 #include "os/AppleEvents.h"
 #include "os/Bundle.h"
@@ -27,16 +28,9 @@ void CApp::ClearFileList() {
 }
 
 const std::string& CApp::GetBundleContents() {
-  if (m_strBundleContents.empty()) {
-    // The bundle holding this program, whatever bundle a parent process named.
-    if (auto own = plat::Bundle::Containing(reinterpret_cast<const void*>(&CApp::sHandleOpenApp))) {
-      m_strBundleContents = own->ContentsPath();
-    } else if (auto byId = plat::Bundle::WithIdentifier(kVistrelBundleId)) {
-      m_strBundleContents = byId->ContentsPath();
-    } else {
-      m_strBundleContents = QelGetAppRoot();
-    }
-  }
+  if (m_strBundleContents.empty())
+    m_strBundleContents =
+        Vardel::ProgramBundleContents(reinterpret_cast<const void*>(&CApp::sHandleOpenApp), kVistrelBundleId);
   return m_strBundleContents;
 }
 

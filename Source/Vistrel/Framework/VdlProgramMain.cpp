@@ -3,9 +3,18 @@
 #include <cstdio>
 
 #include "os/AppleEvents.h"
+#include "os/Bundle.h"
 #include "os/CommandLineServer.h"
+#include "qel/QelLayout.h"
 
 namespace Vardel {
+
+std::string ProgramBundleContents(const void* ownSymbol, const char* bundleId) {
+  // The bundle holding this program, whatever bundle a parent process named.
+  if (auto own = plat::Bundle::Containing(ownSymbol)) return own->ContentsPath();
+  if (auto byId = plat::Bundle::WithIdentifier(bundleId)) return byId->ContentsPath();
+  return QelGetAppRoot();
+}
 
 int RunSingleInstanceProgram(const char* bundleId, const char* programName,
                              const std::optional<std::u16string>& commandLine, CQelApp& app,

@@ -12,6 +12,11 @@
 
 namespace Vardel {
 
+// The Contents folder of the bundle that holds the program (found from one
+// of its own symbols), else of the bundle with that identifier, else the
+// toolkit's application root.
+std::string ProgramBundleContents(const void* ownSymbol, const char* bundleId);
+
 // The exit code of the program.
 int RunSingleInstanceProgram(const char* bundleId, const char* programName,
                              const std::optional<std::u16string>& commandLine, CQelApp& app,
