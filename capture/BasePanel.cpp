@@ -42,7 +42,8 @@ int32_t ProcessorSpeed(const char* file) {
 }  // namespace
 
 CBasePanel::CBasePanel(IORVMainModule* host, PubQelmar::QelPanel* hostPanel)
-    : m_pHost(host), m_pHostPanel(hostPanel) {
+    : m_pHost(host), m_pHostPanel(hostPanel),
+      m_pPower(std::make_unique<plat::PowerClient>([this](plat::PowerMessage m) { return OnPowerMessage(m); })) {
   ORVGF::vStorePanelHandle(this);
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "os/Power.h"
 #include "qel/QelMenuBar.h"
 #include "ICaptureListener.h"
 #include "IORVMainModule.h"
@@ -188,4 +189,8 @@ class CBasePanel : public ICaptureListener {
   std::vector<qel::Element*> m_boundElements;
   bool m_bMessagesHooked = false;
   bool m_bActive = false;  // between Initialize and UnInitialize
+  // The system's sleep: refused while recording; a recording is finished
+  // and kept before the machine sleeps.
+  plat::PowerAnswer OnPowerMessage(plat::PowerMessage message);
+  std::unique_ptr<plat::PowerClient> m_pPower;
 };

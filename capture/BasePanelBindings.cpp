@@ -167,6 +167,7 @@ void CBasePanel::OnVideoCheck(qel::Element* e, int32_t, QELLPARAM) {
     FinishRecording(capture ? capture->StopRecord() : 0);
   }
   if (e) e->SetCheck(m_bRecording);
+  m_pPower->HoldAwake(m_bRecording != 0, "Recording a movie");
   UpdateUIForBurstOrRecord(m_bBursting, m_bRecording);
 }
 
@@ -174,6 +175,7 @@ void CBasePanel::FinishRecording(int32_t stopped) {
   const std::u16string path = m_strCurrentMovie;
   m_strCurrentMovie.clear();
   m_bRecording = 0;
+  m_pPower->HoldAwake(false, {});
   if (path.empty()) return;
   std::error_code ec;
   const auto size = std::filesystem::file_size(QelToUTF8(path), ec);

@@ -215,6 +215,20 @@ void CBasePanel::StopCameraPreview() {
   if (CCapture* capture = CCapture::GetInstance()) capture->StopPreview();
 }
 
+plat::PowerAnswer CBasePanel::OnPowerMessage(plat::PowerMessage message) {
+  std::fputs(plat::PowerMessageLine(message), stdout);
+  std::fflush(stdout);
+  switch (message) {
+    case plat::PowerMessage::kCanSystemSleep:
+      return m_bRecording ? plat::PowerAnswer::kCancel : plat::PowerAnswer::kAllow;
+    case plat::PowerMessage::kSystemWillSleep:
+      ForceStopRecord();  // the movie is finished and kept whole
+      return plat::PowerAnswer::kAllow;
+    default:
+      return plat::PowerAnswer::kAllow;
+  }
+}
+
 void CBasePanel::ForceStopRecord() {
   if (!m_bRecording) return;
   CCapture* capture = CCapture::GetInstance();

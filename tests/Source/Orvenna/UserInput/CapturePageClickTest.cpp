@@ -3,6 +3,7 @@
 // checked on the page, in the capture folder or in the window it opens.
 #include <set>
 
+#include "LoopWait.h"
 #include "ProgramUser.h"
 
 namespace fs = std::filesystem;
@@ -219,6 +220,34 @@ TEST_F(NothingOpensClick, HelpAndShowInFolderSaySoWhenNothingCanOpenThem) {
     ASSERT_TRUE(user_->Click(Frame(), "butn_FindTarget"));
     InDialog([&](CQelModalWnd* box) { ASSERT_TRUE(user_->Key(box, "Return")); });
   });
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CapturePageClick, MaximisedTheLivePictureFillsItsArea) {
+  Open();
+  ASSERT_TRUE(user_->Click(Frame(), "butn_maximize_mac"));
+  ASSERT_TRUE(user_->WaitFor([this] { return Frame()->IsMaximized(); }));
+  // The area grows with the window; the picture sits in its middle, at its
+  // own size (640 x 480) when that fits, else fitted with its shape kept.
+  auto fills = [this] {
+    qel::Element* area = Find("cata_view_camera");
+    qel::Element* picture = Find("cata_image_camera");
+    if (!area || !picture) return false;
+    const SRect32 a = area->Bounds(), p = picture->Bounds();
+    const int aw = a.right - a.left, ah = a.bottom - a.top, pw = p.right - p.left, ph = p.bottom - p.top;
+    const bool centred = std::abs((p.left - a.left) - (a.right - p.right)) <= 2 &&
+                         std::abs((p.top - a.top) - (a.bottom - p.bottom)) <= 2;
+    const bool sized = (pw == 640 && ph == 480) || pw == aw || ph == ah;
+    return aw > 900 && centred && sized;
+  };
+  EXPECT_TRUE(user_->WaitFor(fills));
+  testloop::PumpFor(500);  // a few frames of the stand-in camera
+  const fs::path out = testenv::BuildDir() / "screenshots";
+  fs::create_directories(out);
+  EXPECT_TRUE(qel::gtk::SaveWindowPng(Frame(), (out / "capture-page-maximised.png").string()));
 }
 
 }  // namespace

@@ -161,3 +161,52 @@ TEST_F(MainWindowClick, UnderAWindowManagerKeysOpenAndCloseTheOptions) {
 }
 
 }  // namespace
+
+namespace {
+
+// Where the window manager shows a window: its frame's rectangle on screen.
+GdkRectangle OnScreen(CQelWindow* w) {
+  GdkRectangle r{};
+  gdk_window_get_frame_extents(gtk_widget_get_window(qel::gtk::NativeWindow(w)), &r);
+  return r;
+}
+
+TEST_F(MainWindowClick, UnderAWindowManagerADialogSitsOverItsWindow) {
+  if (!testenv::StartPrivateDisplay() || !testenv::StartWindowManager()) GTEST_SKIP() << "no window manager";
+  Start();
+  EXPECT_NE(gtk_window_get_default_icon_list(), nullptr) << "the windows carry the suite's icon";
+  user_->Run([&] {
+    ASSERT_TRUE(user_->Focus(Frame()));  // placed and shown by the window manager
+    ASSERT_TRUE(user_->ClickMenu(Frame(), {"Dunsellow", "Options…"}));
+    CQelModalWnd* options = nullptr;
+    ASSERT_TRUE(user_->WaitFor([&] {
+      options = Modal();
+      GtkWidget* top = options ? qel::gtk::NativeWindow(options) : nullptr;
+      return top && gtk_widget_get_mapped(top);
+    }));
+    bool over = false;
+    ASSERT_TRUE(user_->WaitFor([&] {
+      const GdkRectangle p = OnScreen(Frame()), d = OnScreen(options);
+      const int dx = (d.x + d.width / 2) - (p.x + p.width / 2), dy = (d.y + d.height / 2) - (p.y + p.height / 2);
+      GtkWindow* top = GTK_WINDOW(qel::gtk::NativeWindow(options));
+      over = std::abs(dx) <= 8 && std::abs(dy) <= 8 &&
+             gtk_window_get_transient_for(top) == GTK_WINDOW(qel::gtk::NativeWindow(Frame())) &&
+             gtk_window_get_type_hint(top) == GDK_WINDOW_TYPE_HINT_DIALOG;
+      return over;
+    }));
+    user_->WaitFor([] { return false; }, 1);  // its first frames drawn
+    user_->OnMain([&] {
+      // The whole screen, as a user sees it.
+      GdkWindow* root = gdk_get_default_root_window();
+      GdkPixbuf* shot = gdk_pixbuf_get_from_window(root, 0, 0, gdk_window_get_width(root), gdk_window_get_height(root));
+      const std::filesystem::path out = testenv::BuildDir() / "screenshots";
+      std::filesystem::create_directories(out);
+      EXPECT_TRUE(shot && gdk_pixbuf_save(shot, (out / "dialog-over-its-window.png").c_str(), "png", nullptr, nullptr));
+      if (shot) g_object_unref(shot);
+    });
+    ASSERT_TRUE(user_->Click(options, "butn_Cancel"));
+    ASSERT_TRUE(user_->WaitFor([] { return Modal() == nullptr; }));
+  });
+}
+
+}  // namespace

@@ -1,8 +1,11 @@
 #include "media/Movie.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -136,6 +139,25 @@ TEST(Movie, SoundOnlyAndUnreadableFiles) {
   EXPECT_EQ(movie.Open(Clip("missing.mov")), -1);
   EXPECT_EQ(movie.FrameAt(0, f), -1);
   EXPECT_EQ(movie.SeekSound(0), -1);
+}
+
+// Only regular files are read, and only through the file protocol: names
+// that FFmpeg would take for another protocol, folders and pipes are refused.
+TEST(Movie, OnlyRegularFilesAreOpened) {
+  Movie movie;
+  ASSERT_EQ(movie.Open(Clip("tone.m4a")), 0);
+  const std::string clip = Clip("tone.m4a");
+  const std::string fifo = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + "/movie-fifo";
+  ::unlink(fifo.c_str());
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::vector<std::string> names = {"concat:" + clip + "|" + clip, "file:" + clip,
+                                         "subfile,,start,0,end,0,,:" + clip, "http://127.0.0.1:9/a.mov",
+                                         std::string(CLIPS_DIR), fifo};
+  for (const std::string& name : names) {
+    EXPECT_EQ(movie.Open(name), -1) << name;
+    EXPECT_FALSE(movie.IsOpen()) << name;
+  }
+  ::unlink(fifo.c_str());
 }
 
 }  // namespace
