@@ -121,8 +121,8 @@ WCHAR* CZylPrintManager::GetPrinterNameByIndex(int32_t index, WCHAR* buffer) {
 }
 
 WCHAR* CZylPrintManager::GetCurrentPrinterName(WCHAR* buffer) {
-  if (!buffer || m_currentName.empty()) return nullptr;
-  CopyOut(buffer, Wide(m_currentName));
+  // Without a current printer the buffer comes back as it was.
+  if (buffer && !m_currentName.empty()) CopyOut(buffer, Wide(m_currentName));
   return buffer;
 }
 

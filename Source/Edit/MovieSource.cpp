@@ -229,7 +229,7 @@ void CSource::RefreshDisplayBuffer() {
     CopyGWorld(m_frame, m_display);
   }
   GWProcessBrightnessAndContrast(m_display, m_brightness, m_contrast, 1);
-  ++m_displayVersion;
+  if (m_onDisplay) m_onDisplay();
 }
 
 ORVRESULT CSource::SetEffect(int32_t brightness, int32_t contrast) {

@@ -57,12 +57,10 @@ CPlayView::~CPlayView() {
 
 int32_t CPlayView::InitPlay() {
   if (m_pView) m_pView->Show(true);
-  QelInstallTimer(this, kTimerId, 0, 30, &CPlayView::TimerProc, this);
   return 1;
 }
 
 int32_t CPlayView::UnInitPlay() {
-  QelRemoveTimer(this, kTimerId);
   if (m_pView) m_pView->Show(false);
   return 1;
 }
@@ -73,14 +71,6 @@ void CPlayView::AdjustPreviewRect(const SRect32& r) {
   m_pView->SetMargin(SRect32{r.left, r.top, 0, 0});
   m_pView->SetFrameSize(SIZE{std::max(r.right - r.left, 1), std::max(r.bottom - r.top, 1)});
   Draw();
-}
-
-void CPlayView::TimerProc(void* owner, uint32_t id, void*) {
-  if (!owner || id != kTimerId) return;
-  auto* self = static_cast<CPlayView*>(owner);
-  CSource* source = self->m_pOwner ? self->m_pOwner->GetCurrentSource() : nullptr;
-  if (source && source == self->m_drawnSource && source->DisplayVersion() == self->m_drawnVersion) return;
-  self->Draw();
 }
 
 bool CPlayView::Draw() {
@@ -112,7 +102,5 @@ bool CPlayView::Draw() {
   if (qel::ElementLayers* layers = m_pView->Layers(true)) layers->Layer()->SetPixels(pixels);
   m_pView->Show(true);
   m_pView->Invalidate();
-  m_drawnSource = source;
-  m_drawnVersion = source->DisplayVersion();
   return true;
 }

@@ -1,8 +1,8 @@
 #pragma once
 // The movie editor's preview: CPlay drives the preview source (play, pause,
 // stop, seek); CPlayView shows the source's adjusted frame in the preview
-// area's picture element, looking every 0.03 s for a new frame (a paused
-// movie draws nothing).
+// area's picture element each time the source has a new one (a paused movie
+// draws nothing).
 #include <cstdint>
 #include <vector>
 
@@ -47,8 +47,6 @@ class CPlay : public IORVPlay, public CORVUnknown {
 
 class CPlayView {
  public:
-  static constexpr uint32_t kTimerId = 1200;
-
   explicit CPlayView(CVideoEdit* owner, qel::Element* view);
   ~CPlayView();
   CPlayView(const CPlayView&) = delete;
@@ -62,13 +60,8 @@ class CPlayView {
   bool Draw();
 
  private:
-  static void TimerProc(void* owner, uint32_t id, void* data);
-
   CVideoEdit* m_pOwner;
   qel::Element* m_pView;
   SRect32 m_rect{};
   std::vector<uint8_t> m_rgb;
-  // What the view shows: the source and its display version.
-  const CSource* m_drawnSource = nullptr;
-  uint64_t m_drawnVersion = 0;
 };

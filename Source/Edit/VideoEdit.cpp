@@ -161,6 +161,9 @@ int32_t CVideoEdit::InitPreview(const WCHAR* path) {
     return 0;
   }
   m_pSource = source;
+  source->SetDisplayListener([this] {
+    if (m_pPlayView) m_pPlayView->Draw();
+  });
   m_strPath = path;
   m_nWidth = source->Width();
   m_nHeight = source->Height();
@@ -193,6 +196,7 @@ void CVideoEdit::UninitPreview() {
   m_pPlayView = nullptr;
   QelRemoveTimer(this, kPlayTimerId);
   if (m_pSource) {
+    m_pSource->SetDisplayListener(nullptr);
     m_pSource->Close();
     m_pSource->Release();
     m_pSource = nullptr;

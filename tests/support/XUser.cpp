@@ -435,14 +435,19 @@ bool XUser::Focus(CQelWindow* w) {
   GtkWidget* top = nullptr;
   // Asked with the server's time: a window manager may refuse a request
   // without one. Asked again now and then while it has not come.
+  int polls = 0;
   auto present = [&] {
     top = CQelWindow::FetchQelWindow(w) ? qel::gtk::NativeWindow(w) : nullptr;
     if (!top || !gtk_widget_get_realized(top)) return;
     GdkWindow* gw = gtk_widget_get_window(top);
     gtk_window_present_with_time(GTK_WINDOW(top), gdk_x11_get_server_time(gw));
+    // Asked more than once: the X server is told directly, as xdotool does.
+    if (polls > 0 && display_ && gdk_window_is_viewable(gw)) {
+      XSetInputFocus(display_, GDK_WINDOW_XID(gw), RevertToParent, CurrentTime);
+      XFlush(display_);
+    }
   };
   OnMain(present);
-  int polls = 0;
   return top && WaitFor([&] {
     if (!CQelWindow::FetchQelWindow(w)) return false;
     if (gtk_window_is_active(GTK_WINDOW(top))) return true;

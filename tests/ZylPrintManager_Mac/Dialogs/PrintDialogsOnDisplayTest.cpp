@@ -50,56 +50,54 @@ class PrintDialogs : public ::testing::Test {
     mgr = std::make_unique<CZylPrintManager>(nullptr);  // no printers: the file destination
   }
 
-  // Opens a dialog from the loop (it runs its own), answers it with a key
-  // ("Escape") or a click on the button of a response once it shows, and
-  // gives the manager's answer.
+  // Runs a dialog; the dialog's own loop acts as the user once it is drawn
+  // and ready: a key ("Escape") or a click on the button of a response.
+  // Everything stays on the GTK thread. Gives the manager's answer.
   int32_t Answer(bool pageSetup, const std::string& key, const std::string& screenshot) {
     return Answer(pageSetup, key, 0, screenshot);
   }
   int32_t Click(bool pageSetup, GtkResponseType response, const std::string& screenshot) {
     return Answer(pageSetup, "", response, screenshot);
   }
+
+  struct Plan {
+    testenv::XUser* user;
+    GType type;
+    bool pageSetup;
+    std::string key;
+    int response;
+    std::string screenshot;
+    int ticks = 0;
+    bool acted = false;
+  };
+
+  static gboolean Act(gpointer data) {
+    Plan& plan = *static_cast<Plan*>(data);
+    GtkWidget* d = Shown(plan.type);
+    GdkWindow* w = d ? gtk_widget_get_window(d) : nullptr;
+    const bool ready = w && gdk_window_is_viewable(w) && gdk_window_get_frame_clock(w) &&
+                       gdk_frame_clock_get_frame_counter(gdk_window_get_frame_clock(w)) >= 1 &&
+                       (plan.pageSetup || gtk_print_unix_dialog_get_selected_printer(GTK_PRINT_UNIX_DIALOG(d)));
+    if (!ready) {
+      if (++plan.ticks < 400) return G_SOURCE_CONTINUE;  // 20 s
+      if (d) gtk_dialog_response(GTK_DIALOG(d), GTK_RESPONSE_CANCEL);  // never left open
+      return G_SOURCE_REMOVE;
+    }
+    SaveScreenshot(d, plan.screenshot);
+    GtkWidget* button = plan.response ? gtk_dialog_get_widget_for_response(GTK_DIALOG(d), plan.response) : nullptr;
+    plan.acted = plan.response ? button && plan.user->Click(button) : plan.user->Key(plan.key);
+    if (!plan.acted) gtk_dialog_response(GTK_DIALOG(d), GTK_RESPONSE_CANCEL);
+    return G_SOURCE_REMOVE;
+  }
+
   int32_t Answer(bool pageSetup, const std::string& key, int response, const std::string& screenshot) {
-    int32_t result = -1;
-    user->Run([&] {
-      ASSERT_TRUE(user->OnMain([&] {
-        g_idle_add_full(G_PRIORITY_DEFAULT,
-                        [](gpointer data) -> gboolean {
-                          auto* self = static_cast<std::pair<PrintDialogs*, std::pair<bool, int32_t*>>*>(data);
-                          CZylPrintManager* m = self->first->mgr.get();
-                          *self->second.second = self->second.first ? m->PageSetup(nullptr) : m->DoPrintSetup(nullptr, 1);
-                          return G_SOURCE_REMOVE;
-                        },
-                        new std::pair<PrintDialogs*, std::pair<bool, int32_t*>>(this, {pageSetup, &result}),
-                        [](gpointer data) { delete static_cast<std::pair<PrintDialogs*, std::pair<bool, int32_t*>>*>(data); });
-      }));
-      const GType type = pageSetup ? GTK_TYPE_PAGE_SETUP_UNIX_DIALOG : GTK_TYPE_PRINT_UNIX_DIALOG;
-      ASSERT_TRUE(user->WaitFor([&] { return Shown(type) != nullptr; }));
-      // Let the dialog find its printers and settle before the key.
-      ASSERT_TRUE(user->WaitFor([&] {
-        GtkWidget* d = Shown(type);
-        return d && (pageSetup || gtk_print_unix_dialog_get_selected_printer(GTK_PRINT_UNIX_DIALOG(d)) != nullptr);
-      }));
-      // Drawn once and placed by the window manager before the user acts.
-      user->WaitFor(
-          [&] {
-            GdkWindow* w = gtk_widget_get_window(Shown(type));
-            return w && gdk_window_is_viewable(w) && gdk_window_get_frame_clock(w) &&
-                   gdk_frame_clock_get_frame_counter(gdk_window_get_frame_clock(w)) >= 1;
-          },
-          5);
-      user->Settle();
-      GtkWidget* button = nullptr;
-      user->OnMain([&] {
-        SaveScreenshot(Shown(type), screenshot);
-        if (response) button = gtk_dialog_get_widget_for_response(GTK_DIALOG(Shown(type)), response);
-      });
-      const bool sent = response ? button && user->Click(button) : user->Key(key);
-      if (!sent || !user->WaitFor([&] { return result != -1; })) {
-        user->OnMain([&] { gtk_dialog_response(GTK_DIALOG(Shown(type)), GTK_RESPONSE_CANCEL); });  // not left open
-        ADD_FAILURE() << "the dialog did not take the user's answer";
-      }
-    });
+    Plan plan{user.get(), pageSetup ? GTK_TYPE_PAGE_SETUP_UNIX_DIALOG : GTK_TYPE_PRINT_UNIX_DIALOG, pageSetup, key,
+              response, screenshot};
+    guint source = g_timeout_add(50, &PrintDialogs::Act, &plan);
+    const int32_t result = pageSetup ? mgr->PageSetup(nullptr) : mgr->DoPrintSetup(nullptr, 1);
+    g_source_remove_by_user_data(&plan);
+    (void)source;
+    EXPECT_TRUE(plan.acted) << "the dialog did not take the user's answer";
     return result;
   }
 

@@ -198,6 +198,8 @@ TEST_F(PrintManager, TheHostsFilterRemovesPrinters) {
   EXPECT_EQ(SetPrtMgrCbk(&all), 1);
   EXPECT_EQ(mgr->GetPrinterCount(), 0);
   EXPECT_EQ(mgr->GetCurrentPrinterIndex(), -1);
+  WCHAR kept[kZylTextUnits] = u"kept";
+  EXPECT_EQ(Str(mgr->GetCurrentPrinterName(kept)), u"kept");
   EXPECT_EQ(mgr->LoadLabelSpec(printtest::W(printtest::LabelsFolder()).c_str()), 0);  // needs a printer
 
   // A manager that is gone is not filtered any more.

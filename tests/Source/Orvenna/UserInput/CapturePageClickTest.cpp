@@ -29,11 +29,6 @@ class CapturePageClick : public ProgramUser {
     // The camera runs once the photo button can be used.
     ASSERT_TRUE(user_->WaitFor([this] { return Enabled("butn_image"); }, 30));
   }
-  qel::Element* Find(const char* name) { return qel::Element::From(Frame()->GetElementByName(name)); }
-  bool Enabled(const char* name) {
-    qel::Element* e = Find(name);
-    return e && e->EffectivelyVisible() && e->EffectivelyEnabled();
-  }
   int Check(const char* name) {
     qel::Element* e = Find(name);
     return e ? e->Check() : -1;
@@ -50,14 +45,6 @@ class CapturePageClick : public ProgramUser {
       if (it->is_regular_file(ec) && extensions.count(ext)) found.insert(it->path());
     }
     return found;
-  }
-  // A point inside an element, `dx`, `dy` from its top-left corner, on screen.
-  std::optional<POINT> Inside(const char* name, int dx, int dy) {
-    auto centre = user_->Where(Frame(), name);
-    if (!centre) return std::nullopt;
-    SRect32 r{};
-    user_->OnMain([&] { r = Find(name)->Bounds(); });
-    return POINT{centre->x - (r.right - r.left) / 2 + dx, centre->y - (r.bottom - r.top) / 2 + dy};
   }
   // Runs `inside` on the next modal window once it is up, then waits for it to go.
   void InDialog(const std::function<void(CQelModalWnd*)>& inside) {

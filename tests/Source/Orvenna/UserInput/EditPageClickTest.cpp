@@ -21,11 +21,6 @@ class EditPageClick : public ProgramUser {
     ASSERT_TRUE(gdk_pixbuf_save(photo, photo_.c_str(), "jpeg", nullptr, nullptr));
     g_object_unref(photo);
   }
-  qel::Element* Find(const char* name) { return qel::Element::From(Frame()->GetElementByName(name)); }
-  bool Enabled(const char* name) {
-    qel::Element* e = Find(name);
-    return e && e->EffectivelyVisible() && e->EffectivelyEnabled();
-  }
   void OpenEdit() {
     Start();
     // The second module button of the home page.
@@ -42,13 +37,6 @@ class EditPageClick : public ProgramUser {
     ASSERT_NE(edit, nullptr);
     ASSERT_TRUE(user_->Click(Frame(), edit));
     ASSERT_TRUE(user_->WaitFor([this] { return Module() == "Edit" && !Frame()->LaunchInProgress(); }));
-  }
-  std::optional<POINT> Inside(const char* name, int dx, int dy) {
-    auto centre = user_->Where(Frame(), name);
-    if (!centre) return std::nullopt;
-    SRect32 r{};
-    user_->OnMain([&] { r = Find(name)->Bounds(); });
-    return POINT{centre->x - (r.right - r.left) / 2 + dx, centre->y - (r.bottom - r.top) / 2 + dy};
   }
 
   fs::path photo_;

@@ -67,6 +67,19 @@ class ProgramUser : public ::testing::Test {
     return SIZE{b.right - b.left, b.bottom - b.top};
   }
 
+  qel::Element* Find(const char* name) { return qel::Element::From(Frame()->GetElementByName(name)); }
+  bool Enabled(const char* name) {
+    qel::Element* e = Find(name);
+    return e && e->EffectivelyVisible() && e->EffectivelyEnabled();
+  }
+  // A point inside an element, `dx`, `dy` from its top-left corner, on screen.
+  std::optional<POINT> Inside(const char* name, int dx, int dy) {
+    auto centre = user_->Where(Frame(), name);
+    if (!centre) return std::nullopt;
+    SRect32 r{};
+    user_->OnMain([&] { r = Find(name)->Bounds(); });
+    return POINT{centre->x - (r.right - r.left) / 2 + dx, centre->y - (r.bottom - r.top) / 2 + dy};
+  }
   // The first modal window open now, or null.
   static CQelModalWnd* Modal() { return OpenModal(); }
   // No window but the main one on screen (a closed dialog's window is gone).

@@ -70,6 +70,7 @@ struct PointerLog {
 };
 
 int32_t LogPointer(QelObject, int32_t event, QELLPARAM param, void* data) {
+  if (event == QEL_EV_LAYOUT_CHANGED) return 0;  // the frame hears where it was laid out too
   static_cast<PointerLog*>(data)->events.push_back({event, param});
   return 0;
 }
