@@ -283,6 +283,9 @@ int SoundCapture::Idle(const std::function<void(const uint8_t*, size_t)>& onBloc
 int SoundCapture::IdleTimed(const std::function<void(const uint8_t*, size_t, int64_t)>& onBlock) {
   Impl& d = *impl_;
   if (!d.running) return -1;
+  // Read before the queue is drained: every block that came before the loss
+  // is then handed over with it.
+  const bool lost = d.lost;
   for (;;) {
     Impl::Block block;
     {
@@ -293,7 +296,7 @@ int SoundCapture::IdleTimed(const std::function<void(const uint8_t*, size_t, int
     }
     if (onBlock) onBlock(block.bytes.data(), block.bytes.size(), block.clockUs);
   }
-  return d.lost ? kSoundDeviceLost : 0;
+  return lost ? kSoundDeviceLost : 0;
 }
 
 int SoundCapture::CheckDevice() {

@@ -63,7 +63,6 @@ void VideoCapture::Impl::Run() {
   auto start = std::chrono::steady_clock::now();
   const int64_t startUs = ClockUs();
   for (int64_t index = 0;; ++index) {
-    // The time the picture is taken: for the stand-in, the moment it is due.
     const int64_t offsetUs = int64_t(double(index) * 1e6 / fps);
     if (Synthetic()) {
       // The test picture comes as fast as it is read: pace it like a camera.
@@ -82,7 +81,9 @@ void VideoCapture::Impl::Run() {
       --index;
       continue;
     }
-    const int64_t takenUs = Synthetic() ? startUs + offsetUs : ClockUs();
+    // The moment the picture exists: a stand-in that could not keep its
+    // pace (a loaded machine) takes it late, not at its due time.
+    const int64_t takenUs = ClockUs();
     if (err < 0) {
       std::lock_guard lock(mutex);
       if (stop) return;  // interrupted by Stop, not lost
