@@ -1,5 +1,7 @@
 #include "media/Movie.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -182,6 +184,10 @@ Movie::~Movie() = default;
 
 int Movie::Open(const std::string& path) {
   Close();
+  // Only regular files: FFmpeg would wait for ever on a named pipe or read a
+  // device without end.
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
   ff::RegisterDevices();
   Impl& d = *impl_;
   AVFormatContext* fmt = nullptr;

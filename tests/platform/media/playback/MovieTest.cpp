@@ -1,6 +1,8 @@
 #include "media/Movie.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstring>
@@ -136,6 +138,20 @@ TEST(Movie, SoundOnlyAndUnreadableFiles) {
   EXPECT_EQ(movie.Open(Clip("missing.mov")), -1);
   EXPECT_EQ(movie.FrameAt(0, f), -1);
   EXPECT_EQ(movie.SeekSound(0), -1);
+  EXPECT_EQ(movie.Open(CLIPS_DIR), -1);
+}
+
+TEST(Movie, OnlyRegularFilesAreOpened) {
+  // Nobody writes to the pipe: an open that waited for a writer would hang here.
+  char dir[] = "/tmp/movie-fifo-XXXXXX";
+  ASSERT_NE(::mkdtemp(dir), nullptr);
+  const std::string fifo = std::string(dir) + "/x.mov";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  Movie movie;
+  EXPECT_EQ(movie.Open(fifo), -1);
+  EXPECT_EQ(movie.Open("/dev/zero"), -1);
+  ::unlink(fifo.c_str());
+  ::rmdir(dir);
 }
 
 }  // namespace
