@@ -125,6 +125,12 @@ IMG_API Status SavePng(const Bitmap& pixels, const Plane& alpha, const std::stri
 // failure the temporary file is removed and the target is untouched.
 IMG_API Status WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes);
 
+// Removes the temporary files that atomic writes of pictures left in
+// `folder` when their program died (killed, or the machine stopped) before
+// the rename; files of writers still at work are left. The number removed.
+inline constexpr int64_t kTemporaryGraceSeconds = 10;
+IMG_API int32_t SweepTemporaries(const std::string& folder);
+
 // Test hook: makes the next atomic writes fail after `bytes` bytes (as a full
 // disk would); a negative value switches it off.
 IMG_API void SimulateDiskFullAfter(int64_t bytes);
