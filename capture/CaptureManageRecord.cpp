@@ -12,6 +12,7 @@
 #include "CaptureSource.h"
 #include "MovCodecTable.h"
 #include "ORVImageTools.h"
+#include "media/Movie.h"
 #include "media/SoundCapture.h"
 #include "os/Offscreen.h"
 #include "qel/QelTimer.h"
@@ -87,6 +88,8 @@ int32_t CCaptureManage::StartRecord(const std::u16string& path) {
     return -1;
   }
   m_bRecording = true;
+  m_writeFailed = false;
+  m_recordPath = path;
   m_framesDelivered = 0;
   m_soundBytes = 0;
   m_backlogRepeats = 0;
@@ -98,8 +101,20 @@ int32_t CCaptureManage::StartRecord(const std::u16string& path) {
   return 0;
 }
 
+bool CCaptureManage::RecordWriteFailed() {
+  if (m_bRecording && m_pExporter && !m_writeFailed) {
+    _SAVE_STATUS_ status = SAVE_STATUS_IDLE;
+    int32_t percent = 0;
+    m_pExporter->GetStatus(status, percent);
+    m_writeFailed = status == SAVE_STATUS_FAILED;
+  }
+  return m_writeFailed;
+}
+
 void CCaptureManage::OnFrameClock() {
   if (!m_bRecording || !m_pSource || !m_preview) return;
+  // Frames for a writer that gave up would only pile up.
+  if (RecordWriteFailed()) return;
   const uint64_t bytesPerSecond = uint64_t(m_soundRate) * ((uint32_t(m_soundChannels) * m_soundBits) >> 3);
   const uint64_t elapsed = uint64_t(std::max<int64_t>(0, g_get_monotonic_time() - m_recordStartUs));
   const uint64_t due = FramesDue(m_bRecordSound, m_soundBytes, bytesPerSecond, elapsed, uint32_t(m_frameRate));
@@ -117,6 +132,7 @@ void CCaptureManage::QueueSound(const uint8_t* data, size_t bytes) {
 
 int32_t CCaptureManage::StopRecord() {
   if (!m_pVideo || !m_bRecording) return -1;
+  RecordWriteFailed();
   m_bRecording = false;
   QelRemoveTimer(this, kFrameClockTimer);
   const uint32_t blockAlign = (uint32_t(m_soundChannels) * m_soundBits) >> 3;
@@ -153,7 +169,15 @@ int32_t CCaptureManage::StopRecord() {
   if (m_pSource) m_backlogRepeats = m_pSource->BacklogRepeats();
   ReleaseRecorder();
   std::fflush(stdout);
-  return frames != 0 ? 0 : -1;
+  if (frames == 0) return -1;
+  // The last release wrote the movie's index: a write that failed then, or
+  // earlier, leaves a file that cannot be played, which is not kept.
+  media::Movie movie;
+  if (movie.Open(QelToUTF8(m_recordPath)) != 0 || !movie.HasVideo() || movie.Duration() <= 0) {
+    m_writeFailed = true;
+    return -1;
+  }
+  return 0;
 }
 
 void CCaptureManage::ReleaseRecorder() {
