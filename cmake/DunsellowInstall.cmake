@@ -64,12 +64,58 @@ function(dunsellow_install_main_bundle)
     install(TARGETS ${t} RUNTIME DESTINATION lib/dunsellow/${rel} LIBRARY DESTINATION lib/dunsellow/${rel})
   endforeach()
 
-  install(PROGRAMS ${CMAKE_SOURCE_DIR}/cmake/dunsellow-launcher.sh DESTINATION bin RENAME dunsellow)
-  # The desktop entry names the launcher by the prefix given to the install.
+  dunsellow_install_program(dunsellow "Dunsellow.app/Contents/MacOS/Dunsellow" dunsellow.desktop.in)
+  dunsellow_install_program(dunsellow-viewer
+    "Dunsellow.app/Contents/Dunsellow Vistrel.app/Contents/MacOS/Dunsellow Vistrel" dunsellow-viewer.desktop.in)
+  dunsellow_install_icons()
+endfunction()
+
+# <prefix>/bin/NAME starting the program at lib/dunsellow/PROGRAM, and its
+# desktop entry from cmake/DESKTOP, whose Exec names that launcher under the
+# prefix given to the install (not the one the build was configured with).
+function(dunsellow_install_program name program desktop)
+  set(DUNSELLOW_LAUNCHED_PROGRAM "${program}")
+  configure_file(${CMAKE_SOURCE_DIR}/cmake/launcher.sh.in ${CMAKE_BINARY_DIR}/launchers/${name} @ONLY)
+  install(PROGRAMS ${CMAKE_BINARY_DIR}/launchers/${name} DESTINATION bin)
+  string(REPLACE ".in" "" entry "${desktop}")
   install(CODE "
-    set(DUNSELLOW_INSTALLED_PROGRAM \"\${CMAKE_INSTALL_PREFIX}/bin/dunsellow\")
-    configure_file(\"${CMAKE_SOURCE_DIR}/cmake/dunsellow.desktop.in\"
-                   \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/share/applications/dunsellow.desktop\" @ONLY)
-    message(STATUS \"Installing: \$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/share/applications/dunsellow.desktop\")")
-  install(FILES ${CMAKE_SOURCE_DIR}/cmake/dunsellow.svg DESTINATION share/icons/hicolor/scalable/apps)
+    set(DUNSELLOW_INSTALLED_PROGRAM \"\${CMAKE_INSTALL_PREFIX}/bin/${name}\")
+    configure_file(\"${CMAKE_SOURCE_DIR}/cmake/${desktop}\"
+                   \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/share/applications/${entry}\" @ONLY)
+    message(STATUS \"Installing: \$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/share/applications/${entry}\")")
+endfunction()
+
+# The icon as SVG and as PNG in the sizes desktops ask for; the small ones
+# are drawn from their own pixel-grid picture (cmake/icons/).
+function(dunsellow_install_icons)
+  set(icons ${CMAKE_SOURCE_DIR}/cmake/icons)
+  install(FILES ${icons}/dunsellow.svg DESTINATION share/icons/hicolor/scalable/apps)
+  foreach(size 16 22 24 32 48 64 128 256)
+    install(FILES ${icons}/dunsellow-${size}.png DESTINATION share/icons/hicolor/${size}x${size}/apps
+            RENAME dunsellow.png)
+  endforeach()
+endfunction()
+
+# Every program, plug-in and shared library staged under the build's stage
+# folder or beside it in lib/: what `scripts/run` builds (target `suite`),
+# leaving tests and benchmarks out.
+function(dunsellow_add_suite_target)
+  dunsellow_all_targets(${CMAKE_SOURCE_DIR} targets)
+  add_custom_target(suite)
+  foreach(t IN LISTS targets)
+    get_target_property(type ${t} TYPE)
+    if(type STREQUAL "EXECUTABLE")
+      get_target_property(out ${t} RUNTIME_OUTPUT_DIRECTORY)
+    elseif(type STREQUAL "MODULE_LIBRARY" OR type STREQUAL "SHARED_LIBRARY")
+      get_target_property(out ${t} LIBRARY_OUTPUT_DIRECTORY)
+    else()
+      continue()
+    endif()
+    if(out)
+      string(FIND "${out}/" "${DUNSELLOW_STAGE_DIR}/" staged)
+      if(staged EQUAL 0 OR out STREQUAL "${CMAKE_BINARY_DIR}/lib")
+        add_dependencies(suite ${t})
+      endif()
+    endif()
+  endforeach()
 endfunction()

@@ -145,6 +145,13 @@ int32_t CQelWindow::FrameKindOf(const qel::Element* e) const {
   return -1;
 }
 
+bool CQelWindow::HasFrameAction(int32_t kind) const {
+  for (auto& [name, k] : frame_names_) {
+    if (k == kind) return true;
+  }
+  return false;
+}
+
 int32_t CQelWindow::PreCreateWind(QelCreateStruct*) { return QEL_S_OK; }
 int32_t CQelWindow::PreCreate() { return QEL_S_OK; }
 int32_t CQelWindow::DidCreate() { return QEL_S_OK; }

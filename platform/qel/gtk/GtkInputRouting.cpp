@@ -37,7 +37,25 @@ const char* CursorName(int32_t id) {
   }
 }
 
+// What a user clicks to get something done, as against the panels around it.
+bool IsControl(Element* e) {
+  static const char* const kinds[] = {"butn", "chck", "rado", "comb", "scrl", "hscr", "edit", "cedt",
+                                      "mece", "tabi", "albm", "splt"};
+  if (e->PointerEvents()) return true;
+  std::string cls = e->ClassName();
+  return std::any_of(std::begin(kinds), std::end(kinds), [&](const char* k) { return cls == k; });
+}
+
 }  // namespace
+
+int32_t GtkWindowHost::FrameAreaAt(Element* hit) const {
+  for (Element* e = hit; e; e = e->Parent()) {
+    int32_t kind = window_->FrameKindOf(e);
+    if (kind == QEL_FRAME_DRAG || kind == QEL_FRAME_RESIZE) return e->EffectivelyEnabled() ? kind : -1;
+    if (kind >= 0 || IsControl(e)) return -1;
+  }
+  return -1;
+}
 
 void GtkWindowHost::ReleasePress() {
   if (pressed_) pressed_->Release();
@@ -76,20 +94,32 @@ gboolean GtkWindowHost::OnButtonPress(GtkWidget*, GdkEventButton* ev, gpointer s
       return TRUE;
     }
   }
-  if (ev->type != GDK_BUTTON_PRESS) return TRUE;
-  gtk_widget_grab_focus(h->area_);  // an entry that had the keys gives them up
-  if (ev->button != 1 || !h->window_->Root()) return TRUE;
+  if (ev->button != 1 || !h->window_->Root()) {
+    if (ev->type == GDK_BUTTON_PRESS) gtk_widget_grab_focus(h->area_);
+    return TRUE;
+  }
   POINT p{int32_t(ev->x), int32_t(ev->y)};
   Element* hit = h->window_->Root()->ElementAt(p);
   if (!hit) return TRUE;
-  // Drag and resize controls move the window while the button is held.
-  for (Element* e = hit; e; e = e->Parent()) {
-    int32_t kind = h->window_->FrameKindOf(e);
-    if (kind == QEL_FRAME_DRAG || kind == QEL_FRAME_RESIZE) {
-      if (e->EffectivelyEnabled()) h->BeginFrameAction(kind, reinterpret_cast<GdkEvent*>(ev));
-      return TRUE;
-    }
-    if (kind >= 0) break;
+  // A control inside the title bar is clicked; only the bare bar moves
+  // the window, and a double click on it maximises, as a desktop title bar.
+  int32_t frame = h->FrameAreaAt(hit);
+  if (ev->type == GDK_2BUTTON_PRESS) {
+    h->drag_armed_ = false;
+    if (frame == QEL_FRAME_DRAG && h->window_->HasFrameAction(QEL_FRAME_MAXIMIZE)) h->window_->DoFrameAction(QEL_FRAME_MAXIMIZE);
+    return TRUE;
+  }
+  if (ev->type != GDK_BUTTON_PRESS) return TRUE;
+  gtk_widget_grab_focus(h->area_);  // an entry that had the keys gives them up
+  if (frame == QEL_FRAME_RESIZE) {
+    h->BeginFrameAction(frame, reinterpret_cast<GdkEvent*>(ev));
+    return TRUE;
+  }
+  if (frame == QEL_FRAME_DRAG) {
+    // The window moves once the pointer has moved a little with the button down.
+    h->drag_armed_ = true;
+    h->drag_from_ = *ev;
+    return TRUE;
   }
   h->ReleasePress();
   if (hit->EffectivelyEnabled()) {
@@ -121,6 +151,7 @@ gboolean GtkWindowHost::OnButtonRelease(GtkWidget*, GdkEventButton* ev, gpointer
     return TRUE;
   }
   if (ev->button != 1) return TRUE;
+  h->drag_armed_ = false;
   Element* pressed = h->pressed_;
   h->pressed_ = nullptr;
   if (h->sliding_) {
@@ -146,6 +177,15 @@ gboolean GtkWindowHost::OnMotion(GtkWidget*, GdkEventMotion* ev, gpointer self) 
   if (h->sliding_) {
     h->ScrollTo(h->sliding_, ev->x);
     return TRUE;
+  }
+  if (h->drag_armed_) {
+    if (!(ev->state & GDK_BUTTON1_MASK)) {
+      h->drag_armed_ = false;
+    } else if (gtk_drag_check_threshold(h->area_, int(h->drag_from_.x), int(h->drag_from_.y), int(ev->x), int(ev->y))) {
+      h->drag_armed_ = false;
+      h->BeginFrameAction(QEL_FRAME_DRAG, reinterpret_cast<GdkEvent*>(&h->drag_from_));
+      return TRUE;
+    }
   }
   const POINT p{int32_t(ev->x), int32_t(ev->y)};
   input::PointerAt(h->window_, p);

@@ -60,6 +60,9 @@ class GtkWindowHost {
   void ReleasePress();
   void PopUpCombo(Element* combo, const GdkEvent* ev);
   void ScrollTo(Element* slider, double x);
+  // QEL_FRAME_DRAG or QEL_FRAME_RESIZE when a press on `hit` is one on the
+  // bare title bar or the size grip (no control in between); else -1.
+  int32_t FrameAreaAt(Element* hit) const;
 
   // Window housekeeping (GtkWindowHost.cpp).
   static gboolean OnDraw(GtkWidget*, cairo_t* cr, gpointer self);
@@ -88,6 +91,8 @@ class GtkWindowHost {
   GtkAccelGroup* accel_ = nullptr;
   guint sync_source_ = 0;
   bool pointer_taken_ = false;  // an element took the press: moves and release go to it
+  bool drag_armed_ = false;      // pressed on the bare title bar; a move starts the window's move
+  GdkEventButton drag_from_{};   // that press
   guint shot_source_ = 0;
   bool active_ = false;
   SRect32 requested_{0, 0, 0, 0};

@@ -6,7 +6,7 @@ set -eu
 build="$1"; prefix="$2"
 dest=$(mktemp -d "${TMPDIR:-/tmp}/pressmon-install-XXXXXX")
 trap 'rm -rf "$dest"' EXIT
-DESTDIR="$dest" cmake --install "$build" >/dev/null
+DESTDIR="$dest" cmake --install "$build" --prefix "$prefix" >/dev/null
 program="$dest$prefix/lib/dunsellow/Pressmon.app/Contents/MacOS/Pressmon"
 test -x "$program"
 test -f "$dest$prefix/lib/dunsellow/Pressmon.app/Contents/Info.plist"

@@ -165,6 +165,8 @@ class QEL_API CQelWindow : public CQelCallbackMap, public CQelWindMessageMap {
   // The frame control kind registered for e's name, or -1: a display backend
   // starts drags and resizes on the press, before any click.
   int32_t FrameKindOf(const qel::Element* e) const;
+  // Some element of the window is bound to this frame action.
+  bool HasFrameAction(int32_t kind) const;
 
  protected:
   void* DefaultCallbackData() override { return static_cast<CQelWindow*>(this); }

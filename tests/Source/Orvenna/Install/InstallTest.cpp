@@ -1,7 +1,8 @@
 // The main bundle tree installed with `cmake --install` into a private
-// DESTDIR: the launcher, the desktop entry and the icon; no installed
-// program or plug-in looks into the build tree for its libraries; and the
-// installed program starts through its launcher.
+// DESTDIR: the launchers, valid desktop entries that name the install's own
+// prefix, the icons; every installed binary stripped and finding its
+// libraries without the build tree; and the installed program starts
+// through its launcher.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
@@ -61,8 +62,31 @@ TEST(Install, BundleTreeLauncherAndDesktopEntryThenTheProgramRuns) {
   }
   EXPECT_TRUE((fs::status(prefix / "bin/dunsellow").permissions() & fs::perms::owner_exec) != fs::perms::none);
   std::string desktop = testenv::ReadFile(prefix / "share/applications/dunsellow.desktop");
-  EXPECT_NE(desktop.find("Exec=/opt/dunsellow/bin/dunsellow"), std::string::npos) << desktop;
+  EXPECT_NE(desktop.find("Exec=/opt/dunsellow/bin/dunsellow\n"), std::string::npos) << desktop;
   EXPECT_NE(desktop.find("Icon=dunsellow"), std::string::npos);
+  std::string viewer = testenv::ReadFile(prefix / "share/applications/dunsellow-viewer.desktop");
+  EXPECT_NE(viewer.find("Exec=/opt/dunsellow/bin/dunsellow-viewer %F"), std::string::npos) << viewer;
+  EXPECT_NE(viewer.find("MimeType=image/jpeg;"), std::string::npos) << viewer;
+  std::string autostart = testenv::ReadFile(dest / "etc/xdg/autostart/pressmon.desktop");
+  EXPECT_NE(autostart.find("Exec=\"/opt/dunsellow/lib/dunsellow/Pressmon.app/Contents/MacOS/Pressmon\""),
+            std::string::npos)
+      << autostart;
+
+  // Every desktop entry as the desktop's own checker reads it.
+  for (const fs::path& dir : {prefix / "share/applications", dest / "etc/xdg/autostart"}) {
+    for (const fs::directory_entry& e : fs::directory_iterator(dir)) {
+      std::string check = Output("desktop-file-validate " + Quoted(e.path()) + " 2>&1; echo status=$?");
+      EXPECT_NE(check.find("status=0"), std::string::npos) << e.path() << "\n" << check;
+      EXPECT_EQ(check.find("error:"), std::string::npos) << e.path() << "\n" << check;
+    }
+  }
+
+  // The icon in the sizes desktops ask for, each a PNG of its own size.
+  for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+    std::string edge = std::to_string(size);
+    fs::path png = prefix / ("share/icons/hicolor/" + edge + "x" + edge + "/apps/dunsellow.png");
+    EXPECT_EQ(Output("identify -format '%m %wx%h' " + Quoted(png) + " 2>&1"), "PNG " + edge + "x" + edge) << png;
+  }
 
   // Run paths lead to the installed libraries, never into the build tree.
   const std::string build = fs::canonical(testenv::BuildDir()).string();
@@ -72,6 +96,12 @@ TEST(Install, BundleTreeLauncherAndDesktopEntryThenTheProgramRuns) {
     ++elves;
     std::string dynamic = Output("readelf -d " + Quoted(e.path()) + " 2>/dev/null");
     EXPECT_EQ(dynamic.find(build), std::string::npos) << e.path() << "\n" << dynamic;
+    // Every library found, inside the tree or on the system; no debug sections.
+    std::string libraries = Output("ldd " + Quoted(e.path()) + " 2>&1");
+    EXPECT_EQ(libraries.find("not found"), std::string::npos) << e.path() << "\n" << libraries;
+    EXPECT_EQ(libraries.find(build), std::string::npos) << e.path() << "\n" << libraries;
+    std::string sections = Output("readelf -S " + Quoted(e.path()) + " 2>/dev/null");
+    EXPECT_EQ(sections.find(".debug_info"), std::string::npos) << e.path() << " is not stripped";
   }
   EXPECT_GE(elves, 2);
   std::string programRunPath = Output("readelf -d " + Quoted(app / "MacOS/Dunsellow"));
