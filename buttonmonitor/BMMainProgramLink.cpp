@@ -14,6 +14,8 @@ constexpr char kMainProgramIdentifier[] = "com.Talvexa.Orvenna";
 // Commands waiting beyond this are dropped: a program that answers nothing
 // for so long would otherwise get a burst of stale zoom steps.
 constexpr size_t kMaxPending = 32;
+// How long a program the monitor started may take to listen: 30 s.
+constexpr int kStartPatienceSteps = 300;
 
 }  // namespace
 
@@ -53,6 +55,19 @@ void BMMainProgramLink::Deliver(const std::u16string& commandLine) {
   _wake.notify_one();
 }
 
+void BMMainProgramLink::SendOnceListening(const std::string& app, const std::u16string& text) {
+  const std::string id = plat::InfoPlistString(app, "CFBundleIdentifier").value_or(kMainProgramIdentifier);
+  for (int tries = 0; tries < kStartPatienceSteps; ++tries) {
+    {
+      std::unique_lock<std::mutex> lock(_mutex);
+      if (_wake.wait_for(lock, std::chrono::milliseconds(100), [this] { return _stopping; })) return;
+    }
+    if (!plat::IsCommandLineListening(id)) continue;
+    plat::SendCommandLine(id, text, BMNotification::kBlockUnits * 2, std::chrono::seconds(5));
+    return;
+  }
+}
+
 void BMMainProgramLink::Run() {
   std::unique_lock<std::mutex> lock(_mutex);
   for (;;) {
@@ -64,8 +79,10 @@ void BMMainProgramLink::Run() {
     // Only the first program found: serving both names would double every
     // zoom step and undo every record toggle.
     auto app = FindApplication();
-    if (app) {
-      plat::OpenWithCommandLine(*app, text, BMNotification::kBlockUnits * 2);
+    if (app && plat::OpenWithCommandLine(*app, text, BMNotification::kBlockUnits * 2) == plat::LaunchStatus::Launched) {
+      // A program this command started only opens its capture page with
+      // it: once it listens, the command goes again to be carried out.
+      SendOnceListening(*app, text);
     }
     lock.lock();
     if (!app && !_reportedMissing) {

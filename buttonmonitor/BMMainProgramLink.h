@@ -3,7 +3,9 @@
 // (the folder holding the monitor's own bundle, or $DUNSELLOW_APPS_DIR),
 // running when its command-line socket answers. Commands are delivered in
 // order on a thread of their own, so a program that is slow to start or to
-// answer never holds up the polls.
+// answer never holds up the polls. A command that starts the program is sent
+// again once it listens, so that it is carried out and not only opens the
+// capture page.
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -26,6 +28,7 @@ class BMMainProgramLink : public BMMainProgram {
 
  private:
   void Run();
+  void SendOnceListening(const std::string& app, const std::u16string& text);
 
   std::string _folder;
   std::mutex _mutex;

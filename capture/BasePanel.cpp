@@ -17,6 +17,7 @@
 #include "ORVGF.h"
 #include "ORVTrace.h"
 #include "qel/QelCore.h"
+#include "qel/QelTimer.h"
 #include "qel/QelWideText.h"
 
 namespace {
@@ -41,11 +42,13 @@ int32_t ProcessorSpeed(const char* file) {
 }  // namespace
 
 CBasePanel::CBasePanel(IORVMainModule* host, PubQelmar::QelPanel* hostPanel)
-    : m_pHost(host), m_pHostPanel(hostPanel) {
+    : m_pHost(host), m_pHostPanel(hostPanel),
+      m_pPower(std::make_unique<plat::PowerClient>([this](plat::PowerMessage m) { return OnPowerMessage(m); })) {
   ORVGF::vStorePanelHandle(this);
 }
 
 CBasePanel::~CBasePanel() {
+  QelRemoveTimer(this, kPendingCommandTimer);
   UnInitialize();
   if (ORVGF::vGetPanelHandle() == this) ORVGF::vStorePanelHandle(nullptr);
 }
@@ -67,6 +70,15 @@ int32_t CBasePanel::Initialize() {
   };
   window->RegisterMessage(kMsgCaptureCheck, hook(kMsgCaptureCheck));
   window->RegisterMessage(kMsgCaptureDevice, hook(kMsgCaptureDevice));
+  // The mouse messages reach the album (its context menu); the window and
+  // its elements still see them.
+  for (uint32_t msg = kMsgMouseFirst; msg <= kMsgMouseLast; ++msg) {
+    window->RegisterMessage(msg, [this, msg](QELWPARAM wp, QELLPARAM lp, bool& handled) -> intptr_t {
+      handled = false;
+      OnMouseMessage(msg, wp, lp);
+      return 0;
+    });
+  }
   m_bMessagesHooked = true;
   if (!InitPanel() || !InitData() || !InitCallBack()) return 0;
   OrvTrace("capture panel ready");
@@ -81,6 +93,7 @@ int32_t CBasePanel::UnInitialize() {
     if (CQelWindow* window = CQelWindow::FetchQelWindow(m_hWindow)) {
       window->UnregisterMessage(kMsgCaptureCheck);
       window->UnregisterMessage(kMsgCaptureDevice);
+      for (uint32_t msg = kMsgMouseFirst; msg <= kMsgMouseLast; ++msg) window->UnregisterMessage(msg);
     }
     m_bMessagesHooked = false;
   }
@@ -147,10 +160,8 @@ void CBasePanel::ChooseVideoCodec() {
   const int32_t speed = ProcessorSpeed("/sys/devices/system/cpu/cpu0/cpufreq/cpuinfo_max_freq");
   const int32_t current = ProcessorSpeed("/sys/devices/system/cpu/cpu0/cpufreq/scaling_cur_freq");
   const long count = ::sysconf(_SC_NPROCESSORS_ONLN);
-  std::printf("CPU Speed : %d\n", int(speed));
-  std::printf("Current Processor Speed : %d\n", int(current & 0xFFFF));
-  std::printf("Installed Processor Count : %d\n", int(count));
-  std::fflush(stdout);
+  OrvTrace("capture processor " + std::to_string(speed) + " MHz (now " + std::to_string(current & 0xFFFF) +
+           "), " + std::to_string(count) + " cores");
   m_nVideoCodec = FourCC("mp4v");
   // Slow machines record motion JPEG; a speed the system does not report
   // (0) counts as fast.

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "os/Power.h"
 #include "qel/QelMenuBar.h"
 #include "ICaptureListener.h"
 #include "IORVMainModule.h"
@@ -98,6 +99,8 @@ class CBasePanel : public ICaptureListener {
   // Private messages.
   void OnCheckMessage(intptr_t wParam);
   void OnDeviceMessage(intptr_t wParam);
+  // Mouse messages: the album's context menu.
+  void OnMouseMessage(uint32_t message, QELWPARAM wParam, QELLPARAM lParam);
 
   // Element handlers.
   void OnPreviewLayout(qel::Element*, int32_t, QELLPARAM);
@@ -145,6 +148,13 @@ class CBasePanel : public ICaptureListener {
   WindowRef m_hWindow = nullptr;
   CCaptureView* m_pAlbum = nullptr;
   int32_t m_bCameraValid = 0;
+  // A photo or record command that came before the camera's first picture
+  // (the one that started the program, say): carried out when it shows.
+  std::u16string m_strPendingCommand;
+  bool m_bCameraTried = false;
+  int32_t m_nPendingTicks = 0;
+  static constexpr uint32_t kPendingCommandTimer = 3110;
+  static void PendingCommandTimer(void* owner, uint32_t id, void* data);
   int32_t m_bBursting = 0;  // bursts are not offered: never set
   int32_t m_bRecording = 0;
   int32_t m_bFullScreenOpen = 0;
@@ -179,4 +189,8 @@ class CBasePanel : public ICaptureListener {
   std::vector<qel::Element*> m_boundElements;
   bool m_bMessagesHooked = false;
   bool m_bActive = false;  // between Initialize and UnInitialize
+  // The system's sleep: refused while recording; a recording is finished
+  // and kept before the machine sleeps.
+  plat::PowerAnswer OnPowerMessage(plat::PowerMessage message);
+  std::unique_ptr<plat::PowerClient> m_pPower;
 };

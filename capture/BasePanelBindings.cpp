@@ -11,6 +11,7 @@
 #include "CaptureSettingData.h"
 #include "DlgWarning.h"
 #include "FullScreenWnd.h"
+#include "LayoutMenuPopup.h"
 #include "CaptureMessages.h"
 #include "qel/QelMessage.h"
 #include "ORVGF.h"
@@ -116,6 +117,23 @@ void CBasePanel::UpdateAlbumTools() {
   ORVGF::EnableElement(m_pPage, "butn_FindTarget", one);
 }
 
+void CBasePanel::OnMouseMessage(uint32_t message, QELWPARAM wParam, QELLPARAM lParam) {
+  if (!m_pAlbum) return;
+  const uint32_t answer = m_pAlbum->DoMouseMsg(message, intptr_t(wParam), intptr_t(lParam));
+  // 1 in bits 8 to 15 and nothing above bit 23: the album asks for its menu.
+  if ((answer & 0xFF000000u) != 0 || ((answer >> 8) & 0xFF) != 1) return;
+  qel::Element* menu = qel::Element::From(m_pAlbumMenu);
+  qel::Element* bar = menu ? menu->FindByName("meba_rclick", true) : nullptr;
+  if (!bar) return;
+  const std::pair<const char*, int32_t> enabling[] = {
+      {"mece_Preview", 11}, {"mece_property", 12}, {"mece_FindTarget", 15}};
+  for (const auto& [name, request] : enabling) {
+    if (qel::Element* item = bar->FindByName(name, true)) item->Enable(DoAlbumCall(request) != 0);
+  }
+  const POINT at{int16_t(lParam & 0xFFFF), int16_t((lParam >> 16) & 0xFFFF)};
+  ORVGF::PopupLayoutMenu(m_hWindow, bar, at);
+}
+
 void CBasePanel::OnAlbumRequest(qel::Element* e, int32_t, QELLPARAM) {
   for (const auto& b : m_bindings) {
     if (e && e->CallbackData() == b.get() && b->album != 0) {
@@ -149,6 +167,7 @@ void CBasePanel::OnVideoCheck(qel::Element* e, int32_t, QELLPARAM) {
     FinishRecording(capture ? capture->StopRecord() : 0);
   }
   if (e) e->SetCheck(m_bRecording);
+  m_pPower->HoldAwake(m_bRecording != 0, "Recording a movie");
   UpdateUIForBurstOrRecord(m_bBursting, m_bRecording);
 }
 
@@ -156,6 +175,7 @@ void CBasePanel::FinishRecording(int32_t stopped) {
   const std::u16string path = m_strCurrentMovie;
   m_strCurrentMovie.clear();
   m_bRecording = 0;
+  m_pPower->HoldAwake(false, {});
   if (path.empty()) return;
   CCapture* capture = CCapture::GetInstance();
   const bool writeFailed = capture && capture->RecordWriteFailed();

@@ -6,6 +6,7 @@
 
 #include "BasePanel.h"
 #include "Capture.h"
+#include "CaptureManage.h"
 #include "CaptureMessages.h"
 #include "CaptureSetting.h"
 #include "CaptureSettingData.h"
@@ -47,8 +48,34 @@ void CBasePanel::Show(intptr_t wParam) {
   PostMessage(m_hWindow, kMsgCaptureCheck, 0, 0);
 }
 
+void CBasePanel::PendingCommandTimer(void*, uint32_t, void* data) {
+  auto* self = static_cast<CBasePanel*>(data);
+  if (self != ORVGF::vGetPanelHandle()) return;
+  CCaptureManage* engine = CCaptureManage::GetInstance();
+  // Given up after 30 s without a picture, or when the camera did not start.
+  const bool shown = self->m_bCameraValid && engine && engine->FrameSeen();
+  const bool failed = self->m_bCameraTried && !self->m_bCameraValid;
+  if (++self->m_nPendingTicks <= 300 && !shown && !failed) return;
+  QelRemoveTimer(self, kPendingCommandTimer);
+  const std::u16string command = std::move(self->m_strPendingCommand);
+  self->m_strPendingCommand.clear();
+  if (shown) self->DoMainCommand(0, command.c_str(), 0);
+}
+
 int32_t CBasePanel::DoMainCommand(uint32_t message, const WCHAR* text, intptr_t) {
   int32_t result = 0;
+  CCaptureManage* engine = CCaptureManage::GetInstance();
+  // The camera is starting (or about to, on a page just opened).
+  const bool starting = m_bCameraValid ? !(engine && engine->FrameSeen()) : !m_bCameraTried;
+  const bool waitsForPicture = text && message != 786 && !m_bRecording && starting &&
+                               (qel_wcscmpi(text, u"Capture") == 0 || qel_wcscmpi(text, u"Record") == 0);
+  if (waitsForPicture) {
+    m_strPendingCommand = text;
+    m_nPendingTicks = 0;
+    QelInstallTimer(this, kPendingCommandTimer, 100, 100, &CBasePanel::PendingCommandTimer, this);
+    OrvTrace("capture command " + QelToUTF8(text) + " waits for the picture");
+    return 1;
+  }
   if (text && message != 786 && m_bCameraValid) {
     if (qel_wcscmpi(text, u"Burst") == 0 && m_bBurstAllowed && !m_bRecording) {
       ToggleAndClick("chck_burst");
@@ -132,6 +159,7 @@ int32_t CBasePanel::CameraValid(int32_t on) {
   if (on) {
     if (!m_bCameraValid) {
       m_bCameraValid = StartCameraPreview();
+      m_bCameraTried = true;
       OrvTrace("capture camera " + std::to_string(m_bCameraValid));
     }
     result = m_bCameraValid;
@@ -190,6 +218,20 @@ void CBasePanel::StopCameraPreview() {
   if (CCapture* capture = CCapture::GetInstance()) capture->StopPreview();
 }
 
+plat::PowerAnswer CBasePanel::OnPowerMessage(plat::PowerMessage message) {
+  std::fputs(plat::PowerMessageLine(message), stdout);
+  std::fflush(stdout);
+  switch (message) {
+    case plat::PowerMessage::kCanSystemSleep:
+      return m_bRecording ? plat::PowerAnswer::kCancel : plat::PowerAnswer::kAllow;
+    case plat::PowerMessage::kSystemWillSleep:
+      ForceStopRecord();  // the movie is finished and kept whole
+      return plat::PowerAnswer::kAllow;
+    default:
+      return plat::PowerAnswer::kAllow;
+  }
+}
+
 void CBasePanel::ForceStopRecord() {
   if (!m_bRecording) return;
   CCapture* capture = CCapture::GetInstance();
@@ -237,7 +279,10 @@ void CBasePanel::OnDeviceMessage(intptr_t wParam) {
       int32_t answer = CQelDialog::kResultCancel;
       {
         CDlgDeviceLost dialog;
-        if (dialog.Create(u"DeviceLost.aui", nullptr, m_hWindow)) answer = dialog.DoModal();
+        if (dialog.Create(u"DeviceLost.aui", nullptr, m_hWindow)) {
+          OrvTrace("capture asks about the lost camera");
+          answer = dialog.DoModal();
+        }
       }
       OrvTrace("capture device lost " + std::to_string(answer));
       if (answer == CQelDialog::kResultOK) CameraValid(1);

@@ -3,7 +3,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "CameraControlStore.h"
+#include "DlgCameraSetting.h"
+#include "ORVGF.h"
 #include "ORVImageTools.h"
+#include "ORVTrace.h"
+#include "Profile.h"
 #include "VideoRealEffect.h"
 #include "media/CaptureDevices.h"
 #include "media/SoundCapture.h"
@@ -64,8 +69,7 @@ int32_t CCaptureManage::InitChannel(uint8_t channels) {
       result = -1;
     } else {
       const media::Size bounds = m_pVideo->SourceBounds();
-      std::printf("Video Source Bounds: Width(%d), Height(%d)\n", int(bounds.width), int(bounds.height));
-      std::fflush(stdout);
+      OrvTrace("capture video bounds " + std::to_string(bounds.width) + "x" + std::to_string(bounds.height));
     }
   }
   if (channels & kSound) {
@@ -132,8 +136,10 @@ int32_t CCaptureManage::StartPreview() {
   m_pVideo->SetFrameHook([this](media::Frame& f) { OnFrame(f); });
   m_bFrameSeen = false;
   m_bSoundSeen = false;
+  m_recentSound.clear();
   m_framesProcessed = 0;
   if (m_pVideo->Start() != 0) return -1;
+  CameraControlStore::Restore(m_pVideo->Device());
   m_usedVideo = QelFromUTF8(m_pVideo->InputName());
   m_bVideoLost = false;
   if (m_pSound) {
@@ -190,25 +196,25 @@ void CCaptureManage::ReportDevice(int32_t value) {
 int32_t CCaptureManage::Idle() {
   int32_t result = -1;
   if (m_pSound && m_bPreviewing && !m_bSoundLost) {
-    result = m_pSound->Idle([this](const uint8_t* data, size_t bytes) {
-      m_bSoundSeen = true;
-      QueueSound(data, bytes);
-    });
+    result = m_pSound->IdleTimed(
+        [this](const uint8_t* data, size_t bytes, int64_t clockUs) { OnSoundBlock(data, bytes, clockUs); });
   }
   if (m_pVideo && !m_bVideoLost) {
     result = m_pVideo->Idle([this](media::Frame& f) {
       if (!m_preview || m_preview->width != f.width || m_preview->height != f.height) return;
+      // The picture on show fills the movie up to this one's moment.
+      if (m_bRecording) FillFramesTo(FrameSlotAt(f.clockUs - m_recordStartUs, uint32_t(m_frameRate)));
       const size_t row = size_t(f.width) * 4;
       for (int32_t y = 0; y < f.height; ++y) {
         std::memcpy(m_preview->pixels + size_t(y) * size_t(m_preview->rowBytes), f.Row(y), row);
       }
       m_bFrameSeen = true;
+      m_previewClockUs = f.clockUs;
       ++m_frameCount;
     });
     if (result == media::kVideoDeviceLost) {
       m_bVideoLost = true;
-      std::printf("Video Device Lost!!!\n");
-      std::fflush(stdout);
+      OrvTrace("capture camera lost");
       ReportDevice(0);
     }
   }
@@ -219,8 +225,7 @@ void CCaptureManage::CheckSoundDevice() {
   if (!m_pSound || m_bSoundLost || !m_bPreviewing) return;
   if (m_pSound->CheckDevice() == media::kSoundDeviceLost) {
     m_bSoundLost = true;
-    std::printf("Audio Device Lost!!!\n");
-    std::fflush(stdout);
+    OrvTrace("capture microphone lost");
     ReportDevice(1);
   }
 }
@@ -311,8 +316,34 @@ int32_t CCaptureManage::GetOEMDeviceName(std::u16string& name, uint32_t vendor, 
   return 1;
 }
 
-int32_t CCaptureManage::DoCameraSetting(int32_t) { return m_pVideo ? 1 : 0; }
-int32_t CCaptureManage::DoAudioSetting() { return 0; }
+int32_t CCaptureManage::DoCameraSetting(int32_t) {
+  if (!m_pVideo) return 0;
+  RunSettingsDialog(CDlgCameraSetting::kCamera | CDlgCameraSetting::kSound);
+  return 1;
+}
+
+int32_t CCaptureManage::DoAudioSetting() {
+  if (!m_pSound) return 0;
+  return RunSettingsDialog(CDlgCameraSetting::kSound) ? 1 : 0;
+}
+
+bool CCaptureManage::RunSettingsDialog(uint8_t parts) {
+  const media::CaptureDevice camera = m_pVideo ? m_pVideo->Device() : media::CaptureDevice{};
+  const media::CaptureDevice microphone = m_pSound ? m_pSound->Device() : media::CaptureDevice{};
+  CDlgCameraSetting dialog(parts, camera, microphone);
+  WindowRef parent = ORVGF::vGetLastPopupWindow();
+  if (!dialog.Create(u"CameraSetting.aui", nullptr, parent)) return false;
+  OrvTrace("camera settings shown");
+  dialog.DoModal();
+  // Another sound input chosen: the sound starts again with it.
+  WCHAR chosen[1024] = {};
+  LoadProfileString(u"Section_Capture", u"AudioDevice", u"", chosen, 1024);
+  if (m_pSound && chosen[0] && std::u16string(chosen) != m_usedSound && m_bPreviewing) {
+    m_usedSound = chosen;
+    UpdateChannel(kSound);
+  }
+  return true;
+}
 
 int32_t CCaptureManage::EnableFrameJudge(int32_t on) {
   m_effect.judge = on;

@@ -8,6 +8,7 @@
 // failure, unless said otherwise.
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -79,6 +80,8 @@ class CCaptureManage {
   int32_t GetVideoDeviceName(std::vector<std::u16string>& names) const;
   int32_t GetAudioDeviceName(std::vector<std::u16string>& names) const;
   int32_t GetOEMDeviceName(std::u16string& name, uint32_t vendor, uint32_t product) const;
+  // The settings dialog of the camera's picture and the sound input (the
+  // sound input's alone): 1 when shown, 0 without the device.
   int32_t DoCameraSetting(int32_t all);
   int32_t DoAudioSetting();
 
@@ -103,6 +106,10 @@ class CCaptureManage {
   // has already delivered in this preview) written by the exporter. Start:
   // 0, or -1 before the first frame, without a camera or while recording.
   // Stop: 0 when any frame went into the movie, else -1.
+  // The movie begins with the picture on show when recording starts and
+  // with the sound taken at that picture's moment; each frame of the movie
+  // is the camera's picture of that moment, so a second of movie is a
+  // second of camera time and picture and sound stay together.
   static constexpr uint32_t kFrameClockTimer = 3000;
   int32_t StartRecord(const std::u16string& path);
   int32_t StopRecord();
@@ -111,18 +118,21 @@ class CCaptureManage {
   // asked while recording, and after the stop of that recording until the
   // next one starts. A failed movie that cannot be played is stopped with -1.
   bool RecordWriteFailed();
-  // The frame clock (timer 3000): queues the frames due by now.
+  // The frame clock (timer 3000): a camera that stopped delivering still
+  // fills the movie, with its last picture.
   void OnFrameClock();
   uint64_t FramesDelivered() const { return m_framesDelivered; }
   uint64_t SoundBytesDelivered() const { return m_soundBytes; }
   // Frames of the last recording that repeated an older picture because
   // the encoder was behind.
   uint64_t LastBacklogRepeats() const { return m_backlogRepeats; }
-  // Frames due after `soundBytes` of sound (with sound) or `elapsedUs` of
-  // the clock (without): the movie's length follows the sound when it has
-  // sound, so picture and sound stay together.
-  static uint64_t FramesDue(bool bySound, uint64_t soundBytes, uint64_t bytesPerSecond, uint64_t elapsedUs,
-                            uint32_t frameRate);
+  // The movie frames a picture taken `sinceStartUs` after the first frame
+  // starts to show: the first frame slot at or after its moment.
+  static uint64_t FrameSlotAt(int64_t sinceStartUs, uint32_t frameRate);
+  // Samples of a block taken `sinceStartUs` after the first frame (negative:
+  // before it) that lie before the movie's start: cut from the first block;
+  // negative: silence to put before it.
+  static int64_t SamplesBeforeStart(int64_t sinceStartUs, uint32_t sampleRate);
 
  private:
   struct EffectSettings {
@@ -134,7 +144,11 @@ class CCaptureManage {
   void OnFrame(media::Frame& frame);  // worker thread
   bool EnsurePreview(int32_t width, int32_t height);
   void ReportDevice(int32_t value);
-  void QueueSound(const uint8_t* data, size_t bytes);
+  bool RunSettingsDialog(uint8_t parts);
+  void OnSoundBlock(const uint8_t* data, size_t bytes, int64_t clockUs);
+  void QueueSound(const uint8_t* data, size_t bytes, int64_t clockUs);
+  // Queues the picture on show for every frame slot before `slot`.
+  void FillFramesTo(uint64_t slot);
   void ReleaseRecorder();
 
   ICaptureListener* m_pListener;
@@ -147,6 +161,7 @@ class CCaptureManage {
   int32_t m_frameRate = 15;
   bool m_bFrameSeen = false;
   uint64_t m_frameCount = 0;
+  int64_t m_previewClockUs = 0;  // when the picture on show was taken
   bool m_bSoundSeen = false;
   bool m_bVideoLost = false;
   bool m_bSoundLost = false;
@@ -166,8 +181,7 @@ class CCaptureManage {
   bool m_bRecordSound = false;
   CCaptureSource* m_pSource = nullptr;
   CORVExport* m_pExporter = nullptr;
-  GWorldPtr m_spare = nullptr;  // the last frame handed over
-  int64_t m_recordStartUs = 0;
+  int64_t m_recordStartUs = 0;  // when the movie's first frame was taken
   uint64_t m_framesDelivered = 0;
   uint64_t m_soundBytes = 0;
   uint64_t m_backlogRepeats = 0;
@@ -175,4 +189,11 @@ class CCaptureManage {
   std::u16string m_recordPath;
   uint32_t m_soundRate = 0;
   uint16_t m_soundChannels = 0, m_soundBits = 16;
+  // The last few sound blocks, so that a recording can begin with the sound
+  // of the moment its first picture was taken.
+  struct SoundBlock {
+    std::vector<uint8_t> bytes;
+    int64_t clockUs;
+  };
+  std::deque<SoundBlock> m_recentSound;
 };

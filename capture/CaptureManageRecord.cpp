@@ -1,17 +1,15 @@
-// Recording: the frame clock queues the preview picture into the capture
-// source as often as the movie's frame rate asks, the sound blocks follow
-// as they arrive, and the exporter's threads write both.
-#include <glib.h>
-
+// Recording: each picture goes into the capture source for the frame slots
+// from its own moment to the next picture's, the sound blocks follow as
+// they arrive, and the exporter's threads write both.
 #include <algorithm>
-#include <cstdio>
 #include <vector>
 
 #include "CORVExport.h"
 #include "CaptureManage.h"
 #include "CaptureSource.h"
 #include "MovCodecTable.h"
-#include "ORVImageTools.h"
+#include "ORVTrace.h"
+#include "media/Frame.h"
 #include "media/Movie.h"
 #include "media/SoundCapture.h"
 #include "os/Offscreen.h"
@@ -36,10 +34,15 @@ tWAVEFORMATEX PcmFormat(uint32_t rate, uint16_t channels, uint16_t bits) {
 
 }  // namespace
 
-uint64_t CCaptureManage::FramesDue(bool bySound, uint64_t soundBytes, uint64_t bytesPerSecond, uint64_t elapsedUs,
-                                   uint32_t frameRate) {
-  if (bySound && soundBytes != 0 && bytesPerSecond != 0) return soundBytes * frameRate / bytesPerSecond + 1;
-  return elapsedUs * frameRate / 1000000u + 1;
+uint64_t CCaptureManage::FrameSlotAt(int64_t sinceStartUs, uint32_t frameRate) {
+  if (sinceStartUs <= 0) return 0;
+  return (uint64_t(sinceStartUs) * frameRate + 999999u) / 1000000u;
+}
+
+int64_t CCaptureManage::SamplesBeforeStart(int64_t sinceStartUs, uint32_t sampleRate) {
+  const int64_t scaled = -sinceStartUs * int64_t(sampleRate);
+  // Rounded to the nearest sample, either way.
+  return scaled >= 0 ? (scaled + 500000) / 1000000 : -((-scaled + 500000) / 1000000);
 }
 
 int32_t CCaptureManage::StartRecord(const std::u16string& path) {
@@ -72,18 +75,15 @@ int32_t CCaptureManage::StartRecord(const std::u16string& path) {
   const size_t units = std::min<size_t>(path.size(), 1023);
   std::copy(path.begin(), path.begin() + ptrdiff_t(units), p.outputPath);
   p.outputPath[units] = 0;
-  std::printf("===================================\n");
-  std::printf("Video FPS = %d\n", int(m_frameRate));
-  std::printf("Audio nChannels = %d\n", int(m_soundChannels));
-  std::printf("Audio sampleRate = %d\n", int(m_soundRate));
+  OrvTrace("capture record at " + std::to_string(m_frameRate) + " fps, sound " +
+           std::to_string(m_soundChannels) + " channels at " + std::to_string(m_soundRate) + " Hz");
 
   m_pExporter = new CORVExport();
   m_pExporter->AddRef();
   m_pExporter->SetSource(m_pSource);
   m_pExporter->SetParameter(p);
   if (m_pExporter->Start() != 0) {
-    std::printf("Start Record Error!\n");
-    std::fflush(stdout);
+    OrvTrace("capture record could not start");
     ReleaseRecorder();
     return -1;
   }
@@ -93,11 +93,12 @@ int32_t CCaptureManage::StartRecord(const std::u16string& path) {
   m_framesDelivered = 0;
   m_soundBytes = 0;
   m_backlogRepeats = 0;
-  m_recordStartUs = g_get_monotonic_time();
-  plat::DisposeOffscreen(m_spare);
-  m_spare = plat::NewOffscreen(m_preview->width, m_preview->height, plat::kOffscreenARGB32);
-  QelInstallTimer(this, kFrameClockTimer, 10, 10, &CCaptureManage::TimerProc, this);
-  std::fflush(stdout);
+  // The picture on show is the first frame; the sound starts at its moment,
+  // from what the microphone already gave.
+  m_recordStartUs = m_previewClockUs;
+  for (const SoundBlock& b : m_recentSound) QueueSound(b.bytes.data(), b.bytes.size(), b.clockUs);
+  m_recentSound.clear();
+  QelInstallTimer(this, kFrameClockTimer, 100, 100, &CCaptureManage::TimerProc, this);
   return 0;
 }
 
@@ -111,64 +112,87 @@ bool CCaptureManage::RecordWriteFailed() {
   return m_writeFailed;
 }
 
-void CCaptureManage::OnFrameClock() {
-  if (!m_bRecording || !m_pSource || !m_preview) return;
+void CCaptureManage::FillFramesTo(uint64_t slot) {
+  if (!m_bRecording || !m_pSource || !m_preview || slot <= m_framesDelivered) return;
   // Frames for a writer that gave up would only pile up.
   if (RecordWriteFailed()) return;
-  const uint64_t bytesPerSecond = uint64_t(m_soundRate) * ((uint32_t(m_soundChannels) * m_soundBits) >> 3);
-  const uint64_t elapsed = uint64_t(std::max<int64_t>(0, g_get_monotonic_time() - m_recordStartUs));
-  const uint64_t due = FramesDue(m_bRecordSound, m_soundBytes, bytesPerSecond, elapsed, uint32_t(m_frameRate));
-  if (m_framesDelivered >= due) return;
-  m_pSource->SetVideoDate(m_preview, 0, int64_t(due - m_framesDelivered));
-  m_framesDelivered = due;
-  if (m_spare) ORVGF::MyCopyGWorld(m_preview, m_spare);
+  m_pSource->SetVideoDate(m_preview, 0, int64_t(slot - m_framesDelivered));
+  m_framesDelivered = slot;
 }
 
-void CCaptureManage::QueueSound(const uint8_t* data, size_t bytes) {
+void CCaptureManage::OnFrameClock() {
+  // Pictures normally go in as the next one arrives; a camera that has
+  // given nothing for half a second has its last picture repeated.
+  constexpr int64_t kStallUs = 500000;
+  FillFramesTo(FrameSlotAt(media::ClockUs() - kStallUs - m_recordStartUs, uint32_t(m_frameRate)));
+}
+
+void CCaptureManage::OnSoundBlock(const uint8_t* data, size_t bytes, int64_t clockUs) {
+  m_bSoundSeen = true;
+  if (m_bRecording) return QueueSound(data, bytes, clockUs);
+  constexpr size_t kRecentBlocks = 5;
+  if (m_recentSound.size() >= kRecentBlocks) m_recentSound.pop_front();
+  m_recentSound.push_back(SoundBlock{std::vector<uint8_t>(data, data + bytes), clockUs});
+}
+
+void CCaptureManage::QueueSound(const uint8_t* data, size_t bytes, int64_t clockUs) {
   if (!m_bRecording || !m_bRecordSound || !m_pSource || bytes == 0) return;
-  m_pSource->SetAudioData(PcmFormat(m_soundRate, m_soundChannels, m_soundBits), uint32_t(bytes), data);
+  const uint32_t blockAlign = (uint32_t(m_soundChannels) * m_soundBits) >> 3;
+  if (blockAlign == 0) return;
+  const tWAVEFORMATEX format = PcmFormat(m_soundRate, m_soundChannels, m_soundBits);
+  if (m_soundBytes == 0) {
+    // The first sound of the movie: cut what came before the first frame,
+    // or put silence before sound that began after it.
+    const int64_t before = SamplesBeforeStart(clockUs - m_recordStartUs, m_soundRate);
+    if (before > 0) {
+      const uint64_t cut = uint64_t(before) * blockAlign;
+      if (cut >= bytes) return;
+      data += cut;
+      bytes -= size_t(cut);
+    } else if (before < 0) {
+      // A microphone that starts a second late or more is not waited for.
+      const uint64_t gap = std::min<uint64_t>(uint64_t(-before), m_soundRate) * blockAlign;
+      std::vector<unsigned char> silence(size_t(gap), 0);
+      m_pSource->SetAudioData(format, uint32_t(gap), silence.data());
+      m_soundBytes += gap;
+    }
+  }
+  m_pSource->SetAudioData(format, uint32_t(bytes), data);
   m_soundBytes += bytes;
 }
 
 int32_t CCaptureManage::StopRecord() {
   if (!m_pVideo || !m_bRecording) return -1;
-  RecordWriteFailed();
-  m_bRecording = false;
   QelRemoveTimer(this, kFrameClockTimer);
   const uint32_t blockAlign = (uint32_t(m_soundChannels) * m_soundBits) >> 3;
-  const uint64_t bytesPerSecond = uint64_t(m_soundRate) * blockAlign;
-  if (m_bRecordSound && m_pSource && bytesPerSecond != 0 && m_frameRate > 0) {
-    uint64_t videoMs = m_framesDelivered * 1000u / uint32_t(m_frameRate);
-    const uint64_t soundMs = m_soundBytes * 1000u / bytesPerSecond;
-    std::printf("Video Total Time (%f s)\n", double(videoMs) / 1000.0);
-    std::printf("Audio Total Time (%f s)\n", double(m_soundBytes) / double(bytesPerSecond));
-    if (videoMs < soundMs && m_spare) {
-      // The sound ran longer: the last frame covers the rest.
-      const uint64_t needed = soundMs * uint32_t(m_frameRate) / 1000u + 1;
-      std::printf("Need Video Frames at Last : %d\n", int(needed - m_framesDelivered));
-      m_pSource->SetVideoDate(m_spare, 0, int64_t(needed - m_framesDelivered));
-      m_framesDelivered = needed;
-      videoMs = m_framesDelivered * 1000u / uint32_t(m_frameRate);
-    }
-    if (videoMs > soundMs && soundMs >= 2) {
-      // The pictures ran longer: silence, in whole sample frames.
-      uint64_t pad = videoMs * bytesPerSecond / 1000u;
-      pad = pad > m_soundBytes ? pad - m_soundBytes : 0;
-      pad -= pad % std::max<uint32_t>(1, blockAlign);
-      if (pad > 0 && pad <= UINT32_MAX) {
+  const uint32_t fps = uint32_t(std::max<int32_t>(1, m_frameRate));
+  const bool withSound = m_bRecordSound && m_pSource && blockAlign != 0 && m_soundRate != 0;
+  // The picture on show lasts to the end of the sound, or to now.
+  const int64_t endUs = withSound ? int64_t(m_soundBytes / blockAlign * 1000000u / m_soundRate)
+                                  : media::ClockUs() - m_recordStartUs;
+  FillFramesTo(std::max<uint64_t>(FrameSlotAt(endUs, fps), 1));
+  RecordWriteFailed();
+  m_bRecording = false;
+  if (withSound) {
+    // The pictures ran longer (by less than a frame, or more when the sound
+    // stopped coming): silence, in whole samples.
+    const uint64_t soundSamples = m_soundBytes / blockAlign;
+    const uint64_t videoSamples = m_framesDelivered * m_soundRate / fps;
+    OrvTrace("capture recorded " + std::to_string(double(m_framesDelivered) / fps) + " s of pictures, " +
+             std::to_string(double(soundSamples) / m_soundRate) + " s of sound");
+    if (videoSamples > soundSamples && soundSamples > 0) {
+      const uint64_t pad = (videoSamples - soundSamples) * blockAlign;
+      if (pad <= UINT32_MAX) {
         std::vector<unsigned char> silence(size_t(pad), 0);
         m_pSource->SetAudioData(PcmFormat(m_soundRate, m_soundChannels, m_soundBits), uint32_t(pad),
                                 silence.data());
-        std::printf("Need Audio Time at Last: %d ms\n", int(pad * 1000u / bytesPerSecond));
+        m_soundBytes += pad;
       }
     }
   }
-  plat::DisposeOffscreen(m_spare);
-  m_spare = nullptr;
   const uint64_t frames = m_framesDelivered;
   if (m_pSource) m_backlogRepeats = m_pSource->BacklogRepeats();
   ReleaseRecorder();
-  std::fflush(stdout);
   if (frames == 0) return -1;
   // The last release wrote the movie's index: a write that failed then, or
   // earlier, leaves a file that cannot be played, which is not kept.

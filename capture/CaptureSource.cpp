@@ -7,6 +7,7 @@
 
 #include "ORVGuid.h"
 #include "ORVImageTools.h"
+#include "ORVTrace.h"
 #include "os/Offscreen.h"
 
 namespace {
@@ -71,7 +72,7 @@ int32_t CCaptureSource::SetVideoDate(GWorldPtr picture, int64_t start, int64_t e
       }
       if (disposed) {
         m_nPictures -= disposed;
-        std::printf("Video Buffer Number : %d\n", m_nPictures);
+        OrvTrace("capture source: " + std::to_string(m_nPictures) + " picture buffers");
       }
     }
   }
@@ -84,7 +85,7 @@ int32_t CCaptureSource::SetVideoDate(GWorldPtr picture, int64_t start, int64_t e
     copy = plat::NewOffscreen(picture->width, picture->height, picture->depth);
     if (!copy) return -1;
     ++m_nPictures;
-    std::printf("Video Buffer Number : %d\n", m_nPictures);
+    OrvTrace("capture source: " + std::to_string(m_nPictures) + " picture buffers");
   }
   ORVGF::MyCopyGWorld(picture, copy);
   Hold hold(m_videoLock);
@@ -104,7 +105,7 @@ int32_t CCaptureSource::SetAudioData(const tWAVEFORMATEX& format, uint32_t lengt
   }
   if (buffer.capacity() < length) {
     ++m_nSoundBuffers;
-    std::printf("Audio Buffer Number : %d\n", m_nSoundBuffers);
+    OrvTrace("capture source: " + std::to_string(m_nSoundBuffers) + " sound buffers");
   }
   buffer.assign(data, data + length);
   Hold hold(m_soundLock);

@@ -10,6 +10,7 @@
 #include "AlbumRecords.h"
 #include "AssetListFile.h"
 #include "CaptureView.h"
+#include "ShowInFolder.h"
 #include "DibHelper.h"
 #include "DlgProperty.h"
 #include "DlgWarning.h"
@@ -17,7 +18,6 @@
 #include "ORVGF.h"
 #include "ORVPubTools.h"
 #include "img/ImageFile.h"
-#include "os/Reveal.h"
 #include "qel/QelLibrary.h"
 #include "qel/QelMessage.h"
 #include "qel/QelPath.h"
@@ -240,17 +240,14 @@ int32_t CCaptureView::ShowProperties() {
   WindowRef parent = ORVGF::vGetLastPopupWindow();
   if (r->type == 1) {
     tagIMAGE_PROPERTY property{name, folder, size, date, {}};
-    img::ImageInfo info;
-    if (img::ReadImageInfo(QelToUTF8(path), info) == img::Status::kOk) {
-      property.fileFormat = QelFromUTF8(std::to_string(info.width) + " x " + std::to_string(info.height));
-    }
+    ORVGF::vGetImageFileResolution(path, property.fileFormat);
     CDlgImageProperty dialog(property, parent);
     if (!dialog.Create(u"ImageProperty.aui", nullptr, parent)) return 0;
     dialog.DoModal();
     return 1;
   }
-  // Duration and formats come from the movie reader of the media layer.
   tagVIDEO_PROPERTY property{name, folder, size, date, {}, {}, {}};
+  ORVGF::vGetVideoFileProperty(path, property.mediaDuration, property.audioFormat, property.videoFormat);
   CDlgVideoProperty dialog(property, parent);
   if (!dialog.Create(u"VideoProperty.aui", nullptr, parent)) return 0;
   dialog.DoModal();
@@ -315,7 +312,7 @@ int32_t CCaptureView::Reveal() {
   std::vector<int32_t> indexes;
   std::vector<_THUMBDATA*> picked = SelectedRecords(&indexes);
   if (picked.size() != 1 || !ConfirmExists(picked.front(), indexes.front())) return 0;
-  return plat::RevealInFileManager(QelToUTF8(picked.front()->path)) == 0 ? 1 : 0;
+  return ORVGF::ShowInFolder(m_hWindow, picked.front()->path);
 }
 
 int32_t CCaptureView::SwitchAlbum() {

@@ -96,6 +96,15 @@ std::u16string vFormatDigits(uint64_t number);
 // Whole kilobytes rounded up, with group commas and the unit text 30.
 std::u16string vFormatNumKB(int64_t bytes);
 int vGetFileSizeText(const std::u16string& path, std::u16string& text);
+// A picture file's full size, and as its size text ("640 x 480 (VGA)");
+// 1, or 0 when it cannot be opened.
+int vGetImageFileResolution(const std::u16string& path, SIZE& size);
+int vGetImageFileResolution(const std::u16string& path, std::u16string& text);
+// A movie's length, sound and picture texts for its property dialog, in
+// the plug-in's words, times cut to whole frames; 1, or 0 when the movie
+// cannot be opened.
+int vGetVideoFileProperty(const std::u16string& path, std::u16string& duration, std::u16string& sound,
+                          std::u16string& picture);
 // 1 when the volume holding `path` has more than `bytes` + 50 MiB free; 0
 // otherwise or when it cannot be asked.
 int vIsEnoughSpace(const std::u16string& path, uint64_t bytes);

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 
+#include "MediaProperties.h"
 #include "MediaTexts.h"
 #include "ORVGF.h"
 #include "ThumbFileTime.h"
@@ -76,6 +77,28 @@ int vGetFileSizeText(const std::u16string& path, std::u16string& text) {
   if (!vGetFileSize(path, bytes)) return 0;
   text = vFormatNumKB(int64_t(std::min<uint64_t>(bytes, INT64_MAX)));
   return 1;
+}
+
+int vGetImageFileResolution(const std::u16string& path, SIZE& size) {
+  return path.empty() ? 0 : ::vGetImageFileResolution(path.c_str(), size);
+}
+
+int vGetImageFileResolution(const std::u16string& path, std::u16string& text) {
+  SIZE size{};
+  if (!vGetImageFileResolution(path, size)) return 0;
+  text = vSizeToString(size);
+  return 1;
+}
+
+int vGetVideoFileProperty(const std::u16string& path, std::u16string& duration, std::u16string& sound,
+                          std::u16string& picture) {
+  if (path.empty()) return 0;
+  MoviePropertyWords words;
+  words.bits = vLoadResString(33), words.framesPerSecond = vLoadResString(35), words.frames = vLoadResString(37);
+  words.oneChannel = vLoadResString(32), words.channels = vLoadResString(31);
+  words.kiloHertz = vLoadResString(34), words.noSound = vLoadResString(36);
+  words.frameMs = FrameDuration();
+  return ::vGetVideoFileProperty(path.c_str(), words, duration, sound, picture);
 }
 
 int vIsEnoughSpaceFor(uint64_t freeBytes, uint64_t bytes) {

@@ -1,7 +1,7 @@
 // Picture files as every program of the suite reads them (photos in the
 // media folder, pictures handed to the viewer): JPEG, PNG and BMP of any
 // content, header first, then the pixels at each reduction a thumbnail or
-// preview asks for.
+// preview asks for, and a photo saved again with its EXIF block.
 #include <cstdint>
 
 #include "FuzzSupport.h"
@@ -36,6 +36,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       fuzz::Fail("the whole picture is not the size its header gave");
     if (!out.alpha.empty() && (out.alpha.width() != out.pixels.width() || out.alpha.height() != out.pixels.height()))
       fuzz::Fail("the transparency does not match the pixels");
+  }
+  // The photo editor's save keeps a photo's EXIF block: whatever it held, the
+  // saved block says the pixels are upright.
+  if (!info.exif.empty() && int64_t(info.width) * info.height <= kDecodePixels / 16) {
+    img::Decoded photo;
+    if (img::DecodeMemory(data, size, {}, photo) == img::Status::kOk) {
+      img::JpegOptions options;
+      options.exif_base = info.exif;
+      options.exif = img::ExifFields{};
+      std::vector<uint8_t> saved;
+      img::ImageInfo again;
+      if (img::EncodeJpeg(photo.pixels, options, saved) != img::Status::kOk ||
+          img::ReadImageInfoMemory(saved.data(), saved.size(), again) != img::Status::kOk)
+        fuzz::Fail("a decoded photo could not be saved with its EXIF block");
+      if (again.orientation != 1) fuzz::Fail("a saved photo is not marked upright");
+    }
   }
   return 0;
 }

@@ -16,6 +16,12 @@ namespace {
 constexpr const WCHAR* kComponentBundle = u"VdlSQbase.bundle";
 constexpr const WCHAR* kDatabaseName = u"ZylORVThumb.db";
 constexpr const char16_t* kVersionTable = u"Version_1";
+// Marks a file whose photo thumbnails were made upright (by the photo's
+// EXIF orientation). Earlier files stored them as the pixels lay; their
+// photo rows are made again. A table of its own, so the file stays one of
+// the current layout for any reader.
+constexpr const char16_t* kUprightTable = u"UprightPhotos";
+constexpr int32_t kPhotoType = 1;
 constexpr size_t kDibHeaderBytes = 40;
 // A thumbnail is a few tens of kilobytes; anything past this is not one.
 constexpr uint64_t kMaxDibBytes = 64u << 20;
@@ -198,12 +204,17 @@ bool CDBManager::CheckTable() {
   c->Execute(u"CREATE INDEX IF NOT EXISTS MediaRecord_FileName ON MediaRecord(FileName);");
   switch (TablePresence(kVersionTable, &status)) {
     case Presence::Present:
-      return true;
+      break;
     case Presence::Absent:
-      return Ok(c->Execute(u"create table Version_1 (Num);"));
+      if (!Ok(c->Execute(u"create table Version_1 (Num);"))) return false;
+      break;
     default:
       return false;
   }
+  m_bPhotosUpright = TablePresence(kUprightTable, &status) == Presence::Present ||
+                     (Ok(c->Execute(u"delete from MediaRecord where Type = 1;")) &&
+                      Ok(c->Execute(u"create table UprightPhotos (Num);")));
+  return true;
 }
 
 size_t CDBManager::DibStoredLength(const unsigned char* dib) {
@@ -245,6 +256,9 @@ bool CDBManager::FindOneRecord(_THUMBDATA* item, int* mustMake) {
 
   bool found = false;
   bool stale = true;
+  // Photo rows of a file that could not be brought up to date (read-only)
+  // show the photo unturned: made again, not stored.
+  const bool trusted = item->type != kPhotoType || m_bPhotosUpright;
   int32_t count = 0;
   if (Ok(rows.p->GetIntColumn(u"count", &count)) && count != 0) {
     found = true;
@@ -252,7 +266,7 @@ bool CDBManager::FindOneRecord(_THUMBDATA* item, int* mustMake) {
     uint32_t timeSize = 0;
     // One row, an 8-byte time equal to the file's, and a whole thumbnail:
     // anything else is made again (the caller deletes the rows first).
-    if (count == 1 && Ok(rows.p->GetBlobColumn(u"FileTime", nullptr, &timeSize)) && timeSize == 8 &&
+    if (trusted && count == 1 && Ok(rows.p->GetBlobColumn(u"FileTime", nullptr, &timeSize)) && timeSize == 8 &&
         Ok(rows.p->GetBlobColumn(u"FileTime", time, &timeSize)) && timeSize == 8 &&
         std::memcmp(time, item->fileTime.bytes, 8) == 0) {
       uint32_t dibSize = 0;

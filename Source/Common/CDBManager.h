@@ -41,7 +41,8 @@ class CDBManager {
   bool Connect(const WCHAR* folder);
   // true when the table that marks the current layout exists.
   bool CheckVersion();
-  // Creates the missing tables; true when both exist afterwards.
+  // Creates the missing tables; true when both exist afterwards. Photo
+  // rows of a file from before thumbnails were made upright are removed.
   bool CheckTable();
 
   // Looks the item's file name up. found: a row exists. *mustMake: 1 when
@@ -77,6 +78,7 @@ class CDBManager {
   void* m_pConnection = nullptr;
   CQelStringW m_strFolder;
   bool m_bOpen = false;
+  bool m_bPhotosUpright = false;  // the open file's photo rows are upright
   std::recursive_mutex m_lock;
 };
 

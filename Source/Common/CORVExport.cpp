@@ -5,6 +5,7 @@
 #include <system_error>
 #include <vector>
 
+#include "ORVTrace.h"
 #include "WaveFormat.h"
 
 namespace {
@@ -54,7 +55,7 @@ ORVRESULT CORVExport::Start() {
     m_videoThread = std::thread(&CORVExport::EncodeVideo, this);
     m_audioThread = std::thread(&CORVExport::EncodeAudio, this);
   } catch (const std::system_error&) {
-    std::printf("Create Video and Audio Encode Thread Error!!!\n");
+    OrvTrace("movie export: the encode threads cannot be started");
     Cancel();
     return ORV_E_FAIL;
   }
@@ -156,7 +157,7 @@ void CORVExport::EncodeVideo() {
     }
     m_frames = ++frames;
   }
-  std::printf("Video Total Frames (%d)\n", frames);
+  OrvTrace("movie export: " + std::to_string(frames) + " frames written");
   ThreadEnded(m_videoEnded);
 }
 

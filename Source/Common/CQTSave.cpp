@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "MovCodecTable.h"
+#include "ORVTrace.h"
 #include "media/MovieWriter.h"
 #include "os/Offscreen.h"
 #include "qel/QelWideText.h"
@@ -44,13 +45,14 @@ ORVRESULT CQTSave::MOVLibInit() {
   s.soundInput = {wave.nSamplesPerSec, wave.nChannels, wave.wBitsPerSample};
   m_writer = std::make_unique<media::MovieWriter>();
   if (m_path.empty() || m_writer->Open(s) != 0) {
-    std::printf("Create Movie File Error!\n");
+    OrvTrace("movie writer: cannot create " + m_path);
     return ORV_E_FAIL;
   }
   m_hasVideo = m_writer->HasVideo();
   m_hasSound = m_writer->HasSound();
-  if (!m_hasVideo) std::printf("Create Video Track Error!\n");
-  if (!m_hasSound) std::printf("Create Audio Track Error!\n");
+  if (!m_hasVideo) OrvTrace("movie writer: no picture track in " + m_path);
+  // A movie without sound was asked for when the format has no channels.
+  if (!m_hasSound && wave.nChannels != 0) OrvTrace("movie writer: no sound track in " + m_path);
   return ORV_S_OK;
 }
 

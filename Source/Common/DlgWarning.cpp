@@ -54,6 +54,10 @@ int32_t CDlgWarning::DidCreate() {
   qel::Element* message = dlg::Find(root, "text_Msg");
   dlg::Show(root, "TextInfo", m_textStyle == 1);
   dlg::Show(root, "TextBox", m_textStyle != 1);
+  // The information style asks a question unless OK is all there is to say.
+  if (qel::Element* info = m_textStyle == 1 && (m_flags & 0x0F) == kWarnOK ? dlg::Find(root, "TextInfo") : nullptr) {
+    info->SetImagePath("theme:dialog-information-symbolic");
+  }
   if (message) message->SetText(m_text);
   for (const char* name : kButtons) dlg::Show(root, name, false);
   switch (m_flags & 0x0F) {

@@ -11,6 +11,7 @@
 #include "CDIBGetThread.h"
 #include "CPath.h"
 #include "CaptureView.h"
+#include "ShowInFolder.h"
 #include "DibHelper.h"
 #include "DlgProperty.h"
 #include "DlgWarning.h"
@@ -321,7 +322,7 @@ int32_t CCaptureView::DoFindTarget() {
     std::u16string text = vLoadResFormat(35, u"%s cannot be found.", record->path) + u"\n\n" + Res(37);
     return AskWrongFile(record, text);
   }
-  return plat::RevealInFileManager(QelToUTF8(std::u16string_view(record->path))) == 0 ? 1 : 0;
+  return ORVGF::ShowInFolder(vGetModuleQelWin(), record->path);
 }
 
 int32_t CCaptureView::DoEmail() {

@@ -102,7 +102,8 @@ void CCropCtrl::SetWidths(const int32_t w[4]) {
 
 int32_t CCropCtrl::SetData(int32_t duration, int32_t position, int32_t start, int32_t end) {
   m_nDuration = duration;
-  const int64_t T = Total();
+  m_nRoom = Total();
+  const int64_t T = m_nRoom;
   int32_t w[4] = {0, 0, int32_t(T), 0};
   if (duration > 0) {
     const long double d = duration;

@@ -38,6 +38,9 @@ class CCropCtrl {
 
   // The four widths, head to tail.
   void Widths(int32_t out[4]) const;
+  // The strip's room differs from the one the widths were worked out for
+  // (the window was resized): the caller sets the data again.
+  bool RoomChanged() const { return m_pPanel && !m_bDragging && Total() != m_nRoom; }
 
  private:
   qel::Element* Area(int32_t i) const;
@@ -55,6 +58,7 @@ class CCropCtrl {
   int32_t m_nStep = 100;
   uint32_t m_nFlags = 0;
   int32_t m_nDuration = 0;
+  int32_t m_nRoom = 0;  // Total() when the widths were last set from times
   int32_t m_nDragStartX = 0;
   int32_t m_bDragging = 0;
   int32_t m_bNotified = 0;

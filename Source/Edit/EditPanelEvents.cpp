@@ -8,7 +8,7 @@
 #include "DlgWarning.h"
 #include "EditGlobals.h"
 #include "EditPanel.h"
-#include "MacQelMenu.h"
+#include "LayoutMenuPopup.h"
 #include "ORVPubTools.h"
 #include "PhotoEdit.h"
 #include "QelFreeFunctions.h"
@@ -225,27 +225,7 @@ void CEditPanel::PopupAlbumMenu(POINT windowPoint) {
   for (const auto& [name, code] : enabling) {
     if (qel::Element* item = bar->FindByName(name, true)) item->Enable(DoAlbumCall(code, 0) != 0);
   }
-  // The layout's menu is shown as a pop-up of its visible items.
-  MacQelMenu popup;
-  popup.CreateMenu(1);
-  std::vector<qel::Element*> items;
-  for (qel::Element* item : bar->Children()) {
-    if (!item->Visible()) continue;
-    popup.CreateNewMenuItem(int(items.size()), item->Text().c_str(), 0, 0);
-    items.push_back(item);
-    if (!item->Enabled()) popup.Enable(int(items.size()), 0);
-  }
-  if (items.empty()) return;
-  POINT screen = windowPoint;
-  CORVPubTools::ClientToScreen(m_hMainWnd, &screen);
-  int16_t menuId = 0;
-  uint16_t chosen = 0;
-  if (!popup.PopupMenu(screen, menuId, chosen) || chosen == 0 || chosen > items.size()) return;
-  // The layout's menu itself is never shown: its item's command is fired.
-  qel::Element* item = items[chosen - 1];
-  item->Retain();
-  item->Fire(QEL_EV_MENU_COMMAND, item->MenuId());
-  item->Release();
+  ORVGF::PopupLayoutMenu(m_hMainWnd, bar, windowPoint);
 }
 
 int32_t CEditPanel::Receive(int32_t source, const void* data, const void* sender) {

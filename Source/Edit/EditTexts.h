@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "MediaProperties.h"
 #include "ORVPubTools.h"
 #include "qel/QelTypes.h"
 
@@ -22,8 +23,8 @@ int vSizeToString(const SIZE& size, std::u16string& text);
 // second).
 int64_t vTimeToFrameTime(int64_t milliseconds);
 
-// The full size of a picture file; 0 when it cannot be opened.
-int vGetImageFileResolution(const WCHAR* path, SIZE& size);
+// The full size of a picture file as its size text; 0 when it cannot be
+// opened.
 int vGetImageFileResolution(const WCHAR* path, std::u16string& text);
 
 // The movie's length ("hh:mm:ss"), its sound and its picture as the

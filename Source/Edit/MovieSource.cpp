@@ -142,7 +142,6 @@ void CSource::SetPreviewRect(const Rect& r) {
 }
 
 void CSource::InitPreview() {
-  QelInstallTimer(this, kTimerId, 50, 30, &CSource::TimerProc, this);
   RefreshVideoBufferAtTime(m_current);
   RefreshDisplayBuffer();
 }
@@ -187,13 +186,17 @@ void CSource::DoCommand(int32_t command) {
       m_bPlaying = 1;
       m_player->Seek(int64_t(m_current) * 1000 / 600);
       m_player->Play();
+      // The picture follows the sound while playing; paused, nothing wakes.
+      if (m_bPreviewStarted) QelInstallTimer(this, kTimerId, 0, 30, &CSource::TimerProc, this);
       break;
     case kPause:
       m_bPlaying = 0;
+      QelRemoveTimer(this, kTimerId);
       if (m_player) m_player->Pause();
       break;
     case kStop:
       m_bPlaying = 0;
+      QelRemoveTimer(this, kTimerId);
       if (m_player) m_player->Pause();
       m_current = 0;
       SetMovieTimeValue(m_movie, 0);
@@ -226,6 +229,7 @@ void CSource::RefreshDisplayBuffer() {
     CopyGWorld(m_frame, m_display);
   }
   GWProcessBrightnessAndContrast(m_display, m_brightness, m_contrast, 1);
+  ++m_displayVersion;
 }
 
 ORVRESULT CSource::SetEffect(int32_t brightness, int32_t contrast) {

@@ -62,6 +62,8 @@ class CSource : public IORVSource, public CORVUnknown {
   int32_t Height() const { return m_height; }
   int32_t GetMovTS() const { return GetMovieTimeScale(m_movie); }
   GWorldPtr GetDisplayBuffer() const { return m_display; }
+  // Counts the changes of the display buffer: a view draws only a new one.
+  uint64_t DisplayVersion() const { return m_displayVersion; }
   int32_t IsPlaying() const { return m_bPlaying; }
   // The untrimmed duration.
   int32_t GetDuration() const { return m_duration; }
@@ -107,6 +109,7 @@ class CSource : public IORVSource, public CORVUnknown {
   int32_t m_current = 0;
   GWorldPtr m_frame = nullptr;
   GWorldPtr m_display = nullptr;
+  uint64_t m_displayVersion = 0;
   Rect m_preview{};
   int32_t m_bPreviewStarted = 0;
   int32_t m_width = 0, m_height = 0;

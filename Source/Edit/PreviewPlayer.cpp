@@ -77,7 +77,10 @@ void CPlayView::AdjustPreviewRect(const SRect32& r) {
 
 void CPlayView::TimerProc(void* owner, uint32_t id, void*) {
   if (!owner || id != kTimerId) return;
-  static_cast<CPlayView*>(owner)->Draw();
+  auto* self = static_cast<CPlayView*>(owner);
+  CSource* source = self->m_pOwner ? self->m_pOwner->GetCurrentSource() : nullptr;
+  if (source && source == self->m_drawnSource && source->DisplayVersion() == self->m_drawnVersion) return;
+  self->Draw();
 }
 
 bool CPlayView::Draw() {
@@ -109,5 +112,7 @@ bool CPlayView::Draw() {
   if (qel::ElementLayers* layers = m_pView->Layers(true)) layers->Layer()->SetPixels(pixels);
   m_pView->Show(true);
   m_pView->Invalidate();
+  m_drawnSource = source;
+  m_drawnVersion = source->DisplayVersion();
   return true;
 }

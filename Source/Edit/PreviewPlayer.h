@@ -1,7 +1,8 @@
 #pragma once
 // The movie editor's preview: CPlay drives the preview source (play, pause,
 // stop, seek); CPlayView shows the source's adjusted frame in the preview
-// area's picture element and redraws it every 0.03 s.
+// area's picture element, looking every 0.03 s for a new frame (a paused
+// movie draws nothing).
 #include <cstdint>
 #include <vector>
 
@@ -67,4 +68,7 @@ class CPlayView {
   qel::Element* m_pView;
   SRect32 m_rect{};
   std::vector<uint8_t> m_rgb;
+  // What the view shows: the source and its display version.
+  const CSource* m_drawnSource = nullptr;
+  uint64_t m_drawnVersion = 0;
 };

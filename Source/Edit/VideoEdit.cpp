@@ -39,7 +39,11 @@ bool IsSliderEvent(int32_t event) {
 
 }  // namespace
 
-CVideoEdit::CVideoEdit() = default;
+CVideoEdit::CVideoEdit()
+    : m_pPower(std::make_unique<plat::PowerClient>([this](plat::PowerMessage message) {
+        if (message == plat::PowerMessage::kSystemWillSleep && m_nPlayState == kPlaying) OnPlayPause();
+        return plat::PowerAnswer::kAllow;
+      })) {}
 
 CVideoEdit::~CVideoEdit() {
   UninitPreview();
@@ -234,6 +238,12 @@ void CVideoEdit::PlayTimer_Proc(void* owner, uint32_t id, void*) {
   if (!owner || id != kPlayTimerId) return;
   auto* self = static_cast<CVideoEdit*>(owner);
   self->FitPreview();
+  // A resized window: the trim bar's handles keep their times, not their widths.
+  if (self->m_pSource && !self->m_bSaving && self->m_CropCtrl.RoomChanged()) {
+    int32_t current = 0, duration = 0, scale = 0;
+    self->m_pSource->GetMovieTimeinfo(current, duration, scale);
+    self->UpdateVideoCrop(current);
+  }
   self->UpdateCurrentTime();
 }
 

@@ -5,12 +5,14 @@
 // the file or under a new name. The edit panel drives it through the calls
 // below and forwards the shared adjustment and save buttons to it.
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "CropCtrl.h"
 #include "MovieDescription.h"
 #include "PubQelmar.h"
 #include "QDRect.h"
+#include "os/Power.h"
 
 class CCaptureView;
 class CConvertProgress;
@@ -117,4 +119,6 @@ class CVideoEdit : public ICropCtrlCallback {
   CCropCtrl m_CropCtrl;
   ORVGF::__VideoDescription m_videoDesc;
   std::string m_playIcon;  // the play icon's file, as the layout found it
+  // The preview pauses before the machine sleeps.
+  std::unique_ptr<plat::PowerClient> m_pPower;
 };

@@ -152,7 +152,7 @@ int32_t CVideoEdit::DoSave(const WCHAR* target) {
   save->Close();
   save->Release();
   if (result == kSaveDone) {
-    vMessageBox(m_hWindow, ResText(16, u"The movie was saved.").c_str(), nullptr, 0);
+    vMessageBox2(m_hWindow, ResText(16, u"The movie was saved.").c_str(), nullptr, 0);
     if (sameFile) m_bModified = 0;
     if (CEditPanel* panel = vGetPanelHandle()) panel->RefreshforSave();
     return 1;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "ORVPubTools.h"
 #include "os/Bundle.h"
 #include "os/Reveal.h"
 #include "qel/QelCore.h"
@@ -34,6 +35,19 @@ int LaunchHelp() {
     return -1;
   }
   return plat::OpenWithDefaultHandler(page);
+}
+
+int ShowHelp(WindowRef parent) {
+  const int result = LaunchHelp();
+  if (result != 0) {
+    CORVPubTools::MessageBox(parent,
+                             HelpPagePath().empty()
+                                 ? u"The help cannot be shown: this copy of Dunsellow has no help pages."
+                                 : u"The help cannot be shown: no program to show web pages is set up on this "
+                                   u"computer.\n\nInstall a web browser, then try again.",
+                             u"Dunsellow", 0x30);
+  }
+  return result;
 }
 
 const WCHAR* GetExeVersion(WCHAR* buffer) {

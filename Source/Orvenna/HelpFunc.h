@@ -11,6 +11,9 @@
 // language has none). 0 when a page was opened, -1 when none exists or
 // nothing could open it.
 int LaunchHelp();
+// LaunchHelp for the user (the menu, the Help key): a failure is told in a
+// message over `parent` instead of passing without a word.
+int ShowHelp(WindowRef parent);
 // The page that LaunchHelp opens; empty when there is none.
 std::string HelpPagePath(const char* page = "Introduction.html");
 

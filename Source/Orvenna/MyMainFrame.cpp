@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "AppHelper.h"
+#include "HelpFunc.h"
 #include "MacMSG.h"
 #include "ModuleButton.h"
 #include "MyQelApp.h"
@@ -71,7 +72,7 @@ intptr_t CMyMainFrame::ProcessMessage(uint32_t msg, QELWPARAM wp, QELLPARAM lp, 
       break;
     case QEL_WM_KEYUP:
       // The key also goes on to its normal handling.
-      if (wp == QEL_KEY_HELP) CMyQelApp::OpenHelpIndex();
+      if (wp == QEL_KEY_HELP) ShowHelp(GetWindowRef());
       break;
     case ORV_MSG_MEDIA_FOLDER_CHANGED:
     case ORV_MSG_MODULE_SHOWN:

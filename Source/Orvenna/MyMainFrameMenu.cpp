@@ -90,7 +90,7 @@ int32_t CMyMainFrame::sMeunEventProc(const QelHICommand& command, void* data) {
 int32_t CMyMainFrame::DoCommand(uint32_t command, int32_t source, int32_t, bool& handled) {
   if (source != kMenuCommandSource) return 0;
   if (command == kCommandHelp) {
-    LaunchHelp();
+    ShowHelp(GetWindowRef());
   } else if (command == kCommandOptions) {
     RunOptions();
   } else if (command == kCommandAbout) {

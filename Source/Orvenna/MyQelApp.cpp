@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include <glib.h>
 #include <unistd.h>
 
 #include "AppModule.h"
@@ -165,8 +166,23 @@ int32_t CMyQelApp::OnOpenDocuments(const plat::AppleEvent& event, intptr_t refCo
   return 0;
 }
 
-int32_t CMyQelApp::OnQuitApplication(const plat::AppleEvent&, intptr_t) {
+int32_t CMyQelApp::OnQuitApplication(const plat::AppleEvent& event, intptr_t) {
   CMyQelApp& app = theApp;
+  if (event.HasParam(plat::kQuitSignalParam) && QelIsModalInFront()) {
+    // A signal ends the program even while a dialog waits: the dialogs are
+    // cancelled, and once their handlers have returned the quit is asked
+    // again, through the same rule (a running recording is finished).
+    for (CQelWindow* w : QelWindows()) {
+      auto* modal = dynamic_cast<CQelModalWnd*>(w);
+      if (modal && modal->InModal()) modal->EndModal(CQelModalWnd::kResultCancel);
+    }
+    OrvTrace("quit closes the dialogs");
+    g_idle_add([](gpointer) -> gboolean {
+      plat::RequestQuitBySignal();
+      return G_SOURCE_REMOVE;
+    }, nullptr);
+    return 0;
+  }
   // The main window comes forward, but never above an alert or modal window.
   if (app.m_MainFrame.IsCreated() && app.m_MainFrame.IsWindowVisible() && !QelIsModalInFront())
     app.m_MainFrame.ShowWindow(5);

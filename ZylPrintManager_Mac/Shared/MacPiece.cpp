@@ -359,6 +359,7 @@ void MacQueueEvent(const MacEvent& event) {
 int MacMessageLoopDepth() { return g_waiting; }
 
 void MacEndMessageWait() {
+  if (g_waiting == 0) return;  // only a wait that runs now ends
   g_endWait = true;
   g_main_context_wakeup(nullptr);
 }
@@ -368,10 +369,8 @@ int GetMessage(tagMSG* msg, WindowRef window, uint32_t, uint32_t) {
   ++g_waiting;
   while (g_events.empty() && !g_endWait) g_main_context_iteration(nullptr, TRUE);
   --g_waiting;
-  if (g_events.empty()) {
-    g_endWait = false;
-    return 0;
-  }
+  if (g_waiting == 0) g_endWait = false;
+  if (g_events.empty()) return 0;
   std::shared_ptr<const MacEvent> event = g_events.front();
   g_events.pop_front();
   return EventToMSG(std::move(event), msg, 1, window);

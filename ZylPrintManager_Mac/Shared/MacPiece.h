@@ -127,7 +127,8 @@ void MacQueueEvent(const MacEvent& event);
 // to MacQueueEvent while this is above 0.
 int MacMessageLoopDepth();
 // Waits for the next queued event, running the main loop meanwhile; 1 with
-// the message, 0 when the wait was ended (MacEndMessageWait).
+// the message, 0 when the wait was ended (MacEndMessageWait, called from the
+// loop while GetMessage waits; outside a wait it does nothing).
 int GetMessage(tagMSG* msg, WindowRef window, uint32_t first, uint32_t last);
 void MacEndMessageWait();
 int TranslateMessage(const tagMSG* msg);

@@ -16,12 +16,14 @@
 #include "PrivateDisplay.h"
 #include "QelGtk.h"
 #include "qel/QelElement.h"
+#include "qel/QelWideText.h"
 
 // Xlib's macros (None, Bool, ...) last.
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/shape.h>
 #include <gdk/gdkx.h>
 
 namespace testenv {
@@ -39,6 +41,18 @@ bool WindowManagerRunning(Display* d) {
                count == 1;
   if (data) XFree(data);
   return found;
+}
+
+bool InShape(Display* d, unsigned long xid, POINT p) {
+  int count = 0, ordering = 0;
+  XRectangle* rects = XShapeGetRectangles(d, xid, ShapeBounding, &count, &ordering);
+  bool in = false;
+  for (int i = 0; i < count; ++i) {
+    const XRectangle& r = rects[i];
+    in = in || (p.x >= r.x && p.x < r.x + r.width && p.y >= r.y && p.y < r.y + r.height);
+  }
+  if (rects) XFree(rects);
+  return in;
 }
 
 bool StartOpenbox() {
@@ -120,6 +134,25 @@ GtkWidget* OpenMenuItem(const std::string& label) {
     if (WithoutMnemonic(gtk_menu_item_get_label(GTK_MENU_ITEM(item))) == label) return item;
   }
   return nullptr;
+}
+
+// The items of the toolkit's own pop-up menus on screen (windows of "mece"
+// elements), with their windows.
+void CollectToolkitItems(qel::Element* e, CQelWindow* w, std::vector<std::pair<CQelWindow*, qel::Element*>>* out) {
+  if (e->ClassName() == "mece" && e->EffectivelyVisible()) out->push_back({w, e});
+  for (qel::Element* c : e->Children()) CollectToolkitItems(c, w, out);
+}
+
+std::vector<std::pair<CQelWindow*, qel::Element*>> ToolkitMenuItems() {
+  std::vector<std::pair<CQelWindow*, qel::Element*>> items;
+  for (CQelWindow* w : QelWindows()) {
+    auto* modal = dynamic_cast<CQelModalWnd*>(w);
+    GtkWidget* top = qel::gtk::NativeWindow(w);
+    if (modal && modal->InModal() && w->Root() && top && gtk_widget_get_mapped(top)) {
+      CollectToolkitItems(w->Root(), w, &items);
+    }
+  }
+  return items;
 }
 
 GtkWidget* FindMenuBar(GtkWidget* w) {
@@ -253,18 +286,34 @@ std::optional<POINT> XUser::Where(CQelWindow* w, const std::string& element) {
 
 std::optional<POINT> XUser::Where(CQelWindow* w, qel::Element* e) {
   std::optional<POINT> at;
+  unsigned long xid = 0;
+  POINT local{0, 0};
   OnMain([&] {
     if (!CQelWindow::FetchQelWindow(w)) return;
     GtkWidget* area = qel::gtk::NativeContent(w);
-    if (!e || !area || !e->EffectivelyVisible() || !gtk_widget_is_drawable(area)) return;
+    GtkWidget* top = qel::gtk::NativeWindow(w);
+    if (!e || !area || !top || !e->EffectivelyVisible() || !gtk_widget_is_drawable(area)) return;
     SRect32 r = e->Bounds();
     if (r.right <= r.left || r.bottom <= r.top) return;
+    // Covered there by another element (or sliding under one), or outside the
+    // window as the X server has it still (a resize on its way): not clickable.
+    const POINT centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    if (centre.x >= gtk_widget_get_allocated_width(area) || centre.y >= gtk_widget_get_allocated_height(area)) return;
+    qel::Element* hit = w->Root() ? w->Root()->ElementAt(centre) : nullptr;
+    while (hit && hit != e) hit = hit->Parent();
+    if (!hit) return;
     GdkWindow* gw = gtk_widget_get_window(area);
-    int ox = 0, oy = 0;
+    int ox = 0, oy = 0, tx = 0, ty = 0;
     gdk_window_get_origin(gw, &ox, &oy);
+    gdk_window_get_origin(gtk_widget_get_window(top), &tx, &ty);
     int scale = gdk_window_get_scale_factor(gw);
-    at = POINT{(ox + (r.left + r.right) / 2) * scale, (oy + (r.top + r.bottom) / 2) * scale};
+    at = POINT{(ox + centre.x) * scale, (oy + centre.y) * scale};
+    local = POINT{at->x - tx * scale, at->y - ty * scale};
+    xid = GDK_WINDOW_XID(gtk_widget_get_window(top));
   });
+  // A window cut to a shape takes the pointer only inside it (a shape
+  // follows a new size with the next frame).
+  if (at && display_ && !InShape(display_, xid, local)) return std::nullopt;
   return at;
 }
 
@@ -286,6 +335,7 @@ std::vector<std::string> XUser::OpenMenuItems() {
     for (GtkWidget* item : OpenMenuWidgets()) {
       labels.push_back(WithoutMnemonic(gtk_menu_item_get_label(GTK_MENU_ITEM(item))));
     }
+    for (auto [w, e] : ToolkitMenuItems()) labels.push_back(WithoutMnemonic(QelToUTF8(e->Text()).c_str()));
   });
   return labels;
 }
@@ -317,17 +367,21 @@ bool XUser::ClickAt(POINT at, int button) {
 bool XUser::DoubleClickAt(POINT at) { return ClickAt(at) && Button(1, true) && Button(1, false); }
 
 bool XUser::Click(CQelWindow* w, const std::string& element, int button) {
-  auto at = Where(w, element);
+  std::optional<POINT> at;
+  // As a user waits for a button to come up (a window growing, a strip sliding in).
+  WaitFor([&] { return (at = Where(w, element)).has_value(); }, 10);
   return at && ClickAt(*at, button);
 }
 
 bool XUser::Click(CQelWindow* w, qel::Element* element, int button) {
-  auto at = Where(w, element);
+  std::optional<POINT> at;
+  WaitFor([&] { return (at = Where(w, element)).has_value(); }, 10);
   return at && ClickAt(*at, button);
 }
 
 bool XUser::DoubleClick(CQelWindow* w, const std::string& element) {
-  auto at = Where(w, element);
+  std::optional<POINT> at;
+  WaitFor([&] { return (at = Where(w, element)).has_value(); }, 10);
   return at && DoubleClickAt(*at);
 }
 
@@ -338,11 +392,21 @@ bool XUser::Click(GtkWidget* widget, int button) {
 
 bool XUser::ClickMenuItem(const std::string& label) {
   std::optional<POINT> at;
+  CQelWindow* owner = nullptr;
+  qel::Element* item = nullptr;
   // A menu that just opened may still be on its way to the screen.
   WaitFor([&] {
-    at = WidgetCentre(OpenMenuItem(label));
-    return at.has_value();
+    if ((at = WidgetCentre(OpenMenuItem(label)))) return true;
+    for (auto [w, e] : ToolkitMenuItems()) {
+      if (WithoutMnemonic(QelToUTF8(e->Text()).c_str()) == label) {
+        owner = w;
+        item = e;
+        return true;
+      }
+    }
+    return false;
   }, 10);
+  if (item) return Click(owner, item);
   return at && ClickAt(*at);
 }
 
@@ -369,11 +433,22 @@ bool XUser::ClickMenu(CQelWindow* w, const std::vector<std::string>& path) {
 
 bool XUser::Focus(CQelWindow* w) {
   GtkWidget* top = nullptr;
-  OnMain([&] {
+  // Asked with the server's time: a window manager may refuse a request
+  // without one. Asked again now and then while it has not come.
+  auto present = [&] {
     top = CQelWindow::FetchQelWindow(w) ? qel::gtk::NativeWindow(w) : nullptr;
-    if (top) gtk_window_present_with_time(GTK_WINDOW(top), GDK_CURRENT_TIME);
-  });
-  return top && WaitFor([&] { return CQelWindow::FetchQelWindow(w) && gtk_window_is_active(GTK_WINDOW(top)); }, 10);
+    if (!top || !gtk_widget_get_realized(top)) return;
+    GdkWindow* gw = gtk_widget_get_window(top);
+    gtk_window_present_with_time(GTK_WINDOW(top), gdk_x11_get_server_time(gw));
+  };
+  OnMain(present);
+  int polls = 0;
+  return top && WaitFor([&] {
+    if (!CQelWindow::FetchQelWindow(w)) return false;
+    if (gtk_window_is_active(GTK_WINDOW(top))) return true;
+    if (++polls % 25 == 0) present();
+    return false;
+  }, 10);
 }
 
 bool XUser::SendKeySym(unsigned long sym, bool press) {

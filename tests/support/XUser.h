@@ -63,7 +63,8 @@ class XUser {
 
   // Where on the screen the centre of an element of `w` is (looked up by
   // its name in the layout), of a widget, or of a menu item of an open menu.
-  // Empty when there is none, it is hidden or not on screen.
+  // Empty when there is none, it is hidden, not on screen, or another
+  // element covers its centre.
   std::optional<POINT> Where(CQelWindow* w, const std::string& element);
   std::optional<POINT> Where(CQelWindow* w, qel::Element* element);  // where names repeat
   std::optional<POINT> Where(GtkWidget* widget);
@@ -76,8 +77,8 @@ class XUser {
   bool PressAt(POINT at, int button = 1);  // the button stays down
   bool ReleaseAt(POINT at, int button = 1);
 
-  // Moves to an element (or widget) and clicks it; false when it is not on
-  // screen.
+  // Moves to an element (or widget) and clicks it; an element not on screen
+  // yet is waited for a while; false when it does not come.
   bool Click(CQelWindow* w, const std::string& element, int button = 1);
   bool Click(CQelWindow* w, qel::Element* element, int button = 1);
   bool RightClick(CQelWindow* w, const std::string& element) { return Click(w, element, 3); }
@@ -85,8 +86,9 @@ class XUser {
   bool Click(GtkWidget* widget, int button = 1);
 
   // Menus: a path through the window's menu bar ({"File", "Quit"}), and an
-  // item of whatever pop-up menu or drop-down list is open. Labels as shown,
-  // without the mnemonic's underscore.
+  // item of whatever pop-up menu or drop-down list is open (GTK's, or the
+  // toolkit's own pop-up of a layout menu). Labels as shown, without the
+  // mnemonic's underscore.
   bool ClickMenu(CQelWindow* w, const std::vector<std::string>& path);
   bool ClickMenuItem(const std::string& label);
   // The labels of the open pop-up menu's items (empty when none is open).

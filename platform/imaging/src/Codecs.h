@@ -2,6 +2,8 @@
 // The per-format readers and writers behind ImageFile.h.
 #include "img/ImageFile.h"
 
+struct _ExifData;
+
 namespace img::detail {
 
 Status JpegInfo(const uint8_t* data, size_t size, ImageInfo& info);
@@ -19,8 +21,17 @@ Status BmpEncode(const Bitmap& pixels, const BmpOptions& opt, std::vector<uint8_
 
 // EXIF block ("Exif\0\0" + TIFF) from a base block and fields; empty output
 // when there is nothing to write.
-Status BuildExif(const std::vector<uint8_t>& base, const ExifFields* fields,
+// A kept base block is made to describe `pixels` (may be null).
+Status BuildExif(const std::vector<uint8_t>& base, const ExifFields* fields, const Bitmap* pixels,
                  std::vector<uint8_t>& out);
+
+// Orientation (Orientation.cpp): the block's orientation into `info`, its
+// width and height swapped when the upright picture is turned a quarter.
+void TakeOrientation(ImageInfo& info);
+// The decoded pixels turned upright for `out.info.orientation`.
+Status TurnDecodedUpright(Decoded& out);
+// A kept block made to describe upright `pixels` being saved.
+void DescribeUprightPixels(struct _ExifData* ed, const Bitmap& pixels);
 
 // Progress and abort polling shared by the decoders.
 class RowReporter {

@@ -61,7 +61,8 @@ bool AddLong(ExifData* ed, ExifIfd ifd, ExifTag tag, int32_t value) {
 
 }  // namespace
 
-Status BuildExif(const std::vector<uint8_t>& base, const ExifFields* f, std::vector<uint8_t>& out) {
+Status BuildExif(const std::vector<uint8_t>& base, const ExifFields* f, const Bitmap* pixels,
+                 std::vector<uint8_t>& out) {
   out.clear();
   if (base.empty() && !f) return Status::kOk;
   ExifData* ed = base.empty() ? exif_data_new()
@@ -72,6 +73,7 @@ Status BuildExif(const std::vector<uint8_t>& base, const ExifFields* f, std::vec
     exif_data_set_data_type(ed, EXIF_DATA_TYPE_COMPRESSED);
   }
   exif_data_unset_option(ed, EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
+  if (!base.empty() && pixels) DescribeUprightPixels(ed, *pixels);
   bool ok = true;
   if (f) {
     if (f->date_time) {

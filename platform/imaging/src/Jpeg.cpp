@@ -86,6 +86,7 @@ void TakeHeaderInfo(jpeg_decompress_struct& cinfo, ImageInfo& info) {
       break;
     }
   }
+  TakeOrientation(info);
 }
 
 }  // namespace
@@ -198,13 +199,13 @@ Status JpegDecode(const uint8_t* data, size_t size, const DecodeOptions& opt, De
   jpeg_finish_decompress(&cinfo);
   jpeg_destroy_decompress(&cinfo);
   out.pixels = std::move(bmp);
-  return Status::kOk;
+  return TurnDecodedUpright(out);
 }
 
 Status JpegEncode(const Bitmap& pixels, const JpegOptions& opt, std::vector<uint8_t>& out) {
   std::vector<uint8_t> exif;
   if (!opt.exif_base.empty() || opt.exif) {
-    Status s = BuildExif(opt.exif_base, opt.exif ? &*opt.exif : nullptr, exif);
+    Status s = BuildExif(opt.exif_base, opt.exif ? &*opt.exif : nullptr, &pixels, exif);
     if (s != Status::kOk) return s;
   }
   jpeg_compress_struct cinfo;

@@ -5,6 +5,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <mutex>
@@ -114,6 +115,24 @@ bool SetCameraControl(const CaptureDevice& device, uint32_t id, int32_t value) {
   bool ok = Ioctl(fd, VIDIOC_S_CTRL, &control) == 0;
   close(fd);
   return ok;
+}
+
+void ApplyStandInControls(Frame& frame) {
+  int32_t brightness = 0, contrast = 50;
+  {
+    std::lock_guard lock(g_standInMutex);
+    for (const CameraControl& c : StandInControls()) {
+      if (c.id == V4L2_CID_BRIGHTNESS) brightness = c.value;
+      if (c.id == V4L2_CID_CONTRAST) contrast = c.value;
+    }
+  }
+  if (brightness == 0 && contrast == 50) return;
+  uint8_t table[256];
+  for (int v = 0; v < 256; ++v) table[v] = uint8_t(std::clamp((v - 128) * contrast / 50 + 128 + brightness * 2, 0, 255));
+  for (int32_t y = 0; y < frame.height; ++y) {
+    uint8_t* p = frame.Row(y);
+    for (int32_t x = 0; x < frame.width; ++x, p += 4) p[1] = table[p[1]], p[2] = table[p[2]], p[3] = table[p[3]];
+  }
 }
 
 }  // namespace media

@@ -1,5 +1,6 @@
 #include "media/CaptureDevices.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -51,10 +52,20 @@ SyntheticCamera CameraFromEnvironment() {
       camera.loseAtFrame = Number(value, -1);
     } else if (key == "bad_at") {
       camera.badFrameAt = Number(value, -1);
+    } else if (key == "stamp") {
+      camera.stampClock = Number(value, 0) != 0;
     } else if (key == "name") {
       camera.name = value;
     } else if (key == "input") {
       camera.inputs = {value};
+    } else if (key == "inputs") {  // several, split by '|'
+      camera.inputs.clear();
+      for (size_t at = 0; at <= value.size();) {
+        size_t end = std::min(value.find('|', at), value.size());
+        if (end > at) camera.inputs.push_back(value.substr(at, end - at));
+        at = end + 1;
+      }
+      if (camera.inputs.empty()) camera.inputs = {"Input 1"};
     }
   }
   return camera;
@@ -71,6 +82,8 @@ SyntheticMicrophone MicrophoneFromEnvironment() {
       if (channels == 1 || channels == 2) microphone.channels = uint16_t(channels);
     } else if (key == "lose_after") {
       microphone.loseAfterBlocks = Number(value, -1);
+    } else if (key == "beep") {
+      microphone.beepEachSecond = Number(value, 0) != 0;
     } else if (key == "name") {
       microphone.name = value;
     } else if (key == "input") {

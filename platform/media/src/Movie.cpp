@@ -1,7 +1,5 @@
 #include "media/Movie.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstring>
 
@@ -10,10 +8,31 @@ extern "C" {
 #include <libavutil/display.h>
 }
 
+#include <sys/stat.h>
+
 #include "FFmpeg.h"
 #include "InputReader.h"
 
 namespace media {
+
+namespace {
+
+// Movies are regular files, read through FFmpeg's
+// file protocol alone: a name such as "concat:..." or "http://..." (or a
+// device, a pipe) is never opened.
+bool IsRegularLocalFile(const std::string& path) {
+  struct stat st {};
+  return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+AVDictionary* FileProtocolOnly() {
+  AVDictionary* options = nullptr;
+  av_dict_set(&options, "protocol_whitelist", "file", 0);
+  return options;
+}
+
+}  // namespace
+
 namespace {
 
 constexpr AVRational k600 = {1, kMovieTimeScale};
@@ -174,7 +193,9 @@ bool Movie::Impl::Describe(AVFormatContext* fmt) {
 
 bool Movie::Impl::OpenSound() {
   if (soundOpen) return true;
-  if (!hasSound || soundReader.Open(nullptr, path, nullptr, AVMEDIA_TYPE_AUDIO) < 0) return false;
+  if (!hasSound) return false;
+  AVDictionary* fileOnly = FileProtocolOnly();
+  if (soundReader.Open(nullptr, path, &fileOnly, AVMEDIA_TYPE_AUDIO) < 0) return false;
   soundOpen = true;
   return true;
 }
@@ -184,21 +205,22 @@ Movie::~Movie() = default;
 
 int Movie::Open(const std::string& path) {
   Close();
-  // Only regular files: FFmpeg would wait for ever on a named pipe or read a
-  // device without end.
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
   ff::RegisterDevices();
   Impl& d = *impl_;
+  if (!IsRegularLocalFile(path)) return -1;
   AVFormatContext* fmt = nullptr;
-  if (avformat_open_input(&fmt, path.c_str(), nullptr, nullptr) < 0) return -1;
+  AVDictionary* options = FileProtocolOnly();
+  const int opened = avformat_open_input(&fmt, path.c_str(), nullptr, &options);
+  av_dict_free(&options);
+  if (opened < 0) return -1;
   bool ok = avformat_find_stream_info(fmt, nullptr) >= 0 && d.Describe(fmt);
   avformat_close_input(&fmt);
   if (!ok) return -1;
   d.path = path;
   // Files are read ahead of the picture wanted: threads pay off (a camera does not).
   d.videoReader.SetDecoderThreads(4);
-  if (d.hasVideo && d.videoReader.Open(nullptr, path, nullptr, AVMEDIA_TYPE_VIDEO) < 0) {
+  AVDictionary* fileOnly = d.hasVideo ? FileProtocolOnly() : nullptr;
+  if (d.hasVideo && d.videoReader.Open(nullptr, path, &fileOnly, AVMEDIA_TYPE_VIDEO) < 0) {
     d.videoReader.Close();
     d.hasVideo = false;
     d.natural = {};

@@ -107,7 +107,21 @@ void Player::Impl::PlayVideo() {
       if (stop) return;
       now = ClockLocked();
     }
-    if (movie.HasVideo() && movie.FrameAt(To600(now), frame) == 0 && frame.index != shown) {
+    bool got = movie.HasVideo() && movie.FrameAt(To600(now), frame) == 0;
+    // A slow decode (the first picture, a loaded machine) leaves the clock
+    // ahead: take the picture due by now rather than hand over a stale one.
+    for (int tries = 0; got && tries < 4; ++tries) {
+      int64_t later;
+      {
+        std::lock_guard lock(mutex);
+        if (stop) return;
+        later = ClockLocked();
+      }
+      if (later - now < 20) break;
+      now = later;
+      got = movie.FrameAt(To600(now), frame) == 0;
+    }
+    if (got && frame.index != shown) {
       shown = frame.index;
       {
         std::lock_guard lock(mutex);

@@ -1,7 +1,10 @@
 #include "media/SoundCapture.h"
 
 #include <atomic>
+#include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <cstring>
 #include <condition_variable>
 #include <cstdio>
 #include <deque>
@@ -11,11 +14,24 @@
 
 #include "FFmpeg.h"
 #include "InputReader.h"
+#include "media/Frame.h"
+#include "media/SoundLevel.h"
 
 namespace media {
 namespace {
 // Blocks kept for a main loop that does not take them: ten seconds.
 constexpr size_t kMaxQueuedBlocks = 100;
+
+// The stand-in's recording level: 16-bit samples scaled, clipped.
+void ApplyGain(uint8_t* data, size_t samples, double gain) {
+  if (gain == 1.0) return;
+  for (size_t i = 0; i < samples; ++i) {
+    int16_t v;
+    std::memcpy(&v, data + i * 2, 2);
+    v = int16_t(std::clamp(std::lround(v * gain), -32768L, 32767L));
+    std::memcpy(data + i * 2, &v, 2);
+  }
+}
 }  // namespace
 
 struct SoundCapture::Impl {
@@ -29,7 +45,12 @@ struct SoundCapture::Impl {
   std::mutex mutex;  // guards stop, the queue and the notifier
   std::condition_variable wake;
   bool stop = false;
-  std::deque<std::vector<uint8_t>> queue;
+  struct Block {
+    std::vector<uint8_t> bytes;
+    int64_t clockUs = 0;  // when its first sample was taken
+  };
+  std::deque<Block> queue;
+  int64_t startUs = 0;  // the stand-in's first sample
   std::function<void()> notify;
   std::atomic<bool> running{false};
   std::atomic<bool> lost{false};
@@ -39,7 +60,7 @@ struct SoundCapture::Impl {
   bool Synthetic() const { return device.backend == "lavfi"; }
   void Run();
   void Lose();
-  void Push(std::vector<uint8_t>&& block);
+  void Push(std::vector<uint8_t>&& block, int64_t clockUs);
 };
 
 void SoundCapture::Impl::Lose() {
@@ -52,7 +73,7 @@ void SoundCapture::Impl::Lose() {
   if (tell) tell();
 }
 
-void SoundCapture::Impl::Push(std::vector<uint8_t>&& block) {
+void SoundCapture::Impl::Push(std::vector<uint8_t>&& block, int64_t clockUs) {
   std::function<void()> tell;
   {
     std::lock_guard lock(mutex);
@@ -60,7 +81,7 @@ void SoundCapture::Impl::Push(std::vector<uint8_t>&& block) {
       queue.pop_front();
       ++dropped;
     }
-    queue.push_back(std::move(block));
+    queue.push_back(Block{std::move(block), clockUs});
     tell = notify;
   }
   if (tell) tell();
@@ -77,7 +98,13 @@ void SoundCapture::Impl::Run() {
   std::vector<uint8_t> converted;
   uint64_t samples = 0;
   int64_t blocks = 0;
-  auto start = std::chrono::steady_clock::now();
+  auto start = std::chrono::steady_clock::time_point(std::chrono::microseconds(startUs));
+  // The capture clock of the first sample: the stand-in's start, or for a
+  // device, the moment the first sound came less the sound it brought.
+  int64_t firstUs = Synthetic() ? startUs : -1;
+  const auto clockOf = [&](uint64_t sample) {
+    return firstUs + int64_t(double(sample) * 1e6 / format.sampleRate);
+  };
   for (;;) {
     if (Synthetic()) {
       // The tone comes as fast as it is read: pace it like a microphone.
@@ -120,6 +147,9 @@ void SoundCapture::Impl::Run() {
                           const_cast<const uint8_t**>(decoded->extended_data), decoded->nb_samples);
     av_frame_unref(decoded.get());
     if (got <= 0) continue;
+    if (Synthetic()) ApplyGain(converted.data(), size_t(got) * format.channels, StandInSoundGain());
+    if (firstUs < 0) firstUs = ClockUs() - int64_t(double(got) * 1e6 / format.sampleRate);
+    const uint64_t blockSamples = blockBytes / format.BlockAlign();
     samples += uint64_t(got);
     size_t have = size_t(got) * format.BlockAlign();
     bytes += have;
@@ -128,7 +158,9 @@ void SoundCapture::Impl::Run() {
       block.insert(block.end(), converted.begin() + ptrdiff_t(at), converted.begin() + ptrdiff_t(at + take));
       at += take;
       if (block.size() < blockBytes) continue;
-      Push(std::move(block));
+      // Samples before this block: those counted, less what is still to cut.
+      const uint64_t after = (have - at) / format.BlockAlign();
+      Push(std::move(block), clockOf(samples - after - blockSamples));
       block = {};
       block.reserve(blockBytes);
       if (synthetic.loseAfterBlocks >= 0 && ++blocks >= synthetic.loseAfterBlocks) {
@@ -192,9 +224,13 @@ int SoundCapture::Start() {
   std::string url = d.device.id;
   if (d.Synthetic()) {
     char text[160];
-    std::snprintf(text, sizeof text, "aevalsrc=exprs=0.5*sin(%g*2*PI*t):c=%s:s=%u",
-                  d.synthetic.frequency, d.format.channels == 1 ? "mono" : "stereo",
-                  d.format.sampleRate);
+    d.startUs = ClockUs();
+    // A beep starts at every whole second of the capture clock.
+    const double phase = double(d.startUs % 1000000) / 1e6;
+    std::snprintf(text, sizeof text, "aevalsrc=exprs=0.5*sin(%g*2*PI*t)%s:c=%s:s=%u",
+                  d.synthetic.frequency,
+                  d.synthetic.beepEachSecond ? ("*lt(mod(t+" + std::to_string(phase) + "\\,1)\\,0.1)").c_str() : "",
+                  d.format.channels == 1 ? "mono" : "stereo", d.format.sampleRate);
     url = text;
   } else {
     av_dict_set_int(&options, "sample_rate", d.format.sampleRate, 0);
@@ -240,17 +276,22 @@ void SoundCapture::Stop() {
 bool SoundCapture::Running() const { return impl_->running; }
 
 int SoundCapture::Idle(const std::function<void(const uint8_t*, size_t)>& onBlock) {
+  if (!onBlock) return IdleTimed(nullptr);
+  return IdleTimed([&](const uint8_t* data, size_t bytes, int64_t) { onBlock(data, bytes); });
+}
+
+int SoundCapture::IdleTimed(const std::function<void(const uint8_t*, size_t, int64_t)>& onBlock) {
   Impl& d = *impl_;
   if (!d.running) return -1;
   for (;;) {
-    std::vector<uint8_t> block;
+    Impl::Block block;
     {
       std::lock_guard lock(d.mutex);
       if (d.queue.empty()) break;
       block = std::move(d.queue.front());
       d.queue.pop_front();
     }
-    if (onBlock) onBlock(block.data(), block.size());
+    if (onBlock) onBlock(block.bytes.data(), block.bytes.size(), block.clockUs);
   }
   return d.lost ? kSoundDeviceLost : 0;
 }

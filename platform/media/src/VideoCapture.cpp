@@ -8,6 +8,8 @@
 #include <thread>
 
 #include "FFmpeg.h"
+#include "media/CameraControls.h"
+#include "media/ClockStamp.h"
 #include "InputReader.h"
 #include "V4l2Probe.h"
 
@@ -59,10 +61,13 @@ void VideoCapture::Impl::Run() {
   Frame work;
   Size size = Delivered();
   auto start = std::chrono::steady_clock::now();
+  const int64_t startUs = ClockUs();
   for (int64_t index = 0;; ++index) {
+    // The time the picture is taken: for the stand-in, the moment it is due.
+    const int64_t offsetUs = int64_t(double(index) * 1e6 / fps);
     if (Synthetic()) {
       // The test picture comes as fast as it is read: pace it like a camera.
-      auto due = start + std::chrono::microseconds(int64_t(double(index) * 1e6 / fps));
+      auto due = start + std::chrono::microseconds(offsetUs);
       std::unique_lock lock(mutex);
       wake.wait_until(lock, due, [&] { return stop; });
     }
@@ -77,6 +82,7 @@ void VideoCapture::Impl::Run() {
       --index;
       continue;
     }
+    const int64_t takenUs = Synthetic() ? startUs + offsetUs : ClockUs();
     if (err < 0) {
       std::lock_guard lock(mutex);
       if (stop) return;  // interrupted by Stop, not lost
@@ -99,8 +105,11 @@ void VideoCapture::Impl::Run() {
           p[0] = 255, p[1] = 0, p[2] = 135, p[3] = 0;
         }
     }
-    work.timeUs = std::chrono::duration_cast<std::chrono::microseconds>(
-                      std::chrono::steady_clock::now() - start).count();
+    if (Synthetic()) ApplyStandInControls(work);
+    work.clockUs = takenUs;
+    work.timeUs = takenUs - startUs;
+    if (synthetic.stampClock)
+      DrawClockStamp(work, ClockStamp{uint32_t(takenUs / 1000), uint16_t(work.index)});
     std::function<void()> tell;
     {
       std::unique_lock lock(mutex);

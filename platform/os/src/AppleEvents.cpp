@@ -106,7 +106,7 @@ void ScheduleDrainLocked() {
 }
 
 gboolean OnQuitSignal(gpointer) {
-  RequestQuit();
+  RequestQuitBySignal();
   return G_SOURCE_CONTINUE;
 }
 
@@ -154,8 +154,11 @@ void AEPost(AppleEvent event) {
   ScheduleDrainLocked();
 }
 
-int32_t RequestQuit() {
-  int32_t answer = AEDispatch(AppleEvent(kCoreEventClass, kAEQuitApplication));
+namespace {
+
+// The quit rule: the handler may take the request, else the default quit.
+int32_t Quit(const AppleEvent& event) {
+  int32_t answer = AEDispatch(event);
   if (answer == kAEEventNotHandled) {
     std::function<void()> quit;
     {
@@ -165,6 +168,16 @@ int32_t RequestQuit() {
     if (quit) quit();
   }
   return answer;
+}
+
+}  // namespace
+
+int32_t RequestQuit() { return Quit(AppleEvent(kCoreEventClass, kAEQuitApplication)); }
+
+int32_t RequestQuitBySignal() {
+  AppleEvent event(kCoreEventClass, kAEQuitApplication);
+  event.PutParam(kQuitSignalParam, AEDesc{kQuitSignalParam, {}});
+  return Quit(event);
 }
 
 void WatchQuitSignals(std::function<void()> defaultQuit) {

@@ -39,6 +39,26 @@ std::string ExeOf(pid_t pid) {
   return std::string(buf, static_cast<size_t>(n));
 }
 
+// The process's XDG_RUNTIME_DIR ("" without one); false when its
+// environment cannot be read.
+bool RuntimeDirOf(pid_t pid, std::string* dir) {
+  gchar* data = nullptr;
+  gsize length = 0;
+  const std::string path = "/proc/" + std::to_string(pid) + "/environ";
+  if (!g_file_get_contents(path.c_str(), &data, &length, nullptr)) return false;
+  const std::string environ(data, length);
+  g_free(data);
+  dir->clear();
+  const std::string key = "XDG_RUNTIME_DIR=";
+  for (size_t at = 0; at < environ.size();) {
+    size_t end = environ.find('\0', at);
+    if (end == std::string::npos) end = environ.size();
+    if (environ.compare(at, key.size(), key) == 0) *dir = environ.substr(at + key.size(), end - at - key.size());
+    at = end + 1;
+  }
+  return true;
+}
+
 int PidfdOpen(pid_t pid) { return static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)); }
 int PidfdSignal(int fd, int sig) { return static_cast<int>(::syscall(SYS_pidfd_send_signal, fd, sig, nullptr, 0)); }
 
@@ -62,6 +82,9 @@ class ProcFsTable : public ProcessTable {
     if (!d) return found;
     uid_t me = ::geteuid();
     pid_t self = ::getpid();
+    // Another login session of the same user has a runtime folder of its own.
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    const std::string myRuntime = runtime ? runtime : "";
     while (dirent* e = ::readdir(d)) {
       char* end = nullptr;
       long pid = std::strtol(e->d_name, &end, 10);
@@ -70,7 +93,10 @@ class ProcFsTable : public ProcessTable {
       std::string dir = std::string("/proc/") + e->d_name;
       if (::stat(dir.c_str(), &st) != 0 || st.st_uid != me) continue;
       std::string exe = ExeOf(static_cast<pid_t>(pid));
-      if (!exe.empty() && ExecutableNameMatches(exe, name)) found.push_back({static_cast<pid_t>(pid), exe});
+      std::string theirRuntime;
+      if (exe.empty() || !ExecutableNameMatches(exe, name)) continue;
+      if (!RuntimeDirOf(static_cast<pid_t>(pid), &theirRuntime) || theirRuntime != myRuntime) continue;
+      found.push_back({static_cast<pid_t>(pid), exe});
     }
     ::closedir(d);
     return found;

@@ -27,6 +27,10 @@ void InvalidateHostWindow(CQelWindow* w) {
   if (w && w->IsCreated()) CurrentBackend().Invalidate(w);
 }
 
+void InvalidateHostRect(CQelWindow* w, const SRect32& r) {
+  if (w && w->IsCreated()) CurrentBackend().InvalidateRect(w, r);
+}
+
 intptr_t DispatchWindowMessage(CQelWindow* w, uint32_t msg, QELWPARAM wp, QELLPARAM lp) {
   bool handled = false;
   intptr_t r = w->ProcessMessage(msg, wp, lp, handled);

@@ -7,11 +7,13 @@
 #include <mutex>
 
 #include "qel/QelElementLayers.h"
+#include "qel/QelPaint.h"
 #include "qel/QelTimer.h"
 
 namespace qel {
 
 void InvalidateHostWindow(CQelWindow* w);  // app area
+void InvalidateHostRect(CQelWindow* w, const SRect32& r);
 
 bool NamesEqual(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -128,7 +130,17 @@ Element* Element::ElementAt(POINT p) {
 CQelWindow* Element::HostWindow() { return Root()->host_; }
 
 void Element::Invalidate() {
-  if (CQelWindow* w = HostWindow()) InvalidateHostWindow(w);
+  CQelWindow* w = HostWindow();
+  if (!w) return;
+  Element* root = Root();
+  // A layout to come may move anything: the whole window then.
+  if (root == this || root->layout_dirty_) {
+    InvalidateHostWindow(w);
+    return;
+  }
+  const SRect32& r = rect_;
+  InvalidateHostRect(w, SRect32{r.left - kPaintSlack, r.top - kPaintSlack, r.right + kPaintSlack,
+                                r.bottom + kPaintSlack});
 }
 
 void Element::Show(bool on) {
@@ -204,12 +216,15 @@ POINT Element::Position() {
 }
 
 void Element::SetText(std::u16string t) {
+  // Read-outs are set on every tick: the same text draws nothing again.
+  if (t == text_) return;
   text_ = std::move(t);
   if (hmethod_ == kSizeText) MarkLayoutDirty();
   else Invalidate();
 }
 
 void Element::SetCheck(int32_t state) {
+  if (state == check_) return;
   check_ = state;
   Invalidate();
 }
@@ -219,19 +234,22 @@ void Element::SetScrollPos(int32_t pos) {
   // may be larger than the whole range.
   int64_t hi = int64_t(scroll_.max) - std::max<int64_t>(int64_t(scroll_.page) - 1, 0);
   if (hi < scroll_.min) hi = scroll_.min;
+  const int32_t was = scroll_.pos;
   scroll_.pos = int32_t(std::clamp<int64_t>(pos, scroll_.min, hi));
-  Invalidate();
+  if (scroll_.pos != was) Invalidate();
 }
 
 void Element::SetScrollRange(int32_t min, int32_t max) {
   scroll_.min = min;
   scroll_.max = std::max(min, max);
   SetScrollPos(scroll_.pos);
+  Invalidate();
 }
 
 void Element::SetScrollPage(int32_t page) {
   scroll_.page = std::max(page, 0);
   SetScrollPos(scroll_.pos);
+  Invalidate();
 }
 
 bool Element::SetSelection(int32_t index) {
@@ -415,7 +433,8 @@ std::map<uint32_t, ElementFactory>& Classes() {
 
 void RegisterElementClass(uint32_t kind, ElementFactory factory) {
   std::lock_guard<std::mutex> lock(g_classes_lock);
-  Classes()[kind] = factory;
+  if (factory) Classes()[kind] = factory;
+  else Classes().erase(kind);  // the class's library is going away
 }
 
 Element* CreateElement(uint32_t kind, std::string name) {

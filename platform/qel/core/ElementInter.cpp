@@ -145,6 +145,8 @@ intptr_t Element::InterElement(int32_t method, QELWPARAM w, QELLPARAM l) {
     case 2:
       LayoutNow();
       return QEL_S_OK;
+    case 16:  // a control tells its host: the callback's answer, at once
+      return Fire(int32_t(w), l);
     case 5:
       if (!l) return QEL_E_POINTER;
       *Ptr<POINT>(l) = Position();

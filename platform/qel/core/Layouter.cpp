@@ -7,7 +7,10 @@
 #include <climits>
 #include <cmath>
 #include <atomic>
+#include <utility>
+#include <vector>
 
+#include "qel/QelCore.h"
 #include "qel/QelElement.h"
 #include "qel/QelLayout.h"
 #include "qel/QelPaint.h"
@@ -81,9 +84,16 @@ class Layouter {
     // An anchored element keeps its right / bottom margin instead.
     if (e->anchor_ & Element::kAnchorRight) x = Held(int64_t(x) - m.left + pw - m.right - w);
     if (e->anchor_ & Element::kAnchorBottom) y = Held(int64_t(y) - m.top + ph - m.bottom - h);
+    const SRect32 before = e->rect_;
     e->rect_ = SRect32{x, y, Held(int64_t(x) + w), Held(int64_t(y) + h)};
     Children(e);
     e->LaidOut();
+    const SRect32& r = e->rect_;
+    const bool moved = r.left != before.left || r.top != before.top || r.right != before.right || r.bottom != before.bottom;
+    if (moved && e->callback_ && changed_) {
+      e->Retain();
+      changed_->push_back(e);
+    }
   }
 
   static void Children(Element* e) {
@@ -107,8 +117,24 @@ class Layouter {
     int32_t w = root->size_.cx, h = root->size_.cy;
     if (root->hmethod_ == kSizeText) h = MeasureText(root->text_, root->font_size_, w).cy;
     root->rect_ = SRect32{0, 0, Held(std::max(w, 0)), Held(std::max(h, 0))};
+    std::vector<Element*> changed;
+    std::vector<Element*>* outer = std::exchange(changed_, &changed);
     Children(root);
+    changed_ = outer;
+    // Elements whose place or size changed hear it once the tree is laid out
+    // (a page follows its window). Their handlers may change the layout
+    // again, which lays it out anew; a few rounds settle any sane page.
+    if (depth_ < 4) {
+      ++depth_;
+      for (Element* e : changed) e->Fire(QEL_EV_LAYOUT_CHANGED, 0);
+      --depth_;
+    }
+    for (Element* e : changed) e->Release();
   }
+
+ private:
+  static inline thread_local std::vector<Element*>* changed_ = nullptr;
+  static inline thread_local int depth_ = 0;
 };
 
 void Element::LayoutNow() { Layouter::Root(Root()); }

@@ -13,6 +13,22 @@
 
 namespace qel {
 
+cairo_surface_t* LoadIcon(const std::string& path) {
+  static std::mutex lock;
+  static std::map<std::string, cairo_surface_t*> cache;
+  std::lock_guard<std::mutex> hold(lock);
+  auto it = cache.find(path);
+  if (it != cache.end()) return it->second;
+  cairo_surface_t* s = cairo_image_surface_create_from_png(path.c_str());
+  if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(s);
+    s = nullptr;
+  }
+  cache.emplace(path, s);
+  return s;
+}
+
+
 extern std::atomic<bool> g_fonts_used;
 
 namespace {
@@ -30,22 +46,6 @@ void RoundedRect(cairo_t* cr, double x, double y, double w, double h, double rad
   cairo_arc(cr, x + radius, y + h - radius, radius, M_PI / 2, M_PI);
   cairo_arc(cr, x + radius, y + radius, radius, M_PI, 3 * M_PI / 2);
   cairo_close_path(cr);
-}
-
-// Decoded icons, kept for the life of the process (a handful of files).
-cairo_surface_t* LoadIcon(const std::string& path) {
-  static std::mutex lock;
-  static std::map<std::string, cairo_surface_t*> cache;
-  std::lock_guard<std::mutex> hold(lock);
-  auto it = cache.find(path);
-  if (it != cache.end()) return it->second;
-  cairo_surface_t* s = cairo_image_surface_create_from_png(path.c_str());
-  if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
-    cairo_surface_destroy(s);
-    s = nullptr;
-  }
-  cache.emplace(path, s);
-  return s;
 }
 
 // The size a symbolic icon takes in a box of that size.

@@ -19,6 +19,10 @@ inline constexpr uint32_t kAccentColour = 0xff3584e4u;
 // switcher (checked: the shown one).
 bool PaintControl(cairo_t* cr, Element* e, const SRect32& r);
 
+// A PNG file decoded once and kept for the life of the process (icons and
+// layout pictures: a handful of files); null when it cannot be read.
+cairo_surface_t* LoadIcon(const std::string& path);
+
 // Controls whose face is drawn with their background colour (rounded).
 bool DrawsOwnBackground(const Element* e);
 

@@ -6,6 +6,7 @@ target_sources(qel PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/Backend.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CoreEntry.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Element.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ElementClass.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ElementLayers.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FileChooser.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FontCleanup.cpp
@@ -18,4 +19,5 @@ target_sources(qel PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/PainterWidgets.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StringTable.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ThemeIcons.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/VideoElement.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Timer.cpp)

@@ -1,6 +1,8 @@
 // The GTK 3 backend, chosen when a display can be opened.
 #include "GtkBackend.h"
 
+#include "os/Bundle.h"
+
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -60,7 +62,16 @@ struct Registrar {
 
 }  // namespace
 
-GtkBackend::GtkBackend() { g_fonts_held_by_display = true; }
+GtkBackend::GtkBackend() {
+  g_fonts_held_by_display = true;
+  // Every window carries the suite's icon: the installed one, or the
+  // program bundle's own copy when it runs from where it was built.
+  gtk_window_set_default_icon_name("dunsellow");
+  if (auto bundle = plat::Bundle::Main()) {
+    const std::string png = bundle->ResourcesPath() + "/dunsellow.png";
+    if (g_file_test(png.c_str(), G_FILE_TEST_IS_REGULAR)) gtk_window_set_default_icon_from_file(png.c_str(), nullptr);
+  }
+}
 
 GtkBackend::~GtkBackend() {
   if (reap_source_) g_source_remove(reap_source_);
@@ -112,6 +123,10 @@ void GtkBackend::WindowTitleChanged(CQelWindow* w) {
 
 void GtkBackend::Invalidate(CQelWindow* w) {
   if (GtkWindowHost* h = HostOf(w)) h->Invalidate();
+}
+
+void GtkBackend::InvalidateRect(CQelWindow* w, const SRect32& r) {
+  if (GtkWindowHost* h = HostOf(w)) h->InvalidateRect(r);
 }
 
 void GtkBackend::BeginFrameAction(CQelWindow* w, int32_t kind) {

@@ -20,6 +20,7 @@ class GtkBackend : public Backend {
   void WindowBoundsChanged(CQelWindow* w) override;
   void WindowTitleChanged(CQelWindow* w) override;
   void Invalidate(CQelWindow* w) override;
+  void InvalidateRect(CQelWindow* w, const SRect32& r) override;
   void BeginFrameAction(CQelWindow* w, int32_t kind) override;
   void ModalStarted(CQelWindow* w) override;
   void ModalEnded(CQelWindow* w) override;

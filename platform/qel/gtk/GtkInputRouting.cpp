@@ -28,6 +28,7 @@ const char* CursorName(int32_t id) {
     case 7: return "wait";
     case 8: return "grabbing";
     case 9: return "grab";
+    case 10: return "none";
     case 1043: return "move";
     case 1401: return "ns-resize";
     case 1402: return "ew-resize";
@@ -150,6 +151,17 @@ gboolean GtkWindowHost::OnButtonRelease(GtkWidget*, GdkEventButton* ev, gpointer
     input::Pointer(h->window_, in);
     return TRUE;
   }
+  {
+    // The window hears every release as it heard the press (its mouse
+    // messages: a right button going up opens a context menu).
+    PointerInput in = MakeInput(PointerInput::kUp, ev->x, ev->y, ev->state);
+    in.button = int32_t(ev->button);
+    input::Pointer(h->window_, in);
+    if (!h->window_ || !h->window_->Root()) {
+      h->ReleasePress();
+      return TRUE;
+    }
+  }
   if (ev->button != 1) return TRUE;
   h->drag_armed_ = false;
   Element* pressed = h->pressed_;
@@ -188,7 +200,10 @@ gboolean GtkWindowHost::OnMotion(GtkWidget*, GdkEventMotion* ev, gpointer self) 
     }
   }
   const POINT p{int32_t(ev->x), int32_t(ev->y)};
-  input::PointerAt(h->window_, p);
+  // The window hears of every move (message 512), as a full-screen window
+  // needs to bring its hidden controls back; no element holds the pointer.
+  input::Pointer(h->window_, MakeInput(PointerInput::kMove, ev->x, ev->y, ev->state));
+  if (!h->window_ || !h->window_->Root()) return TRUE;
   h->UpdateHover(h->window_->Root()->ElementAt(p));
   return TRUE;
 }

@@ -176,6 +176,12 @@ void GtkWindowHost::Invalidate() {
   if (!sync_source_) sync_source_ = g_idle_add(&GtkWindowHost::OnIdleSync, this);
 }
 
+void GtkWindowHost::InvalidateRect(const SRect32& r) {
+  if (!window_ || r.right <= r.left || r.bottom <= r.top) return;
+  gtk_widget_queue_draw_area(area_, r.left, r.top, r.right - r.left, r.bottom - r.top);
+  if (!sync_source_) sync_source_ = g_idle_add(&GtkWindowHost::OnIdleSync, this);
+}
+
 gboolean GtkWindowHost::OnIdleSync(gpointer self) {
   auto* h = static_cast<GtkWindowHost*>(self);
   h->sync_source_ = 0;
@@ -221,8 +227,33 @@ void GtkWindowHost::ModalStarted() {
       }
     }
   }
+  CenterOnParent();
   gtk_window_set_modal(win, TRUE);
   gtk_window_present(win);
+}
+
+void GtkWindowHost::CenterOnParent() {
+  // A dialog sits over the window it belongs to (pop-ups stay where the
+  // pointer is, a full-screen window covers the screen).
+  const int32_t cls = window_->GetWindowClass();
+  GtkWindow* parent = gtk_window_get_transient_for(GTK_WINDOW(toplevel_));
+  if (cls == 3 || cls == 4 || !parent) return;
+  CQelWindow* owner = nullptr;
+  if (GtkBackend* backend = GtkBackend::Active()) {
+    for (CQelWindow* w : QelWindows()) {
+      GtkWindowHost* h = backend->HostOf(w);
+      if (h && GTK_WINDOW(h->Toplevel()) == parent) owner = w;
+    }
+  }
+  if (!owner) return;
+  const SRect32 p = owner->Bounds(), b = window_->Bounds();
+  const int32_t w = b.right - b.left, h = b.bottom - b.top;
+  const SRect32 area = CurrentBackend().WorkArea();
+  int32_t x = p.left + ((p.right - p.left) - w) / 2, y = p.top + ((p.bottom - p.top) - h) / 2;
+  x = std::max(area.left, std::min(x, area.right - w));
+  y = std::max(area.top, std::min(y, area.bottom - h));
+  SRect32 placed{x, y, x + w, y + h};
+  if (std::memcmp(&placed, &b, sizeof b) != 0) window_->MoveWindow(&placed);
 }
 
 void GtkWindowHost::ModalEnded() {

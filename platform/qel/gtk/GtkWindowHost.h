@@ -33,6 +33,7 @@ class GtkWindowHost {
   void ApplyTitle();
   void Show(int32_t cmd);
   void Invalidate();
+  void InvalidateRect(const SRect32& r);
   void BeginFrameAction(int32_t kind, const GdkEvent* press);
   void ModalStarted();
   void ModalEnded();
@@ -72,6 +73,7 @@ class GtkWindowHost {
   static gboolean OnIdleSync(gpointer self);
   static gboolean OnScreenshot(gpointer self);
   void ApplyWindowKind();
+  void CenterOnParent();
   void ApplyShape();
 
   // Native entries over the edit elements (GtkEditOverlay.cpp).

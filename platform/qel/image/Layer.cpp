@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "img/Operations.h"
+#include "img/Tint.h"
 #include "qel/QelImage.h"
 
 namespace qel {
@@ -125,8 +126,32 @@ intptr_t Layer::Inter(int32_t iface, int32_t method, QELWPARAM w, QELLPARAM l) {
     case 15: return visible_ ? 1 : 0;
     case 16: visible_ = w != 0; return QEL_S_OK;
     case 17: return 24;  // GetDepth
+    case 20: {  // Fill(colour 0x00BBGGRR): every pixel one colour
+      img::Bitmap p = pixels_;
+      img::FillColour(p, uint8_t(w), uint8_t(w >> 8), uint8_t(w >> 16));
+      SetPixels(std::move(p), mask_);
+      return QEL_S_OK;
+    }
     case 24: return Transfer(*this, Ptr<QelPixelTransfer>(l), false);
     case 25: return Transfer(*this, Ptr<QelPixelTransfer>(l), true);
+    case 28: {  // AttachMask(mask layer of the same size): its grey levels, 255 opaque
+      Layer* m = From(reinterpret_cast<QelObject>(l));
+      if (!m) {
+        mask_ = img::Plane();
+        return QEL_S_OK;
+      }
+      const img::Bitmap& mp = m->Pixels();
+      if (mp.width() != pixels_.width() || mp.height() != pixels_.height()) return QEL_E_INVALIDARG;
+      img::Plane plane = img::Plane::Create(mp.width(), mp.height());
+      if (plane.empty()) return QEL_E_FAIL;
+      for (int32_t y = 0; y < mp.height(); ++y) {
+        const uint8_t* in = mp.row(y);
+        uint8_t* out = plane.mutable_row(y);
+        for (int32_t x = 0; x < mp.width(); ++x, in += 3) out[x] = uint8_t((in[0] * 114 + in[1] * 587 + in[2] * 299 + 500) / 1000);
+      }
+      mask_ = std::move(plane);
+      return QEL_S_OK;
+    }
     case 34: {  // Resample(_LYR_RESAMPLE*) -> new layer
       auto* r = Ptr<_LYR_RESAMPLE>(l);
       if (!r) return 0;

@@ -186,6 +186,13 @@ intptr_t Picture::Inter(int32_t iface, int32_t method, QELWPARAM w, QELLPARAM l)
     case 22: return QEL_S_OK;  // SetPalette
     case 23: return 0;         // GetPalette
     case 25: return 0;         // GetSelection: none
+    case 28:  // SetResolution(dots per inch), horizontal and vertical alike
+    case 30:
+      if (w < 1) return QEL_E_INVALIDARG;
+      dpi_ = double(w);
+      return QEL_S_OK;
+    case 29:
+    case 31: return intptr_t(dpi_ + 0.5);
     case 45: return reinterpret_cast<intptr_t>(Copy()->Handle());  // Convert: already 24-bit
     case 48: {  // SetExifInfo(QelExifItem*)
       auto* e = Ptr<QelExifItem>(l);

@@ -1,5 +1,6 @@
 #include "MacPiece.h"
 
+#include <glib.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -139,8 +140,18 @@ TEST(MacPiece, EventsBecomeMessages) {
   EXPECT_EQ(msg.lParam, 9);
   EXPECT_EQ(TranslateMessage(&msg), 1);
   EXPECT_EQ(DispatchMessage(&msg), -1);
-  MacEndMessageWait();
-  EXPECT_EQ(GetMessage(&msg, nullptr, 0, 0), 0);
+  MacEndMessageWait();  // nobody waits: nothing to end
+  MacQueueEvent(posted);
+  g_idle_add(
+      [](gpointer) -> gboolean {
+        EXPECT_EQ(MacMessageLoopDepth(), 1);
+        MacEndMessageWait();
+        return G_SOURCE_REMOVE;
+      },
+      nullptr);
+  EXPECT_EQ(GetMessage(&msg, nullptr, 0, 0), 1);  // the queued one first
+  EXPECT_EQ(GetMessage(&msg, nullptr, 0, 0), 0);  // then the wait is ended
+  EXPECT_EQ(MacMessageLoopDepth(), 0);
   EXPECT_EQ(EventToMSG(nullptr, &msg, 1, nullptr), 0);
 }
 

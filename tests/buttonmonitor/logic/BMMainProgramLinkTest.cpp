@@ -5,6 +5,7 @@
 
 #include <glib.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <string>
@@ -13,6 +14,7 @@
 #include "BMMainProgramLink.h"
 #include "TestEnvironment.h"
 #include "os/AppleEvents.h"
+#include "os/CommandLineClient.h"
 #include "os/CommandLineServer.h"
 
 namespace fs = std::filesystem;
@@ -75,6 +77,50 @@ TEST(BMMainProgramLink, DeliversInOrderToTheFirstProgramOnlyAndSeesItRunning) {
   // Serving both would have put Dunsellow's copies among these.
   EXPECT_EQ(received, sent);
   plat::AERemoveEventHandler(plat::kCoreEventClass, plat::kAEOpenDocuments);
+}
+
+// The program was not running: the command starts it (as its argument, which
+// only opens the capture page) and goes again once the program listens.
+TEST(BMMainProgramLink, ACommandThatStartsTheProgramIsSentAgainOnceItListens) {
+  fs::path apps = testenv::MakeTempDir("apps");
+  MakeApp(apps, "Dunsellow", "com.example.StartedByMonitor");
+  const fs::path exe = apps / "Dunsellow.app/Contents/MacOS/Dunsellow";
+  testenv::WriteFile(exe, "#!/bin/sh\n");
+  fs::permissions(exe, fs::perms::owner_all);
+  std::atomic<bool> spawned{false};
+  std::vector<std::string> args;
+  plat::SetSpawnFunction([&](const std::vector<std::string>& argv, const std::vector<std::string>&) {
+    args = argv;
+    spawned = true;
+    return true;
+  });
+  std::vector<std::u16string> received;
+  plat::AEInstallEventHandler(plat::kCoreEventClass, plat::kAEOpenDocuments,
+                              [&](const plat::AppleEvent& e, intptr_t) {
+                                std::u16string t;
+                                int32_t err = e.GetCommandLine(&t);
+                                received.push_back(t);
+                                return err;
+                              },
+                              0);
+  plat::CommandLineServer program("com.example.StartedByMonitor");
+  {
+    BMMainProgramLink link(apps.string());
+    link.Deliver(u"-Capture/Record");
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!spawned && std::chrono::steady_clock::now() < until) g_usleep(2000);
+    ASSERT_TRUE(spawned);
+    ASSERT_TRUE(program.Listen());  // the program has started
+    while (received.empty() && std::chrono::steady_clock::now() < until) {
+      if (!g_main_context_iteration(nullptr, FALSE)) g_usleep(2000);
+    }
+  }
+  plat::SetSpawnFunction(nullptr);
+  plat::AERemoveEventHandler(plat::kCoreEventClass, plat::kAEOpenDocuments);
+  bool asArgument = false;
+  for (const std::string& a : args) asArgument |= a.find("-Capture/Record") != std::string::npos;
+  EXPECT_TRUE(asArgument);
+  EXPECT_EQ(received, std::vector<std::u16string>{u"-Capture/Record"});
 }
 
 }  // namespace

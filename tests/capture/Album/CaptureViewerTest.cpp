@@ -7,31 +7,13 @@
 
 #include "CaptureAlbumFixture.h"
 #include "PrivateDisplay.h"
+#include "StagedProcesses.h"
 
 namespace {
 
-// Processes of the staged viewer started for this test (they share its
-// private runtime folder, where the viewer's socket lies).
 std::vector<pid_t> OurViewers() {
-  const fs::path viewer =
-      fs::canonical(testenv::StageDir() / "Dunsellow.app/Contents/Dunsellow Vistrel.app/Contents/MacOS/Dunsellow Vistrel");
-  const std::string mark = std::string("XDG_RUNTIME_DIR=") + std::getenv("XDG_RUNTIME_DIR");
-  std::vector<pid_t> out;
-  for (const fs::directory_entry& e : fs::directory_iterator("/proc")) {
-    const std::string name = e.path().filename().string();
-    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-    std::error_code ec;
-    if (fs::read_symlink(e.path() / "exe", ec) != viewer || ec) continue;
-    const std::string env = testenv::ReadFile(e.path() / "environ");
-    if (env.find(mark + '\0') != std::string::npos) out.push_back(pid_t(std::stoi(name)));
-  }
-  return out;
-}
-
-// A top-level window of the private X server with this title.
-bool WindowTitled(const std::string& title) {
-  const std::string cmd = "xwininfo -root -tree 2>/dev/null | grep -qF '\"" + title + "\"'";
-  return std::system(cmd.c_str()) == 0;
+  return testenv::OurProcessesOf(testenv::StageDir() /
+                                 "Dunsellow.app/Contents/Dunsellow Vistrel.app/Contents/MacOS/Dunsellow Vistrel");
 }
 
 }  // namespace
@@ -66,7 +48,7 @@ TEST_F(CaptureAlbum, APhotoTakenOpensInTheViewerAndASecondViewReachesTheSameView
     return photo.filename().string();
   };
   auto titled = [this](const std::string& name) {
-    return WaitFor([&] { return WindowTitled(name + " - Dunsellow Vistrel"); }, 60);
+    return WaitFor([&] { return testenv::XWindowTitled(name + " - Dunsellow Vistrel"); }, 60);
   };
 
   const std::string first = takeAndView(1);

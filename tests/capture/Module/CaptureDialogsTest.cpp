@@ -31,6 +31,24 @@ TEST_F(CaptureModuleTest, YesToALostCameraWithOneInputLeftStartsItAgain) {
   EXPECT_EQ(Trace("capture camera 1").size(), 2u);  // started again after Yes
 }
 
+TEST_F(CaptureModuleTest, ReturnInTheLostCameraDialogKeepsTheChosenInput) {
+  ::setenv("DUNSELLOW_SYNTHETIC_CAMERA", "bounds=1280x720,fps=30,lose_at=15,inputs=Input 1|Input 2", 1);
+  Start();
+  LaunchCapture();
+  bool shown = false;
+  hl::AnswerNextModalBy([&shown](CQelWindow* w) {
+    shown = hl::Read(w, "comb_devicelist").visible;
+    hl::SelectItem(w, "comb_devicelist", 1);
+    hl::PressKey(w, 13);
+  });
+  hl::AnswerNextModal("butn_No");
+  const bool asked = WaitFor([this] { return !Trace("capture device lost 1").empty(); });
+  ASSERT_TRUE(asked);
+  EXPECT_TRUE(shown);
+  EXPECT_EQ(Trace("capture device lost 0").size(), 1u);  // Return is Yes
+  EXPECT_EQ(Preference("VideoDevice"), "\"Input 2\"");
+}
+
 TEST_F(CaptureModuleTest, SuperQualityAtALargeSizeAsksFirst) {
   SeedPreferences("{\"VideoResolution\": " + std::to_string(720 << 16 | 1280) + "}");
   Start();

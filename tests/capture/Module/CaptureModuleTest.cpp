@@ -96,6 +96,20 @@ TEST_F(CaptureModuleTest, WithoutACameraThePageSaysSoAndCommandsDoNothing) {
   EXPECT_EQ(Trace("capture camera").size(), 2u);
 }
 
+// A photo asked for while the camera is still starting (as by the camera
+// button that started the program) is taken once the picture shows.
+TEST_F(CaptureModuleTest, APhotoAskedBeforeTheFirstPictureIsTakenWhenItShows) {
+  Start();
+  LaunchCapture();
+  const bool early = Trace("capture first frame").empty();
+  Command(u"-Capture/Capture");
+  ASSERT_TRUE(WaitFor([this] { return !Trace("capture photo ").empty(); }));
+  EXPECT_EQ(Trace("capture photo ").size(), 1u);
+  if (early) {
+    EXPECT_EQ(Trace("capture command Capture waits").size(), 1u);
+  }
+}
+
 TEST_F(CaptureModuleTest, CommandsActOnlyWhereTheirConditionsHold) {
   Start();
   LaunchCapture();

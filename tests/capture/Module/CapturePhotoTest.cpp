@@ -12,8 +12,10 @@
 #include <vector>
 
 #include "CaptureModuleFixture.h"
+#include "MediaTools.h"
 #include "TestEnvironment.h"
 #include "img/ImageFile.h"
+#include "qel/QelElement.h"
 #include "qel/QelHeadless.h"
 
 namespace fs = std::filesystem;
@@ -164,6 +166,59 @@ TEST_F(CapturePhotoTest, UnfinishedPhotosOfAKilledProgramAreSweptAtStart) {
   EXPECT_FALSE(fs::exists(left));
   EXPECT_EQ(Trace("capture swept 1 ").size(), 1u);
   EXPECT_FALSE(Photo().empty());
+}
+
+}  // namespace
+
+namespace {
+
+// The mean brightness of a photo, read by ffmpeg.
+double MeanBrightness(const fs::path& photo) {
+  const std::string pixels = mediatools::Run("ffmpeg -nostdin -v error -i " + mediatools::Quote(photo) +
+                                             " -vf scale=64:48 -f rawvideo -pix_fmt gray -");
+  double sum = 0;
+  for (char c : pixels) sum += uint8_t(c);
+  return pixels.empty() ? -1 : sum / double(pixels.size());
+}
+
+// The camera button's dialog lists the stand-in camera's own settings with
+// their ranges; moving brightness changes the picture at once, and the
+// value is kept for that camera.
+TEST_F(CapturePhotoTest, CameraSettingsListTheCameraControlsAndReachTheCamera) {
+  constexpr char kBrightness[] = "scrl_value_9963776";  // the V4L2 brightness control
+  SeedPreferences("{\"bWithAudio\": 1}");  // the sound input's part shows too
+  Open();
+  const fs::path before = Photo();
+  ASSERT_FALSE(before.empty());
+  hl::ElementState brightness, contrast, balance, level;
+  int32_t lowest = 0, highest = 0;
+  hl::AnswerNextModalBy([&](CQelWindow* w) {
+    brightness = hl::Read(w, kBrightness);
+    if (qel::Element* e = hl::FindElement(w, kBrightness)) lowest = e->Scroll().min, highest = e->Scroll().max;
+    contrast = hl::Read(w, "scrl_value_9963777");
+    balance = hl::Read(w, "chck_value_9963788");
+    level = hl::Read(w, "scrl_audiolevel");
+    EXPECT_EQ(hl::Read(w, "text_name_9963776").text, u"Brightness");
+    EXPECT_TRUE(hl::MoveSlider(w, kBrightness, 40));
+  }, "butn_OK");
+  ASSERT_TRUE(hl::Click(&Frame(), "butn_camsetting"));
+  Pump();
+  EXPECT_EQ(Trace("camera settings shown").size(), 1u);
+  EXPECT_TRUE(brightness.visible);
+  EXPECT_EQ(lowest, -64);
+  EXPECT_EQ(highest, 64);
+  EXPECT_EQ(brightness.scroll_pos, 0);
+  EXPECT_EQ(contrast.scroll_pos, 50);
+  EXPECT_TRUE(balance.visible);
+  EXPECT_EQ(balance.check, 1);
+  EXPECT_TRUE(level.visible);
+  EXPECT_EQ(Trace("camera setting Brightness 40").size(), 1u);
+  EXPECT_EQ(Preference("CameraControl Test Camera A 9963776"), "40");
+
+  WaitFor([] { return false; }, 1);  // frames taken since
+  const fs::path after = Photo();
+  ASSERT_FALSE(after.empty());
+  EXPECT_GT(MeanBrightness(after), MeanBrightness(before) + 40);
 }
 
 }  // namespace

@@ -6,14 +6,16 @@
 
 #include <cmath>
 #include <csignal>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <thread>
 
 #include "CaptureModuleFixture.h"
 #include "qel/QelHeadless.h"
-#include "qel/QelMenuBar.h"
 #include "MediaTools.h"
+#include "media/ClockStamp.h"
+#include "qel/QelMenuBar.h"
 
 namespace fs = std::filesystem;
 
@@ -80,6 +82,84 @@ TEST_F(CaptureRecordTest, AMovieWithSoundIsWholeAndItsTracksEndTogether) {
   // Every frame lasts one frame time in the 600 units of a second.
   for (long long d : probe.Packets("video", "duration")) EXPECT_EQ(d, 40);
   EXPECT_EQ(mediatools::DecodeErrors(movie), "");
+}
+
+// The camera clock of every frame of a movie, read from the stand-in
+// camera's stamp along the top of the picture.
+std::vector<uint32_t> FrameClocks(const fs::path& movie, int width) {
+  const int band = media::ClockStampSquare(width) * 3;
+  const std::string pixels =
+      mediatools::Run("ffmpeg -nostdin -v error -i " + mediatools::Quote(movie) + " -map 0:v -vf crop=" +
+                      std::to_string(width) + ":" + std::to_string(band) + ":0:0 -f rawvideo -pix_fmt gray -");
+  std::vector<uint32_t> clocks;
+  const size_t frameBytes = size_t(width) * size_t(band);
+  for (size_t at = 0; at + frameBytes <= pixels.size(); at += frameBytes) {
+    media::ClockStamp stamp;
+    media::ReadClockStamp(width, band, [&](int32_t x, int32_t y) {
+      return int(uint8_t(pixels[at + size_t(y) * size_t(width) + size_t(x)]));
+    }, &stamp);
+    clocks.push_back(stamp.clockMs);
+  }
+  return clocks;
+}
+
+// Where each beep of the stand-in microphone begins, in samples of the
+// movie's sound (a beep after a stretch of quiet; one cut by the start
+// is not counted).
+std::vector<size_t> BeepStarts(const fs::path& movie, uint32_t rate) {
+  const std::string bytes = mediatools::Run("ffmpeg -nostdin -v error -i " + mediatools::Quote(movie) +
+                                            " -map 0:a -ac 1 -f s16le -acodec pcm_s16le -");
+  std::vector<int16_t> samples(bytes.size() / 2);
+  std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+  std::vector<size_t> starts;
+  const size_t quiet = rate / 2;
+  size_t quietRun = 0;
+  for (size_t i = 0; i < samples.size(); ++i) {
+    if (std::abs(int(samples[i])) > 1000) {
+      if (quietRun >= quiet) starts.push_back(i);
+      quietRun = 0;
+    } else {
+      ++quietRun;
+    }
+  }
+  return starts;
+}
+
+TEST_F(CaptureRecordTest, PictureAndSoundStartTogetherAndStayTogether) {
+  // Read when the module's media layer starts.
+  ::setenv("DUNSELLOW_SYNTHETIC_CAMERA", "bounds=1280x720,fps=30,stamp=1", 1);
+  ::setenv("DUNSELLOW_SYNTHETIC_MICROPHONE", "beep=1", 1);
+  SeedPreferences("{\"bWithAudio\": 1, \"VideoFileQuality\": 100}");
+  const fs::path movie = Record(10.0);
+  ::unsetenv("DUNSELLOW_SYNTHETIC_MICROPHONE");
+  ASSERT_FALSE(movie.empty());
+
+  const double fps = 15, frameMs = 1000.0 / fps;
+  const std::vector<uint32_t> clocks = FrameClocks(movie, 640);
+  ASSERT_GT(clocks.size(), size_t(9 * fps));
+  // One second of movie holds one second of camera time (the camera takes
+  // 30 pictures a second, so a slot's picture is at most 1/30 s old).
+  EXPECT_NEAR(double(clocks[size_t(fps)] - clocks[0]), 1000.0, frameMs) << "first second";
+  const size_t last = clocks.size() - 1;
+  EXPECT_NEAR(double(clocks[last] - clocks[0]), double(last) * frameMs, frameMs) << "whole movie";
+
+  // Each beep starts at a whole second of the camera clock: the frame shown
+  // then, and the first frame's clock carried forward, both say so.
+  const uint32_t rate = 44100;
+  const std::vector<size_t> beeps = BeepStarts(movie, rate);
+  ASSERT_GE(beeps.size(), 8u) << movie;
+  for (size_t beep : beeps) {
+    const double movieMs = double(beep) * 1000.0 / rate;
+    const auto offWholeSecond = [](double ms) {
+      double r = std::fmod(ms, 1000.0);
+      return r > 500 ? r - 1000 : r;
+    };
+    EXPECT_LE(std::fabs(offWholeSecond(double(clocks[0]) + movieMs)), frameMs)
+        << "first frame's clock " << clocks[0] << " ms, beep at " << movieMs << " ms of movie";
+    const size_t shown = std::min(last, size_t(movieMs / frameMs));
+    EXPECT_LE(std::fabs(offWholeSecond(double(clocks[shown]) + (movieMs - double(shown) * frameMs))), frameMs)
+        << "frame " << shown << " at " << movieMs << " ms of movie";
+  }
 }
 
 TEST_F(CaptureRecordTest, WithoutSoundTheMovieHasNoSoundTrack) {

@@ -96,3 +96,32 @@ TEST(CaptureProgram, TwoRecordCommandsMakeAWholeMovie) {
 }
 
 }  // namespace
+
+namespace {
+
+// The camera goes while a movie is recorded; SIGTERM while the lost-camera
+// dialog waits closes it and ends the program normally, the movie whole.
+TEST(CaptureProgram, ASignalWhileADialogWaitsEndsTheProgramWithTheMovieKept) {
+  orvtest::AdoptOrphans();
+  const fs::path trace = testenv::MakeTempDir("trace") / "trace.log";
+  const char* before = std::getenv("DUNSELLOW_SYNTHETIC_CAMERA");
+  const std::string kept = before ? before : "";
+  ::setenv("DUNSELLOW_SYNTHETIC_CAMERA", "bounds=1280x720,fps=30,lose_at=120", 1);
+  ProgramProcess program(trace, {"--cmdl=-Capture/Open"});
+  if (before) ::setenv("DUNSELLOW_SYNTHETIC_CAMERA", kept.c_str(), 1);
+  else ::unsetenv("DUNSELLOW_SYNTHETIC_CAMERA");
+  ASSERT_TRUE(WaitForTrace(trace, "capture first frame"));
+  ASSERT_EQ(plat::SendCommandLine(kId, u"-Capture/Record", 64), plat::SendStatus::Accepted);
+  ASSERT_TRUE(WaitForTrace(trace, "capture recording "));
+  ASSERT_TRUE(WaitForTrace(trace, "capture asks about the lost camera"));
+  ASSERT_TRUE(program.Terminate());
+  EXPECT_EQ(Lines(trace, "quit closes the dialogs").size(), 1u);
+  EXPECT_EQ(TraceLines(trace).back(), "exit");
+  const std::vector<std::string> movies = Lines(trace, "capture movie ");
+  ASSERT_EQ(movies.size(), 1u);
+  const fs::path movie = movies[0].substr(std::string("capture movie ").size());
+  EXPECT_GT(std::atof(mediatools::ProbeResult(movie).Stream("video", "duration").c_str()), 1.0);
+  EXPECT_EQ(mediatools::DecodeErrors(movie), "");
+}
+
+}  // namespace

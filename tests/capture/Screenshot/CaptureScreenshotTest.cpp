@@ -173,6 +173,7 @@ TEST_F(CaptureScreenshot, TheLivePictureMovesAndTheDialogsShow) {
   ASSERT_NE(area, nullptr);
   EXPECT_GT(DifferingPixels(first, second, area->Bounds()), 100);
   ShootModal("capture-settings.png", "butn_CaptureSettings");
+  ShootModal("camera-settings.png", "butn_camsetting");
   ShootModal("capture-question.png", "chck_SoftEject");
 }
 

@@ -7,23 +7,35 @@
 
 namespace {
 
-TEST(CaptureFrameClock, FramesFollowTheSoundOrTheClock) {
-  struct Case {
-    bool bySound;
-    uint64_t soundBytes, bytesPerSecond, elapsedUs;
+TEST(CaptureFrameClock, PicturesTakeTheSlotsFromTheirMomentAndSoundIsCutToTheFirstFrame) {
+  struct Slot {
+    int64_t sinceStartUs;
     uint32_t rate;
-    uint64_t due;
-  } cases[] = {
-      {true, 176400, 176400, 0, 10, 11},           // one second of 44.1 kHz stereo sound at 10 fps
-      {false, 0, 0, 1000000, 5, 6},                 // one second of clock at 5 fps
-      {true, 0, 176400, 500000, 10, 6},             // no sound yet: the clock
-      {true, 176400ull * 3600 * 30, 176400, 0, 15, 15 * 3600 * 30 + 1},  // 30 hours: no overflow
-      {true, 384000, 384000, 0, 30, 31},            // 96 kHz stereo, 16 bits
+    uint64_t slot;
+  } slots[] = {
+      {-5000, 15, 0},                             // taken before the first frame
+      {0, 15, 0},                                 // the first frame itself
+      {1, 15, 1},                                 // just after: from the next slot on
+      {66666, 15, 1}, {66667, 15, 2},             // 1/15 s falls between the two
+      {1000000, 10, 10},                          // one second at 10 fps
+      {int64_t(30) * 3600 * 1000000, 15, uint64_t(15) * 3600 * 30},  // 30 hours: no overflow
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(CCaptureManage::FramesDue(c.bySound, c.soundBytes, c.bytesPerSecond, c.elapsedUs, c.rate), c.due)
-        << c.soundBytes << " bytes, " << c.elapsedUs << " us";
-  }
+  for (const Slot& c : slots)
+    EXPECT_EQ(CCaptureManage::FrameSlotAt(c.sinceStartUs, c.rate), c.slot) << c.sinceStartUs << " us";
+
+  struct Cut {
+    int64_t sinceStartUs;
+    uint32_t rate;
+    int64_t samples;
+  } cuts[] = {
+      {-100000, 44100, 4410},   // a block begun a tenth before the first frame
+      {0, 48000, 0},
+      {50000, 44100, -2205},    // sound that began after it: silence first
+      {-11, 96000, 1},          // to the nearest sample
+      {-5, 96000, 0},
+  };
+  for (const Cut& c : cuts)
+    EXPECT_EQ(CCaptureManage::SamplesBeforeStart(c.sinceStartUs, c.rate), c.samples) << c.sinceStartUs << " us";
 }
 
 TEST(CaptureSourceQueue, RepeatsBoundsAndEnd) {

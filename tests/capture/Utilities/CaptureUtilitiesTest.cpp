@@ -3,12 +3,14 @@
 // file types and the quality snapping of the settings dialog.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include "AppHelper.h"
 #include "CaptureSetting.h"
 #include "CaptureSettingData.h"
+#include "MediaTools.h"
 #include "ORVGF.h"
 #include "TestEnvironment.h"
 #include "qel/QelLayout.h"
@@ -217,6 +219,44 @@ TEST(CaptureFiles, TypesFromTheRecordsFormats) {
   EXPECT_TRUE(CreatePathChecked(nested));
   EXPECT_TRUE(fs::is_directory(dir / "Scans: 2024\\a" / "b"));
   EXPECT_EQ(CreatePath(nested), 0);  // it exists
+}
+
+}  // namespace
+
+namespace {
+
+// The property texts of a movie and a photo say what ffprobe reads.
+TEST(CaptureProperties, MovieAndPhotoTextsMatchTheFiles) {
+  const fs::path dir = testenv::MakeTempDir("properties");
+  const fs::path movie = dir / "Clip 1.mov";
+  ASSERT_EQ(std::system(("ffmpeg -nostdin -v error -f lavfi -i testsrc=size=320x240:rate=15 -f lavfi -i "
+                         "sine=frequency=440:sample_rate=48000 -t 2.5 -c:v mpeg4 -c:a pcm_s16le -ac 1 -y " +
+                         mediatools::Quote(movie)).c_str()),
+            0);
+  std::u16string duration, sound, picture;
+  ASSERT_EQ(vGetVideoFileProperty(QelFromUTF8(movie.string()), duration, sound, picture), 1);
+  const auto probe = mediatools::Probe(movie, "v:0", "stream=width,height,r_frame_rate,nb_frames");
+  EXPECT_EQ(probe.at("r_frame_rate"), "15/1");
+  const std::string p = QelToUTF8(picture), s = QelToUTF8(sound);
+  EXPECT_NE(p.find(probe.at("width") + " x " + probe.at("height")), std::string::npos) << p;
+  EXPECT_NE(p.find("15.0"), std::string::npos) << p;
+  EXPECT_NE(p.find("\n " + probe.at("nb_frames") + ".0 "), std::string::npos) << p;  // frames
+  const auto sprobe = mediatools::Probe(movie, "a:0", "stream=channels,sample_rate,bits_per_sample");
+  EXPECT_EQ(sprobe.at("sample_rate"), "48000");
+  EXPECT_NE(s.find("\n 1 "), std::string::npos) << s;     // one channel
+  EXPECT_NE(s.find("48.0"), std::string::npos) << s;      // kHz
+  EXPECT_NE(s.find(", 16 "), std::string::npos) << s;     // bits
+  EXPECT_NE(s.find("00:00:02"), std::string::npos) << s;  // its length, cut to a frame
+  EXPECT_EQ(duration, u"00:00:02");
+  EXPECT_EQ(vGetVideoFileProperty(QelFromUTF8((dir / "none.mov").string()), duration, sound, picture), 0);
+
+  const fs::path photo = dir / "Photo.jpg";
+  ASSERT_EQ(std::system(("ffmpeg -nostdin -v error -f lavfi -i testsrc=size=1280x720 -frames:v 1 -y " +
+                         mediatools::Quote(photo)).c_str()),
+            0);
+  std::u16string size;
+  ASSERT_EQ(vGetImageFileResolution(QelFromUTF8(photo.string()), size), 1);
+  EXPECT_EQ(QelToUTF8(size).rfind("1280 x 720", 0), 0u) << QelToUTF8(size);
 }
 
 }  // namespace

@@ -148,4 +148,31 @@ img::Bitmap PillowReference(const img::Bitmap& in, const std::vector<std::string
   return ReadPpm(dst);
 }
 
+bool MakeOrientedPhotos(const std::filesystem::path& dir) {
+  std::filesystem::path script = testenv::SourceDir() / "tests/platform/imaging/oriented_photos.py";
+  return Run({Python(), script.string(), dir.string()}) == 0;
+}
+
+img::Bitmap PillowUpright(const std::filesystem::path& jpeg, const std::filesystem::path& dir) {
+  std::filesystem::path script = testenv::SourceDir() / "tests/platform/imaging/oriented_photos.py";
+  std::filesystem::path out = dir / "pillow-upright.ppm";
+  std::filesystem::remove(out);
+  if (Run({Python(), script.string(), "--upright", jpeg.string(), out.string()}) != 0) return img::Bitmap();
+  return ReadPpm(out);
+}
+
+bool SameLayout(const img::Bitmap& a, const img::Bitmap& b, int tolerance) {
+  if (a.empty() || b.empty()) return false;
+  for (int cy = 0; cy < 4; ++cy) {
+    for (int cx = 0; cx < 4; ++cx) {
+      const uint8_t* pa = a.row((2 * cy + 1) * a.height() / 8) + 3 * ((2 * cx + 1) * a.width() / 8);
+      const uint8_t* pb = b.row((2 * cy + 1) * b.height() / 8) + 3 * ((2 * cx + 1) * b.width() / 8);
+      for (int c = 0; c < 3; ++c) {
+        if (std::abs(int(pa[c]) - int(pb[c])) > tolerance) return false;
+      }
+    }
+  }
+  return true;
+}
+
 }  // namespace imgtest

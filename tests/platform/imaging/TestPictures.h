@@ -34,4 +34,15 @@ bool HavePillow();
 img::Bitmap PillowReference(const img::Bitmap& in, const std::vector<std::string>& op,
                             const std::filesystem::path& dir);
 
+// Photos of orientations 1..8 as cameras write them ("orient-N.jpg", 96 x 64
+// upright) and Pillow's ImageOps.exif_transpose of each
+// ("orient-N-upright.ppm"), written into `dir`; false when Pillow failed.
+bool MakeOrientedPhotos(const std::filesystem::path& dir);
+// Pillow's upright picture of a JPEG; empty when it failed.
+img::Bitmap PillowUpright(const std::filesystem::path& jpeg, const std::filesystem::path& dir);
+// Whether two pictures of one scene agree within `tolerance` per channel at
+// the centre of each of 4 x 4 cells (pictures of different sizes compare
+// cell by cell), so a turned or mirrored picture never passes.
+bool SameLayout(const img::Bitmap& a, const img::Bitmap& b, int tolerance = 24);
+
 }  // namespace imgtest

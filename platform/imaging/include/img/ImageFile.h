@@ -26,10 +26,11 @@ IMG_API FileFormat FormatForExtension(const std::string& path);
 
 struct ImageInfo {
   FileFormat format = FileFormat::kUnknown;
-  int32_t width = 0, height = 0;  // full size, before any reduction
+  int32_t width = 0, height = 0;  // full size upright, before any reduction
   int32_t bits_per_pixel = 0;     // as stored: 1, 4, 8, 24, 32 (BMP), 8/24/32 (PNG), 8/24 (JPEG)
   double x_dpi = 0, y_dpi = 0;    // 0 when the file gives none
   std::vector<uint8_t> exif;      // a JPEG's EXIF block ("Exif\0\0" ...), else empty
+  int32_t orientation = 1;        // the block's orientation (1..8); pixels are handed out upright
 };
 
 // The decode budget by default: a picture of up to 120 megapixels, and at
@@ -94,6 +95,8 @@ struct JpegOptions {
   double dpi = 72;       // JFIF density
   std::vector<uint8_t> exif_base;  // an EXIF block to keep (may be empty)
   std::optional<ExifFields> exif;  // fields to set; no EXIF at all when both are empty
+  // A kept block is made to describe the saved pixels: orientation 1 and a
+  // new embedded thumbnail (or none).
 };
 
 struct BmpOptions {

@@ -28,4 +28,7 @@ std::vector<CameraControl> ListCameraControls(const CaptureDevice& device);
 // the control's range).
 bool SetCameraControl(const CaptureDevice& device, uint32_t id, int32_t value);
 
+// The stand-in camera's picture follows its brightness and contrast.
+void ApplyStandInControls(Frame& frame);
+
 }  // namespace media

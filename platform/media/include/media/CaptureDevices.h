@@ -35,6 +35,7 @@ struct SyntheticCamera {
   int64_t loseAtFrame = -1;    // report the device gone after this many frames
   int64_t badFrameAt = -1;     // this frame arrives torn: its lower half green, as
                                // a USB camera's frame that lost its data
+  bool stampClock = false;     // carry the capture clock and frame number (ClockStamp.h)
 };
 
 // The stand-in microphone: a sine tone, 16-bit.
@@ -45,6 +46,8 @@ struct SyntheticMicrophone {
   uint16_t channels = 2;
   double frequency = 1000.0;
   int64_t loseAfterBlocks = -1;  // report the device gone after this many blocks
+  bool beepEachSecond = false;   // the tone only in the first tenth of every second of
+                                 // the capture clock, silence otherwise
 };
 
 // Which devices the lists hold. Auto lists the real ones and the stand-ins

@@ -43,6 +43,8 @@ class SoundCapture {
   // Main thread: hands every block that arrived, in order. 0 when running,
   // kSoundDeviceLost once the device is gone, -1 when not started.
   int Idle(const std::function<void(const uint8_t* data, size_t bytes)>& onBlock);
+  // The same, with the capture clock (ClockUs) of each block's first sample.
+  int IdleTimed(const std::function<void(const uint8_t* data, size_t bytes, int64_t clockUs)>& onBlock);
   // The once-a-second device watch: kSoundDeviceLost when the device is gone
   // (a failed read or no longer listed), else 0.
   int CheckDevice();

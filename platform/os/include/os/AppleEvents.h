@@ -26,6 +26,7 @@ inline constexpr OSType kAEOpenDocuments = FourCC("odoc");
 inline constexpr OSType kAEQuitApplication = FourCC("quit");
 inline constexpr OSType kCommandLineParam = FourCC("prdt");  // keyword of the command-line parameter
 inline constexpr OSType kCommandLineType = FourCC("CMDL");   // descriptor type of the command line
+inline constexpr OSType kQuitSignalParam = FourCC("sign");   // present on a quit a signal asked for
 
 // Result codes handlers and accessors use (0 = handled / no error).
 inline constexpr int32_t kAENoErr = 0;
@@ -97,5 +98,9 @@ void StopQuitSignals();
 // default quit unless the handler took the request. Answers the handler's
 // result.
 int32_t RequestQuit();
+// A quit a signal asks for (SIGTERM, SIGINT): the event carries the
+// kQuitSignalParam parameter, so that the program can end even while a
+// dialog waits for an answer.
+int32_t RequestQuitBySignal();
 
 }  // namespace plat

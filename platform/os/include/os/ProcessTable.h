@@ -1,7 +1,7 @@
 #pragma once
 // Finding and ending processes by the file name of their executable, as read
 // from /proc/<pid>/exe (never the 15-byte "comm" name), for processes of the
-// same user. A fake table stands in for tests.
+// same user and session. A fake table stands in for tests.
 #include <sys/types.h>
 
 #include <chrono>
@@ -19,8 +19,9 @@ struct ProcessEntry {
 class ProcessTable {
  public:
   virtual ~ProcessTable() = default;
-  // Processes of this user whose executable's file name equals `name`,
-  // ignoring case. The calling process is left out.
+  // Processes of this user's session (the same user and the same
+  // XDG_RUNTIME_DIR) whose executable's file name equals `name`, ignoring
+  // case. The calling process is left out.
   virtual std::vector<ProcessEntry> Find(const std::string& name) = 0;
   // Sends SIGTERM; when the process is still there after `grace`, SIGKILL.
   // true when it is gone (or was already).

@@ -26,6 +26,8 @@ class QEL_API Backend {
   virtual void WindowBoundsChanged(CQelWindow* w) = 0;
   virtual void WindowTitleChanged(CQelWindow* w) = 0;
   virtual void Invalidate(CQelWindow* w) = 0;
+  // Only a part of the window (window coordinates) needs drawing again.
+  virtual void InvalidateRect(CQelWindow* w, const SRect32& r) { Invalidate(w); }
   // Frame controls (drag = 3, resize = 4) pressed.
   virtual void BeginFrameAction(CQelWindow* w, int32_t kind) {}
 

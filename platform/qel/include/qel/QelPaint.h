@@ -8,6 +8,9 @@
 namespace qel {
 
 inline constexpr const char* kDefaultFontFamily = "DejaVu Sans";
+// How far a control's face may reach past its element (a slider's knob):
+// a changed element redraws its rectangle grown by this much.
+inline constexpr int32_t kPaintSlack = 8;
 
 // Size of a text at a pixel size; wrapped at wrap_width when it is > 0.
 QEL_API SIZE MeasureText(const std::u16string& text, double font_px, int32_t wrap_width);

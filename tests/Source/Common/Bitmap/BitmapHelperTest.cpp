@@ -11,6 +11,7 @@
 #include "DibHelper.h"
 #include "ORVImageTools.h"
 #include "TestEnvironment.h"
+#include "TestPictures.h"
 #include "img/ImageFile.h"
 #include "os/Offscreen.h"
 #include "qel/QelElement.h"
@@ -95,6 +96,29 @@ TEST(Dib, ThumbnailsOfImageFilesKeepTheAspectAndEnlarge) {
   }
   EXPECT_EQ(DibGetFromImageFile(W(dir / "none.jpg").c_str(), 80, 60), nullptr);
   EXPECT_EQ(DibGetFromImageFile(u"", 80, 60), nullptr);
+}
+
+// An album's thumbnail of a photo a camera stored turned: upright.
+TEST(Dib, ThumbnailsOfTurnedPhotosAreUpright) {
+  if (!imgtest::HavePillow()) GTEST_SKIP() << "python3-pil missing";
+  fs::path dir = testenv::MakeTempDir("orient");
+  ASSERT_TRUE(imgtest::MakeOrientedPhotos(dir));
+  for (int n = 1; n <= 8; ++n) {
+    SCOPED_TRACE("orientation " + std::to_string(n));
+    const std::string name = "orient-" + std::to_string(n);
+    unsigned char* dib = DibGetFromImageFile(W(dir / (name + ".jpg")).c_str(), 48, 48);
+    ASSERT_NE(dib, nullptr);
+    tagBITMAPINFOHEADER h;
+    std::memcpy(&h, dib, 40);
+    ASSERT_EQ(h.biWidth, 48);
+    ASSERT_EQ(h.biHeight, 32);
+    // Rows bottom-up, each padded to four bytes.
+    img::Bitmap thumb = img::Bitmap::Create(48, 32);
+    const size_t stride = DIBStride(48, 24);
+    for (int32_t y = 0; y < 32; ++y) std::memcpy(thumb.mutable_row(y), dib + 40 + size_t(31 - y) * stride, 48 * 3);
+    EXPECT_TRUE(imgtest::SameLayout(thumb, imgtest::ReadPpm(dir / (name + "-upright.ppm"))));
+    DIBDelete(dib);
+  }
 }
 
 TEST(Dib, ThumbnailsOfMoviesAreTheirFirstFrame) {

@@ -60,7 +60,7 @@ class ThumbDatabase : public ::testing::Test {
 TEST_F(ThumbDatabase, RowsAreWhatAnIndependentReaderSees) {
   CDBManager m;
   ASSERT_TRUE(m.Connect(Folder().c_str()));
-  EXPECT_EQ(Sql("SELECT name FROM sqlite_master WHERE type='table' ORDER BY name;"), "MediaRecord\nVersion_1\n");
+  EXPECT_EQ(Sql("SELECT name FROM sqlite_master WHERE type='table' ORDER BY name;"), "MediaRecord\nUprightPhotos\nVersion_1\n");
   EXPECT_EQ(Sql("SELECT group_concat(name, ',') FROM pragma_table_info('MediaRecord');"),
             "Type,FileName,FileTime,DIB\n");
   EXPECT_EQ(Sql("SELECT group_concat(name, ',') FROM pragma_table_info('Version_1');"), "Num\n");
@@ -279,6 +279,37 @@ TEST_F(ThumbDatabase, APipeInTheDatabasesPlaceIsNotOpened) {
   int mustMake = -1;
   EXPECT_FALSE(m.FindOneRecord(item.get(), &mustMake));
   EXPECT_TRUE(fs::is_fifo(db_));
+}
+
+// Photo thumbnails stored before they were made upright show turned photos
+// unturned: a file from then keeps its movie rows and makes its photos again.
+TEST_F(ThumbDatabase, PhotoRowsFromBeforeUprightThumbnailsAreMadeAgain) {
+  {
+    CDBManager m;
+    ASSERT_TRUE(m.Connect(Folder().c_str()));
+    auto photo = Item(folder_, u"turned.jpg", 1);
+    auto movie = Item(folder_, u"clip.mov", 1, 2);
+    ASSERT_TRUE(Store(m, *photo, 3));
+    ASSERT_TRUE(Store(m, *movie, 4));
+  }
+  ASSERT_TRUE(testsql::Run(db_, "DROP TABLE UprightPhotos;", false).ok);
+  for (int pass = 0; pass < 2; ++pass) {
+    SCOPED_TRACE(pass == 0 ? "file from before" : "brought up to date");
+    CDBManager m;
+    ASSERT_TRUE(m.Connect(Folder().c_str()));
+    auto photo = Item(folder_, u"turned.jpg", 1);
+    auto movie = Item(folder_, u"clip.mov", 1, 2);
+    int mustMake = -1;
+    EXPECT_EQ(m.FindOneRecord(photo.get(), &mustMake), pass == 1);
+    EXPECT_EQ(mustMake, pass == 0 ? 1 : 0);
+    mustMake = -1;
+    EXPECT_TRUE(m.FindOneRecord(movie.get(), &mustMake));
+    EXPECT_EQ(mustMake, 0);
+    if (pass == 0) {
+      ASSERT_TRUE(Store(m, *photo, 5));
+    }
+  }
+  EXPECT_EQ(Sql("SELECT count(*) FROM sqlite_master WHERE name IN ('Version_1', 'UprightPhotos');"), "2\n");
 }
 
 TEST_F(ThumbDatabase, ADatabaseHeldByAnotherProgramIsLeftAlone) {

@@ -72,6 +72,7 @@ void EditModuleTest::UseBundleTree(unsigned helpers) {
   for (const auto& entry : fs::directory_iterator(real)) {
     const std::string name = entry.path().filename().string();
     if (name.size() > 4 && name.compare(name.size() - 4, 4, ".app") == 0) continue;
+    if (name == "ZylEmail.bundle") continue;  // the e-mail bundle has tests of its own; here it is missing
     fs::create_directory_symlink(entry.path(), contents / name);
   }
   auto standIn = [&](const char* name, const char* identifier) {

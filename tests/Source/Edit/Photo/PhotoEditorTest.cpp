@@ -351,6 +351,33 @@ TEST_F(PhotoEditor, SaveWritesJpegAtQuality90OrBmpAndKeepsTheExif) {
   EXPECT_EQ(out, "BMP3");
 }
 
+// Photos as cameras and phones write them: shown upright, and saved upright
+// so that other programs (Pillow, exiftool) do not turn them again.
+TEST_F(PhotoEditor, TurnedPhotosShowAndSaveUpright) {
+  if (!imgtest::HavePillow() || !imgtest::HaveTool("exiftool")) GTEST_SKIP() << "python3-pil or exiftool missing";
+  ASSERT_TRUE(imgtest::MakeOrientedPhotos(dir_));
+  for (int n = 1; n <= 8; ++n) {
+    SCOPED_TRACE("orientation " + std::to_string(n));
+    const std::string name = "orient-" + std::to_string(n);
+    const img::Bitmap want = imgtest::ReadPpm(dir_ / (name + "-upright.ppm"));
+    const fs::path path = dir_ / (name + ".jpg");
+    ASSERT_EQ(editor_->PreviewImageFile(path.u16string().c_str()), 1);
+    const img::Bitmap shown = Shown();
+    EXPECT_EQ(shown.width(), 96);
+    EXPECT_EQ(shown.height(), 64);
+    EXPECT_TRUE(SamePixels(shown, want));
+    if (n == 1) continue;
+    Slide("hscrl_1", 10);
+    const img::Bitmap edited = Shown();
+    ASSERT_EQ(editor_->DoSave(), 1);
+    std::string out;
+    imgtest::Run({"exiftool", "-s3", "-n", "-Orientation", "-ImageSize", "-ExifImageWidth", "-ExifImageHeight",
+                  "-Make", path.string()}, &out);
+    EXPECT_EQ(out, "1\n96 64\n96\n64\nDunsellow test camera\n");
+    EXPECT_TRUE(imgtest::SameLayout(imgtest::PillowUpright(path, dir_), edited));
+  }
+}
+
 // The file is written beside the target and renamed over it: cut off at
 // any byte, or the writer killed, the old photo is still there, whole.
 TEST_F(PhotoEditor, AnInterruptedSaveLeavesTheOldFileOrTheNewOne) {

@@ -7,10 +7,12 @@
 
 #include "BaseWnd.h"
 #include "TestEnvironment.h"
+#include "TestPictures.h"
 #include "TestView.h"
 #include "ViewerFixture.h"
 #include "img/ImageFile.h"
 #include "qel/QelElement.h"
+#include "qel/QelImage.h"
 #include "qel/QelWideText.h"
 
 using namespace vistreltest;
@@ -124,4 +126,45 @@ TEST_F(RealPictureTest, APipeAndAPictureTooLargeToDecodeSayWhyNothingIsShown) {
   ASSERT_TRUE(Settle());
   EXPECT_NE(Main().ShownPicture(), nullptr);
   EXPECT_FALSE(Visible("view_NoPre"));
+}
+
+namespace {
+
+// Photos of every EXIF orientation, as cameras and phones write them.
+class OrientedPictureTest : public ViewerFixture {
+ protected:
+  void SetUp() override {
+    ViewerFixture::SetUp();
+    if (!imgtest::HavePillow()) GTEST_SKIP() << "python3-pil missing";
+    SetPictureReader(nullptr);  // the imaging library's reader
+    ASSERT_TRUE(imgtest::MakeOrientedPhotos(folder_));
+    ASSERT_TRUE(Start());
+    std::u16string line;
+    for (int n = 1; n <= 8; ++n) line += u"\"" + QelFromUTF8(Photo(n)) + u"\" ";
+    SendCommandLine(line);
+    ASSERT_TRUE(Settle());
+  }
+  std::string Photo(int n) const { return folder_ + "/orient-" + std::to_string(n) + ".jpg"; }
+};
+
+}  // namespace
+
+TEST_F(OrientedPictureTest, EveryPhotoIsShownUprightWithItsUprightSize) {
+  for (int n = 1; n <= 8; ++n) {
+    SCOPED_TRACE("orientation " + std::to_string(n));
+    ASSERT_EQ(Main().GetCurIndex(), n - 1);
+    const img::Bitmap want = imgtest::ReadPpm(folder_ + "/orient-" + std::to_string(n) + "-upright.ppm");
+    ASSERT_NE(Main().ShownPicture(), nullptr);
+    const img::Bitmap shown = qel::Picture::From(Main().ShownPicture()->Handle())->Flatten();
+    EXPECT_EQ(shown.width(), 96);
+    EXPECT_EQ(shown.height(), 64);
+    EXPECT_TRUE(imgtest::SamePixels(shown, want));
+    tag_FILE_INFO* file = (*g_pApp->GetFilelist())[size_t(n - 1)];
+    EXPECT_EQ(file->nImageWidth_org, 96);
+    EXPECT_EQ(file->nImageHeight_org, 64);
+    if (n < 8) {
+      Main().DoNext();
+      ASSERT_TRUE(Settle());
+    }
+  }
 }

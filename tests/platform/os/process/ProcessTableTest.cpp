@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
+#include <string>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -58,6 +60,48 @@ TEST(ProcessTable, FindsAndEndsRealProcessWithLongName) {
   EXPECT_TRUE(WIFEXITED(status));
   EXPECT_EQ(ostest::ReadLog(bundle).back(), "Q");
   EXPECT_TRUE(plat::SystemProcessTable().Find("Dunsellow Testviewer").empty());
+}
+
+// A program of the same name in another session of this user (another
+// runtime folder) is neither found nor ended; one of this session is.
+TEST(ProcessTable, OnlyProcessesOfThisSessionAreFound) {
+  char dir[] = "/tmp/sessiontest-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const std::string exe = std::string(dir) + "/Dunsellow Sessiontest";
+  ASSERT_EQ(system(("cp /bin/sleep '" + exe + "'").c_str()), 0);
+  const char* mine = getenv("XDG_RUNTIME_DIR");
+  const std::string here = std::string("XDG_RUNTIME_DIR=") + (mine ? mine : "");
+  const std::string other = std::string("XDG_RUNTIME_DIR=") + dir;
+  auto start = [&exe](const std::string& runtime) {
+    pid_t child = fork();
+    if (child == 0) {
+      char* argv[] = {const_cast<char*>(exe.c_str()), const_cast<char*>("30"), nullptr};
+      char* envp[] = {const_cast<char*>(runtime.c_str()), nullptr};
+      execve(exe.c_str(), argv, envp);
+      _exit(127);
+    }
+    std::string link = "/proc/" + std::to_string(child) + "/exe";
+    // Until it runs the program (not the test's own copy).
+    for (;;) {
+      char buf[4096];
+      const ssize_t n = readlink(link.c_str(), buf, sizeof buf);
+      if (n > 0 && std::string(buf, size_t(n)).find("Sessiontest") != std::string::npos) break;
+      usleep(1000);
+    }
+    return child;
+  };
+  const pid_t foreign = start(other);
+  const pid_t own = start(here);
+  const auto found = plat::SystemProcessTable().Find("Dunsellow Sessiontest");
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0].pid, own);
+  EXPECT_EQ(plat::EndProcessesNamed("Dunsellow Sessiontest"), 1);
+  int status = 0;
+  EXPECT_EQ(waitpid(own, &status, 0), own);
+  EXPECT_EQ(waitpid(foreign, &status, WNOHANG), 0);  // still running
+  kill(foreign, SIGKILL);
+  waitpid(foreign, &status, 0);
+  system(("rm -rf '" + std::string(dir) + "'").c_str());
 }
 
 TEST(ProcessTable, ProcessIgnoringTermIsKilled) {

@@ -16,6 +16,7 @@
 
 #include "LoopWait.h"
 #include "EditModuleFixture.h"
+#include "qel/QelElementLayers.h"
 #include "qel/QelHeadless.h"
 #include "qel/QelInput.h"
 #include "qel/QelWideText.h"
@@ -108,6 +109,36 @@ TEST_F(MovieInModule, PlaysPausesGoesBackAndStopsAtTheTrimEnd) {
   EXPECT_EQ(Find("view_Position")->Text(), u"00:00:00");
 }
 
+// A paused movie draws nothing until a new frame comes; the trim bar's
+// handles follow the window when it is resized.
+TEST_F(MovieInModule, APausedMovieRestsAndTheTrimBarFollowsAResize) {
+  Open(MakeMovie("clip.mov"));
+  qel::ElementLayers* layers = Find("view_PreviewFrame")->Layers(false);
+  ASSERT_NE(layers, nullptr);
+  PumpFor(200);
+  cairo_surface_t* shown = layers->Layer()->Surface();
+  ASSERT_NE(shown, nullptr);
+  PumpFor(400);
+  EXPECT_EQ(layers->Layer()->Surface(), shown) << "the paused movie was drawn again";
+  ASSERT_TRUE(hl::Click(&Frame(), "chck_Playpause"));
+  ASSERT_TRUE(PumpUntil([&] { return layers->Layer()->Surface() != shown; })) << "playing drew no frame";
+  ASSERT_TRUE(hl::Click(&Frame(), "chck_Playpause"));
+  PumpFor(100);
+  shown = layers->Layer()->Surface();
+  PumpFor(400);
+  EXPECT_EQ(layers->Layer()->Surface(), shown);
+
+  // The untrimmed end handle sits at the strip's end, before and after the
+  // window grows.
+  auto gap = [&] { return Find("cata_cutstrip")->Bounds().right - Find("butn_CropRight")->Bounds().right; };
+  const int32_t before = gap();
+  SRect32 bounds = Frame().Bounds();
+  bounds.right += 400;
+  Frame().MoveWindow(&bounds);
+  Pump();
+  ASSERT_TRUE(PumpUntil([&] { return gap() == before; }, 3)) << "the end handle stayed " << gap() << " px short";
+}
+
 TEST_F(MovieInModule, TrimmedBrightenedSnapshottedAndSavedOverTheFile) {
   Open(MakeMovie("clip.mov"));
   EXPECT_FALSE(Enabled("butn_Save"));
@@ -137,14 +168,23 @@ TEST_F(MovieInModule, TrimmedBrightenedSnapshottedAndSavedOverTheFile) {
   EXPECT_EQ(Current(), "clip.mov");
   EXPECT_TRUE(Enabled("butn_Save"));
 
-  // Saved over the file: the progress dialog names it, then "saved".
+  // Saved over the file: the progress dialog names it, then "saved" with
+  // the information icon, not a warning.
   std::u16string info;
   hl::AnswerNextModalBy([&](CQelWindow* w) { info = hl::Read(w, "view_Info").text; });
-  hl::AnswerNextModal("butn_OK");
+  std::string icon;
+  bool warning = true;
+  hl::AnswerNextModalBy([&](CQelWindow* w) {
+    warning = hl::Read(w, "TextBox").visible;
+    if (hl::Read(w, "TextInfo").visible) icon = hl::FindElement(w, "TextInfo")->ImagePath();
+    hl::Click(w, "butn_OK");
+  });
   ASSERT_TRUE(hl::Click(&Frame(), "butn_Save"));
   Pump();
   EXPECT_EQ(hl::PendingModalAnswers(), 0u);
   EXPECT_EQ(info, QelFromUTF8(movie_.string()));
+  EXPECT_FALSE(warning);
+  EXPECT_EQ(icon, "theme:dialog-information-symbolic");
   EXPECT_NEAR(StreamSeconds(movie_, "v:0"), 0.5, 0.1 + 1e-3);
   EXPECT_NEAR(StreamSeconds(movie_, "a:0"), StreamSeconds(movie_, "v:0"), 0.1 + 1e-3);
   EXPECT_EQ(RunCommand(std::string(FFMPEG) + " -nostdin -v error -i '" + movie_.string() + "' -f null - 2>&1"), "");
@@ -152,8 +192,11 @@ TEST_F(MovieInModule, TrimmedBrightenedSnapshottedAndSavedOverTheFile) {
   const std::string grey = RunCommand(std::string(FFMPEG) + " -nostdin -v error -i '" + movie_.string() +
                                       "' -frames:v 1 -vf format=gray -f rawvideo - | od -An -tu1 -N1");
   EXPECT_GT(std::atoi(grey.c_str()), 128 + 20);
-  // Nothing left to save; the editor shows the saved movie; no stray files.
+  // Nothing left to save, also once the timers have run; the editor shows
+  // the saved movie; no stray files.
+  PumpFor(600);
   EXPECT_FALSE(Enabled("butn_Save"));
+  EXPECT_FALSE(Enabled("butn_Reset"));
   EXPECT_EQ(Find("view_Duration")->Text(), u"00:00:00");
   EXPECT_TRUE(Leftovers().empty());
 }

@@ -1,0 +1,140 @@
+// Random command and argument sequences into one 'prtc' element: the
+// command interface with any numbers, real and missing files, settings of
+// every id with bounded buffers, and the print manager attached and not.
+#include <cstdint>
+#include <string>
+
+#include "FuzzSupport.h"
+#include "PrintCtrlClass.h"
+#include "PrintManagerApi.h"
+#include "PrintProject.h"
+#include "img/ImageFile.h"
+#include "img/Operations.h"
+#include "qel/QelCore.h"
+#include "qel/QelElement.h"
+
+namespace {
+
+// A printer with fixed geometry and a template of up to four cells.
+class FuzzManager : public CZylPrintManager {
+ public:
+  int cells = 4;
+  int GetPaperSize(int* w, int* h) override {
+    if (!w || !h) return 0;
+    *w = 600, *h = 800;
+    return 1;
+  }
+  int GetPixel(int* x, int* y) override {
+    if (!x || !y) return 0;
+    *x = *y = 100;
+    return 1;
+  }
+  int GetPrintArea(SRect32* a) override {
+    if (a) *a = SRect32{10, 10, 590, 790};
+    return 1;
+  }
+  CTemplate* GetTemplateByName(const WCHAR*, const WCHAR*, int, int*) override {
+    auto* t = new CTemplate();
+    t->SetRecommendedScaling(1.0);
+    for (int i = 0; i < cells; ++i) t->AddCell(SRect32{10 + 140 * i, 10, 140 + 140 * i, 200});
+    return t;
+  }
+};
+
+const std::u16string& PhotoPath(int n) {
+  static std::u16string paths[3];
+  if (paths[n].empty()) {
+    std::string p = fuzz::PrivateFolder() + "/photo" + std::to_string(n) + ".png";
+    img::Bitmap b = img::Bitmap::Filled(20 + 17 * n, 30 - 7 * n, uint8_t(40 * n));
+    img::SavePng(b, {}, p, img::PngOptions{});
+    paths[n] = qel::ToU16(p);
+  }
+  return paths[n];
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static const bool registered = PrintControlInit() == 1;
+  (void)registered;
+  fuzz::Input in(data, size);
+  QelObject element = Qel0CreateObj(QelFourCC("prtc"));
+  auto* manager = new FuzzManager();
+  manager->AddRef();
+  WCHAR text[1024] = {};
+  int32_t ints[64] = {};  // room for every record a command writes
+  for (int step = 0; step < 64 && in.left() > 0; ++step) {
+    const uint32_t command = uint32_t(in.Range(0, 40));
+    intptr_t w = intptr_t(in.Take<int32_t>());
+    // Pointer arguments are null or real buffers: a host handing wild
+    // pointers is not what this harness looks for.
+    const void* l = nullptr;
+    switch (in.Range(0, 2)) {
+      case 1: l = ints; break;
+      case 2: l = text; break;
+      default: break;
+    }
+    const intptr_t small = in.Take<int16_t>();
+    ints[0] = in.Take<int32_t>(), ints[1] = in.Take<int32_t>();
+    switch (command) {
+      case 0:
+        w = in.Flag() ? reinterpret_cast<intptr_t>(static_cast<CZylPrintManager*>(manager)) : 0;
+        manager->cells = int(in.Range(0, 4));
+        break;
+      case 2: case 18:
+        w = in.Range(0, 245);
+        // Pointer settings get a real buffer; value settings a number.
+        if (w >= 200) l = in.Flag() ? static_cast<const void*>(text) : static_cast<const void*>(ints);
+        if (w == 237 || w == 238) l = nullptr;
+        if (command == 2 && w < 200 && w != 17 && w != 18) l = reinterpret_cast<const void*>(small);
+        if (w == 6) l = reinterpret_cast<const void*>(intptr_t(in.Flag()));
+        break;
+      case 5: case 15: case 16:
+        w = 0;
+        break;
+      case 14:
+        w = small;
+        break;
+      case 8: case 20:
+        l = in.Flag() ? nullptr : static_cast<const void*>(ints);
+        break;
+      case 19: case 21:
+        l = reinterpret_cast<const void*>(intptr_t(in.Range(-1, 4)));
+        break;
+      case 3: case 7: case 26: case 30: case 34:
+        w = small;
+        break;
+      case 10:
+        w = 0;
+        l = reinterpret_cast<const void*>(intptr_t(-1));
+        break;
+      case 12:
+        l = in.Flag() ? static_cast<const void*>(PhotoPath(int(in.Range(0, 2))).c_str()) : nullptr;
+        break;
+      case 13: case 33:
+        continue;  // printing and host callbacks need a real host
+      case 17: case 23: case 36:
+        w = reinterpret_cast<intptr_t>(PhotoPath(int(in.Range(0, 2))).c_str());
+        if (command == 36) l = nullptr;
+        if (command == 17) l = reinterpret_cast<const void*>(small);  // page<<16 | cell
+        break;
+      case 24: case 25: case 27: case 32:
+        l = in.Flag() ? static_cast<const void*>(ints) : nullptr;
+        if (command == 25) l = in.Flag() ? text : nullptr;
+        break;
+      default:
+        break;
+    }
+    intptr_t r = Qel0Inter(element, 53, int32_t(command), w, reinterpret_cast<QELLPARAM>(l));
+    if ((command == 8 || command == 20 || command == 21) && r) {
+      // Pictures handed out are the caller's (except 20's, the page's own copy).
+      Qel0Release(reinterpret_cast<QelObject>(r));
+    }
+    text[1023] = 0;
+  }
+  CPrintProject* project = PrintCtrlProjectOf(element);
+  if (project && project->GetCurrentPage() >= project->GetPageCount()) fuzz::Fail("current page past the pages");
+  Qel0Release(element);
+  manager->Release();
+  return 0;
+}

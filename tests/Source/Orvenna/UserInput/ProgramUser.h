@@ -1,0 +1,83 @@
+#pragma once
+// The real program with its staged modules in the test process, on the GTK
+// backend under the private X server, and a user at it (XUser).
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "MyQelApp.h"
+#include "PrivateDisplay.h"
+#include "QelGtk.h"
+#include "TestEnvironment.h"
+#include "XUser.h"
+#include "qel/QelBackend.h"
+#include "qel/QelElement.h"
+#include "qel/QelWideText.h"
+
+inline CQelModalWnd* OpenModal() {
+  for (CQelWindow* w : QelWindows()) {
+    auto* modal = dynamic_cast<CQelModalWnd*>(w);
+    if (modal && modal->InModal()) return modal;
+  }
+  return nullptr;
+}
+
+inline bool ShownIn(CQelWindow* w, const char* name) {
+  qel::Element* e = w ? qel::Element::From(w->GetElementByName(name)) : nullptr;
+  return e && e->EffectivelyVisible();
+}
+
+class ProgramUser : public ::testing::Test {
+ public:  // the table rows ask too
+  void Start() {
+    if (!testenv::StartPrivateDisplay()) GTEST_SKIP() << "no X server could be started";
+    ::setenv("DUNSELLOW_BUNDLE", (testenv::StageDir() / "Dunsellow.app").c_str(), 1);
+    ASSERT_EQ(theApp.InitInstance(), 1);
+    started_ = true;
+    if (qel::IsHeadless()) GTEST_SKIP() << "GTK cannot use the X server";
+    user_.emplace();
+    ASSERT_TRUE(user_->Ready()) << "the X server has no XTest";
+    ASSERT_TRUE(user_->WaitFor([this] { return Shown("cata_homepage"); }));
+  }
+  void TearDown() override {
+    if (started_) theApp.ExitInstance();
+  }
+  CMyMainFrame* Frame() { return theApp.GetMainFrame(); }
+  bool Shown(const char* name) { return ShownIn(Frame(), name); }
+  // The module shown in the main window: its name, or "" on the home page.
+  std::string Module() {
+    IORVAction* action = nullptr;
+    Frame()->GetModuleMgr()->GetActiveEmbeddedAction(&action);
+    if (!action) return "";
+    uint32_t id = action->GetLibID();
+    action->Release();
+    return QelToUTF8(std::u16string_view(Frame()->GetModuleMgr()->GetModuleNameByLibID(id).c_str()));
+  }
+  void OpenCapture() {
+    ASSERT_TRUE(user_->Click(Frame(), "butn_active"));
+    ASSERT_TRUE(user_->WaitFor(
+        [this] { return Module() == "Capture" && Shown("cata_module") && !Frame()->LaunchInProgress(); }));
+  }
+  SIZE WindowSize() {
+    SRect32 b = Frame()->Bounds();
+    return SIZE{b.right - b.left, b.bottom - b.top};
+  }
+
+  // The first modal window open now, or null.
+  static CQelModalWnd* Modal() { return OpenModal(); }
+  // No window but the main one on screen (a closed dialog's window is gone).
+  bool OnlyTheMainWindow() {
+    for (CQelWindow* w : QelWindows()) {
+      GtkWidget* top = w == Frame() ? nullptr : qel::gtk::NativeWindow(w);
+      if (top && gtk_widget_get_mapped(top)) return false;
+    }
+    return true;
+  }
+
+  std::optional<testenv::XUser> user_;
+  bool started_ = false;
+};
