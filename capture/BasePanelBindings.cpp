@@ -177,18 +177,22 @@ void CBasePanel::FinishRecording(int32_t stopped) {
   m_bRecording = 0;
   m_pPower->HoldAwake(false, {});
   if (path.empty()) return;
+  CCapture* capture = CCapture::GetInstance();
+  const bool writeFailed = capture && capture->RecordWriteFailed();
   std::error_code ec;
   const auto size = std::filesystem::file_size(QelToUTF8(path), ec);
   if (stopped && !ec && size >= 11) {
     // A movie with frames stays, whatever the album says of it.
     OrvTrace("capture movie " + QelToUTF8(path));
     DoAlbumCall(0, 2, path);
+    if (writeFailed) ShowMessage(44);
     return;
   }
   OrvTrace("capture discarded movie " + QelToUTF8(path));
   if (!ORVGF::DeleteFile(path) && std::filesystem::exists(QelToUTF8(path), ec)) {
     m_undeletableMovies.push_back(path);
   }
+  if (writeFailed) ShowMessage(45);
 }
 
 void CBasePanel::OnBurstCheck(qel::Element*, int32_t, QELLPARAM) { UpdateUIForBurstOrRecord(m_bBursting, m_bRecording); }

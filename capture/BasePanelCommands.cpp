@@ -127,9 +127,12 @@ int32_t CBasePanel::Receive(int32_t code, const void* data, const void*) {
       break;
     case kCaptureViewEvent:
       if (value == 2) {
+        CCapture* capture = CCapture::GetInstance();
         if (!ORVGF::vIsEnoughSpace(m_strCaptureFolder, ORVGF::CaptureSettings().FreeSpaceBytes())) {
           ForceStopRecord();
           ShowMessage(7);
+        } else if (capture && capture->RecordWriteFailed()) {
+          ForceStopRecord();  // says why itself
         }
       } else if (value == 0) {
         const uint32_t now = TickCount();

@@ -1,11 +1,14 @@
 // The capture plug-in's preferences, as the panel reads and writes them.
 #include <algorithm>
 #include <cstdio>
+#include <string>
 
 #include "BasePanel.h"
 #include "CaptureSettingData.h"
 #include "ORVGF.h"
+#include "ORVTrace.h"
 #include "Profile.h"
+#include "img/ImageFile.h"
 #include "qel/QelWideText.h"
 
 namespace {
@@ -108,5 +111,9 @@ bool CBasePanel::UpdateCaptureFolder() {
     return false;
   }
   m_strCaptureFolder = capture;
+  // Photos being saved when a program was killed left hidden temporary files.
+  if (const int32_t swept = img::SweepTemporaries(QelToUTF8(capture)); swept > 0) {
+    OrvTrace("capture swept " + std::to_string(swept) + " unfinished photo files");
+  }
   return true;
 }

@@ -97,6 +97,11 @@ int32_t CCapture::StopRecord() {
   return engine && engine->StopRecord() == 0 ? 1 : 0;
 }
 
+bool CCapture::RecordWriteFailed() {
+  CCaptureManage* engine = CCaptureManage::GetInstance();
+  return engine && engine->RecordWriteFailed();
+}
+
 int32_t CCapture::GetVideoDevice(std::vector<std::u16string>& names) {
   return WithEngine([&](CCaptureManage& e) { return e.GetVideoDeviceName(names); });
 }

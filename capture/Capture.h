@@ -24,6 +24,8 @@ class CCapture {
   int32_t StopPreview();
   int32_t StartRecord(const std::u16string& path);
   int32_t StopRecord();
+  // Whether the movie being recorded, or the last one stopped, could not be written.
+  bool RecordWriteFailed();
   // A new picture of the newest frame (count 1); 1, or 0 without one.
   int32_t CapturePicture(PubImage::QelPicture** picture);
   CCaptureWindow* Window() const { return m_pWindow; }

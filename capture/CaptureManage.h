@@ -114,6 +114,10 @@ class CCaptureManage {
   int32_t StartRecord(const std::u16string& path);
   int32_t StopRecord();
   bool IsRecording() const { return m_bRecording; }
+  // Whether the movie's writes failed (a full disk, a quota, a folder gone):
+  // asked while recording, and after the stop of that recording until the
+  // next one starts. A failed movie that cannot be played is stopped with -1.
+  bool RecordWriteFailed();
   // The frame clock (timer 3000): a camera that stopped delivering still
   // fills the movie, with its last picture.
   void OnFrameClock();
@@ -181,6 +185,8 @@ class CCaptureManage {
   uint64_t m_framesDelivered = 0;
   uint64_t m_soundBytes = 0;
   uint64_t m_backlogRepeats = 0;
+  bool m_writeFailed = false;
+  std::u16string m_recordPath;
   uint32_t m_soundRate = 0;
   uint16_t m_soundChannels = 0, m_soundBits = 16;
   // The last few sound blocks, so that a recording can begin with the sound

@@ -10,6 +10,7 @@
 #include "MovCodecTable.h"
 #include "ORVTrace.h"
 #include "media/Frame.h"
+#include "media/Movie.h"
 #include "media/SoundCapture.h"
 #include "os/Offscreen.h"
 #include "qel/QelTimer.h"
@@ -87,6 +88,8 @@ int32_t CCaptureManage::StartRecord(const std::u16string& path) {
     return -1;
   }
   m_bRecording = true;
+  m_writeFailed = false;
+  m_recordPath = path;
   m_framesDelivered = 0;
   m_soundBytes = 0;
   m_backlogRepeats = 0;
@@ -99,8 +102,20 @@ int32_t CCaptureManage::StartRecord(const std::u16string& path) {
   return 0;
 }
 
+bool CCaptureManage::RecordWriteFailed() {
+  if (m_bRecording && m_pExporter && !m_writeFailed) {
+    _SAVE_STATUS_ status = SAVE_STATUS_IDLE;
+    int32_t percent = 0;
+    m_pExporter->GetStatus(status, percent);
+    m_writeFailed = status == SAVE_STATUS_FAILED;
+  }
+  return m_writeFailed;
+}
+
 void CCaptureManage::FillFramesTo(uint64_t slot) {
   if (!m_bRecording || !m_pSource || !m_preview || slot <= m_framesDelivered) return;
+  // Frames for a writer that gave up would only pile up.
+  if (RecordWriteFailed()) return;
   m_pSource->SetVideoDate(m_preview, 0, int64_t(slot - m_framesDelivered));
   m_framesDelivered = slot;
 }
@@ -156,6 +171,7 @@ int32_t CCaptureManage::StopRecord() {
   const int64_t endUs = withSound ? int64_t(m_soundBytes / blockAlign * 1000000u / m_soundRate)
                                   : media::ClockUs() - m_recordStartUs;
   FillFramesTo(std::max<uint64_t>(FrameSlotAt(endUs, fps), 1));
+  RecordWriteFailed();
   m_bRecording = false;
   if (withSound) {
     // The pictures ran longer (by less than a frame, or more when the sound
@@ -177,7 +193,15 @@ int32_t CCaptureManage::StopRecord() {
   const uint64_t frames = m_framesDelivered;
   if (m_pSource) m_backlogRepeats = m_pSource->BacklogRepeats();
   ReleaseRecorder();
-  return frames != 0 ? 0 : -1;
+  if (frames == 0) return -1;
+  // The last release wrote the movie's index: a write that failed then, or
+  // earlier, leaves a file that cannot be played, which is not kept.
+  media::Movie movie;
+  if (movie.Open(QelToUTF8(m_recordPath)) != 0 || !movie.HasVideo() || movie.Duration() <= 0) {
+    m_writeFailed = true;
+    return -1;
+  }
+  return 0;
 }
 
 void CCaptureManage::ReleaseRecorder() {

@@ -101,7 +101,12 @@ function(dunsellow_plugin_options target)
   set_target_properties(${target} PROPERTIES
     CXX_VISIBILITY_PRESET hidden C_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON
     PREFIX "")
-  target_link_options(${target} PRIVATE -Wl,-Bsymbolic-functions)
+  # Static libraries linked in (the enhancement kernels, the common library)
+  # keep their symbols to the bundle: two bundles in one process must not
+  # bind to each other's copies.
+  target_link_options(${target} PRIVATE -Wl,-Bsymbolic-functions -Wl,--exclude-libs,ALL
+                      -Wl,--version-script=${PROJECT_SOURCE_DIR}/cmake/PluginExports.map)
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${PROJECT_SOURCE_DIR}/cmake/PluginExports.map)
   # clang links its sanitizer runtimes into programs only: a plug-in of the
   # fuzz build leaves their symbols to the program that loads it.
   if(NOT DUNSELLOW_FUZZ)

@@ -31,6 +31,11 @@ void MainBundle() {
     fuzz::WriteFile("Dunsellow.app/Contents/Info.plist", reinterpret_cast<const uint8_t*>(plist), sizeof plist - 1);
     ::symlink(VDLSQ_BUNDLE, (app + "/Contents/VdlSQbase.bundle").c_str());
     ::setenv("DUNSELLOW_BUNDLE", app.c_str(), 1);
+    // Held for the life of the process: every input loads and frees the
+    // component, and a component unloaded would take its coverage counters
+    // with it while the fuzzer still reads them.
+    static QelLibraryRef kept = QelLoadLibrary(QelFromUTF8(VDLSQ_BUNDLE).c_str());
+    if (!kept) std::abort();
     return true;
   }();
   (void)made;

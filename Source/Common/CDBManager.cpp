@@ -129,6 +129,12 @@ bool CDBManager::Connect(const WCHAR* folder) {
       CloseDatabase();
       return false;
     }
+    if (version == Presence::Present && !Intact()) {
+      // Damaged pages leave the layout readable while every look-up and
+      // insert fails, on every later run too: a cache is better made anew.
+      std::fprintf(stderr, "Thumbnail database %s is damaged; it is made anew\n", CQelStringW(path).ToUTF8().c_str());
+      version = Presence::Absent;
+    }
     if (version != Presence::Present) {
       // Another layout, or no database at all: its thumbnails are lost and
       // made again. A journal left beside it belongs to the old file.
@@ -162,6 +168,18 @@ CDBManager::Presence CDBManager::TablePresence(const char16_t* table, int32_t* s
   if (count == 1) return Presence::Present;
   if (count == 0) return Presence::Absent;
   return Presence::Failed;
+}
+
+bool CDBManager::Intact() {
+  Held<IVdlSQRecordSet> rows;
+  int32_t status = GetSQLConnect(m_pConnection)->Query(
+      u"SELECT count(*) as count FROM pragma_quick_check WHERE quick_check <> 'ok';", &rows.p);
+  // A file held by another program is not known to be damaged.
+  if (!Ok(status) || !rows.p) return !ShouldRebuild(status);
+  int32_t problems = 0;
+  status = rows.p->GetIntColumn(u"count", &problems);
+  if (!Ok(status)) return !ShouldRebuild(status);
+  return problems == 0;
 }
 
 bool CDBManager::CheckVersion() {

@@ -68,6 +68,8 @@ class CDBManager {
  private:
   enum class Presence { Present, Absent, Failed };
   Presence TablePresence(const char16_t* table, int32_t* status);
+  // SQLite's quick check: false when the open file is known to be damaged.
+  bool Intact();
   bool Open(const CQelStringW& path);
   void CloseDatabase();
   static void StopWorker();

@@ -231,6 +231,44 @@ ORVRegion ComplementInBounds(const ORVRegion& region) {
   return out;
 }
 
+ORVRegion CornerCut(const ORVRegion& mask, CornerMaskSense sense) {
+  const SRect32& b = mask.bounds;
+  const int32_t height = std::max(0, b.bottom - b.top);
+  // Per row: the leftmost black run and the rightmost one.
+  struct Row {
+    int32_t firstLeft = INT32_MAX, firstRight = 0, lastLeft = 0, lastRight = INT32_MIN;
+  };
+  std::vector<Row> rows(static_cast<size_t>(height));
+  for (const SRect32& r : mask.rects) {
+    for (int32_t y = std::max(r.top, b.top); y < std::min(r.bottom, b.bottom); ++y) {
+      Row& row = rows[size_t(y - b.top)];
+      if (r.left < row.firstLeft) row.firstLeft = r.left, row.firstRight = r.right;
+      if (r.right > row.lastRight) row.lastRight = r.right, row.lastLeft = r.left;
+    }
+  }
+  ORVRegion out;
+  out.bounds = b;
+  std::vector<size_t> open;
+  Runs openRuns, runs;
+  for (int32_t i = 0; i < height; ++i) {
+    const Row& row = rows[size_t(i)];
+    const bool black = row.firstLeft != INT32_MAX;
+    int32_t lo = 0, hi = 0;
+    if (sense == CornerMaskSense::kBlackIsCut) {
+      if (black) lo = row.firstLeft, hi = row.lastRight;
+    } else {
+      // The first and the last pixel that is not black (runs are maximal,
+      // so one follows a run that starts at the edge).
+      lo = black && row.firstLeft == b.left ? row.firstRight : b.left;
+      hi = black && row.lastRight == b.right ? row.lastLeft : b.right;
+    }
+    runs.clear();
+    if (lo < hi) runs.emplace_back(lo, hi);
+    AppendBand(out.rects, open, openRuns, runs, b.top + i, b.top + i + 1);
+  }
+  return out;
+}
+
 ORVRegion PlaceAtCorner(const ORVRegion& region, int corner, int32_t width, int32_t height) {
   ORVRegion out = region;
   const int32_t w = region.bounds.right - region.bounds.left;
@@ -247,8 +285,7 @@ std::vector<SRect32> CornerWindowShape(const CornerMaskTable& table, int32_t wid
   for (int corner = 0; corner < 4; ++corner) {
     auto mask = CreateRgnFromFile(table.path[size_t(corner)]);
     if (!mask) continue;
-    const ORVRegion cut = sense == CornerMaskSense::kBlackIsWindow ? ComplementInBounds(*mask) : *mask;
-    ORVRegion placed = PlaceAtCorner(cut, corner, width, height);
+    ORVRegion placed = PlaceAtCorner(CornerCut(*mask, sense), corner, width, height);
     cuts.insert(cuts.end(), placed.rects.begin(), placed.rects.end());
   }
   return SubtractRects(SRect32{0, 0, width, height}, cuts);

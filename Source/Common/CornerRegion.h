@@ -69,9 +69,15 @@ ORVRegion PlaceAtCorner(const ORVRegion& region, int corner, int32_t width, int3
 // the rest of the mask's rectangle.
 enum class CornerMaskSense { kBlackIsWindow, kBlackIsCut };
 
+// The part of a corner mask cut from the window, as one run a row: from the
+// row's first cut pixel to its last. A corner is an outline: holes or specks
+// inside it are not kept, so a shape costs a few rectangles a mask row
+// whatever the mask holds (a checkerboard would be half a million).
+ORVRegion CornerCut(const ORVRegion& mask, CornerMaskSense sense);
+
 // A window's shape: the rectangle (0, 0, width, height) minus the cut part
-// of each readable mask of the table, each placed at its corner. A mask
-// that cannot be read leaves its corner square.
+// (CornerCut) of each readable mask of the table, each placed at its
+// corner. A mask that cannot be read leaves its corner square.
 std::vector<SRect32> CornerWindowShape(const CornerMaskTable& table, int32_t width, int32_t height,
                                        CornerMaskSense sense = CornerMaskSense::kBlackIsWindow);
 

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "VdlXmlWrapper.h"
+#include "os/RegularFile.h"
 
 namespace {
 
@@ -65,7 +66,11 @@ xmlDoc* XMLWrapper_CreateDocument() { return xmlNewDoc(BAD_CAST "1.0"); }
 
 xmlDoc* XMLWrapper_LoadXML(const WCHAR* path) {
   if (!path || !*path) return nullptr;
-  return xmlReadFile(Utf8(path).c_str(), nullptr, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+  const std::string file = Utf8(path);
+  std::string text;
+  if (!plat::ReadRegularFile(file, text)) return nullptr;
+  return xmlReadMemory(text.data(), int(text.size()), file.c_str(), nullptr,
+                       XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
 }
 
 xmlNode* XMLWrapper_GetRootNode(xmlDoc* doc) { return doc ? xmlDocGetRootElement(doc) : nullptr; }

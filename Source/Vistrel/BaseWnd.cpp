@@ -105,7 +105,13 @@ bool CBaseWnd::CanDoTool() {
 }
 
 void CBaseWnd::ShowElement(void* element, bool show) {
-  if (element) static_cast<PubQelmar::QelElement*>(element)->Show(show ? 1 : 0);
+  if (!element) return;
+  if (element == m_pNoPreviewView && show) {
+    // Says why nothing is shown: a picture over the decode budget, or a
+    // file that is no picture at all, is not the same as an empty list.
+    m_pNoPreviewView->_QelText()->SetText(NoPictureText(GetCurPath()).c_str());
+  }
+  static_cast<PubQelmar::QelElement*>(element)->Show(show ? 1 : 0);
 }
 
 bool CBaseWnd::IsElementVisible(void* element) {

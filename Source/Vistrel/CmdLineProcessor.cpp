@@ -49,6 +49,26 @@ bool SamePath(const std::u16string& a, const std::u16string& b) {
   return !a.empty() && !b.empty() && Resolved(a) == Resolved(b);
 }
 
+bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; }
+
+// Where the asset-list switch stands, or npos: a word of its own outside
+// double quotes. A quoted picture path may hold the same letters.
+size_t FindAssetSwitch(const std::u16string& text) {
+  bool quoted = false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == u'"') {
+      quoted = !quoted;
+      continue;
+    }
+    if (quoted || text.compare(i, kAssetOption.size(), kAssetOption) != 0) continue;
+    const size_t end = i + kAssetOption.size();
+    if ((i == 0 || IsBlank(text[i - 1])) && (end == text.size() || IsBlank(text[end]) || text[end] == u'"')) {
+      return i;
+    }
+  }
+  return std::u16string::npos;
+}
+
 std::u16string Text(const CQelStringW& s) { return std::u16string(s.c_str(), size_t(s.GetLength())); }
 
 }  // namespace
@@ -71,7 +91,7 @@ int CCmdLineProcessor::ProcessCommandLine(int& bFromNuvo, int& nCurIndex, int /*
   const std::u16string text(m_lpCmdLine);
   FileList* list = g_pApp->GetFilelist();
 
-  size_t option = text.find(kAssetOption);
+  size_t option = FindAssetSwitch(text);
   if (option != std::u16string::npos) {
     // The asset list is the text between the next two double quotes;
     // everything else ("-MBStatus" and its empty argument) plays no part.
@@ -200,7 +220,13 @@ std::optional<std::u16string> CCmdLineProcessor::FromArguments(int argc, char** 
     std::error_code ec;
     std::filesystem::path p = std::filesystem::absolute(argv[i], ec);
     std::u16string path = QelFromUTF8(ec ? std::string(argv[i]) : p.lexically_normal().string());
-    if (path.empty() || path.find(u'"') != std::u16string::npos) continue;
+    if (path.empty()) continue;
+    if (path.find(u'"') != std::u16string::npos) {
+      // Paths travel in double quotes: one holding a quote cannot be sent.
+      std::fprintf(stderr, "Dunsellow Vistrel: \"%s\" has a double quote in its name and cannot be opened\n",
+                   QelToUTF8(path).c_str());
+      continue;
+    }
     if (!text.empty()) text += u' ';
     text += u'"' + path + u'"';
   }

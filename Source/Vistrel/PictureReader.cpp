@@ -1,5 +1,7 @@
 #include "PictureReader.h"
 
+#include <unistd.h>
+
 #include <atomic>
 
 #include "img/ImageFile.h"
@@ -69,6 +71,19 @@ CPictureReader* GetPictureReader() {
 }
 
 void SetPictureReader(CPictureReader* reader) { g_reader.store(reader, std::memory_order_release); }
+
+std::u16string NoPictureText(const std::u16string& path) {
+  if (path.empty()) return u"No picture to show";
+  const std::string file = QelToUTF8(path);
+  img::ImageInfo info;
+  img::Status s = img::ReadImageInfo(file, info);
+  if (s == img::Status::kTooLarge ||
+      (s == img::Status::kOk && img::CheckDecodeBudget(info, img::DecodeOptions{}) != img::Status::kOk)) {
+    return u"This picture is too large to show";
+  }
+  if (s != img::Status::kOk && access(file.c_str(), F_OK) == 0) return u"This file cannot be shown as a picture";
+  return u"No picture to show";
+}
 
 SIZE PictureSize(PubImage::QelPicture* p) {
   SIZE size{0, 0};

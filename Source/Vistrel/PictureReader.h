@@ -43,5 +43,9 @@ inline void ReleasePicture(PubImage::QelPicture*& p) {
   if (p) Qel0Release(p);
   p = nullptr;
 }
+// What the viewer says in place of the picture at `path` when it shows
+// none: too large to show, not a picture, or nothing to show.
+std::u16string NoPictureText(const std::u16string& path);
+
 // The size of a picture in pixels; 0 x 0 for none.
 SIZE PictureSize(PubImage::QelPicture* p);

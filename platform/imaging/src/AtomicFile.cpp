@@ -1,14 +1,19 @@
 // Whole-or-absent file writes: a temporary file beside the target, fsync,
 // rename. The temporary name starts with a dot so a half-written file never
 // shows up in an album listing.
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <atomic>
 #include <cstdio>
 #include <cerrno>
+#include <cstring>
+#include <ctime>
 #include <string>
 
 #include "img/ImageFile.h"
@@ -74,6 +79,9 @@ Status WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& 
 
   int fd = ::mkstemp(tmpl.data());
   if (fd < 0) return Status::kWriteFailed;
+  // Held until the file is renamed or removed: a sweep never takes a
+  // temporary file whose writer is alive.
+  (void)::flock(fd, LOCK_EX | LOCK_NB);
   mode_t mode = had_target ? (old.st_mode & 07777) : (0666 & ~CurrentUmask());
   (void)::fchmod(fd, mode);
   bool ok = WriteAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
@@ -90,6 +98,43 @@ Status WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& 
     ::close(dfd);
   }
   return Status::kOk;
+}
+
+namespace {
+
+// ".<name>.XXXXXX", as WriteFileAtomically names its temporary files.
+bool IsTemporaryName(const char* name) {
+  const size_t n = std::strlen(name);
+  if (n < 1 + 1 + 7 || name[0] != '.' || name[n - 7] != '.') return false;
+  for (size_t i = n - 6; i < n; ++i) {
+    if (!std::isalnum(static_cast<unsigned char>(name[i]))) return false;
+  }
+  return FormatForExtension(std::string(name + 1, n - 8)) != FileFormat::kUnknown;
+}
+
+}  // namespace
+
+int32_t SweepTemporaries(const std::string& folder) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return 0;
+  int32_t removed = 0;
+  const time_t now = std::time(nullptr);
+  while (const dirent* e = ::readdir(dir)) {
+    if (!IsTemporaryName(e->d_name)) continue;
+    const std::string path = folder + "/" + e->d_name;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) continue;
+    struct stat st {};
+    // A living writer holds its file locked; one that has only just made it
+    // may not have taken the lock yet, so young files wait for a later sweep.
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && now - st.st_mtime >= kTemporaryGraceSeconds &&
+        ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::unlink(path.c_str()) == 0) {
+      ++removed;
+    }
+    ::close(fd);
+  }
+  ::closedir(dir);
+  return removed;
 }
 
 }  // namespace img

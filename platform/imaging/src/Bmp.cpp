@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "Codecs.h"
+#include "DecodeBudget.h"
+#include "RowReducer.h"
 
 namespace img::detail {
 
@@ -193,8 +195,14 @@ Status BmpDecode(const uint8_t* d, size_t n, const DecodeOptions& opt, Decoded& 
   if (h.pixel_offset > n || (!rle && rb * size_t(h.height) > n - h.pixel_offset)) {
     return Status::kCorrupt;
   }
-  Bitmap bmp = Bitmap::Create(h.width, h.height);
-  if (bmp.empty()) return Status::kNoMemory;
+  // Run-length data is expanded into one index a pixel first.
+  const uint64_t indexes_bytes = rle ? uint64_t(h.width) * uint64_t(h.height) : 0;
+  Status budget = CheckDecodeBudget(opt, ReducedSide(h.width, opt.reduction),
+                                    ReducedSide(h.height, opt.reduction), false,
+                                    indexes_bytes + RowReducer::WorkBytes(h.width, opt.reduction, false));
+  if (budget != Status::kOk) return budget;
+  RowReducer reducer(h.width, h.height, opt.reduction, false);
+  if (!reducer.ok()) return Status::kNoMemory;
   std::vector<uint8_t> indexes;
   if (rle) {
     Status rs = ExpandRle(d, n, h, indexes);
@@ -210,7 +218,7 @@ Status BmpDecode(const uint8_t* d, size_t n, const DecodeOptions& opt, Decoded& 
   for (int32_t y = 0; y < h.height; ++y) {
     int32_t src_row = h.top_down ? y : h.height - 1 - y;
     const uint8_t* r = rle ? nullptr : d + h.pixel_offset + size_t(src_row) * rb;
-    uint8_t* o = bmp.mutable_row(y);
+    uint8_t* o = reducer.ColorRow(y);
     const int32_t w = h.width;
     if (rle) {
       const uint8_t* ix = indexes.data() + size_t(src_row) * size_t(w);
@@ -218,6 +226,7 @@ Status BmpDecode(const uint8_t* d, size_t n, const DecodeOptions& opt, Decoded& 
         uint32_t i = ix[x] < h.palette_entries ? ix[x] : 0;
         o[3 * x] = pal[i][0], o[3 * x + 1] = pal[i][1], o[3 * x + 2] = pal[i][2];
       }
+      reducer.Done(y);
       if (!report.Row(y + 1)) return Status::kAborted;
       continue;
     }
@@ -254,9 +263,10 @@ Status BmpDecode(const uint8_t* d, size_t n, const DecodeOptions& opt, Decoded& 
         }
       }
     }
+    reducer.Done(y);
     if (!report.Row(y + 1)) return Status::kAborted;
   }
-  out.pixels = std::move(bmp);
+  out.pixels = reducer.TakePixels();
   return Status::kOk;
 }
 

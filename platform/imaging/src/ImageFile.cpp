@@ -12,9 +12,13 @@ namespace img {
 
 namespace {
 
-// Reads a whole file (refusing anything that cannot be a picture we accept).
-Status ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, size_t limit = 0) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+// Reads a whole file, or its first `limit` bytes (refusing anything that
+// cannot be a picture we accept, and files over `most` bytes). Opened
+// without blocking: a named pipe or a device would otherwise hold the
+// reading thread in open() until someone writes to it.
+Status ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, size_t limit = 0,
+                     uint64_t most = uint64_t(2) << 30) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) return Status::kOpenFailed;
   struct stat st {};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -23,7 +27,7 @@ Status ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, size_t 
   }
   size_t want = size_t(st.st_size);
   if (limit && want > limit) want = limit;
-  if (uint64_t(st.st_size) > (uint64_t(2) << 30)) {
+  if (!limit && uint64_t(st.st_size) > most) {
     ::close(fd);
     return Status::kTooLarge;
   }
@@ -116,13 +120,14 @@ Status DecodeMemory(const uint8_t* data, size_t size, const DecodeOptions& optio
 Status DecodeFile(const std::string& path, const DecodeOptions& options, Decoded& out) {
   out = Decoded{};
   std::vector<uint8_t> bytes;
-  Status s = ReadWholeFile(path, bytes);
+  // The file's bytes are held through the decode: they count against its budget.
+  Status s = ReadWholeFile(path, bytes, 0, options.max_bytes);
   if (s != Status::kOk) return s;
   return DecodeMemory(bytes.data(), bytes.size(), options, out);
 }
 
 int32_t ReductionFor(const ImageInfo& info, int32_t need_w, int32_t need_h) {
-  if (info.format != FileFormat::kJpeg || need_w <= 0 || need_h <= 0) return 1;
+  if (info.format == FileFormat::kUnknown || need_w <= 0 || need_h <= 0) return 1;
   int32_t best = 1;
   for (int32_t r : {2, 4, 8}) {
     int32_t w = (info.width + r - 1) / r, h = (info.height + r - 1) / r;

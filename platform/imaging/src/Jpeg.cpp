@@ -7,8 +7,10 @@
 #include <cstring>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 #include "Codecs.h"
+#include "DecodeBudget.h"
 
 namespace img::detail {
 
@@ -25,6 +27,47 @@ struct ErrorManager {
 }
 
 void Silent(j_common_ptr) {}
+
+// A file of thousands of tiny scans costs minutes of work for no picture.
+constexpr int kMaxScans = 1000;
+
+// Polled by the library while it reads the data, also inside
+// jpeg_start_decompress, which reads every scan of a progressive file:
+// there the caller's abort is asked, and endless scans are cut short.
+struct Progress {
+  jpeg_progress_mgr pub;
+  const DecodeOptions* opt;
+  volatile Status* why;
+  int calls = 0;
+};
+
+void OnProgress(j_common_ptr common) {
+  auto* p = reinterpret_cast<Progress*>(common->progress);
+  auto* cinfo = reinterpret_cast<j_decompress_ptr>(common);
+  if (cinfo->input_scan_number > kMaxScans) {
+    *p->why = Status::kCorrupt;
+    common->err->error_exit(common);
+  }
+  if (p->opt->abort && ++p->calls % 16 == 0 && p->opt->abort()) {
+    *p->why = Status::kAborted;
+    common->err->error_exit(common);
+  }
+}
+
+// Bytes of the coefficient buffers a multi-scan file needs: every block
+// of every component, 64 coefficients of 2 bytes.
+uint64_t CoefficientBytes(const jpeg_decompress_struct& cinfo) {
+  uint64_t bytes = 0;
+  for (int c = 0; c < cinfo.num_components; ++c) {
+    const jpeg_component_info& comp = cinfo.comp_info[c];
+    const uint64_t bw = (uint64_t(cinfo.image_width) * comp.h_samp_factor + 8 * cinfo.max_h_samp_factor - 1) /
+                        (8 * uint64_t(cinfo.max_h_samp_factor));
+    const uint64_t bh = (uint64_t(cinfo.image_height) * comp.v_samp_factor + 8 * cinfo.max_v_samp_factor - 1) /
+                        (8 * uint64_t(cinfo.max_v_samp_factor));
+    bytes += (bw + comp.h_samp_factor) * (bh + comp.v_samp_factor) * 64 * sizeof(JCOEF);
+  }
+  return bytes;
+}
 
 // Reads the EXIF APP1 block and the JFIF density once the header is read.
 void TakeHeaderInfo(jpeg_decompress_struct& cinfo, ImageInfo& info) {
@@ -78,6 +121,7 @@ Status JpegDecode(const uint8_t* data, size_t size, const DecodeOptions& opt, De
   std::vector<uint8_t> cmyk_row;
   Bitmap bmp;
   if (setjmp(err.jump)) {
+    if (err.pub.msg_code == JERR_NO_BACKING_STORE) fail = Status::kTooLarge;
     jpeg_destroy_decompress(&cinfo);
     bmp = Bitmap();
     return fail;
@@ -85,6 +129,11 @@ Status JpegDecode(const uint8_t* data, size_t size, const DecodeOptions& opt, De
   jpeg_create_decompress(&cinfo);
   jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
   jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
+  Progress progress{};
+  progress.pub.progress_monitor = OnProgress;
+  progress.opt = &opt;
+  progress.why = &fail;
+  cinfo.progress = &progress.pub;
   jpeg_read_header(&cinfo, TRUE);
   TakeHeaderInfo(cinfo, out.info);
   if (CheckedImageBytes(out.info.width, out.info.height, 3) == 0) {
@@ -96,6 +145,21 @@ Status JpegDecode(const uint8_t* data, size_t size, const DecodeOptions& opt, De
   cinfo.scale_num = 1;
   cinfo.scale_denom = unsigned(opt.reduction);
   jpeg_calc_output_dimensions(&cinfo);
+  {
+    // Progressive files keep every coefficient at full size whatever the
+    // reduction; the library's own buffers beyond that are held to what is
+    // left of the budget (over it, it stops with "no backing store").
+    const uint64_t coefficients = cinfo.progressive_mode ? CoefficientBytes(cinfo) : 0;
+    const uint64_t row = cmyk ? uint64_t(cinfo.output_width) * 4 : 0;
+    Status budget = CheckDecodeBudget(opt, cinfo.output_width, cinfo.output_height, false,
+                                      coefficients + row);
+    if (budget != Status::kOk) {
+      jpeg_destroy_decompress(&cinfo);
+      return budget;
+    }
+    const uint64_t picture = uint64_t(cinfo.output_width) * cinfo.output_height * 3;
+    cinfo.mem->max_memory_to_use = long(opt.max_bytes - picture - row);
+  }
   bmp = Bitmap::Create(int32_t(cinfo.output_width), int32_t(cinfo.output_height));
   if (bmp.empty()) {
     jpeg_destroy_decompress(&cinfo);

@@ -3,8 +3,11 @@
 #include <png.h>
 
 #include <cstring>
+#include <memory>
 
 #include "Codecs.h"
+#include "DecodeBudget.h"
+#include "RowReducer.h"
 
 namespace img::detail {
 
@@ -69,13 +72,11 @@ Status PngDecode(const uint8_t* data, size_t size, const DecodeOptions& opt, Dec
   MemReader reader{data, size, 0};
   // Declared before setjmp so a jump never skips their construction.
   std::vector<uint8_t> row;
-  Bitmap bmp;
-  Plane alpha;
+  std::unique_ptr<RowReducer> reducer;
   volatile Status fail = Status::kCorrupt;
   if (!pinfo || setjmp(png_jmpbuf(png))) {
     png_destroy_read_struct(&png, &pinfo, nullptr);
-    bmp = Bitmap();
-    alpha = Plane();
+    reducer.reset();
     return fail;
   }
   png_set_read_fn(png, &reader, ReadFn);
@@ -83,12 +84,20 @@ Status PngDecode(const uint8_t* data, size_t size, const DecodeOptions& opt, Dec
   png_read_info(png, pinfo);
   FillInfo(png, pinfo, out.info);
   const int32_t w = out.info.width, h = out.info.height;
-  if (CheckedImageBytes(w, h, 4) == 0) {
-    fail = Status::kTooLarge;
-    png_error(png, "too large");
-  }
   int color = png_get_color_type(png, pinfo);
   bool has_alpha = (color & PNG_COLOR_MASK_ALPHA) || png_get_valid(png, pinfo, PNG_INFO_tRNS);
+  const bool interlaced = png_get_interlace_type(png, pinfo) != PNG_INTERLACE_NONE;
+  const int channels = has_alpha ? 4 : 3;
+  // Interlaced files need the earlier passes' rows: they decode whole, and
+  // with alpha keep every 4-channel row besides the picture.
+  const int32_t r = interlaced ? 1 : opt.reduction;
+  const uint64_t rows = interlaced && has_alpha ? uint64_t(w) * uint64_t(h) * 4 : uint64_t(w) * 4;
+  Status budget = CheckDecodeBudget(opt, ReducedSide(w, r), ReducedSide(h, r), has_alpha,
+                                    rows + RowReducer::WorkBytes(w, r, has_alpha));
+  if (budget != Status::kOk) {
+    fail = budget;
+    png_error(png, "over budget");
+  }
   png_set_expand(png);
   png_set_strip_16(png);
   png_set_gray_to_rgb(png);
@@ -96,19 +105,19 @@ Status PngDecode(const uint8_t* data, size_t size, const DecodeOptions& opt, Dec
   if (!has_alpha) png_set_strip_alpha(png);
   int passes = png_set_interlace_handling(png);
   png_read_update_info(png, pinfo);
-  const int channels = has_alpha ? 4 : 3;
-  bmp = Bitmap::Create(w, h);
-  if (has_alpha) alpha = Plane::Create(w, h);
-  if (bmp.empty() || (has_alpha && alpha.empty())) {
+  reducer = std::make_unique<RowReducer>(w, h, r, has_alpha);
+  if (!reducer->ok()) {
     fail = Status::kNoMemory;
     png_error(png, "no memory");
   }
   RowReporter report(opt, h * passes);
   if (!has_alpha) {
-    uint8_t* base = bmp.mutable_data();
+    // Without alpha the rows land in the picture itself, which also holds
+    // an interlaced file's earlier passes.
     for (int p = 0; p < passes; ++p) {
       for (int32_t y = 0; y < h; ++y) {
-        png_read_row(png, base + size_t(y) * bmp.stride(), nullptr);
+        png_read_row(png, reducer->ColorRow(y), nullptr);
+        if (p == passes - 1) reducer->Done(y);
         if (!report.Row(p * h + y + 1)) {
           fail = Status::kAborted;
           png_error(png, "aborted");
@@ -116,22 +125,22 @@ Status PngDecode(const uint8_t* data, size_t size, const DecodeOptions& opt, Dec
       }
     }
   } else {
-    // Interlaced files need the earlier passes' rows: keep all 4-channel rows.
     size_t rb = size_t(w) * size_t(channels);
     row.resize(passes > 1 ? rb * size_t(h) : rb);
     for (int p = 0; p < passes; ++p) {
       for (int32_t y = 0; y < h; ++y) {
-        uint8_t* r = passes > 1 ? row.data() + rb * size_t(y) : row.data();
-        png_read_row(png, r, nullptr);
+        uint8_t* s = passes > 1 ? row.data() + rb * size_t(y) : row.data();
+        png_read_row(png, s, nullptr);
         if (p == passes - 1) {
-          uint8_t* d = bmp.mutable_row(y);
-          uint8_t* a = alpha.mutable_row(y);
+          uint8_t* d = reducer->ColorRow(y);
+          uint8_t* a = reducer->AlphaRow(y);
           for (int32_t x = 0; x < w; ++x) {
-            d[3 * x] = r[4 * x];
-            d[3 * x + 1] = r[4 * x + 1];
-            d[3 * x + 2] = r[4 * x + 2];
-            a[x] = r[4 * x + 3];
+            d[3 * x] = s[4 * x];
+            d[3 * x + 1] = s[4 * x + 1];
+            d[3 * x + 2] = s[4 * x + 2];
+            a[x] = s[4 * x + 3];
           }
+          reducer->Done(y);
         }
         if (!report.Row(p * h + y + 1)) {
           fail = Status::kAborted;
@@ -142,8 +151,8 @@ Status PngDecode(const uint8_t* data, size_t size, const DecodeOptions& opt, Dec
   }
   png_read_end(png, nullptr);
   png_destroy_read_struct(&png, &pinfo, nullptr);
-  out.pixels = std::move(bmp);
-  out.alpha = std::move(alpha);
+  out.pixels = reducer->TakePixels();
+  out.alpha = reducer->TakeAlpha();
   return Status::kOk;
 }
 

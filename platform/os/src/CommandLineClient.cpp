@@ -95,6 +95,13 @@ SendStatus SendCommandLine(const std::string& bundleId, const std::u16string& te
     if (fd < 0) return (errno == ENOENT || errno == ECONNREFUSED) ? SendStatus::NotRunning : SendStatus::Failed;
     uint8_t reply[4];
     bool answered = SendAll(fd, frame.data(), frame.size(), deadline) && RecvAll(fd, reply, sizeof reply, deadline);
+    if (!answered) {
+      // Giving up: from this shutdown on, the program's answer cannot reach
+      // us and it drops the frame, so it never carries out what we report
+      // as failed. An answer that came before it still counts.
+      ::shutdown(fd, SHUT_RD);
+      answered = ::recv(fd, reply, sizeof reply, MSG_DONTWAIT) == ssize_t(sizeof reply);
+    }
     ::close(fd);
     if (answered) {
       int32_t status = static_cast<int32_t>(uint32_t(reply[0]) | (uint32_t(reply[1]) << 8) |

@@ -198,13 +198,17 @@ struct CommandLineServer::Impl {
     return G_SOURCE_REMOVE;
   }
 
-  void Drop(Client* c, bool reply, int32_t status = kCommandLineRejected) {
+  // Answers the client (when `reply`) and lets it go; true when the answer
+  // reached it.
+  bool Drop(Client* c, bool reply, int32_t status = kCommandLineRejected) {
+    bool delivered = false;
     if (reply) {
       uint8_t bytes[4];
       uint32_t u = static_cast<uint32_t>(status);
       for (int i = 0; i < 4; ++i) bytes[i] = static_cast<uint8_t>(u >> (8 * i));
-      // Four bytes always fit an empty socket buffer; a client gone away is ignored.
-      (void)::send(c->fd, bytes, sizeof bytes, MSG_NOSIGNAL | MSG_DONTWAIT);
+      // Four bytes always fit an empty socket buffer; a client that gave up
+      // (closed, or shut its reading side) makes the send fail.
+      delivered = ::send(c->fd, bytes, sizeof bytes, MSG_NOSIGNAL | MSG_DONTWAIT) == ssize_t(sizeof bytes);
     }
     Discard(c->io);
     Discard(c->timer);
@@ -216,6 +220,7 @@ struct CommandLineServer::Impl {
       }
     // A slot and a descriptor are free again.
     if (!listenSource && listenFd >= 0) StartAccepting();
+    return delivered;
   }
 
   // Makes room for a waiting client: every client past kBusyAfter is told
@@ -251,8 +256,11 @@ struct CommandLineServer::Impl {
       if (n > 0) {
         auto st = c->reader.Feed(buf, static_cast<size_t>(n));
         if (st == CommandLineFrameReader::State::Complete) {
-          AEPost(MakeCommandLineEvent(c->reader.text()));
-          self->Drop(c, true, kCommandLineAccepted);
+          // Carried out only when the sender learns it was accepted: one
+          // that waited too long for a busy program has already told its
+          // user the command failed.
+          std::u16string text = c->reader.text();
+          if (self->Drop(c, true, kCommandLineAccepted)) AEPost(MakeCommandLineEvent(text));
           return G_SOURCE_REMOVE;
         }
         if (st == CommandLineFrameReader::State::Rejected) {

@@ -1,4 +1,5 @@
 #include "os/PropertyList.h"
+#include "os/RegularFile.h"
 
 #include <glib.h>
 #include <libxml/parser.h>
@@ -9,9 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <memory>
-#include <sstream>
 
 namespace plat {
 
@@ -250,11 +249,9 @@ std::optional<PlistValue> ParsePropertyList(const std::string& xmlBytes) {
 }
 
 std::optional<PlistValue> ReadPropertyListFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return ParsePropertyList(ss.str());
+  std::string text;
+  if (!ReadRegularFile(path, text)) return std::nullopt;
+  return ParsePropertyList(text);
 }
 
 // ---------------------------------------------------------------- writing

@@ -16,6 +16,7 @@ std::map<std::string, BackendFactory>& Factories() {
   return f;
 }
 std::unique_ptr<Backend> g_backend;
+std::once_flag g_made;
 
 bool HasDisplay() {
   const char* x = std::getenv("DISPLAY");
@@ -32,18 +33,24 @@ void RegisterBackendFactory(const std::string& name, BackendFactory f) {
 }
 
 Backend& CurrentBackend() {
-  std::lock_guard<std::mutex> lock(g_lock);
-  if (!g_backend) {
+  // The backend is made once, outside our lock: a toolkit's factory takes
+  // the toolkit's own locks (GObject's type lock), and holding ours around
+  // them would order the two against every later call made under the
+  // toolkit's lock.
+  std::call_once(g_made, [] {
+    BackendFactory make;
     const char* want = std::getenv("QEL_BACKEND");
     bool headless = (want && std::strcmp(want, "headless") == 0) || !HasDisplay();
     if (!headless) {
       std::string name = want && *want ? want : "gtk";
       if (name == "gtk3") name = "gtk";
+      std::lock_guard<std::mutex> lock(g_lock);
       auto it = Factories().find(name);
-      if (it != Factories().end()) g_backend = it->second();
+      if (it != Factories().end()) make = it->second;
     }
-    if (!g_backend) g_backend = MakeHeadlessBackend();
-  }
+    std::unique_ptr<Backend> made = make ? make() : nullptr;
+    g_backend = made ? std::move(made) : MakeHeadlessBackend();
+  });
   return *g_backend;
 }
 

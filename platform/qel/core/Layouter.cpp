@@ -5,35 +5,51 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <atomic>
 #include <utility>
 #include <vector>
 
 #include "qel/QelCore.h"
 #include "qel/QelElement.h"
+#include "qel/QelLayout.h"
 #include "qel/QelPaint.h"
 
 namespace qel {
 
 extern std::atomic<bool> g_fonts_used;
 
+int PangoWidth(int64_t pixels) {
+  if (pixels < 0) return -1;
+  return int(std::min<int64_t>(pixels, INT_MAX / PANGO_SCALE) * PANGO_SCALE);
+}
+
 SIZE MeasureText(const std::u16string& text, double font_px, int32_t wrap_width) {
   g_fonts_used = true;
+  // Pango's extents are 1/1024 pixel in an int: a line past two million
+  // pixels wraps around. A text that could be that wide is measured at a
+  // smaller size and scaled back (no glyph is wider than twice its size).
+  constexpr double kPangoPixels = double(INT_MAX / PANGO_SCALE) / 2;
+  const double widest = double(text.size()) * std::max(font_px, 1.0) * 2;
+  const double scale = widest > kPangoPixels ? widest / kPangoPixels : 1.0;
   cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
   cairo_t* cr = cairo_create(s);
   PangoLayout* layout = pango_cairo_create_layout(cr);
   PangoFontDescription* font = pango_font_description_from_string(kDefaultFontFamily);
-  pango_font_description_set_absolute_size(font, font_px * PANGO_SCALE);
+  pango_font_description_set_absolute_size(font, font_px / scale * PANGO_SCALE);
   pango_layout_set_font_description(layout, font);
   std::string utf8 = ToU8(text);
   pango_layout_set_text(layout, utf8.c_str(), int(utf8.size()));
   if (wrap_width > 0) {
-    // Pango counts in 1/1024 pixel in an int: the widest layouts do not fit.
-    pango_layout_set_width(layout, int(std::min(double(wrap_width) * PANGO_SCALE, double(INT_MAX))));
+    pango_layout_set_width(layout, PangoWidth(int64_t(wrap_width / scale)));
     pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
   }
-  int w = 0, h = 0;
-  pango_layout_get_pixel_size(layout, &w, &h);
+  int pw = 0, ph = 0;
+  pango_layout_get_pixel_size(layout, &pw, &ph);
+  // Held like the layout's own coordinates, so sums of them cannot overflow.
+  const double most = kQelLayoutMaxCoordinate;
+  int32_t w = int32_t(std::clamp(std::ceil(pw * scale), 0.0, most));
+  int32_t h = int32_t(std::clamp(std::ceil(ph * scale), 0.0, most));
   if (text.empty()) w = h = 0;
   pango_font_description_free(font);
   g_object_unref(layout);

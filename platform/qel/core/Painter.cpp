@@ -54,7 +54,7 @@ void DrawText(cairo_t* cr, const Element* e, const SRect32& r, bool centred, uin
   std::string utf8 = ToU8(text);
   pango_layout_set_text(layout, utf8.c_str(), int(utf8.size()));
   int w = r.right - r.left;
-  pango_layout_set_width(layout, int(std::clamp(double(w) * PANGO_SCALE, -1.0, double(INT_MAX))));
+  pango_layout_set_width(layout, PangoWidth(w));
   pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
   if (centred) pango_layout_set_alignment(layout, PANGO_ALIGN_CENTER);
   int tw = 0, th = 0;

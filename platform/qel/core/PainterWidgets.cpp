@@ -246,7 +246,7 @@ void DrawElementText(cairo_t* cr, const Element* e, const SRect32& r, bool centr
   pango_layout_set_font_description(layout, font);
   std::string utf8 = ToU8(text);
   pango_layout_set_text(layout, utf8.c_str(), int(utf8.size()));
-  pango_layout_set_width(layout, std::max(0, r.right - r.left) * PANGO_SCALE);
+  pango_layout_set_width(layout, PangoWidth(int64_t(r.right) - r.left));
   if (middle) {
     pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_END);
     pango_layout_set_single_paragraph_mode(layout, TRUE);

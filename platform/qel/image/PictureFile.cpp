@@ -14,6 +14,9 @@ namespace {
 
 constexpr int32_t kFullSize = 0x00FFFFFF;
 constexpr int32_t kPreviewSide = 512;
+// What a thumbnail or a preview may cost to decode: enough for a reduced
+// read of any real photo, never the full-size decode a hostile header asks.
+constexpr uint64_t kSmallDecodeBytes = uint64_t(96) << 20;
 
 // UTF-16 text of an EXIF item, up to its first 0 unit.
 std::string ItemText(const std::vector<uint8_t>& bytes) {
@@ -41,9 +44,11 @@ Picture* OpenPictureFile(const std::string& path, const QelImageOpenOptions* o) 
       thumb_w = o->nThumbWidth, thumb_h = o->nThumbHeight;
       img::FitSize f = img::FitInto(info.width, info.height, thumb_w, thumb_h);
       if (f.width < info.width) d.reduction = img::ReductionFor(info, f.width, f.height);
+      d.max_bytes = kSmallDecodeBytes;
     } else if (o->nSupportDepth == kPreviewSide) {
       d.reduction = img::ReductionFor(info, std::min(info.width, kPreviewSide),
                                       std::min(info.height, kPreviewSide));
+      d.max_bytes = kSmallDecodeBytes;
     }
     if (o->ProcAbort) {
       QelImgPoll poll = o->ProcAbort;
@@ -56,7 +61,6 @@ Picture* OpenPictureFile(const std::string& path, const QelImageOpenOptions* o) 
       d.progress = [cb, extra](int32_t) { cb(extra); };
     }
   }
-  if (info.format != img::FileFormat::kJpeg) d.reduction = 1;
   img::Decoded dec;
   if (img::DecodeFile(path, d, dec) != img::Status::kOk) {
     return nullptr;

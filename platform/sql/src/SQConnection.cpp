@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <string>
 
 #include "SQObjects.h"
@@ -15,6 +17,9 @@ int32_t Connection::Open(const char16_t* path, const char16_t*, const char16_t*)
   std::string utf8;
   if (!ToUtf8(path, &utf8) || utf8.empty()) return VDLSQ_E_ARG;
   Close();
+  // A pipe or a device in the database's place would block the first read.
+  struct stat st {};
+  if (::stat(utf8.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return Status(SQLITE_CANTOPEN);
   sqlite3* db = nullptr;
   int rc = sqlite3_open_v2(utf8.c_str(), &db,
                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);

@@ -3,8 +3,10 @@
 // qualities as independent tools read them, EXIF fields, and a disk that
 // cannot take the photo.
 #include <gtest/gtest.h>
+#include <sys/time.h>
 
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -151,6 +153,19 @@ TEST_F(CapturePhotoTest, ADiskThatCannotTakeThePhotoLeavesNothingAndSaysSo) {
     if (name.rfind("ZylORVThumb.db", 0) != 0) left.push_back(name);
   }
   EXPECT_TRUE(left.empty()) << left.front();
+}
+
+TEST_F(CapturePhotoTest, UnfinishedPhotosOfAKilledProgramAreSweptAtStart) {
+  // What a save killed before its rename leaves: a hidden temporary file.
+  fs::create_directories(CaptureFolder());
+  const fs::path left = CaptureFolder() / ".Talvexa_Photo4.jpg.x7Yq2B";
+  testenv::WriteFile(left, "half a photo");
+  const timeval old[2] = {{std::time(nullptr) - 600, 0}, {std::time(nullptr) - 600, 0}};
+  ASSERT_EQ(::utimes(left.c_str(), old), 0);
+  Open();
+  EXPECT_FALSE(fs::exists(left));
+  EXPECT_EQ(Trace("capture swept 1 ").size(), 1u);
+  EXPECT_FALSE(Photo().empty());
 }
 
 }  // namespace

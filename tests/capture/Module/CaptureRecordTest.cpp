@@ -2,15 +2,18 @@
 // running program's "Record" command, read back by ffprobe and decoded by
 // ffmpeg.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <thread>
 
 #include "CaptureModuleFixture.h"
+#include "qel/QelHeadless.h"
 #include "MediaTools.h"
 #include "media/ClockStamp.h"
 #include "qel/QelMenuBar.h"
@@ -173,6 +176,42 @@ TEST_F(CaptureRecordTest, WithoutSoundTheMovieHasNoSoundTrack) {
   EXPECT_EQ(probe.Stream("video", "codec_tag_string"), "mp4v");
   for (long long d : probe.Packets("video", "duration")) EXPECT_EQ(d, 60);  // 10 frames a second
   EXPECT_EQ(mediatools::DecodeErrors(movie), "");
+}
+
+// The disk fills up (or a quota is reached) part-way through a recording:
+// every write past a size fails from then on, as the kernel's file size
+// limit makes it.
+TEST_F(CaptureRecordTest, AMovieWhoseWritesStartFailingStopsWithAMessageAndNothingUnplayableIsKept) {
+  SeedPreferences("{\"bWithAudio\": 0, \"VideoFileQuality\": 100}");
+  Start();
+  LaunchCapture();
+  ASSERT_TRUE(WaitForPicture());
+  std::u16string message;
+  qel::headless::AnswerNextModalBy([&message](CQelWindow* w) { message = qel::headless::Read(w, "text_Msg").text; },
+                                   "butn_OK");
+  Command(u"-Capture/Record");
+  Pump();
+  ASSERT_EQ(Trace("capture recording ").size(), 1u);
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit old{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+  rlimit small = old;
+  small.rlim_cur = 256 * 1024;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  // Nobody presses Stop: the page notices by itself.
+  const bool told = WaitFor([&] { return !message.empty(); }, 120);
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, SIG_DFL);
+  ASSERT_TRUE(told) << "no message about the failed movie";
+  EXPECT_NE(message.find(u"could not be written"), std::u16string::npos);
+  EXPECT_EQ(Find("chck_video")->Check(), 0);
+  EXPECT_TRUE(Enabled("butn_image"));
+  // The file had no index yet: it is gone, and the album never listed it.
+  EXPECT_TRUE(Trace("capture movie ").empty());
+  EXPECT_EQ(Trace("capture discarded movie ").size(), 1u);
+  for (const auto& entry : fs::directory_iterator(MediaFolder() / "Capture")) {
+    EXPECT_NE(entry.path().extension(), ".mov") << entry.path();
+  }
 }
 
 }  // namespace

@@ -33,10 +33,22 @@ struct ImageInfo {
   int32_t orientation = 1;        // the block's orientation (1..8); pixels are handed out upright
 };
 
+// The decode budget by default: a picture of up to 120 megapixels, and at
+// most 512 MB held at once by one decode.
+inline constexpr uint64_t kDecodeMaxPixels = 120'000'000;
+inline constexpr uint64_t kDecodeMaxBytes = uint64_t(512) << 20;
+
 struct DecodeOptions {
-  // 1, 2, 4 or 8: JPEG is decoded at ceil(size / reduction); other formats
-  // ignore it and decode at full size.
+  // 1, 2, 4 or 8: the picture is decoded at ceil(size / reduction) (JPEG by
+  // DCT scaling, BMP and PNG by averaging boxes as rows arrive); interlaced
+  // PNG files ignore it and decode at full size.
   int32_t reduction = 1;
+  // The budget, checked from the headers before the decoder allocates: a
+  // decoded picture over `max_pixels`, or a decode that would hold more than
+  // `max_bytes` at once (picture, alpha and the decoder's own buffers), is
+  // refused with kTooLarge.
+  uint64_t max_pixels = kDecodeMaxPixels;
+  uint64_t max_bytes = kDecodeMaxBytes;
   // Polled every few rows; answering true stops the decode with kAborted.
   std::function<bool()> abort;
   // Called with 0..100 as rows arrive.
@@ -58,8 +70,13 @@ IMG_API Status DecodeMemory(const uint8_t* data, size_t size, const DecodeOption
                             Decoded& out);
 
 // The largest reduction (1, 2, 4, 8) that still gives at least `need_w` x
-// `need_h` pixels from a picture of `full_w` x `full_h` (JPEG only; 1 else).
+// `need_h` pixels from a picture of `full_w` x `full_h`.
 IMG_API int32_t ReductionFor(const ImageInfo& info, int32_t need_w, int32_t need_h);
+
+// kTooLarge when decoding a picture of `info` with `options` would be over
+// the budget, judged from its size alone (a decoder can still refuse a file
+// whose own buffers would not fit); kOk else.
+IMG_API Status CheckDecodeBudget(const ImageInfo& info, const DecodeOptions& options);
 
 // EXIF fields written into a JPEG. Each optional field replaces (or adds)
 // its tag; the rest of a base block is kept.
@@ -110,6 +127,12 @@ IMG_API Status SavePng(const Bitmap& pixels, const Plane& alpha, const std::stri
 // write, fsync, rename. An existing target keeps its permission bits. On any
 // failure the temporary file is removed and the target is untouched.
 IMG_API Status WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes);
+
+// Removes the temporary files that atomic writes of pictures left in
+// `folder` when their program died (killed, or the machine stopped) before
+// the rename; files of writers still at work are left. The number removed.
+inline constexpr int64_t kTemporaryGraceSeconds = 10;
+IMG_API int32_t SweepTemporaries(const std::string& folder);
 
 // Test hook: makes the next atomic writes fail after `bytes` bytes (as a full
 // disk would); a negative value switches it off.

@@ -79,7 +79,7 @@ struct QelImageOpenOptions {
   QelImgPoll ProcProgess = nullptr;  // called with pExtra (its answer is ignored)
   QelImgPoll ProcAbort = nullptr;    // polled with pExtra while decoding
   void* pExtra = nullptr;
-  int32_t eDeflatelevel = 0;   // 0 full, 1 half, 2 quarter, 3 eighth (JPEG only)
+  int32_t eDeflatelevel = 0;   // 0 full, 1 half, 2 quarter, 3 eighth (interlaced PNG: whole)
   int32_t bUseDibLayer = 0;
 };
 // Image-file save options (picture methods 2 and 51).

@@ -14,6 +14,9 @@ inline constexpr int32_t kPaintSlack = 8;
 
 // Size of a text at a pixel size; wrapped at wrap_width when it is > 0.
 QEL_API SIZE MeasureText(const std::u16string& text, double font_px, int32_t wrap_width);
+// A width in pixels as Pango takes it (1/1024 pixel in an int), held in
+// range: the widest layouts would overflow it. Negative means no wrapping.
+QEL_API int PangoWidth(int64_t pixels);
 // Paints `root` and its visible children into `cr` (window coordinates).
 QEL_API void PaintTree(cairo_t* cr, Element* root);
 

@@ -179,6 +179,35 @@ TEST(CornerRegion, MasksLargerThanAnyCornerAreRefused) {
   EXPECT_FALSE(Decode(board(2048)));
 }
 
+TEST(CornerRegion, AShapeCostsAFewRectanglesAMaskRowWhateverTheMaskHolds) {
+  // The costliest legal mask at every corner: each row's cut is one run,
+  // from its first cut pixel to its last.
+  std::vector<std::string> rows(1024, std::string(1024, '.'));
+  for (int y = 0; y < 1024; ++y)
+    for (int x = (y & 1); x < 1024; x += 2) rows[size_t(y)][size_t(x)] = '#';
+  auto dir = testenv::MakeTempDir("board");
+  testenv::WriteFile(dir / "board.bmp", MonoBmp(rows));
+  CornerMaskTable table;
+  for (auto& path : table.path) path = QelFromUTF8((dir / "board.bmp").string());
+  for (CornerMaskSense sense : {CornerMaskSense::kBlackIsWindow, CornerMaskSense::kBlackIsCut}) {
+    const std::vector<SRect32> shape = CornerWindowShape(table, 3000, 3000, sense);
+    EXPECT_LE(shape.size(), 4u * 1024u + 1u);
+    ORVRegion r{SRect32{0, 0, 3000, 3000}, shape};
+    // Row 0 of the top-left mask: black at even columns, so 1 .. 1023 is
+    // cut when black is the window, and 0 .. 1022 when black is cut.
+    const bool window = sense == CornerMaskSense::kBlackIsWindow;
+    EXPECT_EQ(r.Contains(POINT{0, 0}), window);
+    EXPECT_FALSE(r.Contains(POINT{500, 0}));
+    EXPECT_EQ(r.Contains(POINT{1023, 0}), !window);
+    EXPECT_TRUE(r.Contains(POINT{1500, 1500}));
+  }
+  // A mask without a hole cuts exactly its pixels.
+  ORVRegion mask{SRect32{0, 0, 4, 3}, {SRect32{0, 0, 2, 1}, SRect32{0, 1, 1, 2}}};
+  ORVRegion cut = CornerCut(mask, CornerMaskSense::kBlackIsCut);
+  EXPECT_EQ(cut.Area(), 3);
+  EXPECT_EQ(CornerCut(mask, CornerMaskSense::kBlackIsWindow).Area(), 12 - 3);
+}
+
 TEST(CornerRegion, ShapeCutsTheTransparentPartOfEachCornerMask) {
   // Black is the window's own part of the corner.
   const std::vector<std::string> lt = {"..##", ".###", "####", "####"};

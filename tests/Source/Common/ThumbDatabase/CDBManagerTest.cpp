@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <memory>
@@ -231,6 +232,53 @@ TEST_F(ThumbDatabase, ConnectKeepsTheCurrentLayoutAndRebuildsAnyOther) {
     auto fresh = Item(folder_, u"new.jpg", 1);
     EXPECT_TRUE(Store(m, *fresh, 2)) << c.what;
   }
+}
+
+TEST_F(ThumbDatabase, ADatabaseWithDamagedTablePagesIsMadeAnew) {
+  {
+    CDBManager m;
+    ASSERT_TRUE(m.Connect(Folder().c_str()));
+    for (int i = 0; i < 200; ++i) {
+      auto item = Item(folder_, u"photo_" + QelFromUTF8(std::to_string(i)) + u".jpg", 1);
+      ASSERT_TRUE(Store(m, *item, uint8_t(i), 8, 6));
+    }
+  }
+  // The table's root page (an interior page over many rows) is overwritten;
+  // the first page, with the layout, stays whole.
+  const int root = std::stoi(Sql("SELECT rootpage FROM sqlite_master WHERE name = 'MediaRecord';"));
+  const int page = std::stoi(Sql("PRAGMA page_size;"));
+  ASSERT_GT(root, 1);
+  {
+    std::string bytes = testenv::ReadFile(db_);
+    ASSERT_GE(bytes.size(), size_t(root) * size_t(page));
+    std::fill_n(bytes.begin() + (root - 1) * page, page, '\x5a');
+    testenv::WriteFile(db_, bytes);
+  }
+  ASSERT_NE(testsql::Run(db_, "PRAGMA quick_check;").out, "ok\n");
+
+  CDBManager m;
+  ASSERT_TRUE(m.Connect(Folder().c_str()));
+  EXPECT_EQ(Sql("PRAGMA quick_check;"), "ok\n");
+  EXPECT_EQ(Sql("SELECT count(*) FROM MediaRecord;"), "0\n");
+  // Look-ups and inserts work again, and the thumbnails are made again.
+  auto item = Item(folder_, u"photo_7.jpg", 1);
+  int mustMake = -1;
+  EXPECT_FALSE(m.FindOneRecord(item.get(), &mustMake));
+  EXPECT_EQ(mustMake, 1);
+  ASSERT_TRUE(Store(m, *item, 9));
+  EXPECT_TRUE(m.FindOneRecord(item.get(), &mustMake));
+  EXPECT_EQ(mustMake, 0);
+}
+
+TEST_F(ThumbDatabase, APipeInTheDatabasesPlaceIsNotOpened) {
+  // Nobody writes to the pipe: the first read of a database would wait for ever.
+  ASSERT_EQ(::mkfifo(db_.c_str(), 0600), 0);
+  CDBManager m;
+  EXPECT_FALSE(m.Connect(Folder().c_str()));
+  auto item = Item(folder_, u"p.jpg", 1);
+  int mustMake = -1;
+  EXPECT_FALSE(m.FindOneRecord(item.get(), &mustMake));
+  EXPECT_TRUE(fs::is_fifo(db_));
 }
 
 // Photo thumbnails stored before they were made upright show turned photos

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -135,8 +136,12 @@ TEST_F(CmdLineProcessorTest, AssetListFormsAndTheirOutcomes) {
       {"malformed XML", AssetCommand(broken), 0, 1, 0, {seed}},
       {"missing asset list", AssetCommand(W(dir_ / "none.xml")), 0, 1, 0, {seed}},
       {"option without quotes", u"-AssetFilePath " + good, 0, 1, 0, {seed}},
-      // The option counts anywhere, also inside a quoted path: the plain list is not read.
-      {"option inside a quoted path", u"\"/x/a-AssetFilePath.jpg\" \"/x/b.jpg\"", 0, 1, 0, {seed}},
+      // The option is a switch: inside a quoted path, or glued to other
+      // letters, it is part of a name and the plain list is read.
+      {"option inside a quoted path", u"\"/x/a -AssetFilePath.jpg\" \"/x/b.jpg\"", 1, 0, 0,
+       {u"/x/a -AssetFilePath.jpg", u"/x/b.jpg"}},
+      {"option glued to a word", u"x-AssetFilePath \"/x/c.jpg\"", 1, 0, 0, {u"/x/c.jpg"}},
+      {"option after a quoted picture", u"\"/x/-AssetFilePath \" -AssetFilePath \"" + good + u"\"", 1, 1, 0, {p1, p2}},
   };
   for (const Case& c : cases) {
     g_pApp->ClearFileList();
@@ -221,4 +226,29 @@ TEST_F(CmdLineProcessorTest, OverlongPathsAreSkippedNeverCut) {
   Outcome o = Run(u"\"/p/" + longName + u".jpg\" \"/p/ok.jpg\"");
   EXPECT_EQ(o.result, 1);
   EXPECT_EQ(o.paths, std::vector<std::u16string>{u"/p/ok.jpg"});
+}
+
+TEST_F(CmdLineProcessorTest, ArgumentsBecomeQuotedPathsAndOneHoldingAQuoteIsLeftOutWithAWord) {
+  std::string a = "/p/a b.jpg", quoted = "/p/say \"cheese\".jpg", c = "/p/x-AssetFilePath.jpg";
+  char* argv[] = {const_cast<char*>("viewer"), a.data(), quoted.data(), c.data()};
+  testing::internal::CaptureStderr();
+  std::optional<std::u16string> text = CCmdLineProcessor::FromArguments(4, argv);
+  const std::string said = testing::internal::GetCapturedStderr();
+  ASSERT_TRUE(text.has_value());
+  EXPECT_EQ(*text, u"\"/p/a b.jpg\" \"/p/x-AssetFilePath.jpg\"");
+  EXPECT_NE(said.find("say \"cheese\".jpg"), std::string::npos) << said;
+  // Read back, both paths stay whole, and no asset list is looked for.
+  Outcome o = Run(*text);
+  EXPECT_EQ(o.fromNuvo, 0);
+  EXPECT_EQ(o.paths, (std::vector<std::u16string>{u"/p/a b.jpg", u"/p/x-AssetFilePath.jpg"}));
+}
+
+TEST_F(CmdLineProcessorTest, AnAssetListThatIsAPipeIsRefusedWithoutWaiting) {
+  // Nobody writes to the pipe: a reader that waited for a writer would hang.
+  const fs::path fifo = dir_ / "list.xml";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  SeedList();
+  Outcome o = Run(AssetCommand(W(fifo)));
+  EXPECT_EQ(o.result, 0);
+  EXPECT_EQ(o.paths, std::vector<std::u16string>{u"/seed/old.jpg"});
 }

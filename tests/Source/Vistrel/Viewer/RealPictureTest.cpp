@@ -1,6 +1,9 @@
 // The view with real pictures: JPEG files decoded by the imaging library and
 // shown in the toolkit's image control.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstring>
 
 #include "BaseWnd.h"
 #include "TestEnvironment.h"
@@ -8,6 +11,7 @@
 #include "TestView.h"
 #include "ViewerFixture.h"
 #include "img/ImageFile.h"
+#include "qel/QelElement.h"
 #include "qel/QelImage.h"
 #include "qel/QelWideText.h"
 
@@ -83,6 +87,45 @@ TEST_F(RealPictureTest, AQuarterTurnTurnsThePictureAndItsSizes) {
   Main().DoRotate(0);
   EXPECT_EQ(CBaseWnd::m_nRotateDegree, 0);
   EXPECT_EQ(PictureSize(Main().ShownPicture()).cx, 1200);
+}
+
+TEST_F(RealPictureTest, APipeAndAPictureTooLargeToDecodeSayWhyNothingIsShown) {
+  // A named pipe called like a photo: nobody writes to it, so a reader that
+  // waited in open() would never come back.
+  const std::string fifo = folder_ + "/x.jpg";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  // A BMP header declaring 30000 x 30000 pixels, and a few bytes of them.
+  std::vector<uint8_t> bmp;
+  ASSERT_EQ(img::EncodeBmp(img::Bitmap::Filled(4, 4, 90), {}, bmp), img::Status::kOk);
+  for (int i = 0; i < 2; ++i) {
+    const uint32_t side = 30000;
+    std::memcpy(bmp.data() + 18 + 4 * i, &side, 4);
+  }
+  const std::string huge = folder_ + "/huge.bmp";
+  testenv::WriteFile(huge, std::string(bmp.begin(), bmp.end()));
+
+  struct Case {
+    std::string path;
+    std::u16string text;
+  } cases[] = {
+      {fifo, u"This file cannot be shown as a picture"},
+      {huge, u"This picture is too large to show"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    SendCommandLine(u"\"" + QelFromUTF8(c.path) + u"\"");
+    ASSERT_TRUE(PumpUntil([&] { return !Main().IsReadingCurThumb() && Visible("view_NoPre"); }));
+    EXPECT_EQ(Main().ShownPicture(), nullptr);
+    EXPECT_EQ(Main().GetCurPath(), QelFromUTF8(c.path));
+    auto* text = qel::Element::From(Main().GetElementByName("view_NoPre", 1));
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->Text(), c.text);
+  }
+  // A picture again: the usual view.
+  SendCommandLine(u"\"" + pictures_[1] + u"\"");
+  ASSERT_TRUE(Settle());
+  EXPECT_NE(Main().ShownPicture(), nullptr);
+  EXPECT_FALSE(Visible("view_NoPre"));
 }
 
 namespace {

@@ -139,6 +139,7 @@ TEST(Movie, SoundOnlyAndUnreadableFiles) {
   EXPECT_EQ(movie.Open(Clip("missing.mov")), -1);
   EXPECT_EQ(movie.FrameAt(0, f), -1);
   EXPECT_EQ(movie.SeekSound(0), -1);
+  EXPECT_EQ(movie.Open(CLIPS_DIR), -1);
 }
 
 // Only regular files are read, and only through the file protocol: names

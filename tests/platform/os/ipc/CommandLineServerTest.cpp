@@ -112,6 +112,26 @@ TEST_F(CommandLineServerTest, StartupTextComesFirstThenFramesInOrder) {
                                                     u"-AssetFilePath \"/tmp/\u00e9.xml\" -MBStatus \"\""}));
 }
 
+TEST_F(CommandLineServerTest, ABusyProgramCarriesOutExactlyWhatItsSendersWereToldWasAccepted) {
+  plat::CommandLineServer server(kId);
+  ASSERT_TRUE(server.Listen());
+  // The program's main thread is busy (its loop does not run) for longer
+  // than the first sender waits, and less than the second one does.
+  std::atomic<bool> gaveUp{false};
+  plat::SendStatus impatient = plat::SendStatus::Accepted, patient = plat::SendStatus::Failed;
+  std::thread first([&] {
+    impatient = plat::SendCommandLine(kId, u"-impatient", 0, std::chrono::milliseconds(200));
+    gaveUp = true;
+  });
+  while (!gaveUp) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  first.join();
+  EXPECT_EQ(impatient, plat::SendStatus::Failed);
+  RunClient([&] { patient = plat::SendCommandLine(kId, u"-patient", 0, kGenerous); });
+  EXPECT_EQ(patient, plat::SendStatus::Accepted);
+  // The impatient frame was read once the loop ran again, and dropped.
+  EXPECT_EQ(received, (std::vector<std::u16string>{u"-patient"}));
+}
+
 TEST_F(CommandLineServerTest, ProbeSeesTheListenerAndDeliversNothing) {
   EXPECT_FALSE(plat::IsCommandLineListening(kId));
   plat::CommandLineServer server(kId);

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
+#include <climits>
 
 #include <cstdlib>
 #include <filesystem>
 
 #include "TestEnvironment.h"
 #include "qel/QelLayout.h"
+#include "qel/QelPaint.h"
 
 namespace {
 
@@ -116,6 +118,39 @@ TEST(Layout, ArithmeticHoldsAtTheLargestAcceptedValues) {
   EXPECT_LT(row[0]->Bounds().left, row[1]->Bounds().left);
   for (size_t i = 1; i < row.size(); ++i) ASSERT_GE(row[i]->Bounds().left, row[i - 1]->Bounds().left) << i;
   for (size_t i = 1; i < column.size(); ++i) ASSERT_GE(column[i]->Bounds().top, column[i - 1]->Bounds().top) << i;
+}
+
+TEST(Layout, TextWiderThanPangoCanCountIsHeldLikeTheLayoutBounds) {
+  // At the largest font, 3000 wide letters measure millions of pixels:
+  // more than Pango's 1/1024-pixel int can hold.
+  const std::string wide(3000, 'W');
+  const std::string xml = "<layout w='640' h='480'><element type='cata' flow='h' width='fill' h='100'>"
+                          "<element type='text' name='wide' width='text' h='50' size='" +
+                          std::to_string(kQelLayoutMaxFontSize) + "' text='" + wide +
+                          "'/><element type='ctxt' name='after' width='text' h='50' size='" +
+                          std::to_string(kQelLayoutMaxFontSize) + "' text='" + wide + "'/></element></layout>";
+  qel::Element* loaded = qel::LoadLayoutString(xml, "/");
+  ASSERT_NE(loaded, nullptr);
+  Held root(loaded->Handle());
+  qel::Element* text = qel::Element::From(Find(root.h, "wide"));
+  qel::Element* after = qel::Element::From(Find(root.h, "after"));
+  ASSERT_TRUE(text && after);
+  EXPECT_EQ(text->Bounds().right - text->Bounds().left, kQelLayoutMaxCoordinate);
+  EXPECT_LE(after->Bounds().left, after->Bounds().right);
+  // Drawn (the sanitizer run checks every sum on the way).
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 64, 48);
+  cairo_t* cr = cairo_create(surface);
+  qel::PaintTree(cr, loaded);
+  cairo_destroy(cr);
+  cairo_surface_destroy(surface);
+
+  constexpr int PANGO_SCALE = 1024;
+  struct Case {
+    int64_t pixels;
+    int pango;
+  } cases[] = {{-3, -1}, {0, 0}, {10, 10 * PANGO_SCALE}, {2097151, 2097151 * PANGO_SCALE},
+               {2097152, INT_MAX / PANGO_SCALE * PANGO_SCALE}, {int64_t(1) << 40, INT_MAX / PANGO_SCALE * PANGO_SCALE}};
+  for (const Case& c : cases) EXPECT_EQ(qel::PangoWidth(c.pixels), c.pango) << c.pixels;
 }
 
 TEST(Layout, WideAndRootedPaths) {
