@@ -12,6 +12,12 @@ namespace {
 CTimeStamp* g_stamp = nullptr;
 bool g_missingLogged = false;
 
+// The panel keeps the stamp for the life of the bundle; the bundle can be
+// unloaded and loaded again, so its pictures go with it.
+struct StampOwner {
+  ~StampOwner() { delete g_stamp; }
+} g_stampOwner;
+
 }  // namespace
 
 CTimeStamp::CTimeStamp() {
