@@ -217,7 +217,11 @@ bool XUser::OnMain(const std::function<void()>& fn) {
   call->fn = fn;
   GSource* source = g_idle_source_new();
   g_source_set_priority(source, G_PRIORITY_DEFAULT);
+  // GLib hands the source over under its own futex locks, which the thread
+  // sanitizer cannot see; this lock makes the hand-over of the call visible.
+  static std::mutex handOver;
   g_source_set_callback(source, [](gpointer data) {
+    { std::lock_guard seen(handOver); }
     auto& c = *static_cast<std::shared_ptr<Call>*>(data);
     {
       std::lock_guard lock(c->mutex);
@@ -230,7 +234,10 @@ bool XUser::OnMain(const std::function<void()>& fn) {
     c->cv.notify_all();
     return gboolean(G_SOURCE_REMOVE);
   }, new std::shared_ptr<Call>(call), [](gpointer data) { delete static_cast<std::shared_ptr<Call>*>(data); });
-  g_source_attach(source, nullptr);
+  {
+    std::lock_guard published(handOver);
+    g_source_attach(source, nullptr);
+  }
   g_source_unref(source);
   std::unique_lock lock(call->mutex);
   if (call->cv.wait_for(lock, std::chrono::seconds(30), [&] { return call->done; })) return true;
