@@ -1,6 +1,6 @@
 #pragma once
 // The catalogue of label and photo-paper layouts: every XML file of a label
-// specification folder, grouped into brands of templates of cells, and a
+// layout folder, grouped into brands of templates of cells, and a
 // second list of generic templates rebuilt for the current paper. Lengths
 // are kept in 1/600 inch.
 #include <cstdint>

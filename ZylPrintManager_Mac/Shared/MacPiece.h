@@ -47,9 +47,9 @@ CQelStringW MakeFullPath(const WCHAR* folder, const WCHAR* name);
 // 1 when the path named a file or an empty folder and it is gone now.
 int DeleteFile(const WCHAR* path);
 int PathFileExists(const WCHAR* path);
-// 1 with the item's specification when the path exists. A path that does
+// 1 with the item's file record when the path exists. A path that does
 // not exist but whose folder does gets the folder and the leaf name in
-// spec, and 0.
+// the record, and 0.
 int PathToSpec(const WCHAR* path, FSSpec* spec);
 // Splits an existing path: folder (no trailing separator), name and
 // extension (from the last dot, dot included; folders have none); drive is
