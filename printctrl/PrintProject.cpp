@@ -12,6 +12,7 @@ CPrintProject::CPrintProject(const void* hostElement)
 }
 
 CPrintProject::~CPrintProject() {
+  _DeleteViews();
   for (CPrintPage* p : m_pages) delete p;
   m_pages.clear();
   m_pImageList->ClearDirty(true);
@@ -118,8 +119,6 @@ CPrintCell* CPrintProject::_GetActiveCell() const {
   return p ? p->GetActiveCellPt() : nullptr;
 }
 
-void CPrintProject::_PageThumbChanged(long) {}  // the page strip comes with the preview
-
 void CPrintProject::SetNeedSave(int flag) {
   if (flag && m_pages.size() == 1 && m_pages[0]->IsPageEmpty()) flag = 0;
   if (flag != m_nParam[9]) {
@@ -127,5 +126,3 @@ void CPrintProject::SetNeedSave(int flag) {
     UpdateActionBtnState();
   }
 }
-
-void CPrintProject::PageNotify(const CPrintPage*, long, long, long) {}

@@ -15,6 +15,8 @@
 #include "PubImage.h"
 
 class CPrintPage;
+class CPageBin;
+class CPrintPreview;
 
 // An error or warning for the host (notification 2123).
 struct tagMessageInfo {
@@ -175,6 +177,22 @@ class CPrintProject {
   intptr_t UpdateActionBtnState() { return _PostMessage(PRTC_ACTIONS, 0); }
   intptr_t SendErrorMessage(tagMessageInfo* info);
   intptr_t OnRbtnDown(long cell);
+  // ---- the page strip and the preview (null while there is none) ----
+  CPageBin* GetPageBin() const { return m_pPageBin; }
+  CPrintPreview* GetPreview() const { return m_pPreview; }
+  int SetPageBin(const void* panel, const void* album);
+  void SetPreview(int on);
+  intptr_t UpdatePageBinBtnState(uint32_t bits) { return _PostMessage(PRTC_PAGEBIN, intptr_t(bits)); }
+  intptr_t OnLbtnDblClicked(long what) { return _PostMessage(PRTC_DBLCLICK, what); }
+  intptr_t NotifyMouseMsg(long code) { return _PostMessage(PRTC_MOUSE, code); }
+  const std::u16string& GetResFolder() const { return m_resFolder; }
+  // The preview lays itself out when the element is laid out.
+  int OnLayout();
+  void _DeleteViews();
+  void _PageBinAdded(long page);
+  void _PageBinDeleted(long page);  // -1: every page
+  void _PageBinCurrent();
+  intptr_t _PreviewZoom(long action, const void* value);
   intptr_t UpdateLowDpiCellsNum();
   uint32_t _GetActionBtnState() const;
   int _GetSelPicState(tagSELPICINFO& info) const;
@@ -200,6 +218,8 @@ class CPrintProject {
   CTemplate* m_pTemplate = nullptr;
   CZylPrintManager* m_pPrintMgr = nullptr;
   CPrintCell* m_pClipCell = nullptr;
+  CPageBin* m_pPageBin = nullptr;
+  CPrintPreview* m_pPreview = nullptr;
   std::vector<PubImage::QelPicture*> m_cellMaskPics;
   std::vector<std::list<CPrintCell>> m_tmpPageTexts;
   std::vector<std::list<FILENODE>> m_tmpPageTextNodes;

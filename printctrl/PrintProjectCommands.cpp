@@ -6,6 +6,7 @@
 #include "FunctionImgCtrl.h"
 #include "PictureFunctions.h"
 #include "PrintPage.h"
+#include "PrintPreview.h"
 #include "PrintProject.h"
 #include "qel/QelCore.h"
 #include "qel/QelImage.h"
@@ -36,11 +37,13 @@ intptr_t CPrintProject::Interface(uint32_t command, intptr_t w, const void* l) {
       if (!m_pPrintMgr) return 1;
       m_pPrintMgr->GetMargin(&m_margin.x, &m_margin.y, 1);
       if (m_resFolder.empty()) m_resFolder = BundleResourceFolder();
+      if (!m_resFolder.empty() && !l) SetPreview(1);
       if (!m_resFolder.empty()) _LoadRes();
       m_pPrintMgr->SetHeadTailHeight(0, 0);
       return 1;
     case 1:
-      return 0;  // the page strip comes with the preview
+      SetPageBin(reinterpret_cast<const void*>(w), l);
+      return 0;
     case 2: {
       // Only settings that change the layout mark the project modified;
       // those of the view, limits and values kept for the host do not.
@@ -49,7 +52,8 @@ intptr_t CPrintProject::Interface(uint32_t command, intptr_t w, const void* l) {
       return _SetParam(long(w), l);
     }
     case 3:
-      return 0;  // zoom and cell actions come with the preview and the cell actions
+      if (w == 26 || w == 27 || w == 28 || w == 30) return _PreviewZoom(long(w), l);
+      return 0;  // cell actions come with the cell actions
     case 4:
       _SetTemplate(0);
       return 1;
@@ -78,7 +82,7 @@ intptr_t CPrintProject::Interface(uint32_t command, intptr_t w, const void* l) {
       if (w >= 1 && w <= long(m_pages.size()) && w - 1 != m_nCurPage) {
         m_nCurPage = long(w) - 1;
         _PostMessage(PRTC_PAGES, 0);
-        UpdateActionBtnState();
+        if (!m_pPreview) UpdateActionBtnState();
       }
       return 0;
     case 8: {
@@ -187,7 +191,9 @@ intptr_t CPrintProject::Interface(uint32_t command, intptr_t w, const void* l) {
     case 21:
       return reinterpret_cast<intptr_t>(CellPictureCopy(long(w), long(reinterpret_cast<intptr_t>(l))));
     case 22:
-      return 0;
+      if (!m_pPreview) return 0;
+      m_pPreview->ShowPage(GetPage(m_nCurPage));
+      return 1;
     case 23:
       return _RemoveFile(reinterpret_cast<const WCHAR*>(w));
     case 24: {

@@ -227,12 +227,14 @@ int CPrintProject::CreateNewPage() {
   }
   if (m_nCurPage < 0) m_nCurPage = 0;
   else if (m_nCurPage >= long(m_pages.size())) m_nCurPage = long(m_pages.size()) - 1;
+  _PageBinAdded(long(m_pages.size()) - 1);
   _PostMessage(PRTC_PAGES, 0);
   return 1;
 }
 
 int CPrintProject::DeletePage(long page) {
   if (page == -1) {
+    _PageBinDeleted(-1);
     for (CPrintPage* p : m_pages) delete p;
     m_pages.clear();
     m_nCurPage = -1;
@@ -249,6 +251,7 @@ int CPrintProject::DeletePage(long page) {
         m_pImageList->_Remove(res);
       }
     }
+    _PageBinDeleted(page);
     delete p;
     m_pages.erase(m_pages.begin() + page);
   }

@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "PrintPage.h"
+#include "PrintPreview.h"
 #include "PrintProject.h"
 #include "qel/QelCore.h"
 
@@ -43,13 +44,16 @@ intptr_t CPrintProject::_PostMessage(int32_t code, intptr_t data) {
       value = reinterpret_cast<intptr_t>(&sel);
       break;
     case PRTC_ACTIONS:
+      if (m_pPreview) m_pPreview->PageChanged();
       Qel0Inter(host, 3, 16, code, _GetActionBtnState());
       return _PostMessage(PRTC_SELPIC, 0);
-    case PRTC_PAGES:
+    case PRTC_PAGES: {
       if (m_bRebuildGuard) return 0;
       pages = tagPAGEINFO{int32_t(m_pages.size()), int32_t(m_nCurPage + 1)};
-      value = reinterpret_cast<intptr_t>(&pages);
-      break;
+      const intptr_t r = Qel0Inter(host, 3, 16, code, reinterpret_cast<intptr_t>(&pages));
+      _PageBinCurrent();
+      return r;
+    }
     case PRTC_OPTIONS:
       value = OptionBits();
       break;

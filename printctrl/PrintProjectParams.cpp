@@ -131,7 +131,8 @@ intptr_t CPrintProject::_SetParam(long id, const void* value) {
         return 1;
       }
       case 24:
-        return 1;  // the preview comes with the preview's own work
+        SetPreview(v);
+        return 1;
       default:
         m_nParam[id] = v;
         return 1;
@@ -222,7 +223,7 @@ intptr_t CPrintProject::_SetParam(long id, const void* value) {
 intptr_t CPrintProject::GetParam(long id, const void* out) {
   if (id >= 0 && id <= 33) {
     int32_t v = id == 9 ? m_nParam[9] : m_nParam[id];
-    if (id == 24) v = 0;  // no preview yet
+    if (id == 24) v = m_pPreview ? 1 : 0;
     if (out) *Out<int32_t>(out) = v;
     return v;
   }

@@ -29,6 +29,7 @@ uint32_t MouseMessage(const qel::PointerInput& in) {
     case qel::PointerInput::kMove:
       return QEL_WM_MOUSEMOVE;
     case qel::PointerInput::kWheel:
+    case qel::PointerInput::kCancel:
       return 0;  // wheel steps go to the window after the elements
     case qel::PointerInput::kDown:
       return in.button == 3 ? QEL_WM_RBUTTONDOWN : in.button == 2 ? QEL_WM_MBUTTONDOWN : QEL_WM_LBUTTONDOWN;
@@ -130,6 +131,16 @@ bool Pointer(CQelWindow* window, const PointerInput& input) {
     return handled;
   }
   return false;
+}
+
+void CancelPointer() {
+  Element* owner = g_pointer_owner;
+  if (!owner) return;
+  g_pointer_owner = nullptr;
+  PointerInput in;
+  in.kind = PointerInput::kCancel;
+  owner->TakePointer(in);
+  owner->Release();
 }
 
 int32_t FireEvent(Element* element, int32_t event, QELLPARAM param) {

@@ -4,6 +4,7 @@
 #include "qel/QelApp.h"
 #include "qel/QelBackend.h"
 #include "qel/QelFileChooser.h"
+#include "qel/QelInput.h"
 #include "qel/QelLayout.h"
 #include "qel/QelTimer.h"
 #include "qel/QelWindow.h"
@@ -32,6 +33,8 @@ void InvalidateHostRect(CQelWindow* w, const SRect32& r) {
 }
 
 intptr_t DispatchWindowMessage(CQelWindow* w, uint32_t msg, QELWPARAM wp, QELLPARAM lp) {
+  // A window that loses the focus ends any press held in it.
+  if (msg == QEL_WM_ACTIVATE && wp == 0) input::CancelPointer();
   bool handled = false;
   intptr_t r = w->ProcessMessage(msg, wp, lp, handled);
   if (!handled && msg == QEL_WM_CLOSE && IsWindowAlive(w)) return w->Close();

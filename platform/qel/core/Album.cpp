@@ -414,6 +414,7 @@ bool Album::TakePointer(const PointerInput& in) {
       }
       return true;
     case PointerInput::kUp:
+    case PointerInput::kCancel:
       drag_from_ = -1;
       return true;
     case PointerInput::kDown:

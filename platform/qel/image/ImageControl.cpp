@@ -184,6 +184,7 @@ bool ImageControl::TakePointer(const PointerInput& in) {
     case PointerInput::kDown: return OnPointer(kPointerDown, local);
     case PointerInput::kMove: return OnPointer(kPointerMove, local);
     case PointerInput::kUp: return OnPointer(kPointerUp, local);
+    case PointerInput::kCancel: dragging_ = false; return true;
     default: return false;
   }
 }

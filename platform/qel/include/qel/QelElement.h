@@ -22,7 +22,9 @@ class ElementLayers;
 // to the elements under the pointer, deepest first (drags and releases go to
 // the element that took the press).
 struct PointerInput {
-  enum Kind : int32_t { kDown, kUp, kDouble, kMove, kWheel };
+  // kCancel: the press ends without a release (the window lost the
+  // focus); the element that took it undoes what the press began.
+  enum Kind : int32_t { kDown, kUp, kDouble, kMove, kWheel, kCancel };
   Kind kind = kDown;
   POINT at{0, 0};          // window coordinates
   int32_t button = 1;      // 1 left, 2 middle, 3 right

@@ -30,6 +30,9 @@ QEL_API uint32_t Modifiers();
 // goes to the window as message 522 with the signed delta (120 a step,
 // positive away from the user) in wParam's high 16 bits.
 QEL_API bool Pointer(CQelWindow* window, const PointerInput& input);
+// The element holding the pointer (it took a press not yet released) hears
+// kCancel and lets go. The window calls it when it is deactivated.
+QEL_API void CancelPointer();
 // Hands any event to an element's callback (event code and parameter).
 QEL_API int32_t FireEvent(Element* element, int32_t event, QELLPARAM param);
 // The pointer moved to a window point; kept in screen coordinates for
