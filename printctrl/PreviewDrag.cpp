@@ -242,12 +242,24 @@ void CPreviewDrag::End(POINT at) {
       if (mode != 0) project->UpdateLowDpiCellsNum();
       break;
     }
-    case kPan:
+    case kPan: {
+      // Dropped on another picture: the two cells swap, the pan is dropped.
+      const long t = m_owner->CellAt(at);
+      if (t >= 0 && t != a && page->IsPicCell(t) && project->GetBParam(11)) {
+        if (page->DoSwapCell(a, t)) {
+          page->SetActiveCell(t);
+          m_owner->SetActive(t);
+          project->UpdateActionBtnState();
+          project->UpdateLowDpiCellsNum();
+        }
+        break;
+      }
       if (!Same(pic, pic0)) {
         page->DoPanCellPic(a, pic);
         project->UpdateActionBtnState();
       }
       break;
+    }
     case kPaper:
     case kNone:
       break;

@@ -12,6 +12,7 @@ CPrintProject::CPrintProject(const void* hostElement)
 }
 
 CPrintProject::~CPrintProject() {
+  m_pHostElement = nullptr;  // the element is going: it hears nothing more
   _DeleteViews();
   for (CPrintPage* p : m_pages) delete p;
   m_pages.clear();

@@ -49,7 +49,9 @@ intptr_t CPrintProject::Interface(uint32_t command, intptr_t w, const void* l) {
       // those of the view, limits and values kept for the host do not.
       static const long kLayout[] = {0, 1, 2, 6, 7, 8, 21, 26, 27, 29, 30};
       if (std::find(std::begin(kLayout), std::end(kLayout), long(w)) != std::end(kLayout)) SetNeedSave(1);
-      return _SetParam(long(w), l);
+      const intptr_t r = _SetParam(long(w), l);
+      if (m_pPreview) m_pPreview->PageChanged();  // frames, buttons and marks follow the settings
+      return r;
     }
     case 3:
       if (w == 26 || w == 27 || w == 28 || w == 30) return _PreviewZoom(long(w), l);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "PrintPage.h"
+#include "PrintPreview.h"
 #include "PrintProject.h"
 
 namespace {
@@ -168,7 +169,13 @@ intptr_t CPrintProject::_SetParam(long id, const void* value) {
       else m_nPrintedPictures = uint32_t(n);
       return 1;
     }
-    case 215: return ReadText(value, m_resFolder) ? 1 : 0;
+    case 215:
+      if (!ReadText(value, m_resFolder)) return 0;
+      if (m_pPreview) {
+        m_pPreview->InitSubUIs(m_resFolder);
+        m_pPreview->ShowPage(GetPage(m_nCurPage));
+      }
+      return 1;
     case 216: case 217: case 226: case 230: {
       if (!value) return 0;
       uint8_t* to = id == 216 ? m_style216 : id == 217 ? m_style217 : id == 226 ? m_titleStyle : m_tailStyle;
