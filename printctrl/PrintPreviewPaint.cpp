@@ -164,6 +164,21 @@ void CPrintPreview::Paint(cairo_t* cr) {
       Box(cr, r, 0.5);
       cairo_stroke(cr);
       cairo_set_dash(cr, nullptr, 0, 0);
+    } else if (c->excluded && !(m_drag.kind() == CPreviewDrag::kFree && m_drag.cell() == i)) {
+      // Left out of printing: the cell is hatched over.
+      cairo_save(cr);
+      Box(cr, r, 0);
+      cairo_clip(cr);
+      Rgb(cr, 0xf0f0f2, 0.85);
+      cairo_paint(cr);
+      Rgb(cr, 0xb0b0b8);
+      cairo_set_line_width(cr, 1);
+      for (int32_t d = -(r.bottom - r.top); d < r.right - r.left; d += 10) {
+        cairo_move_to(cr, r.left + d, r.bottom);
+        cairo_line_to(cr, r.left + d + (r.bottom - r.top), r.top);
+      }
+      cairo_stroke(cr);
+      cairo_restore(cr);
     } else if (frames) {
       cairo_set_line_width(cr, 1);
       Rgb(cr, 0xb8b8c0);

@@ -277,3 +277,59 @@ TEST(PageStrip, ThumbnailsFollowThePages) {
   EXPECT_EQ(album->ItemPanel(1)->FindByName("view_pagenum", true)->Text(), u"2");
   EXPECT_FALSE(host.Heard(PRTC_PAGEBIN).empty());
 }
+
+// On a free page cells move and resize with the pointer: a move keeps the
+// size and cannot carry a cell off the print area; a corner keeps the
+// picture's proportions and a small result grows to 1.5 inch on release;
+// a drag released where it began changes nothing.
+TEST(PreviewFree, CellsMoveAndResizeOnAFreePage) {
+  PreviewHost host(false);
+  host.Cmd(2, 6, reinterpret_cast<const void*>(intptr_t(1)));
+  host.Cmd(0, reinterpret_cast<intptr_t>(static_cast<CZylPrintManager*>(host.manager)));
+  const std::u16string p = host.Photo("wide.png", pvtest::Solid(400, 300, kBlue));
+  host.Cmd(17, reinterpret_cast<intptr_t>(p.c_str()), reinterpret_cast<const void*>(intptr_t(-1)));
+  CPrintPage* page = host.Page();
+  ASSERT_NE(page, nullptr);
+  ASSERT_TRUE(page->IsFreeLayout());
+  ASSERT_EQ(page->GetCellCount(), 1);
+  CPrintPreview* pv = host.Preview();
+  CPrintCell* c = page->GetCell(0);
+  auto width = [](const SRect32& r) { return r.right - r.left; };
+  auto height = [](const SRect32& r) { return r.bottom - r.top; };
+
+  // Released where it began.
+  const SRect32 start = c->cellRect;
+  const POINT mid = host.CellCentre(0);
+  host.Drag(mid, mid);
+  EXPECT_EQ(c->cellRect.left, start.left);
+  EXPECT_EQ(c->cellRect.top, start.top);
+
+  // A move by the body keeps the size.
+  host.Drag(mid, POINT{mid.x + 30, mid.y + 20});
+  EXPECT_EQ(width(c->cellRect), width(start));
+  EXPECT_EQ(height(c->cellRect), height(start));
+  EXPECT_NEAR(c->cellRect.left - start.left, 30 * 600.0 / width(pv->PaperRect()), 2.0);
+  EXPECT_GT(c->cellRect.top, start.top);
+
+  // Thrown far to the right: an edge stays on the print area less a
+  // quarter inch (25 pixels at 100 dpi).
+  host.Drag(host.CellCentre(0), POINT{host.CellCentre(0).x + 3000, host.CellCentre(0).y});
+  EXPECT_LE(c->cellRect.left, 590 - 25 + 2);
+  EXPECT_EQ(width(c->cellRect), width(start));
+
+  // Back, then made small from the bottom-right corner: 4:3 kept, and on
+  // release grown to 1.5 inch (150 pixels) wide, the top-left corner kept.
+  host.Drag(host.CellCentre(0), mid);
+  SRect32 r = pv->CellRect(0);
+  const SRect32 before = c->cellRect;
+  host.Down(POINT{r.right - 3, r.bottom - 3});
+  host.Move(POINT{r.right - 40, r.bottom - 10});
+  const SRect32 dragged = pv->Drag().rect();
+  EXPECT_NEAR(double(width(dragged)) / height(dragged), 4.0 / 3.0, 0.05);
+  host.Move(POINT{r.left + 2, r.top + 2});
+  host.Up(POINT{r.left + 2, r.top + 2});
+  EXPECT_NEAR(c->cellRect.left, before.left, 2);
+  EXPECT_NEAR(c->cellRect.top, before.top, 2);
+  EXPECT_EQ(width(c->cellRect), 150);
+  EXPECT_EQ(height(c->cellRect), 113);
+}
