@@ -320,7 +320,8 @@ GWorldPtr CSource::MakeFrame(int32_t ms) {
   // on the frame before, at 30 frames a second).
   int32_t t = int32_t((int64_t(ms) * GetMovTS() + 500) / 1000) + m_trimStart;
   if (t < 0) t = 0;
-  RefreshVideoBufferAtTime(t);
+  const bool direct = m_frame != nullptr;
+  if (!direct) RefreshVideoBufferAtTime(t);
   if (!m_frame) return nullptr;
   GWorldPtr copy = nullptr;
   {
@@ -334,9 +335,19 @@ GWorldPtr CSource::MakeFrame(int32_t ms) {
     DisposeGWorld(copy);
     copy = nullptr;
   }
-  if (copy) CopyGWorld(m_frame, copy);
-  else copy = CopyGWorld(m_frame);
+  if (!copy) copy = CopyGWorld(m_frame);
   if (!copy) return nullptr;
+  if (direct) {
+    // Decoded straight into the frame handed out; the last picture of the
+    // movie's own world stands in when nothing can be decoded there.
+    SetMovieTimeValue(m_movie, t);
+    SetMovieGWorld(m_movie, copy);
+    const bool decoded = MoviesTask(m_movie, 0) == 0;
+    SetMovieGWorld(m_movie, m_frame);
+    if (!decoded) CopyGWorld(m_frame, copy);
+  } else {
+    CopyGWorld(m_frame, copy);
+  }
   GWProcessBrightnessAndContrast(copy, m_brightness, m_contrast, 1);
   return copy;
 }
