@@ -301,8 +301,13 @@ void CPrintPreview::LayoutCopyBtns() {
   }
   const SRect32 b = m_pView->Bounds();
   const SIZE s = m_pCopyPanel->FrameSize();
-  // Inside the cell's bottom-left corner, kept inside the view.
+  // Inside the cell's bottom-left corner; under a cell too small to hold
+  // them without covering what is dragged. Kept inside the view.
   int32_t x = cell.left + 4, y = cell.bottom - s.cy - 4;
+  if (cell.bottom - cell.top < 3 * s.cy || cell.right - cell.left < s.cx + 8) {
+    x = cell.left;
+    y = cell.bottom + s.cy + 4 <= b.bottom ? cell.bottom + 4 : cell.top - s.cy - 4;
+  }
   x = std::clamp(x, b.left, std::max(b.left, b.right - s.cx));
   y = std::clamp(y, b.top, std::max(b.top, b.bottom - s.cy));
   const SRect32 m = m_pCopyPanel->Margin();

@@ -68,6 +68,8 @@ class PreviewClick : public ::testing::Test {
   std::optional<testenv::XUser> user_;
 };
 
+}  // namespace
+
 TEST_F(PreviewClick, AScreenshotOfAFullPage) {
   Fill();
   const fs::path shots = testenv::BuildDir() / "screenshots";
@@ -97,8 +99,10 @@ TEST_F(PreviewClick, CellsAreChosenSwappedAndDoubleClicked) {
   ASSERT_TRUE(user_->ReleaseAt(Screen(h.CellCentre(3))));
   user_->Settle();
   EXPECT_EQ(Resources(), before);
-  // Dragged and dropped: cells 0 and 3 change places.
-  ASSERT_TRUE(user_->PressAt(Screen(h.CellCentre(0))));
+  // Dragged and dropped: cells 0 and 3 change places. (Pressed a little
+  // off the last press, which would otherwise make a double click.)
+  const POINT c0 = h.CellCentre(0);
+  ASSERT_TRUE(user_->PressAt(Screen(POINT{c0.x + 9, c0.y + 13})));
   ASSERT_TRUE(user_->MoveTo(Screen(h.CellCentre(1))));
   ASSERT_TRUE(user_->MoveTo(Screen(h.CellCentre(3))));
   ASSERT_TRUE(user_->ReleaseAt(Screen(h.CellCentre(3))));
@@ -115,9 +119,24 @@ TEST_F(PreviewClick, ThePageStripChoosesThePageShown) {
   ASSERT_EQ(h.Project()->GetPageCount(), 2);
   auto* album = dynamic_cast<qel::Album*>(h.album);
   ASSERT_TRUE(user_->WaitFor([&] { return album->ItemPanel(1) != nullptr; }));
-  ASSERT_TRUE(user_->Click(h.window, album->ItemPanel(1)->FindByName("PanelThumb", true)));
+  ASSERT_TRUE(user_->Click(h.window, album->ItemPanel(1)->FindByName("imgc_cont", true)));
   EXPECT_TRUE(user_->WaitFor([&] { return h.Project()->GetCurrentPage() == 1; }));
   EXPECT_EQ(h.Page(), h.Project()->GetPage(1));
-  ASSERT_TRUE(user_->Click(h.window, album->ItemPanel(0)->FindByName("PanelThumb", true)));
+  ASSERT_TRUE(user_->Click(h.window, album->ItemPanel(0)->FindByName("imgc_cont", true)));
   EXPECT_TRUE(user_->WaitFor([&] { return h.Page() == h.Project()->GetPage(0); }));
+}
+
+TEST_F(PreviewClick, CopyButtonsAddAndTakeCopies) {
+  Fill();
+  pvtest::PreviewHost& h = *host_;
+  CPrintProject* project = h.Project();
+  ASSERT_TRUE(user_->ClickAt(Screen(h.CellCentre(3))));
+  ASSERT_TRUE(user_->WaitFor([&] { return h.Page()->GetActiveCell() == 3; }));
+  const long res = h.Page()->GetCell(3)->resIndex;
+  ASSERT_EQ(project->GetImageList()->GetCopies(res), 1);
+  ASSERT_TRUE(user_->Click(h.window, "butn_22"));
+  EXPECT_TRUE(user_->WaitFor([&] { return project->GetImageList()->GetCopies(res) == 2; }));
+  ASSERT_TRUE(user_->Click(h.window, "butn_211"));
+  EXPECT_TRUE(user_->WaitFor([&] { return project->GetImageList()->GetCopies(res) == 1; }));
+  EXPECT_EQ(project->GetPageCount(), 2);
 }
