@@ -79,6 +79,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   (void)registered;
   fuzz::Input in(data, size);
   QelObject element = Qel0CreateObj(QelFourCC("prtc"));
+  QelObject strip = Qel0CreateObj(QelFourCC("cata"));
+  QelObject album = Qel0CreateObj(QelFourCC("albm"));
+  Qel0Inter(album, 3, 11, reinterpret_cast<QELWPARAM>(strip), reinterpret_cast<QELLPARAM>(ADDEleEnd));
   auto* manager = new FuzzManager();
   manager->AddRef();
   WCHAR text[1024] = {};
@@ -121,10 +124,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       case 19: case 21:
         l = reinterpret_cast<const void*>(intptr_t(in.Range(-1, 4)));
         break;
-      case 3:
-        // Actions 15, 16, 20 and 32 take a number, the others ignore it.
+      case 3: {
+        // Actions 15, 16, 20 and 32 take a number, the others ignore it;
+        // 30 (the preview's zoom) a double.
+        static double zoom = 0;
         w = in.Range(0, 34);
         l = reinterpret_cast<const void*>(in.Flag() ? small : intptr_t(in.Range(-1, 4)));
+        if (w == 30) zoom = double(small) / 1000.0, l = in.Flag() ? &zoom : nullptr;
+        break;
+      }
+      case 1:
+        // The page strip: a real panel and album, or none.
+        w = in.Flag() ? reinterpret_cast<intptr_t>(strip) : 0;
+        l = in.Flag() ? album : nullptr;
         break;
       case 7: case 26: case 30: case 34:
         w = small;
@@ -178,6 +190,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CPrintProject* project = PrintCtrlProjectOf(element);
   if (project && project->GetCurrentPage() >= project->GetPageCount()) fuzz::Fail("current page past the pages");
   Qel0Release(element);
+  Qel0Release(album);
+  Qel0Release(strip);
   manager->Release();
   return 0;
 }
