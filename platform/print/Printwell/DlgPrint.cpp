@@ -329,15 +329,15 @@ void CDlgPrint::OnPrint() {
   request.firstPage = int32_t(first);
   request.lastPage = int32_t(last);  // past the end (or 0): to the last page
   const CPrintProgress::Outcome outcome = m_pProgress->Run(request);
-  if (outcome == CPrintProgress::kCancelled) {
+  if (outcome == CPrintProgress::kCancelled || outcome == CPrintProgress::kNotRun) {
     SetStatus(u"");
     return;
   }
-  if (outcome == CPrintProgress::kNotRun) return;
-  // The control reports the pages drawn; the job may still fail on its way.
-  if (!m_pManager->LastJobError().empty()) {
+  // The pages were drawn; the job may still have failed on its way out.
+  if (outcome == CPrintProgress::kFailed || !m_pManager->LastJobError().empty()) {
+    const std::string why = m_pManager->LastJobError().empty() ? "the job was not accepted" : m_pManager->LastJobError();
     SetStatus(qel_format(PrintText(kTextPrintFailed, "s", u"The pages could not be printed: %s.").c_str(),
-                         QelFromUTF8(m_pManager->LastJobError()).c_str()));
+                         QelFromUTF8(why).c_str()));
     return;
   }
   for (const std::u16string& file : m_pProgress->Skipped()) {
@@ -363,26 +363,36 @@ void CDlgPrint::OnSaveImages() {
   std::string path = answer.paths.front();
   const bool png = answer.filter == 1 || qel::NameHasExtension(path, {".png"});
   if (!qel::NameHasExtension(path, {".jpg", ".jpeg", ".png"})) path += png ? ".png" : ".jpg";
-  std::error_code ec;
-  if (std::filesystem::exists(path, ec)) {
-    const std::u16string name = QelFromUTF8(std::filesystem::path(path).filename().string());
-    const std::u16string question =
-        qel_format(PrintText(kTextReplace, "s", u"\"%s\" already exists. Replace it?").c_str(), name.c_str());
-    if (vMessageBox(GetWindowRef(), question.c_str(), nullptr, kWarnYesNo) != 0) return;
-  }
   const std::u16string file = QelFromUTF8(path);
   const std::u16string type = qel::NameHasExtension(path, {".png"}) ? u"png" : u"jpg";
   tagDOPRINTINFO request;
   request.kind = 1;
-  request.firstPage = 0;
-  request.lastPage = 0;
   request.filePath = file.c_str();
   request.fileType = type.c_str();
   request.resolution = kPictureResolution;
   request.quality = kPictureQuality;
-  const CPrintProgress::Outcome outcome = m_pProgress->Run(request);
-  SetStatus(outcome == CPrintProgress::kDone ? PrintText(kTextSaved, "", u"The pictures are saved.") : u"");
-  if (outcome == CPrintProgress::kDone) m_outcome = kPrinted;
+  CPrintProgress::Outcome outcome = m_pProgress->Run(request);
+  // A file of that name is never replaced unasked.
+  if (!m_pProgress->Existing().empty()) {
+    const std::u16string name = QelFromUTF8(std::filesystem::path(QelToUTF8(m_pProgress->Existing())).filename().string());
+    const std::u16string question =
+        qel_format(PrintText(kTextReplace, "s", u"\"%s\" already exists. Replace it?").c_str(), name.c_str());
+    if (vMessageBox(GetWindowRef(), question.c_str(), nullptr, kWarnYesNo) != 0) {
+      SetStatus(u"");
+      return;
+    }
+    request.flags = 1;
+    outcome = m_pProgress->Run(request);
+  }
+  if (outcome == CPrintProgress::kDone) {
+    SetStatus(PrintText(kTextSaved, "", u"The pictures are saved."));
+    m_outcome = kPrinted;
+  } else if (!m_pProgress->Unwritten().empty()) {
+    SetStatus(qel_format(PrintText(kTextNotWritten, "s", u"\"%s\" could not be written.").c_str(),
+                         m_pProgress->Unwritten().c_str()));
+  } else {
+    SetStatus(u"");
+  }
 }
 
 void CDlgPrint::OnCancel() {

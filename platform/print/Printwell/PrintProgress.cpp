@@ -14,6 +14,7 @@ struct MessageInfo {
 };
 constexpr int32_t kError = 2123, kStarted = 2124, kPercent = 2125, kFinished = 2126;
 constexpr int32_t kCellNotPrinted[] = {12, 17};
+constexpr int32_t kJobRefused = 20, kFileExists = 21, kFileNotWritten = 22;
 
 }  // namespace
 
@@ -35,6 +36,9 @@ CPrintProgress::Outcome CPrintProgress::Run(const tagDOPRINTINFO& request) {
   m_bStarted = m_bFinished = m_bCancelAsked = false;
   m_nKind = request.kind;
   m_skipped.clear();
+  m_existing.clear();
+  m_unwritten.clear();
+  m_bRefused = false;
   m_pCancelFlag = nullptr;
   std::vector<bool> enabled;
   for (qel::Element* e : m_busy) {
@@ -48,9 +52,10 @@ CPrintProgress::Outcome CPrintProgress::Run(const tagDOPRINTINFO& request) {
   for (size_t i = 0; i < m_busy.size(); ++i) m_busy[i]->Enable(enabled[i]);
   if (m_pBar) m_pBar->Show(false);
   m_bRunning = false;
-  if (!m_bStarted) return kNotRun;
-  // Only a job that ran to its end says so; anything else was stopped.
-  return m_bFinished && !m_bCancelAsked ? kDone : kCancelled;
+  // Only a job that ran to its end says so.
+  if (m_bFinished && !m_bCancelAsked) return kDone;
+  if (m_bCancelAsked) return kCancelled;
+  return m_bStarted || m_bRefused || !m_unwritten.empty() ? kFailed : kNotRun;
 }
 
 void CPrintProgress::Cancel() {
@@ -78,6 +83,9 @@ bool CPrintProgress::OnNotify(int32_t code, intptr_t value) {
       if (!info) break;
       for (int32_t c : kCellNotPrinted)
         if (info->code == c && info->text) m_skipped.emplace_back(info->text);
+      if (info->code == kJobRefused) m_bRefused = true;
+      if (info->code == kFileExists && info->text) m_existing = info->text;
+      if (info->code == kFileNotWritten && info->text) m_unwritten = info->text;
       break;
     }
     default:

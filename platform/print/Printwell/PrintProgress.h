@@ -15,7 +15,7 @@
 class CPrintProgress {
  public:
   using CommandFn = std::function<intptr_t(uint32_t, intptr_t, const void*)>;
-  enum Outcome : int32_t { kNotRun, kDone, kCancelled };
+  enum Outcome : int32_t { kNotRun, kDone, kCancelled, kFailed };
 
   // Elements under `root`: "hscl_Progress", "view_Status"; `busy` are
   // disabled while a job runs.
@@ -30,6 +30,12 @@ class CPrintProgress {
   bool OnNotify(int32_t code, intptr_t value);
   // Files the cells that could not be printed came from.
   const std::vector<std::u16string>& Skipped() const { return m_skipped; }
+  // Still images: the file that exists and was left alone (nothing was
+  // written), or the file that could not be written; empty when none.
+  const std::u16string& Existing() const { return m_existing; }
+  const std::u16string& Unwritten() const { return m_unwritten; }
+  // The print system refused the finished job.
+  bool Refused() const { return m_bRefused; }
   void SetStatus(const std::u16string& text);
 
  private:
@@ -45,5 +51,7 @@ class CPrintProgress {
   bool m_bStarted = false;
   bool m_bFinished = false;
   bool m_bCancelAsked = false;
+  bool m_bRefused = false;
   std::vector<std::u16string> m_skipped;
+  std::u16string m_existing, m_unwritten;
 };

@@ -9,7 +9,7 @@ struct tagDOPRINTINFO {
   int32_t kind = 0;        // 0 print, 1 still images, 2 nothing
   int32_t firstPage = 0;   // 1-based; 0: from the first
   int32_t lastPage = 0;    // 1-based; 0: to the last
-  int32_t reserved = 0;
+  int32_t flags = 0;       // still images: 1 replaces existing files
   const WCHAR* filePath = nullptr;  // still images: the first page's file
   const WCHAR* fileType = nullptr;  // "jpg", "png", ...
   int32_t resolution = 0;           // pixels per inch, 72..600

@@ -12,12 +12,13 @@ enum PrintTextId : uint32_t {
   kTextPrinted = 6,
   kTextPrintFailed = 7,    // %s why
   kTextSaving = 8,         // %d percent
-  kTextSaved = 9,          // %d files
+  kTextSaved = 9,
   kTextReplace = 10,       // %s the file name
   kTextCellFailed = 11,    // %s the file name
   kTextNoFiles = 12,
   kTextNoLayout = 13,
   kTextSaveTitle = 14,
+  kTextNotWritten = 15,    // %s the path
 };
 
 // Text `id` when it takes exactly `conversions`, otherwise `builtIn`: a bad
