@@ -58,14 +58,14 @@ void CDlgPrint::RegisterCallBacks() {
     if (auto* self = static_cast<CDlgPrint*>(d); self->m_pStrip) self->m_pStrip->Scroll(1);
     return int32_t(0);
   }, this);
-  // A page picture of the strip takes the press itself: its release picks it.
+  // A page picture chosen without the pointer (the pointer's press and
+  // release go to the strip itself).
   for (int32_t i = 0; i < CPageStrip::kThumbs; ++i) {
     const std::string name = "imgc_Thumb" + std::to_string(i);
-    RegisterCallBack(name.c_str(), QEL_IMGC_BUTTON_UP, [](QelObject element, int32_t, QELLPARAM, void* d) {
+    RegisterCallBack(name.c_str(), QEL_EV_CLICK, [](QelObject element, int32_t, QELLPARAM, void* d) {
       auto* self = static_cast<CDlgPrint*>(d);
       qel::Element* e = qel::Element::From(element);
-      if (!self->m_pStrip || !e || (self->m_pProgress && self->m_pProgress->Running())) return int32_t(0);
-      self->m_pStrip->Pick(std::stoi(e->Name().substr(std::string("imgc_Thumb").size())));
+      if (self->m_pStrip && e) self->m_pStrip->Pick(std::stoi(e->Name().substr(std::string("imgc_Thumb").size())));
       return int32_t(0);
     }, this);
   }
@@ -84,7 +84,8 @@ int32_t CDlgPrint::DidCreate() {
   std::vector<qel::Element*> busy;
   for (const char* name : {"comb_Printer", "comb_Paper", "comb_Brand", "comb_Template", "butn_CopiesLess",
                            "butn_CopiesMore", "butn_PrinterSettings", "butn_Print", "butn_SaveImages",
-                           "butn_PagePrev", "butn_PageNext"}) {
+                           "butn_PagePrev", "butn_PageNext", "imgc_Thumb0", "imgc_Thumb1", "imgc_Thumb2",
+                           "imgc_Thumb3"}) {
     if (qel::Element* e = Find(name)) busy.push_back(e);
   }
   m_pProgress = std::make_unique<CPrintProgress>(
@@ -104,11 +105,14 @@ int32_t CDlgPrint::DidCreate() {
   FillBrands();
   m_bFilling = false;
   ApplyTemplate(true);
+  // The pages are drawn once, after the last file.
+  m_bQuiet = true;
   for (const std::u16string& file : m_files) {
     // Each into the first empty cell, pages added as needed.
     if (Command(17, reinterpret_cast<intptr_t>(file.c_str()), reinterpret_cast<const void*>(intptr_t(-1))) > 0)
       ++m_nAdded;
   }
+  m_bQuiet = false;
   ShowCopies();
   m_pStrip->Refresh();
   if (qel::Element* none = Find("view_NoPrinter")) none->Show(OnlyFileDestination());
@@ -230,7 +234,9 @@ void CDlgPrint::ApplyTemplate(bool bringPaper) {
     m_bFilling = false;
     Command(29);
   }
+  m_bQuiet = true;
   Command(11);
+  m_bQuiet = false;
   if (m_pStrip) m_pStrip->Refresh();
 }
 
@@ -288,7 +294,11 @@ void CDlgPrint::OnTemplate() {
 
 void CDlgPrint::OnCopies(int32_t step) {
   const int32_t copies = std::clamp(m_nCopies + step, 1, kMaxCopies);
-  if (copies == m_nCopies || !Command(34, copies)) return;
+  if (copies == m_nCopies) return;
+  m_bQuiet = true;
+  const bool done = Command(34, copies) != 0;
+  m_bQuiet = false;
+  if (!done) return;
   m_nCopies = copies;
   ShowCopies();
   if (m_pStrip) m_pStrip->Refresh();
@@ -405,7 +415,8 @@ void CDlgPrint::OnCancel() {
 
 int32_t CDlgPrint::OnControl(int32_t code, QELLPARAM value) {
   if (m_pProgress && m_pProgress->OnNotify(code, intptr_t(value))) return 0;
-  if (code == int32_t(kPagesChanged) && m_pStrip && !(m_pProgress && m_pProgress->Running())) m_pStrip->Refresh();
+  if (code == int32_t(kPagesChanged) && m_pStrip && !m_bQuiet && !(m_pProgress && m_pProgress->Running()))
+    m_pStrip->Refresh();
   return 0;
 }
 

@@ -87,5 +87,6 @@ class CDlgPrint : public Orvenna::CDlgBase {
   int32_t m_nCopies = 1;
   int32_t m_nAdded = 0;
   bool m_bFilling = false;  // combo boxes being filled: their changes are ours
+  bool m_bQuiet = false;    // the control rebuilds its pages: drawn once it is done
   Outcome m_outcome = kClosed;
 };

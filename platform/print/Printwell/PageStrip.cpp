@@ -32,6 +32,9 @@ CPageStrip::CPageStrip(qel::Element* root, CommandFn command, PaperFn paper)
     m_pThumbs[i] = qel::ImageControl::From(root->FindByName("imgc_Thumb" + n, true));
     m_pFrames[i] = root->FindByName("cata_Thumb" + n, true);
   }
+  // A page picture takes the pointer itself: its release is the click.
+  for (qel::ImageControl* t : m_pThumbs)
+    if (t) t->Inter(QEL_IF_IMAGECTRL, 16, reinterpret_cast<QELWPARAM>(this), reinterpret_cast<QELLPARAM>(&Thumb_Proc));
   m_pPrev = root->FindByName("butn_PagePrev", true);
   m_pNext = root->FindByName("butn_PageNext", true);
   m_pNumber = root->FindByName("view_PageNum", true);
@@ -39,7 +42,18 @@ CPageStrip::CPageStrip(qel::Element* root, CommandFn command, PaperFn paper)
 
 CPageStrip::~CPageStrip() {
   Put(m_pPage, 0);
-  for (qel::ImageControl* t : m_pThumbs) Put(t, 0);
+  for (qel::ImageControl* t : m_pThumbs) {
+    if (t) t->Inter(QEL_IF_IMAGECTRL, 16, 0, 0);
+    Put(t, 0);
+  }
+}
+
+int32_t CPageStrip::Thumb_Proc(QelObject element, int32_t code, QELLPARAM, void* data) {
+  auto* self = static_cast<CPageStrip*>(data);
+  if (!self || code != QEL_IMGC_BUTTON_UP) return 0;
+  for (int32_t i = 0; i < kThumbs; ++i)
+    if (self->m_pThumbs[i] && self->m_pThumbs[i]->Handle() == element) self->Pick(i);
+  return 0;
 }
 
 void CPageStrip::Put(qel::ImageControl* control, intptr_t picture) {

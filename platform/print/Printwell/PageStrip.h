@@ -41,6 +41,7 @@ class CPageStrip {
   void ShowThumbs();
   void ShowNumber();
   static void Put(qel::ImageControl* control, intptr_t picture);
+  static int32_t Thumb_Proc(QelObject element, int32_t code, QELLPARAM, void* data);
 
   CommandFn m_command;
   PaperFn m_paper;

@@ -9,7 +9,6 @@
 #include "AppHelper.h"
 #include "CPrintManager.h"
 #include "DlgPrint.h"
-#include "DlgWarning.h"
 #include "PrintCtrlBundle.h"
 #include "PrintTexts.h"
 #include "os/Bundle.h"
@@ -72,12 +71,9 @@ int32_t DoPrintDlg(NuvoDLGPARAM* param, void*) {
   if (!table) std::fprintf(stderr, "print: the texts \"%sPrintwellRes.aui\" cannot be loaded\n", QelToUTF8(ui).c_str());
   ResourceTable texts(table);
 
+  // Failures are the album's to tell: it says the files could not be printed.
   std::vector<std::u16string> files = UsableFiles(*param);
-  if (files.empty()) {
-    vMessageBox(param->parent, PrintText(kTextNoFiles, "", u"None of the chosen files can be printed.").c_str(),
-                nullptr, kWarnOK);
-    return kPrintFailed;
-  }
+  if (files.empty()) return kPrintFailed;
   // The control's bundle sits beside this one in the main bundle's Contents.
   CPrintCtrlBundle control(std::filesystem::path(self->path()).parent_path().string());
   if (!control.Ready()) return kPrintFailed;
@@ -92,8 +88,6 @@ int32_t DoPrintDlg(NuvoDLGPARAM* param, void*) {
     }
     if (dialog.FilesAdded() == 0) {
       dialog.Close();
-      vMessageBox(param->parent, PrintText(kTextNoFiles, "", u"None of the chosen files can be printed.").c_str(),
-                  nullptr, kWarnOK);
       return kPrintFailed;
     }
     dialog.RepositionWindow(param->parent ? 1 : 0);

@@ -15,8 +15,6 @@ enum PrintTextId : uint32_t {
   kTextSaved = 9,
   kTextReplace = 10,       // %s the file name
   kTextCellFailed = 11,    // %s the file name
-  kTextNoFiles = 12,
-  kTextNoLayout = 13,
   kTextSaveTitle = 14,
   kTextNotWritten = 15,    // %s the path
 };

@@ -61,13 +61,16 @@ TEST_F(PrintwellBundle, RefusedRecordsAndFilesAnswerFailure) {
   for (NuvoDLGPARAM* bad : {static_cast<NuvoDLGPARAM*>(nullptr), &wrongSize, &negative, &noItems})
     EXPECT_EQ(entry(bad, nullptr), 5);
   QelFreeLibrary(library);
-  // Nothing printable: the user is told, and the album hears failure.
+  // Nothing printable (no file, a folder, a file no picture): the album
+  // hears failure, and tells the user itself.
   fs::create_directories(dir_ / "folder.jpg");
-  hl::AnswerNextModal("butn_OK");
+  testenv::WriteFile(dir_ / "notes.jpg", "not a picture");
+  hl::AnswerNextModal("butn_Cancel");  // a dialog that should not come
   bool found = false;
-  EXPECT_EQ(CallPrint({dir_ / "missing.jpg", dir_ / "folder.jpg"}, &found), 5);
+  EXPECT_EQ(CallPrint({dir_ / "missing.jpg", dir_ / "folder.jpg", dir_ / "notes.jpg"}, &found), 5);
   EXPECT_TRUE(found);
-  EXPECT_EQ(hl::PendingModalAnswers(), 0u);
+  EXPECT_EQ(hl::PendingModalAnswers(), 1u);
+  hl::ClearModalAnswers();
 }
 
 TEST_F(PrintwellBundle, LayoutBringsItsPaperAndCopiesMakePages) {
