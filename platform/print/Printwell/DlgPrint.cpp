@@ -334,8 +334,8 @@ void CDlgPrint::OnPrint() {
   if (m_pProgress->Running() || !EnsureOutputFile()) return;
   uint32_t first = 1, last = 0;
   if (m_pManager->GetPrintFromAndTo(first, last) != 0) first = 1, last = 0;
-  tagDOPRINTINFO request;
-  request.kind = 0;
+  tagDOPRINTINFO request{};
+  request.kind = PRTC_PRINT_PAGES;
   request.firstPage = int32_t(first);
   request.lastPage = int32_t(last);  // past the end (or 0): to the last page
   const CPrintProgress::Outcome outcome = m_pProgress->Run(request);
@@ -375,8 +375,8 @@ void CDlgPrint::OnSaveImages() {
   if (!qel::NameHasExtension(path, {".jpg", ".jpeg", ".png"})) path += png ? ".png" : ".jpg";
   const std::u16string file = QelFromUTF8(path);
   const std::u16string type = qel::NameHasExtension(path, {".png"}) ? u"png" : u"jpg";
-  tagDOPRINTINFO request;
-  request.kind = 1;
+  tagDOPRINTINFO request{};
+  request.kind = PRTC_PRINT_STILL;
   request.filePath = file.c_str();
   request.fileType = type.c_str();
   request.resolution = kPictureResolution;
@@ -391,7 +391,7 @@ void CDlgPrint::OnSaveImages() {
       SetStatus(u"");
       return;
     }
-    request.flags = 1;
+    request.flags = PRTC_STILL_REPLACE;
     outcome = m_pProgress->Run(request);
   }
   if (outcome == CPrintProgress::kDone) {

@@ -7,14 +7,13 @@
 
 namespace {
 
-// The control's records and codes.
+// The record of the control's error notification: a code and its text.
 struct MessageInfo {
   int32_t code;
   const WCHAR* text;
 };
 constexpr int32_t kError = 2123, kStarted = 2124, kPercent = 2125, kFinished = 2126;
-constexpr int32_t kCellNotPrinted[] = {12, 17};
-constexpr int32_t kJobRefused = 20, kFileExists = 21, kFileNotWritten = 22;
+constexpr int32_t kCellNotPrinted[] = {PRTC_ERR_CELL_LAYER, PRTC_ERR_CELL_PICTURE};
 
 }  // namespace
 
@@ -83,9 +82,9 @@ bool CPrintProgress::OnNotify(int32_t code, intptr_t value) {
       if (!info) break;
       for (int32_t c : kCellNotPrinted)
         if (info->code == c && info->text) m_skipped.emplace_back(info->text);
-      if (info->code == kJobRefused) m_bRefused = true;
-      if (info->code == kFileExists && info->text) m_existing = info->text;
-      if (info->code == kFileNotWritten && info->text) m_unwritten = info->text;
+      if (info->code == PRTC_ERR_JOB_REFUSED) m_bRefused = true;
+      if (info->code == PRTC_ERR_FILE_EXISTS && info->text) m_existing = info->text;
+      if (info->code == PRTC_ERR_FILE_NOT_SAVED && info->text) m_unwritten = info->text;
       break;
     }
     default:

@@ -16,6 +16,7 @@
 #include "EmailTestSupport.h"
 #include "EmailTestUser.h"
 #include "PrintwellTestSupport.h"
+#include "PrintwellTestUser.h"
 #include "PrivateDisplay.h"
 #include "TestEnvironment.h"
 #include "XUser.h"
@@ -93,8 +94,7 @@ class PrintwellClick : public ::testing::Test {
   bool Click(CQelWindow* w, const char* element) { return emailtest::HandClick(*user_, w, element); }
   // Opens the list and picks the item shown as `label`.
   bool Pick(CQelWindow* w, const char* combo, const std::string& label) {
-    return Click(w, combo) && user_->WaitFor([&] { return !user_->OpenMenuItems().empty(); }) &&
-           user_->ClickMenuItem(label);
+    return printwelltest::Pick(*user_, w, combo, label);
   }
   bool Becomes(CQelWindow* w, const char* element, const std::u16string& text) {
     return user_->WaitFor([&] { return hl::Read(w, element).text == text; });
@@ -114,7 +114,7 @@ class PrintwellClick : public ::testing::Test {
   int32_t answer_ = 99;
 };
 
-TEST_F(PrintwellClick, EveryControlOnce) {
+TEST_F(PrintwellClick, EveryControlOnceThenPrint) {
   StartPrinting();
   Script([&] {
     CQelWindow* w = WaitForDialog();
@@ -153,11 +153,22 @@ TEST_F(PrintwellClick, EveryControlOnce) {
     ASSERT_TRUE(user_->Key("Escape"));
     ASSERT_TRUE(user_->WaitFor([] { return ShownToplevel("GtkPrintUnixDialog") == nullptr; }));
     ASSERT_TRUE(Shows(w, "comb_Paper", u"Letter"));
-    ASSERT_TRUE(Click(w, "butn_Cancel"));
-    ASSERT_TRUE(user_->WaitFor([&] { return answer_ != 99; }));
+    // The pages as pictures, named in GTK's file chooser.
+    ASSERT_TRUE(Click(w, "butn_SaveImages"));
+    ASSERT_TRUE(user_->WaitFor([] { return ShownToplevel("GtkFileChooserDialog") != nullptr; }));
+    user_->Settle();
+    ASSERT_TRUE(user_->Key("ctrl+a"));
+    ASSERT_TRUE(user_->Type((dir_ / "p.jpg").string()));
+    ASSERT_TRUE(user_->Key("Return"));
+    ASSERT_TRUE(user_->WaitFor([&] { return fs::exists(dir_ / "p_2.jpg"); }));
+    ASSERT_TRUE(user_->WaitFor([&] { return hl::Read(w, "butn_Print").enabled; }));
+    // Print: one job, and the dialog ends.
+    ASSERT_TRUE(Click(w, "butn_Print"));
+    ASSERT_TRUE(user_->WaitFor([&] { return answer_ != 99; }, 60));
   });
-  EXPECT_EQ(answer_, 0);
-  EXPECT_TRUE(Jobs(spool_).empty());
+  EXPECT_EQ(answer_, 1);
+  EXPECT_TRUE(fs::exists(dir_ / "p.jpg") && fs::exists(dir_ / "p_1.jpg"));
+  EXPECT_EQ(Jobs(spool_).size(), 1u);
 }
 
 TEST_F(PrintwellClick, CancelAndCloseEndWithoutPrinting) {
