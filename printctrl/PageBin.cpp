@@ -101,11 +101,13 @@ CPageBin::CPageBin(qel::Element* p, qel::Album* a, CPrintProject* pr) : album(a)
 }
 
 CPageBin::~CPageBin() {
-  ClearPicts(0);
-  if (album) {
-    album->SetCallback(nullptr, nullptr);
-    album->Release();
-  }
+  // The album may be part of a tree being destroyed: it is neither laid out
+  // nor asked anything; its items go with it (ClearPicts first for an album
+  // that stays).
+  if (album) album->SetCallback(nullptr, nullptr);
+  for (CPageThumbNail* t : thumbs) delete t;
+  thumbs.clear();
+  if (album) album->Release();
 }
 
 int CPageBin::AddPict(qel::Picture* picture) {

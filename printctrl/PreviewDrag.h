@@ -26,6 +26,8 @@ class CPreviewDrag {
   void Move(POINT at);
   void End(POINT at);
   void Cancel();
+  // Ends a drag without a word to anyone (the preview is going).
+  void Forget() { Reset(); }
 
   Kind kind() const { return m_kind; }
   long cell() const { return m_cell; }

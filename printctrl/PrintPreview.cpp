@@ -41,7 +41,9 @@ CPrintPreview::CPrintPreview(CPrintProject* project, qel::Element* element)
 }
 
 CPrintPreview::~CPrintPreview() {
-  m_drag.Cancel();
+  // The element tree may be going down around the preview: nothing here
+  // lays it out or asks its geometry.
+  m_drag.Forget();
   ClearRendering();
   if (m_pView) {
     // The toolkit may still hold the view (a press in progress): it then

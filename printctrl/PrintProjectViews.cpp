@@ -62,13 +62,11 @@ void CPrintProject::SetPreview(int on) {
 }
 
 void CPrintProject::_DeleteViews() {
+  // Only from the destructor: the element's tree may be going down.
   delete m_pPreview;
   m_pPreview = nullptr;
-  if (m_pPageBin) {
-    m_pPageBin->ClearPicts(1);
-    delete m_pPageBin;
-    m_pPageBin = nullptr;
-  }
+  delete m_pPageBin;
+  m_pPageBin = nullptr;
 }
 
 int CPrintProject::OnLayout() { return m_pPreview ? m_pPreview->OnLayout() : 0; }
