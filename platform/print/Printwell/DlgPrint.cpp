@@ -384,10 +384,20 @@ void CDlgPrint::OnPrint() {
                          QelFromUTF8(why).c_str()));
     return;
   }
+  // Cells left out, one message naming each file once.
+  std::u16string names;
+  std::vector<std::u16string> seen;
   for (const std::u16string& file : m_pProgress->Skipped()) {
-    const std::u16string name = QelFromUTF8(std::filesystem::path(QelToUTF8(file)).filename().string());
-    vMessageBox(GetWindowRef(), qel_format(PrintText(kTextCellFailed, "s", u"\"%s\" could not be printed and was left out.").c_str(),
-                                           name.c_str()).c_str(), nullptr, kWarnOK);
+    if (std::find(seen.begin(), seen.end(), file) != seen.end()) continue;
+    seen.push_back(file);
+    if (!names.empty()) names += u", ";
+    names += QelFromUTF8(std::filesystem::path(QelToUTF8(file)).filename().string());
+  }
+  if (!names.empty()) {
+    vMessageBox(GetWindowRef(),
+                qel_format(PrintText(kTextCellFailed, "s", u"These photos could not be printed and were left out: %s").c_str(),
+                           names.c_str()).c_str(),
+                nullptr, kWarnOK);
   }
   m_outcome = kPrinted;
   EndModal(kResultOK);
