@@ -54,6 +54,18 @@ void CDlgPrint::RegisterCallBacks() {
     if (auto* self = static_cast<CDlgPrint*>(d); self->m_pStrip) self->m_pStrip->Scroll(-1);
     return int32_t(0);
   }, this);
+  RegisterCallBack("butn_ZoomIn", QEL_EV_CLICK, [](QelObject, int32_t, QELLPARAM, void* d) {
+    static_cast<CDlgPrint*>(d)->OnZoom(26);
+    return int32_t(0);
+  }, this);
+  RegisterCallBack("butn_ZoomOut", QEL_EV_CLICK, [](QelObject, int32_t, QELLPARAM, void* d) {
+    static_cast<CDlgPrint*>(d)->OnZoom(27);
+    return int32_t(0);
+  }, this);
+  RegisterCallBack("butn_ZoomFit", QEL_EV_CLICK, [](QelObject, int32_t, QELLPARAM, void* d) {
+    static_cast<CDlgPrint*>(d)->OnZoom(28);
+    return int32_t(0);
+  }, this);
   RegisterCallBack("butn_PageNext", QEL_EV_CLICK, [](QelObject, int32_t, QELLPARAM, void* d) {
     if (auto* self = static_cast<CDlgPrint*>(d); self->m_pStrip) self->m_pStrip->Scroll(1);
     return int32_t(0);
@@ -85,7 +97,7 @@ int32_t CDlgPrint::DidCreate() {
   for (const char* name : {"comb_Printer", "comb_Paper", "comb_Brand", "comb_Template", "butn_CopiesLess",
                            "butn_CopiesMore", "butn_PrinterSettings", "butn_Print", "butn_SaveImages",
                            "butn_PagePrev", "butn_PageNext", "imgc_Thumb0", "imgc_Thumb1", "imgc_Thumb2",
-                           "imgc_Thumb3"}) {
+                           "imgc_Thumb3", "butn_ZoomIn", "butn_ZoomOut", "butn_ZoomFit", "albm_Pages"}) {
     if (qel::Element* e = Find(name)) busy.push_back(e);
   }
   m_pProgress = std::make_unique<CPrintProgress>(
@@ -98,6 +110,10 @@ int32_t CDlgPrint::DidCreate() {
     Command(2, 203, QelFromUTF8(first.filename().string()).c_str());
   }
   Command(0, reinterpret_cast<intptr_t>(m_pManager), nullptr);
+  // A control with a preview of its own shows the page itself (setting 24
+  // reads 1 then) and keeps a strip of its own: the page pictures drawn by
+  // the dialog step aside, and the zoom buttons come.
+  if (Command(18, 24) == 1) UseControlViews();
   m_pManager->LoadLabelSpec(m_labels.c_str());
   m_bFilling = true;
   FillPrinters();
@@ -117,6 +133,24 @@ int32_t CDlgPrint::DidCreate() {
   m_pStrip->Refresh();
   if (qel::Element* none = Find("view_NoPrinter")) none->Show(OnlyFileDestination());
   return r;
+}
+
+void CDlgPrint::UseControlViews() {
+  for (const char* mine : {"imgc_Page", "cata_Thumb0", "cata_Thumb1", "cata_Thumb2", "cata_Thumb3", "butn_PagePrev",
+                           "butn_PageNext"}) {
+    if (qel::Element* e = Find(mine)) e->Show(false);
+  }
+  if (qel::Element* zoom = Find("cata_zoom")) zoom->Show(true);
+  qel::Element* strip = Find("cata_strip");
+  qel::Element* album = Find("albm_Pages");
+  if (strip && album) {
+    album->Show(true);
+    Command(1, reinterpret_cast<intptr_t>(strip->Handle()), album->Handle());
+  }
+}
+
+void CDlgPrint::OnZoom(int32_t how) {
+  if (!(m_pProgress && m_pProgress->Running())) Command(3, how);
 }
 
 void CDlgPrint::DidClose() {
@@ -350,10 +384,20 @@ void CDlgPrint::OnPrint() {
                          QelFromUTF8(why).c_str()));
     return;
   }
+  // Cells left out, one message naming each file once.
+  std::u16string names;
+  std::vector<std::u16string> seen;
   for (const std::u16string& file : m_pProgress->Skipped()) {
-    const std::u16string name = QelFromUTF8(std::filesystem::path(QelToUTF8(file)).filename().string());
-    vMessageBox(GetWindowRef(), qel_format(PrintText(kTextCellFailed, "s", u"\"%s\" could not be printed and was left out.").c_str(),
-                                           name.c_str()).c_str(), nullptr, kWarnOK);
+    if (std::find(seen.begin(), seen.end(), file) != seen.end()) continue;
+    seen.push_back(file);
+    if (!names.empty()) names += u", ";
+    names += QelFromUTF8(std::filesystem::path(QelToUTF8(file)).filename().string());
+  }
+  if (!names.empty()) {
+    vMessageBox(GetWindowRef(),
+                qel_format(PrintText(kTextCellFailed, "s", u"These photos could not be printed and were left out: %s").c_str(),
+                           names.c_str()).c_str(),
+                nullptr, kWarnOK);
   }
   m_outcome = kPrinted;
   EndModal(kResultOK);

@@ -47,10 +47,14 @@ class CDlgPrint : public Orvenna::CDlgBase {
   void OnPrint();
   void OnSaveImages();
   void OnCancel();
+  // 26 in, 27 out, 28 the whole page (the control's preview).
+  void OnZoom(int32_t how);
   int32_t OnControl(int32_t code, QELLPARAM value);
 
  private:
   qel::Element* Find(const char* name);
+  // The control's own preview and page strip take the place of the dialog's.
+  void UseControlViews();
   void FillPrinters();
   void FillPapers();
   void FillBrands();

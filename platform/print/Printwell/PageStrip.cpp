@@ -94,7 +94,7 @@ void CPageStrip::Scroll(int32_t step) {
 }
 
 void CPageStrip::ShowPage() {
-  if (!m_pPage) return;
+  if (!m_pPage || !m_pPage->Visible()) return;
   const SIZE size = m_nCurrent >= 0 ? Fit(m_paper(), BoxOf(m_pPage)) : SIZE{0, 0};
   Put(m_pPage, size.cx > 0 ? m_command(8, m_nCurrent, &size) : 0);
 }

@@ -113,8 +113,10 @@ TEST_F(PrintwellBundle, LayoutBringsItsPaperAndCopiesMakePages) {
   EXPECT_TRUE(Jobs(spool).empty());
 }
 
-TEST_F(PrintwellBundle, WithoutAPrinterItSaysSoAndOffersAFile) {
-  UsePrinters(dir_, false);
+TEST_F(PrintwellBundle, WithoutAPrinterItSaysSoAndPrintsToAFile) {
+  const fs::path spool = UsePrinters(dir_, false);
+  const fs::path pdf = dir_ / "out" / "Photos";  // the chooser's name, without its extension
+  fs::create_directories(pdf.parent_path());
   bool checked = false;
   hl::AnswerNextModalBy([&](CQelWindow* w) {
     EXPECT_TRUE(hl::Read(w, "view_NoPrinter").visible);
@@ -122,10 +124,21 @@ TEST_F(PrintwellBundle, WithoutAPrinterItSaysSoAndOffersAFile) {
     // The layouts are there all the same, and the photo is laid out.
     EXPECT_FALSE(Items(w, "comb_Template").empty());
     EXPECT_EQ(hl::Read(w, "view_PageNum").text, u"Page 1 of 1");
-    checked = true;
-  }, "butn_close_mac");
-  EXPECT_EQ(CallPrint({dir_ / "board.jpg"}), 0);
+    // Print asks where the file goes; given up, nothing is written and
+    // the dialog stays.
+    hl::CancelNextFileChooser();
+    EXPECT_TRUE(hl::Click(w, "butn_Print"));
+    EXPECT_TRUE(hl::Read(w, "butn_Print").visible);
+    hl::AnswerNextFileChooser({pdf.string()});
+    checked = hl::Click(w, "butn_Print");
+  });
+  EXPECT_EQ(CallPrint({dir_ / "board.jpg"}), 1);
   EXPECT_TRUE(checked);
+  const std::vector<qel::FileChooserRequest> asked = hl::FileChooserRequests();
+  ASSERT_EQ(asked.size(), 2u);
+  EXPECT_EQ(asked[0].action, qel::FileChooserRequest::kSave);
+  EXPECT_TRUE(fs::exists(pdf.string() + ".pdf"));
+  EXPECT_TRUE(Jobs(spool).empty());
 }
 
 }  // namespace
