@@ -1,7 +1,9 @@
 // Random command and argument sequences into one 'prtc' element: the
 // command interface with any numbers, real and missing files, settings of
-// every id with bounded buffers, and the print manager attached and not.
+// every id with bounded buffers, cell actions, printing and still images
+// (cancelled or not), and the print manager attached and not.
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 #include "FuzzSupport.h"
@@ -33,6 +35,12 @@ class FuzzManager : public CZylPrintManager {
     if (a) *a = SRect32{10, 10, 590, 790};
     return 1;
   }
+  // Jobs go nowhere; a cancel may come at any progress value.
+  int StartPrint(const WCHAR*) override { return 1; }
+  int EndPrint(int) override { return 1; }
+  int StartPage() override { return 1; }
+  int EndPage() override { return 1; }
+  int PrintLayer(QelObject layer, SRect32* r) override { return layer && r && r->right > r->left ? 1 : 0; }
   CTemplate* GetTemplateByName(const WCHAR*, const WCHAR*, int, int*) override {
     auto* t = new CTemplate();
     t->SetRecommendedScaling(1.0);
@@ -40,6 +48,18 @@ class FuzzManager : public CZylPrintManager {
     return t;
   }
 };
+
+// The host's side of a job: it sets the cancel flag at a progress value.
+struct StopAt {
+  int32_t** flag;
+  int32_t at;
+};
+
+int32_t StopAtProgress(QelObject, int32_t code, QELLPARAM value, void* user) {
+  auto* s = static_cast<StopAt*>(user);
+  if (code == 2125 && *s->flag && value >= s->at) **s->flag = 1;
+  return 0;
+}
 
 const std::u16string& PhotoPath(int n) {
   static std::u16string paths[3];
@@ -101,7 +121,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       case 19: case 21:
         l = reinterpret_cast<const void*>(intptr_t(in.Range(-1, 4)));
         break;
-      case 3: case 7: case 26: case 30: case 34:
+      case 3:
+        // Actions 15, 16, 20 and 32 take a number, the others ignore it.
+        w = in.Range(0, 34);
+        l = reinterpret_cast<const void*>(in.Flag() ? small : intptr_t(in.Range(-1, 4)));
+        break;
+      case 7: case 26: case 30: case 34:
         w = small;
         break;
       case 10:
@@ -111,8 +136,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       case 12:
         l = in.Flag() ? static_cast<const void*>(PhotoPath(int(in.Range(0, 2))).c_str()) : nullptr;
         break;
-      case 13: case 33:
-        continue;  // printing and host callbacks need a real host
+      case 13: {
+        // Pages printed or written as pictures into a private folder; the
+        // job is stopped at a random progress step, or not at all.
+        static const std::u16string still = qel::ToU16(fuzz::PrivateFolder() + "/still/p.jpg");
+        static const char16_t* types[] = {u"jpg", u"PNG", u"bmp", u"xyz"};
+        tagDOPRINTINFO info{int32_t(in.Range(0, 3)), int32_t(in.Range(-1, 4)), int32_t(in.Range(-1, 4)),
+                            int32_t(in.Range(0, 1)), still.c_str(), types[in.Range(0, 3)], int32_t(in.Range(70, 80)),
+                            int32_t(in.Range(0, 130))};
+        int32_t* cancel = nullptr;
+        StopAt stop{&cancel, int32_t(in.Range(0, 200))};
+        qel::Element::From(element)->SetCallback(&StopAtProgress, &stop);
+        Qel0Inter(element, 53, 13, reinterpret_cast<QELWPARAM>(&info), reinterpret_cast<QELLPARAM>(&cancel));
+        qel::Element::From(element)->SetCallback(nullptr, nullptr);
+        std::error_code ec;
+        std::filesystem::remove_all(fuzz::PrivateFolder() + "/still", ec);
+        std::filesystem::create_directories(fuzz::PrivateFolder() + "/still", ec);
+        continue;
+      }
+      case 33:
+        continue;  // host callbacks need a real host
       case 17: case 23: case 36:
         w = reinterpret_cast<intptr_t>(PhotoPath(int(in.Range(0, 2))).c_str());
         if (command == 36) l = nullptr;

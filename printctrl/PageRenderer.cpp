@@ -1,11 +1,14 @@
 // The whole page as one picture: white paper with every shown cell drawn in
-// stacking order, each picture turned, flipped and cut as its cell shows
-// it. The page strip's thumbnails, still-image output and the preview use it.
+// stacking order, each cell made exactly as printing makes it (the same cut,
+// turn, flip, border and mask) and placed as the printer places it, so a
+// page picture shows what prints. The page strip's thumbnails, still-image
+// output and the preview use it.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <numeric>
 
+#include "CellPrintLayer.h"
 #include "PictureFunctions.h"
 #include "PictureHandles.h"
 #include "PrintPage.h"
@@ -18,7 +21,7 @@ int32_t Round(double x) { return int32_t(std::floor(x + 0.5)); }
 
 struct Scale {
   double x, y;
-  int32_t dx, dy;  // the printer margin: page to paper coordinates
+  int32_t dx, dy;  // the user's offset: page to paper coordinates
   SRect32 Map(const SRect32& r) const {
     return SRect32{Round((r.left + dx) * x), Round((r.top + dy) * y), Round((r.right + dx) * x),
                    Round((r.bottom + dy) * y)};
@@ -35,30 +38,45 @@ void Paste(img::Bitmap& canvas, const img::Bitmap& src, int32_t x, int32_t y) {
   }
 }
 
-// Washes the cell area toward white where its mask is not opaque.
-void ApplyMask(img::Bitmap& canvas, const img::Plane& mask, const SRect32& at) {
-  img::Plane m = img::Resample(mask, at.right - at.left, at.bottom - at.top);
-  if (m.empty()) return;
-  for (int32_t y = std::max(at.top, 0); y < std::min(at.bottom, canvas.height()); ++y) {
-    uint8_t* row = canvas.mutable_row(y);
-    const uint8_t* a = m.row(y - at.top);
-    for (int32_t x = std::max(at.left, 0); x < std::min(at.right, canvas.width()); ++x) {
-      const uint32_t al = a[x - at.left];
-      for (int c = 0; c < 3; ++c) row[3 * x + c] = uint8_t((row[3 * x + c] * al + 255 * (255 - al) + 127) / 255);
-    }
+// The layer's pixels as they print: a masked layer over white paper.
+img::Bitmap Printed(const qel::Layer& l) {
+  img::Bitmap px = l.Pixels();
+  const img::Plane& m = l.Mask();
+  if (m.empty() || m.width() != px.width() || m.height() != px.height()) return px;
+  for (int32_t y = 0; y < px.height(); ++y) {
+    uint8_t* row = px.mutable_row(y);
+    const uint8_t* a = m.row(y);
+    for (int32_t x = 0; x < px.width(); ++x)
+      for (int c = 0; c < 3; ++c) row[3 * x + c] = uint8_t((row[3 * x + c] * a[x] + 255 * (255 - a[x]) + 127) / 255);
   }
+  return px;
+}
+
+// Draws the layer into `at` (canvas pixels) as the printer does: its shape
+// kept and centred.
+void Draw(img::Bitmap& canvas, PubImage::QelLayer* layer, const SRect32& at) {
+  qel::Layer* l = pichandle::Lyr(layer);
+  const int32_t dw = at.right - at.left, dh = at.bottom - at.top;
+  if (!l || dw < 1 || dh < 1) return;
+  const int32_t sw = l->Pixels().width(), sh = l->Pixels().height();
+  if (sw < 1 || sh < 1) return;
+  const double f = std::min(double(dw) / sw, double(dh) / sh);
+  const int32_t w = std::max(int32_t(sw * f), 1), h = std::max(int32_t(sh * f), 1);
+  img::Bitmap drawn = img::Resample(Printed(*l), w, h);
+  if (!drawn.empty()) Paste(canvas, drawn, at.left + (dw - w) / 2, at.top + (dh - h) / 2);
 }
 
 }  // namespace
 
 PubImage::QelPicture* CPrintPage::GetPagePic(SIZE size, bool original, bool withMasks, PAGEPICPROC progress,
                                              void* context) const {
-  if (size.cx < 1 || size.cy < 1 || img::CheckedImageBytes(size.cx, size.cy, 3) == 0) return nullptr;
+  if (size.cx < 1 || size.cy < 1 || img::CheckedImageBytes(size.cx, size.cy, 3) == 0 || !project) return nullptr;
   SIZE paper = paperSize;
-  if ((paper.cx <= 0 || paper.cy <= 0) && project) project->GetPrintPaperSize(paper);
+  if (paper.cx <= 0 || paper.cy <= 0) project->GetPrintPaperSize(paper);
   if (paper.cx <= 0 || paper.cy <= 0) return nullptr;
-  Scale sc{double(size.cx) / paper.cx, double(size.cy) / paper.cy, 0, 0};
-  if (project) project->GetPrinterMargin(&sc.dx, &sc.dy);
+  CPageGeometry g;
+  g.Read(*project, *this);
+  const Scale sc{double(size.cx) / paper.cx, double(size.cy) / paper.cy, g.margin.x, g.margin.y};
 
   img::Bitmap canvas = img::Bitmap::Filled(size.cx, size.cy, 0xFF);
   if (canvas.empty()) return nullptr;
@@ -66,38 +84,18 @@ PubImage::QelPicture* CPrintPage::GetPagePic(SIZE size, bool original, bool with
   std::iota(order.begin(), order.end(), 0L);
   std::stable_sort(order.begin(), order.end(),
                    [&](long a, long b) { return cells[size_t(a)]->zOrder < cells[size_t(b)]->zOrder; });
+  CCellLayerOptions o;
+  o.original = original;
+  o.masks = withMasks;
+  o.forPrinter = false;
   long done = 0;
   for (long i : order) {
     const CPrintCell* c = cells[size_t(i)];
-    ++done;
     if (c->isText || c->excluded || c->resIndex < 0) continue;  // texts are not drawn yet
-    SRect32 show;
-    c->GetPicShowRect(show);
-    PubImage::QelPicture* pic = _GetCellPic(i, original ? 2 : 1);
-    qel::Picture* p = pichandle::Pict(pic);
-    if (p && show.right > show.left && show.bottom > show.top) {
-      img::Bitmap px = p->Flatten();
-      SIZE from{c->picWidth, c->picHeight}, to{px.width(), px.height()};
-      SRect32 part = c->picRect, cut{0, 0, 0, 0};
-      if (from.cx > 0 && GetZoomRect(from, part, to, cut, false)) {
-        SRect32 at = sc.Map(show);
-        img::Bitmap piece = img::Crop(px, cut.left, cut.top, cut.right, cut.bottom);
-        if (!piece.empty() && at.right > at.left && at.bottom > at.top) {
-          img::Bitmap drawn = img::Resample(piece, at.right - at.left, at.bottom - at.top);
-          if (!drawn.empty()) Paste(canvas, drawn, at.left, at.top);
-        }
-      }
-    }
-    if (pic) pic->Release();
-    if (withMasks) {
-      if (PubImage::QelPicture* mask = GetCellMask(i)) {
-        qel::Picture* mp = pichandle::Pict(mask);
-        qel::Layer* ml = mp ? mp->LayerAt(1) : nullptr;
-        if (ml && !ml->Mask().empty()) ApplyMask(canvas, ml->Mask(), sc.Map(c->cellRect));
-        mask->Release();
-      }
-    }
-    if (progress && !progress(context, int(done * 100 / long(order.size())))) return nullptr;
+    ++done;
+    CCellLayer cl;
+    if (MakeCellLayer(*project, *this, i, g, o, cl) == CellLayerStatus::kReady) Draw(canvas, cl.layer, sc.Map(cl.dest));
+    if (progress && !progress(context, std::max(1, int(done * 100 / long(order.size()))))) return nullptr;
   }
   PubImage::QelPicture* out = CreatePicObj(size);
   if (!out) return nullptr;

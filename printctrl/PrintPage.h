@@ -26,7 +26,8 @@ class CPrintPage {
     void* data = nullptr;  // owned: a CMyTextInfo for action 8
     std::list<CPrintCell> cells;
   };
-  // Called with its context and a percentage; answering 0 stops.
+  // Called once per cell drawn with its context and a percentage (at least
+  // 1); answering 0 stops.
   typedef int (*PAGEPICPROC)(void* context, int percent);
 
   CPrintPage(CPrintProject* project, int freeLayout);

@@ -12,6 +12,7 @@
 #include "PrintCell.h"
 #include "PrintImageList.h"
 #include "PrintManagerApi.h"
+#include "PrintRequest.h"
 #include "PubImage.h"
 
 class CPrintPage;
@@ -182,6 +183,32 @@ class CPrintProject {
   int _GetPageHaveLowDpiCells(long page) const;
   uint32_t OptionBits() const;
 
+  // ---- cell actions (command 3) ----
+  intptr_t _DoCellAction(long action, const void* arg);
+  int _CellIncrease(CPrintCell* cell);
+  int _CellDecrease(CPrintCell* cell);
+  void _FreePagePic(long page);
+  intptr_t _PasteCell(CPrintPage* page, long active, CPrintCell* cell);
+  intptr_t _DeleteCurrentPage();
+  // What the preview and the page strip are told of an action (nothing
+  // while there is neither).
+  void _PreviewCellChanged(long action, long cell);
+  void _PreviewShowPage(long page, bool force);
+  void _PreviewSetActive(long page, long cell);
+  void _PreviewUpdateCopyBtn();
+  void _PreviewUpdateCellDel(long page, long cell);
+  bool _PreviewShows(long page) const;
+  void _PageStripScroll(int direction);
+
+  // ---- printing and still images (command 13) ----
+  int _DoPrint(const tagDOPRINTINFO* info);
+  int _PrintPage(CPrintPage* page);
+  int _DoStillImage(const tagDOPRINTINFO* info);
+  static int s_StillImgProc(void* project, int step);
+  int _StillImgProc(int step);
+  int32_t* CancelFlag() { return &m_nCancel; }
+  bool IsPrinting() const { return m_bPrinting; }
+
   static constexpr int kParams = 200;
   int32_t m_nParam[kParams] = {};
   uint32_t m_nUndoDepth = 0xFFFFFFFFu;   // setting 201
@@ -231,6 +258,15 @@ class CPrintProject {
   SIZE m_lastPaper{0, 0};
   SRect32 m_lastArea{0, 0, 0, 0};
   int m_lastPixelX = -1, m_lastPixelY = -1;
+  // The running print job: cells to print and printed, per entry the
+  // cells still to print it, the last progress value sent.
+  bool m_bPrinting = false;
+  int32_t m_nCellsToPrint = 0, m_nCellsPrinted = 0, m_nLastProgress = -1;
+  std::vector<int32_t> m_printCounters;
+  int _StartJobCounters(long first, long last);
+  void _EndJobCounters();
+  void _PostProgress(int32_t percent);
+  void _PostPrintError(int32_t code, const std::u16string& text);
   // Free-layout placement.
   int32_t m_nSlot = 0, m_nShift = 0, m_bResetSlots = 1;
 };

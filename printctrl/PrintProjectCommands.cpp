@@ -30,6 +30,11 @@ intptr_t CPrintProject::Interface(uint32_t command, intptr_t w, const void* l) {
   }
   if (command == 31) return m_bReady;
   if (!m_bReady || command > 36) return 0;
+  // While a job runs (the host hears of it from inside command 13) the
+  // pages must stay as they are: only questions are answered.
+  static const uint32_t kWhilePrinting[] = {6, 15, 16, 18, 26};
+  if (m_bPrinting && std::find(std::begin(kWhilePrinting), std::end(kWhilePrinting), command) == std::end(kWhilePrinting))
+    return 0;
   switch (command) {
     case 0:
       SetPrintManager(reinterpret_cast<CZylPrintManager*>(w));
@@ -49,7 +54,8 @@ intptr_t CPrintProject::Interface(uint32_t command, intptr_t w, const void* l) {
       return _SetParam(long(w), l);
     }
     case 3:
-      return 0;  // zoom and cell actions come with the preview and the cell actions
+      if (w == 26 || w == 27 || w == 28 || w == 30) return 0;  // the preview's zoom comes with the preview
+      return _DoCellAction(long(w), l);
     case 4:
       _SetTemplate(0);
       return 1;
@@ -149,7 +155,10 @@ intptr_t CPrintProject::Interface(uint32_t command, intptr_t w, const void* l) {
       return r;
     }
     case 13:
-      return 0;  // printing comes with page printing
+      if (!m_pHostElement || !w || !l) return 0;
+      *Out<int32_t*>(l) = &m_nCancel;
+      m_nCancel = 0;
+      return _DoPrint(reinterpret_cast<const tagDOPRINTINFO*>(w));
     case 14:
       if (l) *Out<PubImage::QelPicture*>(l) = m_pImageList->GetOrgWithAct(m_pImageList->PicIndex2ResIndex(long(w)));
       return 0;

@@ -6,6 +6,7 @@
 
 #include "ORVImageTools.h"
 #include "img/Bitmap.h"
+#include "img/Operations.h"
 
 namespace {
 
@@ -166,17 +167,25 @@ unsigned char* DibResample(unsigned char* dib, int width, int height) {
 
 unsigned char* DibGetFromImageFile(const char16_t* path, int width, int height) {
   if (!path || !*path || width <= 0 || height <= 0) return nullptr;
-  PubImage::QelPicture* pic = ORVGF::OpenImageFile(path, 0, nullptr, nullptr, 1);
+  // Read at the smallest reduction that covers the box (a JPEG at an eighth
+  // of its size for an album thumbnail) and fitted on the way in.
+  PubImage::QelPicture* pic = ORVGF::OpenImageThumbnail(path, width, height);
   if (!pic) return nullptr;
   SIZE s{};
   pic->GetSize(&s);
   unsigned char* dib = nullptr;
   PubImage::QelLayer* active = pic->GetActiveLayer();
   if (active && s.cx > 0 && s.cy > 0) {
-    double sc = std::min(double(width) / s.cx, double(height) / s.cy);
-    if (PubImage::QelLayer* scaled = ORVGF::Resample(active, sc, sc)) {
-      dib = Layer2Dib(scaled);
-      scaled->Release();
+    const img::FitSize fit = img::FitInto(s.cx, s.cy, width, height);
+    if (fit.width == s.cx && fit.height == s.cy) {
+      dib = Layer2Dib(active);
+    } else {
+      // A picture smaller than the box is enlarged to it.
+      double sc = std::min(double(width) / s.cx, double(height) / s.cy);
+      if (PubImage::QelLayer* scaled = ORVGF::Resample(active, sc, sc)) {
+        dib = Layer2Dib(scaled);
+        scaled->Release();
+      }
     }
   }
   pic->Release();

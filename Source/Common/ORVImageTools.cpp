@@ -62,6 +62,26 @@ PubImage::QelPicture* OpenImageFile(const char16_t* path, int full, ORVImageProg
   return pic;
 }
 
+PubImage::QelPicture* OpenImageThumbnail(const char16_t* path, int32_t width, int32_t height) {
+  if (!path || !*path || width <= 0 || height <= 0) return nullptr;
+  auto* pic = reinterpret_cast<PubImage::QelPicture*>(Qel0CreateObj(QEL_KIND_PICTURE));
+  if (!pic) return nullptr;
+  Qel0FSRef ref = FileRef(path);
+  QelImageOpenOptions o{};
+  o.nStructSize = int32_t(sizeof o);
+  o.nSupportDepth = 512;
+  o.nImportMode = 2;
+  o.nThumbWidth = width;
+  o.nThumbHeight = height;
+  int32_t r = ref ? pic->Open(&o, ref) : -1;
+  if (ref) Qel0FSRRelease(ref);
+  if (r != 0) {
+    pic->Release();
+    return nullptr;
+  }
+  return pic;
+}
+
 int SetExifTime(PubImage::QelPicture* picture) {
   if (!picture) return 1;
   std::time_t t = std::time(nullptr);

@@ -16,6 +16,9 @@ namespace ORVGF {
 // A new picture read from the file (full = 0: a preview-sized decode), or null.
 PubImage::QelPicture* OpenImageFile(const char16_t* path, int full, ORVImageProgress progress,
                                     void* user, enuImport kind);
+// A new picture of the file fitted into width x height (never enlarged),
+// read at the smallest reduced size that still covers it, or null.
+PubImage::QelPicture* OpenImageThumbnail(const char16_t* path, int32_t width, int32_t height);
 // type 1 JPEG (with EXIF, at `quality`), 2 BMP (at the picture's depth); 1 when saved.
 int SaveImageFile(PubImage::QelPicture* picture, const char16_t* path, int32_t quality, int type);
 int SetExifTime(PubImage::QelPicture* picture);

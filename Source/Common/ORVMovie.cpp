@@ -59,9 +59,6 @@ GWorldPtr GetMovieGWorld(Movie movie) { return movie ? movie->world : nullptr; }
 int32_t MoviesTask(Movie movie, int32_t) {
   if (!movie || !movie->world || movie->world->depth != plat::kOffscreenARGB32) return -1;
   GWorldPtr w = movie->world;
-  if (movie->movie.FrameAt(movie->time, movie->frame, {w->width, w->height}) != 0) return -1;
-  const media::Frame& f = movie->frame;
-  for (int32_t y = 0; y < w->height; ++y)
-    std::memcpy(w->pixels + size_t(y) * size_t(w->rowBytes), f.Row(y), size_t(w->width) * 4);
-  return 0;
+  // Rendered straight into the world's rows.
+  return movie->movie.FrameInto(movie->time, w->pixels, w->rowBytes, {w->width, w->height}) == 0 ? 0 : -1;
 }

@@ -6,6 +6,7 @@
 
 #include "EditGlobals.h"
 #include "EditPanel.h"
+#include "FramePrefetch.h"
 #include "MovieHelpers.h"
 #include "media/Movie.h"
 #include "media/Player.h"
@@ -31,6 +32,7 @@ struct OpeningGuard {
 CSource::CSource() = default;
 
 CSource::~CSource() {
+  m_prefetch.reset();
   QelRemoveTimersOf(this);
   m_player.reset();
   if (m_movie) DisposeMovie(m_movie);
@@ -78,6 +80,7 @@ int32_t CSource::ReOpen() {
 }
 
 ORVRESULT CSource::Close() {
+  m_prefetch.reset();
   QelRemoveTimersOf(this);
   m_bPreviewStarted = 0;
   m_bPlaying = 0;
@@ -276,6 +279,7 @@ int32_t CSource::CalcFrame() const {
 }
 
 int32_t CSource::PrepareSave() {
+  m_prefetch.reset();
   if (!m_movie) return 0;
   m_framesDelivered = 0;
   m_frameCount = CalcFrame();
@@ -285,12 +289,39 @@ int32_t CSource::PrepareSave() {
 
 GWorldPtr CSource::GetVideoData(int32_t ms, int64_t*, int64_t*) {
   if (!m_movie || m_framesDelivered >= m_frameCount) return nullptr;
+  if (m_framesDelivered == 0 && !m_prefetch) {
+    // The writer asks for frame n at the start of its n-th frame, in whole
+    // milliseconds after the first: the frames are made ahead for those
+    // times while it encodes.
+    const double fps = WrittenFrameRate();
+    const int32_t first = ms;
+    if (fps > 0) {
+      m_prefetch = std::make_unique<FramePrefetch>(
+          [this](int32_t at) { return MakeFrame(at); }, [this](GWorldPtr w) { ResetVideoData(w); },
+          [fps, first](int32_t n) { return first + int32_t(std::llround(double(n) * 600.0 / fps) * 1000 / 600); },
+          m_frameCount, 3);
+    }
+  }
+  GWorldPtr frame = nullptr;
+  if (m_prefetch && !m_prefetch->Take(ms, frame)) {
+    m_prefetch.reset();  // another time than foreseen: made here from now on
+    frame = MakeFrame(ms);
+  } else if (!m_prefetch) {
+    frame = MakeFrame(ms);
+  }
+  if (frame) ++m_framesDelivered;
+  if (m_framesDelivered >= m_frameCount) m_prefetch.reset();
+  return frame;
+}
+
+GWorldPtr CSource::MakeFrame(int32_t ms) {
   // The writer hands its frame time in whole milliseconds, cut down from
   // units: rounding gives the unit back (cutting would land one unit early,
   // on the frame before, at 30 frames a second).
   int32_t t = int32_t((int64_t(ms) * GetMovTS() + 500) / 1000) + m_trimStart;
   if (t < 0) t = 0;
-  RefreshVideoBufferAtTime(t);
+  const bool direct = m_frame != nullptr;
+  if (!direct) RefreshVideoBufferAtTime(t);
   if (!m_frame) return nullptr;
   GWorldPtr copy = nullptr;
   {
@@ -304,11 +335,20 @@ GWorldPtr CSource::GetVideoData(int32_t ms, int64_t*, int64_t*) {
     DisposeGWorld(copy);
     copy = nullptr;
   }
-  if (copy) CopyGWorld(m_frame, copy);
-  else copy = CopyGWorld(m_frame);
+  if (!copy) copy = CopyGWorld(m_frame);
   if (!copy) return nullptr;
+  if (direct) {
+    // Decoded straight into the frame handed out; the last picture of the
+    // movie's own world stands in when nothing can be decoded there.
+    SetMovieTimeValue(m_movie, t);
+    SetMovieGWorld(m_movie, copy);
+    const bool decoded = MoviesTask(m_movie, 0) == 0;
+    SetMovieGWorld(m_movie, m_frame);
+    if (!decoded) CopyGWorld(m_frame, copy);
+  } else {
+    CopyGWorld(m_frame, copy);
+  }
   GWProcessBrightnessAndContrast(copy, m_brightness, m_contrast, 1);
-  ++m_framesDelivered;
   return copy;
 }
 
@@ -316,7 +356,7 @@ ORVRESULT CSource::ResetVideoData(GWorldPtr world) {
   if (!world) return 1;
   {
     std::lock_guard<std::mutex> hold(m_spareLock);
-    if (m_spare.size() < 4) {
+    if (m_spare.size() < 6) {
       m_spare.push_back(world);
       return 0;
     }

@@ -23,6 +23,7 @@
 namespace media {
 class Player;
 }
+class FramePrefetch;
 
 class CSource : public IORVSource, public CORVUnknown {
  public:
@@ -97,12 +98,14 @@ class CSource : public IORVSource, public CORVUnknown {
   int32_t Contrast() const { return m_contrast; }
 
  protected:
-  ~CSource() override;
+  ~CSource() override;  // defined where FramePrefetch is complete
 
  private:
   void InitPreview();
   static void TimerProc(void* owner, uint32_t id, void* data);
   void RefreshVideoBufferAtTime(int32_t t);
+  // The adjusted frame at `ms` after the trim start, as a new world.
+  GWorldPtr MakeFrame(int32_t ms);
   void RefreshDisplayBuffer();
   bool EnsurePlayer();
 
@@ -129,6 +132,8 @@ class CSource : public IORVSource, public CORVUnknown {
   // fresh 8 MB picture a frame costs more than its copy.
   std::mutex m_spareLock;
   std::vector<GWorldPtr> m_spare;
+  // A save's frames made ahead (exporter's video thread, from its first frame on).
+  std::unique_ptr<FramePrefetch> m_prefetch;
   std::unique_ptr<media::Player> m_player;
   media::Frame m_playFrame;  // the last picture taken from the player
 

@@ -9,8 +9,11 @@
 //   photo:   the photo command from the newest frame to the JPEG on disk
 //            (date stamp, enlargement to the chosen size, quality 75) at
 //            1920 x 1080 and at 3840 x 2160 (the largest photo size, twice the
-//            video size), each as a median and as a ratio to a bare
-//            libjpeg-turbo encode of the same pixels to a file in this run.
+//            video size), each as a median; and its save alone (the sized
+//            picture to a whole-or-absent JPEG) against libjpeg-turbo alone
+//            encoding the same pixels with the same settings to a file in
+//            this run (plain, and with the fsync a whole-or-absent save
+//            needs), whose bytes must be identical.
 //
 //   record:  with --record=N instead: N seconds of movie at the capture's
 //            best quality (15 frames a second) with sound from the stand-in
@@ -40,11 +43,13 @@
 #include <thread>
 #include <vector>
 
+#include "BareJpeg.h"
 #include "BenchTiming.h"
 #include "CaptureManage.h"
 #include "CaptureWindow.h"
 #include "DibHelper.h"
 #include "ModuleInstance.h"
+#include "ORVImageTools.h"
 #include "PhotoWriter.h"
 #include "os/Bundle.h"
 #include "os/Offscreen.h"
@@ -92,35 +97,6 @@ struct View {
   }
 };
 
-// A bare libjpeg-turbo encode of a bottom-up 24-bit DIB to a file.
-bool BareJpeg(const unsigned char* dib, const std::string& path, int quality) {
-  const auto* h = reinterpret_cast<const tagBITMAPINFOHEADER*>(dib);
-  const int32_t w = h->biWidth, ht = h->biHeight;
-  const size_t stride = DIBStride(w, 24);
-  const unsigned char* bits = dib + h->biSize;
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  jpeg_compress_struct c{};
-  jpeg_error_mgr err{};
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  jpeg_stdio_dest(&c, f);
-  c.image_width = JDIMENSION(w);
-  c.image_height = JDIMENSION(ht);
-  c.input_components = 3;
-  c.in_color_space = JCS_EXT_BGR;
-  jpeg_set_defaults(&c);
-  jpeg_set_quality(&c, quality, TRUE);
-  jpeg_start_compress(&c, TRUE);
-  while (c.next_scanline < c.image_height) {
-    JSAMPROW row = const_cast<JSAMPROW>(bits + size_t(ht - 1 - int32_t(c.next_scanline)) * stride);
-    jpeg_write_scanlines(&c, &row, 1);
-  }
-  jpeg_finish_compress(&c);
-  jpeg_destroy_compress(&c);
-  return std::fclose(f) == 0;
-}
-
 // Runs the main loop's share until `frames` new frames were drawn or the
 // time is up; the engine's Idle() is what the view's timer calls.
 void Preview(CCaptureManage& engine, double seconds, int effects) {
@@ -164,10 +140,12 @@ void Preview(CCaptureManage& engine, double seconds, int effects) {
 void Photos(CCaptureManage& engine, const fs::path& dir) {
   constexpr int kRuns = 7;
   for (SIZE size : {SIZE{1920, 1080}, SIZE{3840, 2160}}) {
-    std::vector<double> ours, bare;
+    std::vector<double> command, save, saveCpu, bare, bareCpu, durable;
+    bool same = true;
     for (int i = 0; i < kRuns; ++i) {
       engine.Idle();
       const std::string ourPath = (dir / ("photo" + std::to_string(i) + ".jpg")).string();
+      const std::string savePath = (dir / ("save" + std::to_string(i) + ".jpg")).string();
       const std::string barePath = (dir / ("bare" + std::to_string(i) + ".jpg")).string();
       // The photo command: the newest frame to a whole file on disk.
       const auto t0 = Clock::now();
@@ -183,29 +161,52 @@ void Photos(CCaptureManage& engine, const fs::path& dir) {
       request.quality = 50;
       request.path = QelFromUTF8(ourPath);
       const int saved = WritePhoto(picture, request);
-      ours.push_back(Ms(Clock::now() - t0));
+      command.push_back(Ms(Clock::now() - t0));
       if (!saved) {
         std::fprintf(stderr, "the photo was not written\n");
         picture->Release();
         return;
       }
-      // The same pixels, bare: the picture at the photo's size as libjpeg
-      // takes it, encoded at the same quality.
+      // Its save alone: the stamped picture at the photo's size to a JPEG,
+      // as the command's last step does it.
       PubImage::QelPicture* sized = CoverResolution(picture, size);
-      unsigned char* dib = sized ? Pict2Dib(sized) : nullptr;
-      if (sized && sized != picture) sized->Release();
+      if (!sized) return;
+      const int quality = PhotoJpegQuality(request.quality);
+      double c0 = bench::ProcessCpuMs();
+      auto t1 = Clock::now();
+      ORVGF::SaveImageFile(sized, QelFromUTF8(savePath).c_str(), quality, 1);
+      save.push_back(Ms(Clock::now() - t1));
+      saveCpu.push_back(bench::ProcessCpuMs() - c0);
+      // The same pixels, bare, with the same settings and EXIF marker.
+      unsigned char* dib = Pict2Dib(sized);
+      if (sized != picture) sized->Release();
       picture->Release();
       if (!dib) return;
-      const auto t1 = Clock::now();
-      BareJpeg(dib, barePath, PhotoJpegQuality(request.quality));
+      const auto* h = reinterpret_cast<const tagBITMAPINFOHEADER*>(dib);
+      const bench::JpegLike like = bench::SettingsOf(savePath, quality);
+      c0 = bench::ProcessCpuMs();
+      t1 = Clock::now();
+      bench::BareJpeg(dib + h->biSize, DIBStride(h->biWidth, 24), h->biWidth, h->biHeight, true, like, barePath,
+                      false);
       bare.push_back(Ms(Clock::now() - t1));
+      bareCpu.push_back(bench::ProcessCpuMs() - c0);
+      t1 = Clock::now();
+      bench::BareJpeg(dib + h->biSize, DIBStride(h->biWidth, 24), h->biWidth, h->biHeight, true, like, barePath,
+                      true);
+      durable.push_back(Ms(Clock::now() - t1));
       DIBDelete(dib);
+      same = same && bench::ReadFileBytes(savePath) == bench::ReadFileBytes(barePath);
       fs::remove(ourPath);
+      fs::remove(savePath);
       fs::remove(barePath);
     }
-    const double o = Median(ours), b = Median(bare);
-    std::printf("photo %dx%d (stamped, JPEG 75): %.1f ms, bare libjpeg-turbo %.1f ms, ratio %.2f\n", int(size.cx),
-                int(size.cy), o, b, b > 0 ? o / b : 0.0);
+    const double s = Median(save), sc = Median(saveCpu), b = Median(bare), bc = Median(bareCpu),
+                 d = Median(durable);
+    std::printf("photo %dx%d (stamped, JPEG 75), load %.1f: command %.1f ms; its save %.1f ms (cpu %.1f), bare "
+                "libjpeg-turbo %.1f ms (cpu %.1f): ratio %.2f (cpu %.2f); bare with fsync %.1f ms: ratio %.2f; "
+                "files %s\n",
+                int(size.cx), int(size.cy), bench::LoadAverage(), Median(command), s, sc, b, bc, b > 0 ? s / b : 0.0,
+                bc > 0 ? sc / bc : 0.0, d, d > 0 ? s / d : 0.0, same ? "identical" : "DIFFER");
   }
 }
 

@@ -3,8 +3,10 @@
 // CPU time of all the process's threads are reported; the picture is made
 // before any timing.
 //   imaging_bench                          Google Benchmark over every operation
-//   imaging_bench --lanczos IN.ppm W H     best of 5 Lanczos resamples of IN, in ms
+//   imaging_bench --lanczos IN.ppm W H     best of 5 Lanczos resamples of IN: wall ms and
+//                                          CPU ms of every thread of the process
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 
 #include <chrono>
 #include <cstdio>
@@ -113,6 +115,13 @@ void Register() {
   add("JpegDecode", BM_JpegDecode)->Arg(1)->Arg(8);
 }
 
+// CPU time of every thread of the process.
+double ProcessCpuMs() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
+}
+
 img::Bitmap ReadPpm(const char* path) {
   std::ifstream f(path, std::ios::binary);
   std::string magic;
@@ -136,15 +145,20 @@ int main(int argc, char** argv) {
   if (argc == 5 && std::strcmp(argv[1], "--lanczos") == 0) {
     img::Bitmap in = ReadPpm(argv[2]);
     if (in.empty()) return 1;
-    double best = 1e9;
+    double best = 1e9, bestCpu = 1e9;
+    // The first one outside the timing: the pool's threads start and the
+    // output buffer of that size is kept.
+    if (img::Resample(in, std::atoi(argv[3]), std::atoi(argv[4])).empty()) return 1;
     for (int i = 0; i < 5; ++i) {
+      const double c0 = ProcessCpuMs();
       auto t0 = std::chrono::steady_clock::now();
       img::Bitmap out = img::Resample(in, std::atoi(argv[3]), std::atoi(argv[4]));
       double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
       if (out.empty()) return 1;
       best = std::min(best, ms);
+      bestCpu = std::min(bestCpu, ProcessCpuMs() - c0);
     }
-    std::printf("%.2f\n", best);
+    std::printf("%.2f %.2f\n", best, bestCpu);
     return 0;
   }
   Photo();  // made once, outside every timing

@@ -16,6 +16,7 @@
 #include <ctime>
 #include <string>
 
+#include "AtomicWriter.h"
 #include "img/ImageFile.h"
 
 namespace img {
@@ -23,8 +24,11 @@ namespace img {
 namespace {
 std::atomic<int64_t> g_disk_full_after{-1};
 
-bool WriteAll(int fd, const uint8_t* data, size_t size) {
+// `before`: bytes of the file already written (the disk-full hook counts
+// from the file's start).
+bool WriteAll(int fd, const uint8_t* data, size_t size, uint64_t before) {
   int64_t limit = g_disk_full_after.load();
+  if (limit >= 0) limit = limit > int64_t(before) ? limit - int64_t(before) : 0;
   size_t written = 0;
   while (written < size) {
     size_t chunk = std::min<size_t>(size - written, size_t(1) << 20);
@@ -66,38 +70,81 @@ mode_t CurrentUmask() {
 
 void SimulateDiskFullAfter(int64_t bytes) { g_disk_full_after = bytes; }
 
-Status WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes) {
-  if (path.empty() || path.back() == '/') return Status::kBadArgument;
+
+namespace detail {
+
+AtomicWriter::~AtomicWriter() {
+  if (fd_ >= 0) {
+    ::close(fd_);
+    ::unlink(temp_.c_str());
+  }
+}
+
+Status AtomicWriter::Open(const std::string& path) {
+  if (fd_ >= 0 || path.empty() || path.back() == '/') return Status::kBadArgument;
   size_t slash = path.rfind('/');
-  std::string dir = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+  dir_ = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
   std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-  std::string tmpl = (slash == std::string::npos ? std::string() : dir) + "." + base + ".XXXXXX";
+  temp_ = (slash == std::string::npos ? std::string() : dir_) + "." + base + ".XXXXXX";
+  path_ = path;
 
   struct stat old {};
   bool had_target = ::stat(path.c_str(), &old) == 0;
   if (had_target && !S_ISREG(old.st_mode)) return Status::kWriteFailed;
 
-  int fd = ::mkstemp(tmpl.data());
-  if (fd < 0) return Status::kWriteFailed;
+  fd_ = ::mkstemp(temp_.data());
+  if (fd_ < 0) return Status::kWriteFailed;
   // Held until the file is renamed or removed: a sweep never takes a
   // temporary file whose writer is alive.
-  (void)::flock(fd, LOCK_EX | LOCK_NB);
+  (void)::flock(fd_, LOCK_EX | LOCK_NB);
   mode_t mode = had_target ? (old.st_mode & 07777) : (0666 & ~CurrentUmask());
-  (void)::fchmod(fd, mode);
-  bool ok = WriteAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
-  if (::close(fd) != 0) ok = false;
-  if (ok && ::rename(tmpl.c_str(), path.c_str()) != 0) ok = false;
+  (void)::fchmod(fd_, mode);
+  ok_ = true;
+  written_ = flushed_ = 0;
+  return Status::kOk;
+}
+
+bool AtomicWriter::Write(const uint8_t* data, size_t size) {
+  if (fd_ < 0 || !ok_) return false;
+  ok_ = WriteAll(fd_, data, size, written_);
+  written_ += size;
+  // The disk starts on what is written while the rest is still being made,
+  // so the closing fsync has little left to wait for.
+  constexpr uint64_t kEarly = uint64_t(1) << 20;
+  if (ok_ && written_ - flushed_ >= kEarly) {
+    (void)::sync_file_range(fd_, off64_t(flushed_), off64_t(written_ - flushed_), SYNC_FILE_RANGE_WRITE);
+    flushed_ = written_;
+  }
+  return ok_;
+}
+
+Status AtomicWriter::Commit() {
+  if (fd_ < 0) return Status::kWriteFailed;
+  bool ok = ok_ && ::fsync(fd_) == 0;
+  if (::close(fd_) != 0) ok = false;
+  fd_ = -1;
+  if (ok && ::rename(temp_.c_str(), path_.c_str()) != 0) ok = false;
   if (!ok) {
-    ::unlink(tmpl.c_str());
+    ::unlink(temp_.c_str());
     return Status::kWriteFailed;
   }
   // Make the rename itself durable.
-  int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+  int dfd = ::open(dir_.c_str(), O_RDONLY | O_DIRECTORY);
   if (dfd >= 0) {
     ::fsync(dfd);
     ::close(dfd);
   }
   return Status::kOk;
+}
+
+}  // namespace detail
+
+Status WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes) {
+  detail::AtomicWriter file;
+  Status s = file.Open(path);
+  if (s != Status::kOk) return s;
+  if (!file.Write(bytes.data(), bytes.size())) return Status::kWriteFailed;
+  return file.Commit();
 }
 
 namespace {

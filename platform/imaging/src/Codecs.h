@@ -8,6 +8,31 @@ namespace img::detail {
 
 Status JpegInfo(const uint8_t* data, size_t size, ImageInfo& info);
 Status JpegDecode(const uint8_t* data, size_t size, const DecodeOptions& opt, Decoded& out);
+// Where an encoder's bytes go as the library hands them out.
+class ByteSink {
+ public:
+  virtual ~ByteSink() = default;
+  // `used` bytes of the last space are filled (0 at the start): the next
+  // space to fill. false stops the encode (a failed write).
+  virtual bool Next(size_t used, uint8_t*& space, size_t& size) = 0;
+  // The last `used` bytes are filled; false on a failed write.
+  virtual bool Finish(size_t used) = 0;
+};
+
+// Into memory: the bytes land in `out` itself, no copy afterwards.
+class VectorSink final : public ByteSink {
+ public:
+  VectorSink(std::vector<uint8_t>& out, size_t expected) : out_(out), expected_(expected) {}
+  bool Next(size_t used, uint8_t*& space, size_t& size) override;
+  bool Finish(size_t used) override;
+
+ private:
+  std::vector<uint8_t>& out_;
+  size_t expected_;
+  size_t filled_ = 0;
+};
+
+Status JpegEncode(const Bitmap& pixels, const JpegOptions& opt, ByteSink& sink);
 Status JpegEncode(const Bitmap& pixels, const JpegOptions& opt, std::vector<uint8_t>& out);
 
 Status PngInfo(const uint8_t* data, size_t size, ImageInfo& info);

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "AtomicWriter.h"
 #include "Codecs.h"
 
 namespace img {
@@ -168,10 +169,39 @@ Status EncodePng(const Bitmap& pixels, const Plane& alpha, const PngOptions& opt
   return detail::PngEncode(pixels, alpha, options, out);
 }
 
+namespace {
+
+// Encoded bytes straight to the file through one buffer per thread, kept
+// for the next save: no picture-sized buffer, no copy of the file.
+class FileSink final : public detail::ByteSink {
+ public:
+  explicit FileSink(detail::AtomicWriter& file) : file_(file) {}
+  bool Next(size_t used, uint8_t*& space, size_t& size) override {
+    if (used && !file_.Write(Buffer().data(), used)) return false;
+    space = Buffer().data();
+    size = Buffer().size();
+    return true;
+  }
+  bool Finish(size_t used) override { return !used || file_.Write(Buffer().data(), used); }
+
+ private:
+  static std::vector<uint8_t>& Buffer() {
+    thread_local std::vector<uint8_t> buffer(size_t(256) << 10);
+    return buffer;
+  }
+  detail::AtomicWriter& file_;
+};
+
+}  // namespace
+
 Status SaveJpeg(const Bitmap& pixels, const std::string& path, const JpegOptions& options) {
-  std::vector<uint8_t> bytes;
-  Status s = EncodeJpeg(pixels, options, bytes);
-  return s == Status::kOk ? WriteFileAtomically(path, bytes) : s;
+  if (pixels.empty() || options.quality < 1 || options.quality > 100) return Status::kBadArgument;
+  detail::AtomicWriter file;
+  Status s = file.Open(path);
+  if (s != Status::kOk) return s;
+  FileSink sink(file);
+  s = detail::JpegEncode(pixels, options, sink);
+  return s == Status::kOk ? file.Commit() : s;
 }
 
 Status SaveBmp(const Bitmap& pixels, const std::string& path, const BmpOptions& options) {

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
+#include <vector>
 
 #include <jpeglib.h>
 #include <jerror.h>
@@ -207,7 +209,72 @@ Status JpegDecode(const uint8_t* data, size_t size, const DecodeOptions& opt, De
   return TurnDecodedUpright(out);
 }
 
-Status JpegEncode(const Bitmap& pixels, const JpegOptions& opt, std::vector<uint8_t>& out) {
+namespace {
+
+// The library's destination: the sink's spaces, filled in place.
+struct SinkDestination {
+  jpeg_destination_mgr pub;
+  ByteSink* sink;
+  size_t size = 0;
+  bool failed = false;
+};
+
+void SinkInit(j_compress_ptr cinfo) {
+  auto* d = reinterpret_cast<SinkDestination*>(cinfo->dest);
+  uint8_t* space = nullptr;
+  if (!d->sink->Next(0, space, d->size)) {
+    d->failed = true;
+    ERREXIT(cinfo, JERR_FILE_WRITE);
+  }
+  d->pub.next_output_byte = space;
+  d->pub.free_in_buffer = d->size;
+}
+
+boolean SinkEmpty(j_compress_ptr cinfo) {
+  auto* d = reinterpret_cast<SinkDestination*>(cinfo->dest);
+  uint8_t* space = nullptr;
+  // The whole space is full when the library asks for more.
+  if (!d->sink->Next(d->size, space, d->size)) {
+    d->failed = true;
+    ERREXIT(cinfo, JERR_FILE_WRITE);
+  }
+  d->pub.next_output_byte = space;
+  d->pub.free_in_buffer = d->size;
+  return TRUE;
+}
+
+void SinkTerm(j_compress_ptr cinfo) {
+  auto* d = reinterpret_cast<SinkDestination*>(cinfo->dest);
+  if (!d->sink->Finish(d->size - d->pub.free_in_buffer)) {
+    d->failed = true;
+    ERREXIT(cinfo, JERR_FILE_WRITE);
+  }
+}
+
+}  // namespace
+
+bool VectorSink::Next(size_t used, uint8_t*& space, size_t& size) {
+  filled_ += used;
+  // Grown by doubling from a guess at the whole size; resize keeps what
+  // is written.
+  size_t want = out_.size() ? out_.size() * 2 : std::max<size_t>(expected_, 4096);
+  if (filled_ < out_.size()) want = out_.size();
+  try {
+    out_.resize(want);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  space = out_.data() + filled_;
+  size = out_.size() - filled_;
+  return true;
+}
+
+bool VectorSink::Finish(size_t used) {
+  out_.resize(filled_ + used);
+  return true;
+}
+
+Status JpegEncode(const Bitmap& pixels, const JpegOptions& opt, ByteSink& sink) {
   std::vector<uint8_t> exif;
   if (!opt.exif_base.empty() || opt.exif) {
     Status s = BuildExif(opt.exif_base, opt.exif ? &*opt.exif : nullptr, &pixels, exif);
@@ -218,15 +285,17 @@ Status JpegEncode(const Bitmap& pixels, const JpegOptions& opt, std::vector<uint
   cinfo.err = jpeg_std_error(&err.pub);
   err.pub.error_exit = OnError;
   err.pub.output_message = Silent;
-  unsigned char* buffer = nullptr;
-  unsigned long length = 0;
+  SinkDestination dest{};
+  dest.pub.init_destination = SinkInit;
+  dest.pub.empty_output_buffer = SinkEmpty;
+  dest.pub.term_destination = SinkTerm;
+  dest.sink = &sink;
   if (setjmp(err.jump)) {
     jpeg_destroy_compress(&cinfo);
-    std::free(buffer);
-    return Status::kNoMemory;
+    return dest.failed ? Status::kWriteFailed : Status::kNoMemory;
   }
   jpeg_create_compress(&cinfo);
-  jpeg_mem_dest(&cinfo, &buffer, &length);
+  cinfo.dest = &dest.pub;
   cinfo.image_width = JDIMENSION(pixels.width());
   cinfo.image_height = JDIMENSION(pixels.height());
   cinfo.input_components = 3;
@@ -240,6 +309,7 @@ Status JpegEncode(const Bitmap& pixels, const JpegOptions& opt, std::vector<uint
   jpeg_start_compress(&cinfo, TRUE);
   if (!exif.empty()) jpeg_write_marker(&cinfo, JPEG_APP0 + 1, exif.data(), unsigned(exif.size()));
   const int32_t h = pixels.height();
+  // Rows straight from the picture: the library reads them in place.
   while (cinfo.next_scanline < cinfo.image_height) {
     JSAMPROW rows[16];
     int32_t y = int32_t(cinfo.next_scanline);
@@ -249,9 +319,16 @@ Status JpegEncode(const Bitmap& pixels, const JpegOptions& opt, std::vector<uint
   }
   jpeg_finish_compress(&cinfo);
   jpeg_destroy_compress(&cinfo);
-  out.assign(buffer, buffer + length);
-  std::free(buffer);
   return Status::kOk;
+}
+
+Status JpegEncode(const Bitmap& pixels, const JpegOptions& opt, std::vector<uint8_t>& out) {
+  // A guess at the size (about an eighth of the pixel bytes at high
+  // quality), doubled when short.
+  VectorSink sink(out, pixels.bytes() / 8);
+  Status s = JpegEncode(pixels, opt, sink);
+  if (s != Status::kOk) out.clear();
+  return s;
 }
 
 }  // namespace img::detail

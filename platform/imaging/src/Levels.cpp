@@ -1,6 +1,8 @@
 // Level tables: brightness and contrast (one formula for photo and movie
 // edits) and auto-levels; applying a table to B, G and R.
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <cmath>
 #include <mutex>
 #include <vector>
@@ -74,10 +76,19 @@ void ApplyBrightnessContrastArgb(uint8_t* argb, int32_t width, int32_t height, s
   const auto& tg = (channels == 1 || channels == 3) ? lv : id;
   const auto& tb = (channels == 1 || (channels != 2 && channels != 3)) ? lv : id;
   detail::ParallelFor(height, uint64_t(width) * 4, [&](int32_t y0, int32_t y1) {
+    // Tables in locals and a whole pixel per load and store: a write
+    // through the pixel pointer may alias anything, which would otherwise
+    // reload the tables' addresses for every byte.
+    static_assert(std::endian::native == std::endian::little);
+    std::array<uint8_t, 256> r = tr, g = tg, bl = tb;
     for (int32_t y = y0; y < y1; ++y) {
       uint8_t* p = argb + size_t(y) * row_bytes;
       for (int32_t x = 0; x < width; ++x, p += 4) {
-        p[1] = tr[p[1]], p[2] = tg[p[2]], p[3] = tb[p[3]];
+        uint32_t v;
+        std::memcpy(&v, p, 4);  // A, R, G, B bytes in memory order
+        v = (v & 0xFFu) | uint32_t(r[(v >> 8) & 0xFF]) << 8 | uint32_t(g[(v >> 16) & 0xFF]) << 16 |
+            uint32_t(bl[v >> 24]) << 24;
+        std::memcpy(p, &v, 4);
       }
     }
   });

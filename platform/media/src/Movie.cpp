@@ -120,6 +120,9 @@ struct Movie::Impl {
     return ts == AV_NOPTS_VALUE ? (haveCurrent ? currentAt + 1 : 0) : To600(videoReader.Stream(), ts);
   }
   bool Describe(AVFormatContext* fmt);
+  // `current` made the frame shown at t (decoding on from where it is, or
+  // after a seek); false when there is none.
+  bool DecodedAt(int64_t t);
   bool OpenSound();
 };
 
@@ -263,9 +266,8 @@ bool Movie::DescribeSound(SoundDescription* out) const {
   return true;
 }
 
-int Movie::FrameAt(int64_t t, Frame& out, Size size) {
-  Impl& d = *impl_;
-  if (!d.hasVideo) return -1;
+bool Movie::Impl::DecodedAt(int64_t t) {
+  Impl& d = *this;
   if (t < 0) t = 0;
   bool pastEnd = d.videoEnded && d.haveCurrent && t >= d.currentAt;
   bool ahead = d.haveNext && t < d.nextAt;  // the current frame is still the one shown
@@ -282,7 +284,7 @@ int Movie::FrameAt(int64_t t, Frame& out, Size size) {
       }
       if (err < 0) {
         if (d.haveCurrent) break;
-        return -1;
+        return false;
       }
       d.nextAt = d.FrameTime(d.next.get());
       d.haveNext = true;
@@ -294,12 +296,24 @@ int Movie::FrameAt(int64_t t, Frame& out, Size size) {
     d.haveNext = false;
     if (d.currentAt > t) break;  // t lies before the first frame
   }
-  if (!d.haveCurrent) return -1;
+  return d.haveCurrent;
+}
+
+int Movie::FrameAt(int64_t t, Frame& out, Size size) {
+  Impl& d = *impl_;
+  if (!d.hasVideo || !d.DecodedAt(t)) return -1;
   if (size.width <= 0 || size.height <= 0) size = d.natural;
   out.Resize(size.width, size.height);
   out.index = d.currentAt;
   out.timeUs = d.currentAt * 1000000 / kMovieTimeScale;
   return d.converter.Convert(d.current.get(), size.width, size.height, out.pixels.data(), out.rowBytes) ? 0 : -1;
+}
+
+int Movie::FrameInto(int64_t t, uint8_t* argb, int32_t rowBytes, Size size) {
+  Impl& d = *impl_;
+  if (!argb || size.width <= 0 || size.height <= 0 || rowBytes < size.width * 4) return -1;
+  if (!d.hasVideo || !d.DecodedAt(t)) return -1;
+  return d.converter.Convert(d.current.get(), size.width, size.height, argb, rowBytes) ? 0 : -1;
 }
 
 uint32_t Movie::SoundRate() const { return impl_->soundRate; }

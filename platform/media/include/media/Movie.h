@@ -73,6 +73,10 @@ class Movie {
   // Rendered at `size` (the natural size when empty) into out. 0, or -1
   // without pictures or when the file cannot be decoded there.
   int FrameAt(int64_t t, Frame& out, Size size = {});
+  // The same rendered straight into 32-bit A, R, G, B rows of the caller
+  // (`size` given, rows of `rowBytes`): no copy of the picture in between.
+  // The rows are left as they were when there is no picture there.
+  int FrameInto(int64_t t, uint8_t* argb, int32_t rowBytes, Size size);
 
   // Sound, decoded and converted to signed 16-bit interleaved samples in
   // native byte order, at the movie's own rate and channel count.
