@@ -44,7 +44,7 @@ class MenuPopupWnd : public CQelDialog {
   bool Open(POINT where, WindowRef parent) {
     auto* root = new qel::Element(QelFourCC("cata"), "cata_popup_menu");
     root->SetFlow(qel::kFlowVertical);
-    root->SetBackground(0xfffbfbfbu);
+    root->SetBackground(0xff2e2e32u);  // the suite is dark, its menus too
     int32_t width = kMinWidth, height = 4;
     for (int pos = 1; pos <= menu_.CountItems(); ++pos) {
       const MacQelMenu::Item* item = menu_.GetItem(pos);
@@ -54,7 +54,7 @@ class MenuPopupWnd : public CQelDialog {
         e = new qel::Element(QelFourCC("view"), "view_separator");
         e->SetMargin(SRect32{4, 3, 4, 3});
         e->SetFrameSize(SIZE{0, 1});
-        e->SetBackground(0xffc8c8c8u);
+        e->SetBackground(0xff48484eu);
         height += kSeparatorHeight;
       } else {
         std::u16string text = item->text;
@@ -63,6 +63,7 @@ class MenuPopupWnd : public CQelDialog {
         e->SetMargin(SRect32{kTextInset, 3, kTextInset, 3});
         e->SetFrameSize(SIZE{0, kItemHeight - 6});
         e->SetFontSize(kFontPx);
+        e->SetForeground(0xffffffffu);
         e->SetMenuId(pos);
         e->Enable(menu_.IsEnabled() && item->enabled && !(item->attributes & MacQelMenu::kAttrDisabled));
         width = std::max(width, TextWidth(text) + 2 * kTextInset + 8);

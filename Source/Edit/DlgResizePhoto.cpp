@@ -113,6 +113,10 @@ void CDlgResizePhoto::SetEditNum(PubQelmar::QelElement* edit, int64_t n) {
   edit->_QelText()->SetText(text.c_str());
 }
 
+void CDlgResizePhoto::SelectText(PubQelmar::QelElement* edit) {
+  if (qel::Element* e = edit ? qel::Element::From(edit) : nullptr) e->SelectAllText();
+}
+
 void CDlgResizePhoto::OnEditNumChange(PubQelmar::QelElement* field) {
   if (m_bUpdating || !field) return;
   m_bUpdating = 1;
@@ -122,6 +126,7 @@ void CDlgResizePhoto::OnEditNumChange(PubQelmar::QelElement* field) {
   int64_t n = GetEditNum(field);
   if (n <= 0) {
     SetEditNum(field, 1);
+    SelectText(field);
     if (m_bKeepProportion) SetEditNum(other, 1);
     m_bUpdating = 0;
     return;
@@ -135,6 +140,7 @@ void CDlgResizePhoto::OnEditNumChange(PubQelmar::QelElement* field) {
   if (n > limit) {
     n = limit;
     SetEditNum(field, n);
+    SelectText(field);  // the next digit typed replaces the clamped value
   }
   if (m_bKeepProportion) SetEditNum(other, std::max<int64_t>(1, m_bPixelMode ? MulDiv(otherSide, n, side) : n));
   m_bUpdating = 0;

@@ -36,6 +36,8 @@ class CDlgResizePhoto : public CDlgBase {
   void OnOK();
   static int32_t GetEditNum(PubQelmar::QelElement* edit);
   static void SetEditNum(PubQelmar::QelElement* edit, int64_t n);
+  // Selects the field's whole text (after a typed value was clamped).
+  static void SelectText(PubQelmar::QelElement* edit);
 
   static int32_t EditCheckBoxProc(QelObject element, int32_t event, QELLPARAM param, void* data);
   static int32_t EditModeChangeProc(QelObject element, int32_t event, QELLPARAM param, void* data);

@@ -1,5 +1,7 @@
 #include "FullScreenToolbar.h"
 
+#include <algorithm>
+
 #include "App.h"
 #include "FullScreenWnd.h"
 #include "MainFrame.h"
@@ -17,6 +19,12 @@ constexpr int32_t kFirstRepeat = 40;
 constexpr int32_t kNextRepeat = 2;
 
 CFullScreenToolbar* Toolbar(void* data) { return static_cast<CFullScreenToolbar*>(data); }
+
+// The drag handle's pointer events, and the cursor that says it moves.
+constexpr int32_t kPointerMove = 0x40000001;
+constexpr int32_t kPointerPress = 0x40000002;
+constexpr int32_t kPointerRelease = 0x40000003;
+constexpr int32_t kMoveCursor = 1043;
 
 }  // namespace
 
@@ -81,8 +89,38 @@ bool CFullScreenToolbar::Create(CFullScreenWnd* pFullScreenWnd, const std::strin
   RegisterCallBack("butn_rotate_right", QEL_EV_CLICK, &RotateRightProc_Proc);
   RegisterCallBack("butn_close", QEL_EV_CLICK, &CloseProc_Proc);
   RegisterCallBack("butn_Back", QEL_EV_CLICK, &BacktoEditorProc_Proc);
+  RegisterCallBack("cata_drag", kAll, &DragProc_Proc);
   AttachCallBacks(panel);
+  if (qel::Element* handle = toolbar->FindByName("cata_drag", true)) {
+    handle->SetPointerEvents(true);  // press, moves and release come to DragProc_Proc
+    handle->SetCursorId(kMoveCursor);
+  }
   return true;
+}
+
+int32_t CFullScreenToolbar::DragProc_Proc(QelObject, int32_t event, QELLPARAM param, void* data) {
+  auto* self = Toolbar(data);
+  qel::Element* toolbar = self->m_pPanel ? qel::Element::From(self->m_pPanel) : nullptr;
+  if (!toolbar || !toolbar->Parent()) return 0;
+  const POINT at{int16_t(uint32_t(param) & 0xffff), int16_t(uint32_t(param) >> 16)};
+  if (event == kPointerPress) {
+    self->m_dragFrom = at;
+    self->m_dragMargin = toolbar->Margin();
+    self->m_dragging = true;
+  } else if (event == kPointerMove && self->m_dragging) {
+    // The bar follows the handle and stays whole on the screen.
+    const SRect32 screen = toolbar->Parent()->Bounds();
+    const SIZE size = toolbar->FrameSize();
+    SRect32 m = self->m_dragMargin;
+    m.left = std::clamp<int32_t>(m.left + at.x - self->m_dragFrom.x, 0,
+                                 std::max<int32_t>(0, screen.right - screen.left - size.cx));
+    m.top = std::clamp<int32_t>(m.top + at.y - self->m_dragFrom.y, 0,
+                                std::max<int32_t>(0, screen.bottom - screen.top - size.cy));
+    toolbar->SetMargin(m);
+  } else if (event == kPointerRelease) {
+    self->m_dragging = false;
+  }
+  return 0;
 }
 
 void CFullScreenToolbar::PlaceIn(SIZE screen) {

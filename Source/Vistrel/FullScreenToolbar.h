@@ -50,6 +50,8 @@ class CFullScreenToolbar : public CQelCallbackMap {
   static int32_t RotateRightProc_Proc(QelObject, int32_t event, QELLPARAM, void* data);
   static int32_t CloseProc_Proc(QelObject, int32_t event, QELLPARAM, void* data);
   static int32_t BacktoEditorProc_Proc(QelObject, int32_t event, QELLPARAM, void* data);
+  // "cata_drag": the bar moves with the pointer held on its handle.
+  static int32_t DragProc_Proc(QelObject, int32_t event, QELLPARAM param, void* data);
   void ZoomProc(QelObject element, int32_t event, bool zoomIn);
   void CloseProc();
 
@@ -67,6 +69,9 @@ class CFullScreenToolbar : public CQelCallbackMap {
   PubQelmar::QelElement* m_pBackToEditBtn = nullptr;
   PubQelmar::QelPanel* m_pPanel = nullptr;
   CFullScreenWnd* m_pFullScreenWnd = nullptr;
+  bool m_dragging = false;
+  POINT m_dragFrom{0, 0};
+  SRect32 m_dragMargin{0, 0, 0, 0};
 };
 
 // The zoom buttons' press-and-hold: event 2 (press) starts the repeat, each

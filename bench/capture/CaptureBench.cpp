@@ -13,7 +13,8 @@
 //            picture to a whole-or-absent JPEG) against libjpeg-turbo alone
 //            encoding the same pixels with the same settings to a file in
 //            this run (plain, and with the fsync a whole-or-absent save
-//            needs), whose bytes must be identical.
+//            needs), whose bytes must be identical; wall time, and CPU time
+//            of the thread doing both (the preview's threads run beside).
 //
 //   record:  with --record=N instead: N seconds of movie at the capture's
 //            best quality (15 frames a second) with sound from the stand-in
@@ -168,15 +169,17 @@ void Photos(CCaptureManage& engine, const fs::path& dir) {
         return;
       }
       // Its save alone: the stamped picture at the photo's size to a JPEG,
-      // as the command's last step does it.
+      // as the command's last step does it. The preview goes on meanwhile
+      // (as when the user takes a photo), so CPU time is this thread's: the
+      // save and the bare encode both run on it alone.
       PubImage::QelPicture* sized = CoverResolution(picture, size);
       if (!sized) return;
       const int quality = PhotoJpegQuality(request.quality);
-      double c0 = bench::ProcessCpuMs();
+      double c0 = ThreadCpuMs();
       auto t1 = Clock::now();
       ORVGF::SaveImageFile(sized, QelFromUTF8(savePath).c_str(), quality, 1);
       save.push_back(Ms(Clock::now() - t1));
-      saveCpu.push_back(bench::ProcessCpuMs() - c0);
+      saveCpu.push_back(ThreadCpuMs() - c0);
       // The same pixels, bare, with the same settings and EXIF marker.
       unsigned char* dib = Pict2Dib(sized);
       if (sized != picture) sized->Release();
@@ -184,12 +187,12 @@ void Photos(CCaptureManage& engine, const fs::path& dir) {
       if (!dib) return;
       const auto* h = reinterpret_cast<const tagBITMAPINFOHEADER*>(dib);
       const bench::JpegLike like = bench::SettingsOf(savePath, quality);
-      c0 = bench::ProcessCpuMs();
+      c0 = ThreadCpuMs();
       t1 = Clock::now();
       bench::BareJpeg(dib + h->biSize, DIBStride(h->biWidth, 24), h->biWidth, h->biHeight, true, like, barePath,
                       false);
       bare.push_back(Ms(Clock::now() - t1));
-      bareCpu.push_back(bench::ProcessCpuMs() - c0);
+      bareCpu.push_back(ThreadCpuMs() - c0);
       t1 = Clock::now();
       bench::BareJpeg(dib + h->biSize, DIBStride(h->biWidth, 24), h->biWidth, h->biHeight, true, like, barePath,
                       true);

@@ -8,17 +8,30 @@ namespace enh {
 
 namespace {
 thread_local WorkerPool* t_scope = nullptr;
+
+// A worker watches for the next job this many pauses (some tens of
+// microseconds) before it sleeps: a frame's steps follow one another closely,
+// but a longer watch is CPU burnt while the caller works alone.
+constexpr int kWatchPauses = 600;
+// The caller spins this long for strips still running on a worker before it
+// sleeps: a sleeping caller waits for the scheduler as well.
+constexpr int kFinishPauses = 4000;
+
+constexpr uint64_t kStripMask = 0xffffffffull;
+// Low half of a closed job's state: no claim succeeds.
+constexpr uint64_t kClosed = kStripMask;
+
+uint32_t JobOf(uint64_t state) { return static_cast<uint32_t>(state >> 32); }
 }  // namespace
 
 WorkerPool::WorkerPool(int32_t threads) {
+  m_state.store(kClosed);
   for (int32_t i = 1; i < threads; ++i) m_workers.emplace_back([this] { WorkerLoop(); });
 }
 
 WorkerPool::~WorkerPool() {
-  {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_stop.store(true);
-  }
+  m_stop.store(true);
+  m_wake.fetch_add(1);
   m_wake.notify_all();
   for (std::thread& t : m_workers) t.join();
 }
@@ -34,61 +47,73 @@ void WorkerPool::Run(int32_t count, const std::function<void(int32_t)>& task) {
     for (int32_t i = 0; i < count; ++i) task(i);
     return;
   }
-  bool sleepers;
-  {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_task = &task;
-    m_count = count;
-    m_next = 0;
-    m_running = 0;
-    m_job.fetch_add(1);
-    sleepers = m_sleeping > 0;
+  // Only the caller changes the tag, so the closed state read here is current.
+  const uint32_t job = JobOf(m_state.load()) + 1;
+  // A worker that reads these for a newer job than the one it tries to claim
+  // for sees that job's release, and with it the closed tag: its claim fails.
+  m_done.store(0, std::memory_order_relaxed);
+  m_task.store(&task, std::memory_order_release);
+  m_count.store(count, std::memory_order_release);
+  m_state.store(static_cast<uint64_t>(job) << 32);
+  if (m_sleeping.load() > 0) {
+    m_wake.fetch_add(1);
+    m_wake.notify_all();
   }
-  if (sleepers) m_wake.notify_all();
-  Drain();
-  std::unique_lock<std::mutex> lock(m_mutex);
-  m_finished.wait(lock, [this] { return m_next >= m_count && m_running == 0; });
-  m_task = nullptr;
-  m_count = 0;
+  Work(job);
+  // Every strip is claimed; wait for the ones still running elsewhere.
+  int32_t done = m_done.load(std::memory_order_acquire);
+  for (int spin = 0; done < count && spin < kFinishPauses; ++spin) {
+    _mm_pause();
+    done = m_done.load(std::memory_order_acquire);
+  }
+  while (done < count) {
+    // Counted before the last look, so the last strip's end wakes it.
+    m_callerSleeps.store(true);
+    done = m_done.load();
+    if (done < count) m_done.wait(done, std::memory_order_acquire);
+    m_callerSleeps.store(false);
+    done = m_done.load(std::memory_order_acquire);
+  }
+  m_state.store((static_cast<uint64_t>(job) << 32) | kClosed);
 }
 
-void WorkerPool::Drain() {
+void WorkerPool::Work(uint32_t job) {
   for (;;) {
-    const std::function<void(int32_t)>* task;
-    int32_t i;
-    {
-      std::lock_guard<std::mutex> lock(m_mutex);
-      if (!m_task || m_next >= m_count) return;
-      task = m_task;
-      i = m_next++;
-      ++m_running;
-    }
-    (*task)(i);
-    bool last;
-    {
-      std::lock_guard<std::mutex> lock(m_mutex);
-      --m_running;
-      last = m_next >= m_count && m_running == 0;
-    }
-    if (last) m_finished.notify_all();
+    uint64_t state = m_state.load(std::memory_order_acquire);
+    if (JobOf(state) != job) return;
+    const int32_t count = m_count.load(std::memory_order_acquire);
+    const auto* task = m_task.load(std::memory_order_acquire);
+    const uint64_t strip = state & kStripMask;
+    if (strip >= static_cast<uint64_t>(count)) return;
+    if (!m_state.compare_exchange_weak(state, state + 1)) continue;
+    (*task)(static_cast<int32_t>(strip));
+    // Waking the caller is a system call: only when it sleeps.
+    if (m_done.fetch_add(1) + 1 == count && m_callerSleeps.load()) m_done.notify_all();
   }
 }
 
 void WorkerPool::WorkerLoop() {
-  uint64_t seen = 0;
+  uint32_t seen = JobOf(m_state.load());
   for (;;) {
-    // About a tenth of a millisecond awake, then asleep until the next job.
-    for (int spin = 0; spin < 1000 && m_job.load() == seen && !m_stop.load(std::memory_order_relaxed); ++spin)
+    uint64_t state = m_state.load();
+    for (int spin = 0; spin < kWatchPauses && JobOf(state) == seen && !m_stop.load(std::memory_order_relaxed);
+         ++spin) {
       _mm_pause();
-    if (m_job.load() == seen) {
-      std::unique_lock<std::mutex> lock(m_mutex);
-      ++m_sleeping;
-      m_wake.wait(lock, [&] { return m_stop.load() || m_job.load() != seen; });
-      --m_sleeping;
+      state = m_state.load();
+    }
+    while (JobOf(state) == seen && !m_stop.load()) {
+      // Counted as asleep before the last look, so that a job opened after
+      // that look sees a sleeper and wakes it.
+      m_sleeping.fetch_add(1);
+      const uint32_t wake = m_wake.load();
+      state = m_state.load();
+      if (JobOf(state) == seen && !m_stop.load()) m_wake.wait(wake);
+      m_sleeping.fetch_sub(1);
+      state = m_state.load();
     }
     if (m_stop.load()) return;
-    seen = m_job.load();
-    Drain();
+    seen = JobOf(state);
+    Work(seen);
   }
 }
 
@@ -114,7 +139,7 @@ void ParallelRows(int32_t rows, int32_t minRows, int32_t align,
   if (rows <= 0) return;
   align = std::max(align, 1);
   const int32_t threads = ParallelThreads();
-  int32_t strips = std::min(rows / std::max(minRows, 1), 3 * threads);
+  int32_t strips = std::min(rows / std::max(minRows, 1), 4 * threads);
   if (threads <= 1 || strips <= 1) {
     task(0, rows);
     return;

@@ -4,12 +4,14 @@
 // the pool that the calling thread lent to them (ParallelScope), or one after
 // the other when there is none. Every strip computes exactly what it would
 // compute alone, so a frame comes out the same on any number of threads.
+//
+// The calling thread works too and never waits for a helper that has not
+// started: strips are claimed one at a time, so a helper that wakes late (a
+// busy machine) finds them done and costs only its wake-up.
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -29,25 +31,24 @@ class WorkerPool {
   // thread; returns once all have run. One Run at a time.
   void Run(int32_t count, const std::function<void(int32_t)>& task);
 
-  // The threads a pool gets when the caller does not say: the processor's.
+  // The most threads a pool gets when the caller does not say: the processor's.
   static int32_t DefaultThreads();
 
  private:
   void WorkerLoop();
-  void Drain();
+  // Claims and runs strips of the job tagged `job` until none is left.
+  void Work(uint32_t job);
 
   std::vector<std::thread> m_workers;
-  std::mutex m_mutex;
-  std::condition_variable m_wake;     // workers: a new job or the end
-  std::condition_variable m_finished; // caller: the last task of a job ran
-  const std::function<void(int32_t)>* m_task = nullptr;
-  int32_t m_count = 0;
-  int32_t m_next = 0;      // next task to hand out
-  int32_t m_running = 0;   // tasks handed out and not yet finished
-  int32_t m_sleeping = 0;  // workers asleep on m_wake
-  // Counts jobs, so a worker sees each one once; workers watch it for a
-  // moment before they sleep, as a frame's steps follow one another closely.
-  std::atomic<uint64_t> m_job{0};
+  // The open job's tag (high half) and its next strip (low half): a claim
+  // succeeds only while the job it was read for is still open.
+  std::atomic<uint64_t> m_state{0};
+  std::atomic<const std::function<void(int32_t)>*> m_task{nullptr};
+  std::atomic<int32_t> m_count{0};
+  std::atomic<int32_t> m_done{0};      // strips of the open job finished
+  std::atomic<bool> m_callerSleeps{false};
+  std::atomic<int32_t> m_sleeping{0};  // workers about to sleep or asleep
+  std::atomic<uint32_t> m_wake{0};     // bumped to wake sleeping workers
   std::atomic<bool> m_stop{false};
 };
 

@@ -1,6 +1,7 @@
 #include "VideoRealEffect.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,8 +24,8 @@ int32_t ClampLevel(int32_t level) { return level < 0 ? 0 : (level > 100 ? 100 : 
 }  // namespace
 
 namespace {
-// A thread for every half million pixels, up to the processor's: a small
-// preview is done sooner on one thread than by waking others.
+// At most a thread for every half million pixels, up to the processor's: a
+// small preview is done sooner on one thread than by waking others.
 int32_t ThreadsFor(int32_t width, int32_t height) {
   const int64_t pixels = width > 0 && height > 0 ? static_cast<int64_t>(width) * height : 0;
   return static_cast<int32_t>(std::clamp<int64_t>(pixels / 500000, 1, enh::WorkerPool::DefaultThreads()));
@@ -32,7 +33,10 @@ int32_t ThreadsFor(int32_t width, int32_t height) {
 }  // namespace
 
 CVideoRealEffect::CVideoRealEffect(int32_t width, int32_t height)
-    : m_width(width), m_height(height), m_pool(std::make_unique<enh::WorkerPool>(ThreadsFor(width, height))) {
+    : m_width(width),
+      m_height(height),
+      m_tuner(std::make_unique<ThreadTuner>(ThreadsFor(width, height))) {
+  m_pool = std::make_unique<enh::WorkerPool>(m_tuner->Threads());
   InitTab();
   InitFrameJudger();
   InitDenoiser();
@@ -96,10 +100,15 @@ void CVideoRealEffect::ReleaseDelighter() { ADL_UninitDynamiclight(nullptr, &m_d
 
 void CVideoRealEffect::SetThreadCount(int32_t threads) {
   threads = threads < 1 ? 1 : (threads > 64 ? 64 : threads);
+  m_tuner.reset();
   if (threads != ThreadCount()) m_pool = std::make_unique<enh::WorkerPool>(threads);
 }
 
 int32_t CVideoRealEffect::ThreadCount() const { return m_pool->Threads(); }
+
+void CVideoRealEffect::Tune(std::chrono::steady_clock::duration took) {
+  m_tuner->Took(std::chrono::duration<double, std::milli>(took).count());
+}
 
 int32_t CVideoRealEffect::SetDenoiseLevel(int32_t level) {
   m_denoiseLevel = ClampLevel(level);
@@ -123,6 +132,8 @@ int32_t CVideoRealEffect::DoEffect(uint8_t* pixels, int32_t width, int32_t heigh
   if (!pixels || width != m_width || height != m_height || width <= 0 || height <= 0 ||
       static_cast<int64_t>(rowBytes) < 4LL * width)
     return 1;
+  // The pool follows the tuner's count from one frame to the next.
+  if (m_tuner && m_tuner->Threads() != ThreadCount()) m_pool = std::make_unique<enh::WorkerPool>(m_tuner->Threads());
   // Every step below may spread its rows over the object's threads.
   const enh::ParallelScope threads(m_pool.get());
 
@@ -164,11 +175,14 @@ int32_t CVideoRealEffect::DoEffect(uint8_t* pixels, int32_t width, int32_t heigh
       work = 0;  // no room for two copies: the kept frame goes back to a plain copy
       m_keptYuy2 = -1;
     }
+    const auto start = std::chrono::steady_clock::now();
     uint8_t* yuy2 = m_yuy2[work];
     if (!converted) RGB32ToYUY2(yuy2, m_yuy2Pitch, pixels, rowBytes, width, height);
-    if (m_denoiseOn && m_denoiseLevel != 0) Denoise(yuy2, width, height, m_yuy2Pitch);
-    if (m_delightOn && m_delightLevel != 0) Delight(yuy2, width, height, m_yuy2Pitch);
+    const bool denoise = m_denoiseOn && m_denoiseLevel != 0, delight = m_delightOn && m_delightLevel != 0;
+    if (denoise) Denoise(yuy2, width, height, m_yuy2Pitch);
+    if (delight) Delight(yuy2, width, height, m_yuy2Pitch);
     YUY2ToRGB32(pixels, rowBytes, yuy2, m_yuy2Pitch, width, height);
+    if (m_tuner && (denoise || delight)) Tune(std::chrono::steady_clock::now() - start);
   }
 
   KeepGoodFrame(pixels, rowBytes, work);

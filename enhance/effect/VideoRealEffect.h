@@ -4,9 +4,11 @@
 // YUY2 copy, converted back. One object per preview size; nothing runs until
 // the owner switches an effect on and gives it a level.
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 
+#include "ThreadTuner.h"
 #include "WorkerPool.h"
 
 struct AfjJudge;
@@ -38,8 +40,9 @@ class CVideoRealEffect {
   int32_t SetDelightLevel(int32_t level);
 
   // Threads one frame is spread over (1: the calling thread alone); the
-  // frame comes out the same on any number. New objects take one for every
-  // half million pixels, up to the processor's.
+  // frame comes out the same on any number. New objects choose for
+  // themselves (ThreadTuner): one while one keeps up, at most one for every
+  // half million pixels; a set count stays.
   void SetThreadCount(int32_t threads);
   int32_t ThreadCount() const;
 
@@ -67,6 +70,7 @@ class CVideoRealEffect {
   void ReleaseDelighter();
   void KeepGoodFrame(const uint8_t* pixels, int32_t rowBytes, int32_t fromYuy2);
   int32_t FreeYuy2();
+  void Tune(std::chrono::steady_clock::duration took);
 
   int32_t m_width;
   int32_t m_height;
@@ -89,5 +93,6 @@ class CVideoRealEffect {
   bool m_delightOn = false;
   int32_t m_errorFrames = 0;
   std::unique_ptr<enh::WorkerPool> m_pool;
+  std::unique_ptr<ThreadTuner> m_tuner;  // null once a count was set
   int32_t m_heldInARow = 0;  // rejections since the last accepted frame
 };

@@ -193,4 +193,55 @@ TEST_F(PrintJobTest, PagesStayWhilePrinting) {
   EXPECT_EQ(manager->Count("layer"), 6);
 }
 
+// A template cell shaped by a mask (black: the photo shows, white: paper)
+// prints in the mask's shape, neither stretched nor squeezed: the mask here
+// is taller than wide, and larger than the photo's pixels in the cell.
+class MaskManager : public pctest::RecordingPrintManager {
+ public:
+  std::u16string mask;
+  CTemplate* GetTemplateByName(const WCHAR*, const WCHAR*, int, int*) override {
+    auto* t = new CTemplate();
+    t->SetRecommendedScaling(1.0);
+    t->SetBrandName(brand.c_str());
+    t->SetTemplateName(name.c_str());
+    t->AddCell(cells[0], mask.c_str());
+    return t;
+  }
+};
+
+TEST_F(PrintJobTest, MaskedCellsKeepTheMasksShape) {
+  auto* masked = new MaskManager();
+  masked->AddRef();
+  masked->cells = {{10, 10, 290, 390}};
+  img::Bitmap m = img::Bitmap::Filled(560, 760, 0);
+  for (int32_t y = 0; y < 760; ++y) std::fill_n(m.mutable_row(y) + 3 * 280, 3 * 280, uint8_t(255));
+  masked->mask = pctest::WritePng(m, dir / "mask.png");
+  ASSERT_EQ(Cmd(0, reinterpret_cast<intptr_t>(static_cast<CZylPrintManager*>(masked))), 1);
+  ASSERT_EQ(Cmd(11), 1);
+  img::Bitmap red = img::Bitmap::Filled(60, 40, 0);
+  for (int32_t y = 0; y < 40; ++y)
+    for (int32_t x = 0; x < 60; ++x) red.mutable_row(y)[3 * x + 2] = 255;
+  ASSERT_EQ(AddPhoto(Photo("red.png", red)), 1);
+
+  ASSERT_EQ(Print(Pages(1, 0)), 1);
+  EXPECT_EQ(masked->Count("layer 10,10,290,390 280x380"), 1);  // the whole cell, reduced to its pixels
+  // The page as printed: the left half of the cell red from top to bottom,
+  // the right half paper.
+  PubImage::QelPicture* pic = project->GetPage(0)->GetPagePic(SIZE{600, 800}, true, true, nullptr, nullptr);
+  ASSERT_NE(pic, nullptr);
+  const img::Bitmap px = pctest::Pixels(pic);
+  pic->Release();
+  int wrong = 0;
+  for (int32_t y = 12; y < 388; ++y)
+    for (int32_t x = 12; x < 288; ++x) {
+      if (x >= 146 && x < 154) continue;  // the mask's edge
+      const uint8_t* p = px.row(y) + 3 * x;
+      const bool isRed = p[2] > 200 && p[1] < 60 && p[0] < 60, isWhite = p[0] > 240 && p[1] > 240 && p[2] > 240;
+      wrong += (x < 150 ? isRed : isWhite) ? 0 : 1;
+    }
+  EXPECT_EQ(wrong, 0);
+  ASSERT_EQ(Cmd(0, 0), 1);
+  masked->Release();
+}
+
 }  // namespace

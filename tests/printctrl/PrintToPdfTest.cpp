@@ -52,16 +52,21 @@ img::Bitmap Bands(int32_t w, int32_t h) {
   return b;
 }
 
-enum Colour { kRed, kGreen, kBlue };
+enum Colour { kRed, kGreen, kBlue, kWhite };
 
-// Share of the rows [top, bottom) of a page that are not `c`.
-double Mismatch(const img::Bitmap& page, int top, int bottom, Colour c) {
+// Share of the pixels in rows [top, bottom) and columns [left, right) of a
+// page (3 pixels in from the sides when not given) that are not `c`.
+double Mismatch(const img::Bitmap& page, int top, int bottom, Colour c, int left = 3, int right = -3) {
+  if (right <= 0) right += page.width();
   int bad = 0, all = 0;
   for (int y = top; y < bottom; ++y)
-    for (int x = 3; x < page.width() - 3; ++x, ++all) {
+    for (int x = left; x < right; ++x, ++all) {
       const uint8_t* p = page.row(y) + size_t(x) * 3;
       const int r = p[2], g = p[1], b = p[0];
-      const bool ok = c == kRed ? r > 200 && g < 60 && b < 60 : c == kGreen ? g > 200 && r < 60 && b < 60 : b > 200 && r < 60 && g < 60;
+      const bool ok = c == kRed     ? r > 200 && g < 60 && b < 60
+                      : c == kGreen ? g > 200 && r < 60 && b < 60
+                      : c == kBlue  ? b > 200 && r < 60 && g < 60
+                                    : r > 240 && g > 240 && b > 240;
       bad += ok ? 0 : 1;
     }
   return all ? double(bad) / all : 1.0;
@@ -155,6 +160,27 @@ TEST_F(PrintToPdfTest, EachPhotoPrintsTurnedAndCroppedAsItsCellShowsIt) {
   EXPECT_LT(Mismatch(d.pixels, 3, 69, kBlue), 0.02);
   EXPECT_LT(Mismatch(d.pixels, 75, 357, kGreen), 0.02);
   EXPECT_LT(Mismatch(d.pixels, 363, 429, kRed), 0.02);
+}
+
+// The user's offset (half an inch to the right) moves the printed page and
+// its still image alike.
+TEST_F(PrintToPdfTest, TheUsersOffsetMovesPrintAndStillImageAlike) {
+  ASSERT_EQ(AddPhoto(Photo("bands.png", Bands(600, 200))), 1);
+  pm->SetMargin(32, 0, 0);  // 1/64 inch
+  Cmd(29);
+  ASSERT_EQ(Print(All()), 1) << pm->LastJobError();
+  ASSERT_EQ(Pdfs().size(), 1u);
+  const img::Bitmap printed = RenderPdf(Pdfs()[0], 1, dir);
+  const fs::path still = dir / "moved.png";
+  const std::u16string stillPath = qel::ToU16(still.string());
+  ASSERT_EQ(Print(tagDOPRINTINFO{PRTC_PRINT_STILL, 1, 1, 0, stillPath.c_str(), u"png", 72, 0}), 1);
+  img::Decoded d;
+  ASSERT_EQ(img::DecodeFile(still.string(), img::DecodeOptions{}, d), img::Status::kOk);
+  for (const img::Bitmap* page : {&printed, static_cast<const img::Bitmap*>(&d.pixels)}) {
+    ASSERT_EQ(page->width(), 288);
+    EXPECT_LT(Mismatch(*page, 3, 429, kWhite, 0, 34), 0.01);
+    EXPECT_LT(Mismatch(*page, 3, 429, kGreen, 38, 288), 0.01);
+  }
 }
 
 TEST_F(PrintToPdfTest, ThreePhotosTwoCopiesEachGiveSixPages) {

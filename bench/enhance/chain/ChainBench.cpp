@@ -6,10 +6,15 @@
 // so a faster build can show that it gives the same bytes; --quality prints
 // the denoiser's luma PSNR on noisy frames with the camera still and shaking
 // (--quality_size=WxH, --quality_frames=DIR and --psnr=CLEAN,OUT let another
-// filter be scored on the same frames).
+// filter be scored on the same frames). --anchored[=WxH,...] prints the chain
+// and the denoiser as ratios to FFmpeg's hqdn3d called in this process, and
+// the chain on several threads as ratios to one (wall and all threads' CPU).
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -18,6 +23,7 @@
 #include <thread>
 #include <vector>
 
+#include "AnchorRun.h"
 #include "PageFrames.h"
 #include "QualityRun.h"
 #include "ColorConvert.h"
@@ -28,6 +34,12 @@
 namespace {
 
 constexpr int kFrames = 6;
+
+double ProcessCpuMs() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
+}
 const int kSizes[][2] = {{640, 480}, {1280, 720}, {1920, 1080}, {2592, 1944}};
 
 const std::vector<PageFrame>& Frames(int w, int h) {
@@ -92,11 +104,13 @@ void RunStage(benchmark::State& state, Stage stage, KernelForm form, int w, int 
   }
   size_t next = 0;
   int64_t rejected = 0;
+  double cpuMs = 0;  // every thread's, the stage's share
   for (auto _ : state) {
     const PageFrame& f = frames[next++ % frames.size()];
     std::memcpy(work.data(), f.argb.data(), work.size());
     if (stage == Stage::Denoise || stage == Stage::Delight || stage == Stage::ToRGB32)
       RGB32ToYUY2(yuy2.data(), pitch, work.data(), rowBytes, w, h);
+    const double cpu0 = ProcessCpuMs();
     const auto start = std::chrono::steady_clock::now();
     switch (stage) {
       case Stage::Judge:
@@ -110,11 +124,14 @@ void RunStage(benchmark::State& state, Stage stage, KernelForm form, int w, int 
       case Stage::Chain: rejected += effect.DoEffect(work.data(), w, h, 32, rowBytes) == 0; break;
     }
     const auto end = std::chrono::steady_clock::now();
+    cpuMs += ProcessCpuMs() - cpu0;
     benchmark::ClobberMemory();
     state.SetIterationTime(std::chrono::duration<double>(end - start).count());
   }
   // A rejected frame skips the effects; the page should not be one.
   if (stage == Stage::Chain) state.counters["rejected"] = static_cast<double>(rejected);
+  // The CPU column is the main thread's alone; this one counts the pool's.
+  state.counters["cpu_all_ms"] = benchmark::Counter(cpuMs / std::max<double>(1, state.iterations()));
   ResetKernelForm();
 }
 
@@ -203,8 +220,9 @@ void PrintDigests() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string writeDir, qualityDir, psnr;
-  bool digest = false, quality = false;
+  std::string writeDir, qualityDir, psnr, anchored;
+  bool digest = false, quality = false, anchoredOn = false;
+  int anchoredFrames = 20, anchoredRounds = 7;
   int qw = 1280, qh = 720;
   std::vector<char*> rest;
   auto value = [&](const char* arg, const char* prefix, std::string* out) {
@@ -219,6 +237,12 @@ int main(int argc, char** argv) {
       continue;
     if (std::strcmp(argv[i], "--digest") == 0)
       digest = true;
+    else if (std::strcmp(argv[i], "--anchored") == 0 || value(argv[i], "--anchored=", &anchored))
+      anchoredOn = true;
+    else if (value(argv[i], "--anchored_frames=", &size))
+      anchoredFrames = std::max(1, std::atoi(size.c_str()));
+    else if (value(argv[i], "--anchored_rounds=", &size))
+      anchoredRounds = std::max(1, std::atoi(size.c_str()));
     else if (std::strcmp(argv[i], "--quality") == 0)
       quality = true;
     else if (value(argv[i], "--quality_size=", &size))
@@ -232,6 +256,17 @@ int main(int argc, char** argv) {
   }
   if (quality) {
     PrintQuality(qw, qh);
+    return 0;
+  }
+  if (anchoredOn) {
+    std::vector<std::string> sizes;
+    if (anchored.empty()) anchored = "1280x720,1920x1080,2592x1944";
+    for (size_t at = 0; at <= anchored.size();) {
+      const size_t comma = std::min(anchored.find(',', at), anchored.size());
+      if (comma > at) sizes.push_back(anchored.substr(at, comma - at));
+      at = comma + 1;
+    }
+    PrintAnchored(sizes, anchoredFrames, anchoredRounds);
     return 0;
   }
   if (!qualityDir.empty()) {

@@ -33,9 +33,15 @@ struct AvdDenoiser {
   AvdPreFrameState preFrame;
   AvdNoiseProfile* inUse = nullptr;
   // The profile holds measured noise; a black or flat frame measures none and
-  // the next frame is measured again.
+  // the next frames are measured again: each of the first few (a camera's
+  // dark start), then every few, as a clean picture may stay clean and a
+  // measurement costs about as much as the filtering.
   bool profileMeasured = false;
+  int32_t unmeasuredFrames = 0;  // frames since the state began without noise measured
 };
+
+constexpr int32_t kAvdMeasureEachFrames = 8;
+constexpr int32_t kAvdMeasureEvery = 30;
 
 constexpr size_t kAvdProfileBytes = 4096;
 

@@ -187,6 +187,7 @@ int32_t LI_Denoise(AVD_HANDLE h, const AVD_IMAGE* inExt, AVD_IMAGE* outExt, AVD_
       return rc;
     }
     h->profileMeasured = false;
+    h->unmeasuredFrames = 0;
   }
   ++pre.frameCounter;
   if (pre.reestCounter >= -1) {
@@ -201,7 +202,12 @@ int32_t LI_Denoise(AVD_HANDLE h, const AVD_IMAGE* inExt, AVD_IMAGE* outExt, AVD_
     if (!h->profile) return ENH_ERR_MEMORY;
     avdJMemSetZero(h->profile, kAvdProfileBytes);
   }
-  if (pre.frameCounter < 1 || !h->profileMeasured) {
+  bool measure = pre.frameCounter < 1;
+  if (!h->profileMeasured) {
+    const int32_t n = h->unmeasuredFrames++;
+    measure = measure || n < kAvdMeasureEachFrames || n % kAvdMeasureEvery == 0;
+  }
+  if (measure) {
     rc = avdDrvEstimateProfile(h->memory, h->profile, &in, lumaDepth, chromaDepth);
     if (rc) return rc;
     h->profileMeasured = avdDrvProfileHasNoise(h->profile);

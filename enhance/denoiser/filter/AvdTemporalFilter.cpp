@@ -117,17 +117,27 @@ struct VideoLevel {
 };
 
 // Until `count` reaches `need`: a short spin, then asleep (the row above may
-// be waiting for a processor itself).
-void WaitFor(const std::atomic<int32_t>& count, int32_t need) {
+// be waiting for a processor itself). A sleeper counts itself in `sleepers`
+// before its last look, so the row above wakes it (a system call) only when
+// someone sleeps.
+void WaitFor(const std::atomic<int32_t>& count, int32_t need, std::atomic<int32_t>& sleepers) {
   int32_t seen = count.load(std::memory_order_acquire);
-  for (int spin = 0; seen < need && spin < 64; ++spin) {
+  for (int spin = 0; seen < need && spin < 256; ++spin) {
     _mm_pause();
     seen = count.load(std::memory_order_acquire);
   }
   while (seen < need) {
-    count.wait(seen, std::memory_order_acquire);
+    sleepers.fetch_add(1);
+    seen = count.load();
+    if (seen < need) count.wait(seen, std::memory_order_acquire);
+    sleepers.fetch_sub(1);
     seen = count.load(std::memory_order_acquire);
   }
+}
+
+void Finished(std::atomic<int32_t>& count, int32_t value, const std::atomic<int32_t>& sleepers) {
+  count.store(value);
+  if (sleepers.load() > 0) count.notify_all();
 }
 
 // Rows of sub-blocks on the worker pool, then the filtered level into the
@@ -183,15 +193,15 @@ int32_t FilterRows(MHandle memory, const VideoLevel& lv, int32_t around) {
   } else {
     // done[i]: sub-blocks of row i finished, counted from the left.
     std::vector<std::atomic<int32_t>> done(lv.rows);
+    std::atomic<int32_t> sleepers{0};
     enh::ParallelFor(lv.rows, [&](int32_t i) {
       AvdNLResources res;
       const int32_t rc = res.Create(memory);
       if (rc) failed = rc;
       for (int32_t j = 0; j < lv.cols; ++j) {
-        if (i > 0) WaitFor(done[i - 1], std::min(lv.cols, j + lag + 1));
+        if (i > 0) WaitFor(done[i - 1], std::min(lv.cols, j + lag + 1), sleepers);
         if (!rc) lv.SubBlock(i, j, res);
-        done[i].store(j + 1, std::memory_order_release);
-        done[i].notify_all();
+        Finished(done[i], j + 1, sleepers);
       }
       if (!rc) res.Release(memory);
     });

@@ -7,13 +7,11 @@
 #include <cstring>
 #include <deque>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 extern "C" {
 #include <libavcodec/bsf.h>
 #include <libavutil/audio_fifo.h>
-#include <libavutil/opt.h>
 }
 
 #include "CodecMap.h"
@@ -25,28 +23,6 @@ namespace {
 constexpr AVRational kVideoTimeBase = {1, 600};
 
 int64_t FrameStart(int64_t n, double fps) { return std::llround(double(n) * 600.0 / fps); }
-
-// Threads of their own for the conversion into the encoder's format: with
-// the encoder's it is most of a frame's work.
-int ConverterThreads() { return int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u)); }
-
-// A 32-bit A, R, G, B picture into the encoder's picture (bicubic when the
-// size differs), in bands on the converter's threads.
-ff::SwsPtr MakeConverter(int inWidth, int inHeight, int outWidth, int outHeight, AVPixelFormat out) {
-  ff::SwsPtr ctx(sws_alloc_context());
-  if (!ctx) return ctx;
-  SwsContext* s = ctx.get();
-  av_opt_set_int(s, "srcw", inWidth, 0);
-  av_opt_set_int(s, "srch", inHeight, 0);
-  av_opt_set_int(s, "src_format", AV_PIX_FMT_ARGB, 0);
-  av_opt_set_int(s, "dstw", outWidth, 0);
-  av_opt_set_int(s, "dsth", outHeight, 0);
-  av_opt_set_int(s, "dst_format", out, 0);
-  av_opt_set_int(s, "sws_flags", SWS_BICUBIC, 0);
-  av_opt_set_int(s, "threads", ConverterThreads(), 0);
-  if (sws_init_context(s, nullptr, nullptr) < 0) ctx.reset();
-  return ctx;
-}
 
 struct BsfFree {
   void operator()(AVBSFContext* b) const { av_bsf_free(&b); }
@@ -76,8 +52,6 @@ struct MovieWriter::Impl {
   ff::FramePtr videoFrame;
   ff::FramePtr palFrame;  // 3:3:2 picture for the palette codec
   ff::SwsPtr scaler;
-  int scalerWidth = 0, scalerHeight = 0;
-  ff::FramePtr sourceFrame;  // the caller's pixels, wrapped for the converter
   std::unique_ptr<AVBSFContext, BsfFree> bsf;
   std::deque<int64_t> durations;  // of frames sent and not yet out of the encoder
   std::atomic<int64_t> framesWritten{0};
@@ -400,29 +374,15 @@ int MovieWriter::WriteVideo(const uint8_t* argb, int32_t width, int32_t height, 
   if (av_frame_make_writable(frame) < 0) return -1;
   AVFrame* target = d.palFrame ? d.palFrame.get() : frame;
   AVPixelFormat targetFormat = AVPixelFormat(target->format);
-  if (!d.scaler || d.scalerWidth != width || d.scalerHeight != height) {
-    d.scaler = MakeConverter(width, height, c->width, c->height, targetFormat);
-    d.scalerWidth = width;
-    d.scalerHeight = height;
-  }
+  d.scaler.reset(sws_getCachedContext(d.scaler.release(), width, height, AV_PIX_FMT_ARGB, c->width,
+                                      c->height, targetFormat, SWS_BICUBIC, nullptr, nullptr, nullptr));
   if (!d.scaler) {
     d.Fail("video conversion");
     return -1;
   }
-  ff::FramePtr& source = d.sourceFrame;
-  if (!source) source.reset(av_frame_alloc());
-  if (!source) return -1;
-  source->format = AV_PIX_FMT_ARGB;
-  source->width = width;
-  source->height = height;
-  source->data[0] = const_cast<uint8_t*>(argb);
-  source->linesize[0] = rowBytes;
-  const int converted = sws_scale_frame(d.scaler.get(), target, source.get());
-  source->data[0] = nullptr;
-  if (converted < 0) {
-    d.Fail("video conversion", converted);
-    return -1;
-  }
+  const uint8_t* planes[4] = {argb, nullptr, nullptr, nullptr};
+  int strides[4] = {rowBytes, 0, 0, 0};
+  sws_scale(d.scaler.get(), planes, strides, 0, height, target->data, target->linesize);
   if (d.palFrame) {
     // The 3:3:2 picture is the palette picture: index i is the colour i.
     for (int y = 0; y < c->height; ++y)

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "GtkLook.h"
 #include "QelGtk.h"
 
 namespace qel {
@@ -64,6 +65,7 @@ struct Registrar {
 
 GtkBackend::GtkBackend() {
   g_fonts_held_by_display = true;
+  ApplySuiteLook();
   // Every window carries the suite's icon: the installed one, or the
   // program bundle's own copy when it runs from where it was built.
   gtk_window_set_default_icon_name("dunsellow");
@@ -195,6 +197,13 @@ GtkWidget* NativeEntry(CQelWindow* w, Element* edit) {
   GtkBackend* b = GtkBackend::Active();
   GtkWindowHost* h = b ? b->HostOf(w) : nullptr;
   return h ? h->EntryFor(edit) : nullptr;
+}
+
+Element* KeyboardFocus(CQelWindow* w, bool* ring_shown) {
+  GtkBackend* b = GtkBackend::Active();
+  GtkWindowHost* h = b ? b->HostOf(w) : nullptr;
+  if (ring_shown) *ring_shown = false;
+  return h ? h->KeyboardFocus(ring_shown) : nullptr;
 }
 
 bool SaveWindowPng(CQelWindow* w, const std::string& path) {

@@ -67,16 +67,20 @@ void GtkWindowHost::SyncEntries() {
       gtk_widget_set_valign(widget, GTK_ALIGN_FILL);
       e->Retain();
       gulong id = g_signal_connect(widget, "changed", G_CALLBACK(&GtkWindowHost::OnEntryChanged), this);
-      entries_[widget] = Entry{e, widget, id};
+      entries_[widget] = Entry{e, widget, id, e->SelectAllRequests()};
       gtk_overlay_add_overlay(GTK_OVERLAY(overlay_), widget);
       gtk_widget_show(widget);
     }
-    const Entry& entry = entries_[widget];
+    Entry& entry = entries_[widget];
     std::string text = ToU8(e->Text());
     if (text != gtk_entry_get_text(GTK_ENTRY(widget))) {
       g_signal_handler_block(widget, entry.changed);
       gtk_entry_set_text(GTK_ENTRY(widget), text.c_str());
       g_signal_handler_unblock(widget, entry.changed);
+    }
+    if (entry.selected != e->SelectAllRequests()) {
+      entry.selected = e->SelectAllRequests();
+      gtk_editable_select_region(GTK_EDITABLE(widget), 0, -1);
     }
     gtk_entry_set_max_length(GTK_ENTRY(widget), gint(std::min<uint32_t>(e->TextLimit(), 65535)));
     gtk_widget_set_sensitive(widget, e->EffectivelyEnabled());

@@ -112,6 +112,7 @@ gboolean GtkWindowHost::OnButtonPress(GtkWidget*, GdkEventButton* ev, gpointer s
   }
   if (ev->type != GDK_BUTTON_PRESS) return TRUE;
   gtk_widget_grab_focus(h->area_);  // an entry that had the keys gives them up
+  h->ClickedFocus(hit);
   if (frame == QEL_FRAME_RESIZE) {
     h->BeginFrameAction(frame, reinterpret_cast<GdkEvent*>(ev));
     return TRUE;
@@ -249,17 +250,7 @@ void GtkWindowHost::UpdateHover(Element* hit) {
     if (!Contains(old, *it)) input::FireEvent(*it, kEventPointerEnter, 0);
   }
   for (Element* e : old) e->Release();
-  if (window_) {
-    // The innermost tip under the pointer.
-    const std::u16string* tip = nullptr;
-    for (Element* e : chain) {
-      if (!e->Tips().empty()) {
-        tip = &e->Tips();
-        break;
-      }
-    }
-    gtk_widget_set_tooltip_text(area_, tip ? ToU8(*tip).c_str() : nullptr);
-  }
+  if (window_) RefreshToolTip();  // the tip of the control now under the pointer
   if (window_ && gtk_widget_get_realized(area_)) {
     const char* name = nullptr;
     for (Element* e : chain) {
@@ -322,6 +313,7 @@ void GtkWindowHost::PopUpCombo(Element* combo, const GdkEvent* ev) {
   }
   gtk_widget_show_all(menu);
   PopupOpened();  // menu commands wait until it is gone
+  RefreshToolTip();  // no tip over the list
   gtk_menu_attach_to_widget(GTK_MENU(menu), area_, nullptr);
   g_signal_connect(menu, "deactivate", G_CALLBACK(&OnMenuDone), nullptr);
   SRect32 b = combo->Bounds();
@@ -346,6 +338,7 @@ gboolean GtkWindowHost::OnKey(GtkWidget*, GdkEventKey* ev, gpointer self) {
   bool press = ev->type == GDK_KEY_PRESS;
   bool repeat = press && !h->keys_down_.insert(ev->hardware_keycode).second;
   if (!press) h->keys_down_.erase(ev->hardware_keycode);
+  if (h->FocusKey(code, press, ev->state)) return TRUE;
   GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(h->toplevel_));
   bool answers = code == QEL_KEY_RETURN || code == QEL_KEY_ENTER || code == QEL_KEY_ESCAPE;
   // An entry keeps its typing keys; Return and Escape still answer dialogs.

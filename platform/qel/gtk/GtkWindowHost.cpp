@@ -69,6 +69,8 @@ GtkWindowHost::GtkWindowHost(CQelWindow* w) : window_(w) {
   g_signal_connect(area_, "motion-notify-event", G_CALLBACK(&GtkWindowHost::OnMotion), this);
   g_signal_connect(area_, "leave-notify-event", G_CALLBACK(&GtkWindowHost::OnLeave), this);
   g_signal_connect(area_, "scroll-event", G_CALLBACK(&GtkWindowHost::OnScroll), this);
+  gtk_widget_set_has_tooltip(area_, TRUE);
+  g_signal_connect(area_, "query-tooltip", G_CALLBACK(&GtkWindowHost::OnQueryTooltip), this);
   g_signal_connect(overlay_, "get-child-position", G_CALLBACK(&GtkWindowHost::OnChildPosition), this);
   g_signal_connect(toplevel_, "key-press-event", G_CALLBACK(&GtkWindowHost::OnKey), this);
   g_signal_connect(toplevel_, "key-release-event", G_CALLBACK(&GtkWindowHost::OnKey), this);
@@ -77,6 +79,9 @@ GtkWindowHost::GtkWindowHost(CQelWindow* w) : window_(w) {
   g_signal_connect(toplevel_, "notify::is-active", G_CALLBACK(&GtkWindowHost::OnActiveChanged), this);
 
   gtk_widget_show_all(overlay_);
+  // The window has the keys when it opens (GTK would give them to its first
+  // entry); Tab moves them on from there.
+  gtk_widget_grab_focus(area_);
   ApplyWindowKind();
   ApplyTitle();
   ApplyBounds();
@@ -95,6 +100,7 @@ void GtkWindowHost::Detach() {
   for (Element* e : hover_) e->Release();
   hover_.clear();
   ReleasePress();
+  DropFocus();
   DropEntries();
   DropMenuBar();
   // A combo pop-up still open goes with its window.
@@ -187,6 +193,7 @@ gboolean GtkWindowHost::OnIdleSync(gpointer self) {
   h->sync_source_ = 0;
   h->SyncEntries();
   h->SyncMenuBar();
+  h->RefreshChangedToolTip();  // a control that changed under the pointer says so
   return G_SOURCE_REMOVE;
 }
 
@@ -266,6 +273,7 @@ gboolean GtkWindowHost::OnDraw(GtkWidget*, cairo_t* cr, gpointer self) {
   cairo_set_source_rgb(cr, kBackdrop, kBackdrop, kBackdrop);
   cairo_paint(cr);
   PaintTree(cr, h->window_->Root());
+  h->PaintFocus(cr);
   h->ApplyShape();
   if (!h->shot_source_ && h->window_ && IsScreenshotWindow(h->window_)) {
     // Saved from the loop: the saving draws the window again.

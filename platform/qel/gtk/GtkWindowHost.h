@@ -39,6 +39,11 @@ class GtkWindowHost {
   void ModalEnded();
 
   GtkWidget* EntryFor(Element* e) const;
+  // The control with the keyboard focus, and whether its ring shows.
+  Element* KeyboardFocus(bool* shown) const {
+    if (shown) *shown = focus_visible_;
+    return FocusedElement();
+  }
 
   // The window's menu bar (GtkMenuBarHost.cpp): built again from the
   // toolkit window's bar, and kept over its place in the layout.
@@ -61,6 +66,24 @@ class GtkWindowHost {
   void ReleasePress();
   void PopUpCombo(Element* combo, const GdkEvent* ev);
   void ScrollTo(Element* slider, double x);
+
+  // The keyboard focus (GtkFocus.cpp).
+  std::vector<Element*> FocusChain() const;
+  Element* FocusedElement() const;
+  void SetFocus(Element* e, bool visible);
+  void ClickedFocus(Element* hit);
+  bool MoveFocus(bool forward);
+  bool WorkFocus(uint32_t code);
+  // Tab and the keys that work the focused control; true when taken.
+  bool FocusKey(uint32_t code, bool press, guint state);
+  void PaintFocus(cairo_t* cr);
+  void DropFocus();
+
+  // Tool tips (GtkToolTips.cpp).
+  static gboolean OnQueryTooltip(GtkWidget*, gint x, gint y, gboolean keyboard, GtkTooltip* tooltip,
+                                 gpointer self);
+  void RefreshToolTip();
+  void RefreshChangedToolTip();
   // QEL_FRAME_DRAG or QEL_FRAME_RESIZE when a press on `hit` is one on the
   // bare title bar or the size grip (no control in between); else -1.
   int32_t FrameAreaAt(Element* hit) const;
@@ -104,11 +127,15 @@ class GtkWindowHost {
   Element* pressed_ = nullptr;    // retained while the button is down
   std::set<guint16> keys_down_;   // hardware keys pressed and not yet released
   Element* sliding_ = nullptr;    // a slider being dragged, retained
+  Element* focus_ = nullptr;      // the control with the keyboard focus, retained
+  bool focus_visible_ = false;    // the keyboard moved it there: its ring shows
+  std::u16string tip_;            // the tool tip last given
 
   struct Entry {
     Element* element;  // retained
     GtkWidget* widget;
     gulong changed;
+    uint32_t selected;  // the element's select-all requests carried out
   };
   std::map<GtkWidget*, Entry> entries_;
 };

@@ -23,6 +23,9 @@ QEL_API GtkWidget* NativeWindow(CQelWindow* w);
 QEL_API GtkWidget* NativeContent(CQelWindow* w);
 // The native entry laid over an edit element, or null.
 QEL_API GtkWidget* NativeEntry(CQelWindow* w, Element* edit);
+// The control of `w` with the keyboard focus (null: none); `ring_shown`
+// tells whether its focus ring shows (the keyboard put it there).
+QEL_API Element* KeyboardFocus(CQelWindow* w, bool* ring_shown);
 // The window's current rendering, native entries included.
 QEL_API bool SaveWindowPng(CQelWindow* w, const std::string& path);
 

@@ -150,6 +150,24 @@ TEST_F(DenoiserFrames, BlackFirstFrameDoesNotSwitchDenoisingOff) {
   AVD_ReleaseHandle(handle);
 }
 
+// A long clean start (a still, noise-free picture) is measured on every one
+// of its first frames and then only now and then; noise that turns up later
+// is still measured and filtered within one such interval.
+TEST_F(DenoiserFrames, NoiseAfterALongCleanStartIsStillMeasured) {
+  AVD_HANDLE handle = ChainHandle();
+  Frame clean = Clean(320, 240);
+  for (int i = 0; i < kAvdMeasureEachFrames + 3 * kAvdMeasureEvery; ++i) {
+    Frame flat = clean;
+    AVD_IMAGE img = flat.Image();
+    ASSERT_EQ(AVD_Denoise(handle, &img, &img, nullptr, nullptr), 0);
+  }
+  EXPECT_FALSE(handle->profileMeasured);
+  Quality r = DenoiseSequence(handle, clean, kAvdMeasureEvery + 2, false);
+  EXPECT_TRUE(handle->profileMeasured);
+  EXPECT_GT(r.outputPsnr, r.inputPsnr + 1.0);
+  AVD_ReleaseHandle(handle);
+}
+
 TEST_F(DenoiserFrames, OddWidthsKeepTheState) {
   AVD_HANDLE handle = ChainHandle();
   Frame clean = Clean(321, 241);

@@ -144,6 +144,10 @@ class QEL_API Element : public Object {
   void SetMenuId(int32_t id) { menu_id_ = id; }
   uint32_t TextLimit() const { return text_limit_; }
   void SetTextLimit(uint32_t n) { text_limit_ = n; }
+  // An edit field's whole text is selected (the next key typed replaces
+  // it); the count tells the backend a new request came.
+  void SelectAllText() { ++select_all_; Invalidate(); }
+  uint32_t SelectAllRequests() const { return select_all_; }
 
   // Scroll values (sliders and scroll bars); positions are kept in range.
   const ScrollState& Scroll() const { return scroll_; }
@@ -256,6 +260,7 @@ class QEL_API Element : public Object {
   double opacity_ = 1.0;
   int32_t menu_id_ = 0;
   uint32_t text_limit_ = 0;
+  uint32_t select_all_ = 0;
   ScrollState scroll_;
   std::vector<ComboItem> items_;
   int32_t sel_ = -1;

@@ -179,6 +179,34 @@ TEST_F(CapturePageClick, TheTitleBarButtonsOpenTheirWindows) {
   });
 }
 
+// Soft eject asks first and switches the camera off, a second click brings
+// it back; the album's tools act on the chosen photo.
+TEST_F(CapturePageClick, SoftEjectAndTheAlbumTools) {
+  Open();
+  TakePhoto();
+  user_->Run([&] {
+    ASSERT_TRUE(user_->Click(Frame(), "chck_SoftEject"));
+    InDialog([&](CQelModalWnd* d) { ASSERT_TRUE(user_->Click(d, "butn_Yes")); });
+    EXPECT_TRUE(user_->WaitFor([&] { return Check("chck_SoftEject") == 0 && !Enabled("butn_image"); }));
+    ASSERT_TRUE(user_->Click(Frame(), "chck_SoftEject"));
+    EXPECT_TRUE(user_->WaitFor([&] { return Check("chck_SoftEject") == 1 && Enabled("butn_image"); }, 30));
+
+    auto first = Inside("albumtable", 60, 60);
+    ASSERT_TRUE(first);
+    ASSERT_TRUE(user_->ClickAt(*first));
+    ASSERT_TRUE(user_->WaitFor([&] { return Enabled("butn_Email") && Enabled("butn_Delete"); }));
+    // E-mail: the confirm dialog, given up.
+    ASSERT_TRUE(user_->Click(Frame(), "butn_Email"));
+    InDialog([&](CQelModalWnd* d) { ASSERT_TRUE(user_->Click(d, "butn_Cancel")); });
+    // Delete: asked first, then the photo is gone from the folder.
+    const auto photos = Files({".jpg"});
+    ASSERT_EQ(photos.size(), 1u);
+    ASSERT_TRUE(user_->Click(Frame(), "butn_Delete"));
+    InDialog([&](CQelModalWnd* d) { ASSERT_TRUE(user_->Click(d, "butn_Yes")); });
+    EXPECT_TRUE(user_->WaitFor([&] { return !fs::exists(*photos.begin()); }));
+  });
+}
+
 }  // namespace
 
 namespace {

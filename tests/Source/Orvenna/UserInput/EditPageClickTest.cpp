@@ -67,6 +67,24 @@ TEST_F(EditPageClick, ThePhotoEditorsToolsAndTheResizeDialog) {
     ASSERT_TRUE(user_->Key("ctrl+a"));
     ASSERT_TRUE(user_->Type("160"));
     EXPECT_TRUE(user_->WaitFor([&] { return std::string(gtk_entry_get_text(GTK_ENTRY(width))) == "160"; }));
+    // A width past the largest is cut back to it, and selected: the next
+    // digit typed starts a new number.
+    ASSERT_TRUE(user_->Key("ctrl+a"));
+    ASSERT_TRUE(user_->Type("9999"));
+    auto whole = [&] {
+      gint from = 0, to = 0;
+      const std::string text = gtk_entry_get_text(GTK_ENTRY(width));
+      return !text.empty() && text != "9999" && text != "160" &&
+             gtk_editable_get_selection_bounds(GTK_EDITABLE(width), &from, &to) && from == 0 &&
+             to == gint(text.size());
+    };
+    std::string clamped;
+    EXPECT_TRUE(user_->WaitFor([&] { return whole(); }));
+    user_->OnMain([&] { clamped = gtk_entry_get_text(GTK_ENTRY(width)); });
+    EXPECT_LE(std::stoi(clamped.empty() ? "0" : clamped), 4096);
+    ASSERT_TRUE(user_->Type("7"));
+    EXPECT_TRUE(user_->WaitFor([&] { return std::string(gtk_entry_get_text(GTK_ENTRY(width))) == "7"; }))
+        << "clamped to " << clamped << ", then " << gtk_entry_get_text(GTK_ENTRY(width));
     ASSERT_TRUE(user_->Click(resize, "butn_Cancel"));
     ASSERT_TRUE(user_->WaitFor([] { return Modal() == nullptr; }));
   });
@@ -86,6 +104,14 @@ TEST_F(EditPageClick, TheAlbumsContextMenu) {
     ASSERT_TRUE(user_->WaitFor([&] { return (properties = Modal()) != nullptr && ShownIn(properties, "butn_Close"); }));
     ASSERT_TRUE(user_->Click(properties, "butn_Close"));
     ASSERT_TRUE(user_->WaitFor([this] { return Modal() == nullptr && OnlyTheMainWindow(); }));
+
+    // Again, and left by Escape.
+    ASSERT_TRUE(user_->Focus(Frame()));
+    ASSERT_TRUE(user_->ClickAt(*first, 3));
+    ASSERT_TRUE(user_->ClickMenuItem("Properties"));
+    ASSERT_TRUE(user_->WaitFor([&] { return (properties = Modal()) != nullptr && ShownIn(properties, "butn_Close"); }));
+    ASSERT_TRUE(user_->Key(properties, "Escape"));
+    EXPECT_TRUE(user_->WaitFor([this] { return Modal() == nullptr && OnlyTheMainWindow(); }));
   });
 }
 
