@@ -77,6 +77,8 @@ function(dunsellow_install_main_bundle)
   dunsellow_install_program(dunsellow "Dunsellow.app/Contents/MacOS/Dunsellow" dunsellow.desktop.in)
   dunsellow_install_program(dunsellow-viewer
     "Dunsellow.app/Contents/Dunsellow Vistrel.app/Contents/MacOS/Dunsellow Vistrel" dunsellow-viewer.desktop.in)
+  dunsellow_install_program(dunsellow-player
+    "Dunsellow.app/Contents/Dunsellow Playvane.app/Contents/MacOS/Dunsellow Playvane" dunsellow-player.desktop.in)
   dunsellow_install_icons()
 endfunction()
 

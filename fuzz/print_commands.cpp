@@ -110,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (w >= 200) l = in.Flag() ? static_cast<const void*>(text) : static_cast<const void*>(ints);
         if (w == 237 || w == 238) l = nullptr;
         if (command == 2 && w < 200 && w != 17 && w != 18) l = reinterpret_cast<const void*>(small);
-        if (w == 6) l = reinterpret_cast<const void*>(intptr_t(in.Flag()));
+        if (command == 2 && w == 6) l = reinterpret_cast<const void*>(intptr_t(in.Flag()));
         break;
       case 5: case 15: case 16:
         w = 0;

@@ -50,11 +50,16 @@ class CMainFrame : public CQelMainWind {
   // Command lines (an 'odoc' event).
   void OnConmmandLine(const WCHAR* text);
   // 0 for an empty text, else 1; `found` says whether "-AssetFilePath" was
-  // there and `read` whether an asset list was read into the playlist.
+  // there and `read` whether a new playlist was read (from the asset list,
+  // or without the switch from the quoted paths of the text).
   int ProcessCommandLine(const WCHAR* text, int& found, int& start, bool* read = nullptr);
   // Rebuilds the playlist from the asset list; false (playlist and start
   // left alone) when the file cannot be read.
   bool ParseCmdLine(const std::u16string& path, int& start);
+  // Rebuilds the playlist from the double-quoted paths of `text` that the
+  // player plays, starting at the first; false (playlist and start left
+  // alone) when none of them plays.
+  bool TakePaths(const std::u16string& text, int& start);
   void ClearFileList();
 
   // Playing.

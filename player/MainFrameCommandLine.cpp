@@ -1,15 +1,16 @@
 // Command lines that reach the player and the asset lists they name.
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
 #include "GlobalFun.h"
 #include "MainFrame.h"
+#include "VdlCommandLineText.h"
 #include "VdlXmlParser.h"
 #include "qel/QelWideText.h"
 
 namespace {
 
-constexpr const char16_t* kAssetOption = u"-AssetFilePath";
 // Paths from 1024 units up do not fit an entry; they are skipped, never cut.
 constexpr size_t kMaxPathUnits = 1023;
 
@@ -25,6 +26,14 @@ std::u16string Resolved(const std::u16string& path) {
 bool IsPlayableEntry(const std::u16string& path) {
   return !path.empty() && path.size() <= kMaxPathUnits && path[0] == u'/' &&
          CGlobalFun::IsSupportedFile(path.c_str());
+}
+
+// A playlist entry as the player builds them.
+tag_FILE_INFO* NewEntry(std::u16string path) {
+  auto* info = new tag_FILE_INFO;
+  info->szFilePath = std::move(path);
+  info->nReserved1 = info->nReserved3 = info->nReserved4 = 0;
+  return info;
 }
 
 }  // namespace
@@ -51,20 +60,31 @@ int CMainFrame::ProcessCommandLine(const WCHAR* text, int& found, int& start, bo
     return 0;
   }
   const std::u16string line(text);
-  const size_t at = line.find(kAssetOption);
+  const size_t at = Vardel::FindAssetSwitch(line);
   found = at != std::u16string::npos ? 1 : 0;
-  if (!found) return 1;
-  const std::u16string rest = line.substr(at);
-  std::u16string path;
-  const size_t open = rest.find(u'"');
-  if (open != std::u16string::npos) {
-    path = rest.substr(open + 1);
-    const size_t close = path.find(u'"');
-    if (close != std::u16string::npos) path.resize(close);
-  }
-  const bool parsed = ParseCmdLine(path, start);
+  // Without the switch the text may name files itself, in double quotes, as
+  // the desktop hands them over (one instance gets every later file).
+  const bool parsed = found ? ParseCmdLine(Vardel::AssetListAfterSwitch(line, at), start) : TakePaths(line, start);
   if (read) *read = parsed;
   return 1;
+}
+
+bool CMainFrame::TakePaths(const std::u16string& text, int& start) {
+  std::vector<std::u16string> playable;
+  for (std::u16string& path : Vardel::QuotedItems(text)) {
+    if (IsPlayableEntry(path)) {
+      playable.push_back(std::move(path));
+    } else if (!path.empty()) {
+      std::fprintf(stderr, "Dunsellow Playvane: \"%s\" is not a movie or sound file it plays; skipped\n",
+                   QelToUTF8(path).c_str());
+    }
+  }
+  // Files of which none plays leave what is playing alone.
+  if (playable.empty()) return false;
+  ClearFileList();
+  for (std::u16string& path : playable) m_FileList.push_back(NewEntry(std::move(path)));
+  start = 0;
+  return true;
 }
 
 bool CMainFrame::ParseCmdLine(const std::u16string& path, int& start) {
@@ -87,10 +107,7 @@ bool CMainFrame::ParseCmdLine(const std::u16string& path, int& start) {
         if (!IsPlayableEntry(entry)) continue;
         ++count;
         if (!first.empty() && Resolved(entry) == first) start = count;
-        auto* info = new tag_FILE_INFO;
-        info->szFilePath = entry;
-        info->nReserved1 = info->nReserved3 = info->nReserved4 = 0;
-        m_FileList.push_back(info);
+        m_FileList.push_back(NewEntry(std::move(entry)));
       }
     }
   }

@@ -12,8 +12,8 @@
 #include "App.h"
 #include "DeviceHelper.h"
 #include "GlobalFun.h"
+#include "VdlCommandLineText.h"
 #include "VdlXmlParser.h"
-#include "os/CommandLineServer.h"
 #include "qel/QelWideText.h"
 
 const WCHAR* CCmdLineProcessor::m_lpCmdLine = nullptr;
@@ -21,8 +21,6 @@ int CCmdLineProcessor::m_bCmdlineProcessed = 0;
 int CCmdLineProcessor::m_bInitShowFullScreen = 0;
 
 namespace {
-
-constexpr std::u16string_view kAssetOption = u"-AssetFilePath";
 
 // A path the file system cannot take is skipped, never cut short: a cut
 // path could name another file.
@@ -49,26 +47,6 @@ bool SamePath(const std::u16string& a, const std::u16string& b) {
   return !a.empty() && !b.empty() && Resolved(a) == Resolved(b);
 }
 
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; }
-
-// Where the asset-list switch stands, or npos: a word of its own outside
-// double quotes. A quoted picture path may hold the same letters.
-size_t FindAssetSwitch(const std::u16string& text) {
-  bool quoted = false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == u'"') {
-      quoted = !quoted;
-      continue;
-    }
-    if (quoted || text.compare(i, kAssetOption.size(), kAssetOption) != 0) continue;
-    const size_t end = i + kAssetOption.size();
-    if ((i == 0 || IsBlank(text[i - 1])) && (end == text.size() || IsBlank(text[end]) || text[end] == u'"')) {
-      return i;
-    }
-  }
-  return std::u16string::npos;
-}
-
 std::u16string Text(const CQelStringW& s) { return std::u16string(s.c_str(), size_t(s.GetLength())); }
 
 }  // namespace
@@ -91,15 +69,11 @@ int CCmdLineProcessor::ProcessCommandLine(int& bFromNuvo, int& nCurIndex, int /*
   const std::u16string text(m_lpCmdLine);
   FileList* list = g_pApp->GetFilelist();
 
-  size_t option = FindAssetSwitch(text);
+  size_t option = Vardel::FindAssetSwitch(text);
   if (option != std::u16string::npos) {
     // The asset list is the text between the next two double quotes;
     // everything else ("-MBStatus" and its empty argument) plays no part.
-    std::u16string rest = text.substr(option);
-    size_t open = rest.find(u'"');
-    rest = open == std::u16string::npos ? std::u16string() : rest.substr(open + 1);
-    size_t close = rest.find(u'"');
-    std::u16string assetList = close == std::u16string::npos ? std::u16string() : rest.substr(0, close);
+    std::u16string assetList = Vardel::AssetListAfterSwitch(text, option);
     int index = 0;
     if (!ParseCmdLine(assetList.c_str(), index)) {
       std::fprintf(stderr, "Dunsellow Vistrel: the asset list \"%s\" cannot be read\n", QelToUTF8(assetList).c_str());
@@ -114,14 +88,7 @@ int CCmdLineProcessor::ProcessCommandLine(int& bFromNuvo, int& nCurIndex, int /*
   // Plain form: quoted paths; text outside quotes plays no part.
   std::u16string first;
   int accepted = 0;
-  size_t pos = 0;
-  for (;;) {
-    size_t open = text.find(u'"', pos);
-    if (open == std::u16string::npos) break;
-    size_t close = text.find(u'"', open + 1);
-    if (close == std::u16string::npos) break;  // an unclosed item is empty
-    std::u16string path = text.substr(open + 1, close - open - 1);
-    pos = close + 1;
+  for (const std::u16string& path : Vardel::QuotedItems(text)) {
     if (!Accepts(path)) continue;
     if (accepted++ == 0) {
       g_pApp->ClearFileList();
@@ -212,24 +179,5 @@ void CCmdLineProcessor::FindImageFilesInFolder(const WCHAR* lpszFolder, FileList
 }
 
 std::optional<std::u16string> CCmdLineProcessor::FromArguments(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    if (std::string_view(argv[i]).rfind("--cmdl=", 0) == 0) return plat::StartupCommandLine(argc, argv);
-  }
-  std::u16string text;
-  for (int i = 1; i < argc; ++i) {
-    std::error_code ec;
-    std::filesystem::path p = std::filesystem::absolute(argv[i], ec);
-    std::u16string path = QelFromUTF8(ec ? std::string(argv[i]) : p.lexically_normal().string());
-    if (path.empty()) continue;
-    if (path.find(u'"') != std::u16string::npos) {
-      // Paths travel in double quotes: one holding a quote cannot be sent.
-      std::fprintf(stderr, "Dunsellow Vistrel: \"%s\" has a double quote in its name and cannot be opened\n",
-                   QelToUTF8(path).c_str());
-      continue;
-    }
-    if (!text.empty()) text += u' ';
-    text += u'"' + path + u'"';
-  }
-  if (text.empty()) return std::nullopt;
-  return text;
+  return Vardel::CommandLineFromArguments(argc, argv, "Dunsellow Vistrel");
 }

@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Times FFmpeg's hqdn3d and nlmeans denoisers (one thread) on the frames the
 effect-chain benchmark generates, and prints our chain's and our denoiser's
-time per frame as a ratio to each.
+time per frame as a ratio to each. The command-line tool's figure is its
+whole run less a run without the filter; `enhance_bench --anchored` calls
+hqdn3d in the same process on warm buffers instead, and is the fairer anchor.
 
 Usage: compare_ffmpeg.py [path/to/enhance_bench] [--sizes 640x480,1920x1080]
        compare_ffmpeg.py [path/to/enhance_bench] --quality [--quality-size 1280x720]

@@ -55,6 +55,9 @@ Status BuildExif(const std::vector<uint8_t>& base, const ExifFields* fields, con
 void TakeOrientation(ImageInfo& info);
 // The decoded pixels turned upright for `out.info.orientation`.
 Status TurnDecodedUpright(Decoded& out);
+// How many more pictures of the decoded size TurnDecodedUpright holds at
+// once beside the decoded one: 0 when upright already, 2 for a transpose.
+int32_t UprightCopies(int32_t orientation);
 // A kept block made to describe upright `pixels` being saved.
 void DescribeUprightPixels(struct _ExifData* ed, const Bitmap& pixels);
 

@@ -151,11 +151,15 @@ Status JpegDecode(const uint8_t* data, size_t size, const DecodeOptions& opt, De
   {
     // Progressive files keep every coefficient at full size whatever the
     // reduction; the library's own buffers beyond that are held to what is
-    // left of the budget (over it, it stops with "no backing store").
+    // left of the budget (over it, it stops with "no backing store"). A
+    // photo turned upright afterwards holds its turned copies beside the
+    // decoded picture once the library's buffers are gone.
     const uint64_t coefficients = cinfo.progressive_mode ? CoefficientBytes(cinfo) : 0;
     const uint64_t row = cmyk ? uint64_t(cinfo.output_width) * 4 : 0;
+    const uint64_t upright = uint64_t(UprightCopies(out.info.orientation)) *
+                             CheckedImageBytes(cinfo.output_width, cinfo.output_height, 3);
     Status budget = CheckDecodeBudget(opt, cinfo.output_width, cinfo.output_height, false,
-                                      coefficients + row);
+                                      std::max(coefficients + row, upright));
     if (budget != Status::kOk) {
       jpeg_destroy_decompress(&cinfo);
       return budget;

@@ -84,6 +84,12 @@ Status TurnDecodedUpright(Decoded& out) {
   return out.pixels.empty() ? Status::kNoMemory : Status::kOk;
 }
 
+int32_t UprightCopies(int32_t orientation) {
+  // A transpose is a turn, then a mirror of the turned copy (Upright above).
+  if (orientation == 5 || orientation == 7) return 2;
+  return orientation >= 2 && orientation <= 8 ? 1 : 0;
+}
+
 void DescribeUprightPixels(ExifData* ed, const Bitmap& pixels) {
   // The saved pixels are upright: another program must not turn them again.
   for (ExifIfd ifd : {EXIF_IFD_0, EXIF_IFD_1}) {

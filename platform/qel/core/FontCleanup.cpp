@@ -21,7 +21,17 @@ struct FontCleanup {
   ~FontCleanup() {
 #if defined(__SANITIZE_ADDRESS__)
     if (!g_fonts_used.load() || g_fonts_held_by_display.load()) return;
+    // Pango's own start-up thread holds the font map for a while; letting
+    // it go there would free the fonts beside cairo's reset. The last
+    // reference is dropped here, once the others are gone, or cairo is left
+    // as it is.
+    PangoFontMap* map = pango_cairo_font_map_get_default();
+    g_object_ref(map);
     pango_cairo_font_map_set_default(nullptr);
+    for (int i = 0; i < 2000 && g_atomic_int_get(&G_OBJECT(map)->ref_count) > 1; ++i) g_usleep(1000);
+    const bool last = g_atomic_int_get(&G_OBJECT(map)->ref_count) == 1;
+    g_object_unref(map);
+    if (!last) return;
     cairo_debug_reset_static_data();
     // fontconfig is loaded with pango; free its caches when nothing holds them.
     if (auto fini = reinterpret_cast<void (*)()>(dlsym(RTLD_DEFAULT, "FcFini"))) fini();

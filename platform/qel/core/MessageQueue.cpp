@@ -32,6 +32,10 @@ std::deque<Entry> g_queue;
 std::set<WindowRef> g_windows;
 bool g_scheduled = false;
 const std::thread::id g_main_thread = std::this_thread::get_id();
+// The main context (and its wake-up descriptor) made at load, before any
+// thread that posts to it exists: GLib makes it on first use under a lock
+// of its own, which does not order a poster's wake-up after its creation.
+GMainContext* const g_main_context = g_main_context_default();
 
 gboolean Drain(gpointer);
 
@@ -43,7 +47,7 @@ void ScheduleLocked() {
   // A handler may run a modal loop; messages must still flow inside it.
   g_source_set_can_recurse(s, TRUE);
   g_source_set_callback(s, Drain, nullptr, nullptr);
-  g_source_attach(s, g_main_context_default());
+  g_source_attach(s, g_main_context);
   g_source_unref(s);
 }
 

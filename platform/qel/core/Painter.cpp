@@ -1,8 +1,5 @@
 // Painting: backgrounds, pictures, the controls (PainterWidgets) and text.
-#include <pango/pangocairo.h>
-
 #include <algorithm>
-#include <atomic>
 #include <climits>
 #include <map>
 #include <string>
@@ -14,8 +11,6 @@
 #include "qel/QelPaint.h"
 
 namespace qel {
-
-extern std::atomic<bool> g_fonts_used;
 
 namespace {
 
@@ -38,33 +33,6 @@ void DrawImage(cairo_t* cr, const std::string& path, const SRect32& r) {
       cairo_restore(cr);
     }
   }
-}
-
-void DrawText(cairo_t* cr, const Element* e, const SRect32& r, bool centred, uint32_t color) {
-  std::u16string text = e->Text();
-  if (e->ClassName() == "comb" && e->Selection() >= 0) {
-    text = const_cast<Element*>(e)->Items()[size_t(e->Selection())].text;
-  }
-  if (text.empty()) return;
-  g_fonts_used = true;
-  PangoLayout* layout = pango_cairo_create_layout(cr);
-  PangoFontDescription* font = pango_font_description_from_string(kDefaultFontFamily);
-  pango_font_description_set_absolute_size(font, e->FontSize() * PANGO_SCALE);
-  pango_layout_set_font_description(layout, font);
-  std::string utf8 = ToU8(text);
-  pango_layout_set_text(layout, utf8.c_str(), int(utf8.size()));
-  int w = r.right - r.left;
-  pango_layout_set_width(layout, PangoWidth(w));
-  pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
-  if (centred) pango_layout_set_alignment(layout, PANGO_ALIGN_CENTER);
-  int tw = 0, th = 0;
-  pango_layout_get_pixel_size(layout, &tw, &th);
-  double y = centred ? r.top + (r.bottom - r.top - th) / 2.0 : r.top;
-  SetArgb(cr, color);
-  cairo_move_to(cr, r.left, y);
-  pango_cairo_show_layout(cr, layout);
-  pango_font_description_free(font);
-  g_object_unref(layout);
 }
 
 bool Meets(const SRect32& a, const SRect32& b) {
@@ -94,7 +62,7 @@ void PaintOne(cairo_t* cr, Element* e, const SRect32& dirty) {
     if (auto* ic = dynamic_cast<ImageControl*>(e)) {
       ic->Paint(cr, r);
     } else if (!PaintControl(cr, e, r)) {
-      DrawText(cr, e, r, false, fg);
+      DrawElementText(cr, e, r, false, false, fg);
     }
   }
   if (e->ClipsChildren()) {

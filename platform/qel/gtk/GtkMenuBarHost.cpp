@@ -95,11 +95,13 @@ void GtkWindowHost::ApplyMenuBar() {
   gtk_css_provider_load_from_data(provider, css.c_str(), -1, nullptr);
   gtk_style_context_add_provider(gtk_widget_get_style_context(menubar_), GTK_STYLE_PROVIDER(provider),
                                  GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-  for (GList* l = gtk_container_get_children(GTK_CONTAINER(menubar_)), *i = l; i; i = i->next) {
+  // The list is freed after the walk: the loop's step reads each node's next.
+  GList* items = gtk_container_get_children(GTK_CONTAINER(menubar_));
+  for (GList* i = items; i; i = i->next) {
     gtk_style_context_add_provider(gtk_widget_get_style_context(GTK_WIDGET(i->data)),
                                    GTK_STYLE_PROVIDER(provider), GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-    if (!i->next) g_list_free(l);
   }
+  g_list_free(items);
   g_object_unref(provider);
 
   gtk_widget_set_halign(menubar_, GTK_ALIGN_START);

@@ -69,6 +69,28 @@ TEST_F(Orientation, DamagedOrMissingTagsCountAsUpright) {
   EXPECT_EQ(img::ExifOrientation(junk), 1);
 }
 
+// Turning a photo upright holds copies of its decoded size beside it (two
+// for a transpose: the turn, then its mirror): the budget counts them, so a
+// budget that holds the decoded picture alone refuses a photo to be turned.
+TEST_F(Orientation, TheTurnedCopiesCountAgainstTheDecodeBudget) {
+  for (int reduction : {1, 2}) {
+    const uint64_t picture = uint64_t(96 / reduction) * uint64_t(64 / reduction) * 3;
+    for (int n = 1; n <= 8; ++n) {
+      SCOPED_TRACE("orientation " + std::to_string(n) + ", reduction " + std::to_string(reduction));
+      const uint64_t copies = n == 1 ? 0 : n == 5 || n == 7 ? 2 : 1;
+      img::DecodeOptions o;
+      o.reduction = reduction;
+      o.max_bytes = picture * (1 + copies);
+      img::Decoded d;
+      EXPECT_EQ(img::DecodeFile(Photo(dir_, n).string(), o, d), img::Status::kOk);
+      EXPECT_EQ(d.pixels.width(), 96 / reduction);
+      o.max_bytes -= 1;
+      EXPECT_EQ(img::DecodeFile(Photo(dir_, n).string(), o, d), img::Status::kTooLarge);
+      EXPECT_TRUE(d.pixels.empty());
+    }
+  }
+}
+
 // The editor's save: upright pixels with the opened photo's block kept.
 TEST_F(Orientation, SavedPhotoIsUprightForOtherPrograms) {
   if (!HaveTool("exiftool")) GTEST_SKIP() << "exiftool missing";

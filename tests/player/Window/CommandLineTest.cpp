@@ -3,6 +3,7 @@
 
 #include "PlayerFixture.h"
 #include "TestEnvironment.h"
+#include "VdlCommandLineText.h"
 #include "qel/QelWideText.h"
 
 using namespace playertest;
@@ -89,6 +90,57 @@ TEST_F(PlayerFixture, ACommandLineThatReadsNoListKeepsTheCurrentEntry) {
   EXPECT_TRUE(Playlist().empty());
   EXPECT_FALSE(Main().PlayWnd().IsFileOpened());
   EXPECT_FALSE(E("chck_Play")->Enabled());
+}
+
+// Files handed over as the desktop passes them: quoted paths, no asset list.
+TEST_F(PlayerFixture, QuotedPathsWithoutAnAssetListBecomeThePlaylist) {
+  const std::string a = Clip("a.mov").string(), b = Clip("b.mov").string();
+  // A file whose name holds the switch's letters is a file, not the switch.
+  const std::string odd = Clip("x -AssetFilePath y.mov").string();
+  const std::string picture = (folder_ / "photo.jpg").string();
+  testenv::WriteFile(picture, "not a movie");
+  ASSERT_TRUE(Start());
+  testing::internal::CaptureStderr();
+  Send(u"\"" + QelFromUTF8(picture) + u"\" \"" + QelFromUTF8(b) + u"\" \"" + QelFromUTF8(odd) + u"\" \"" +
+       QelFromUTF8(a) + u"\"");
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(Playlist(), (std::vector<std::u16string>{QelFromUTF8(b), QelFromUTF8(odd), QelFromUTF8(a)}));
+  EXPECT_EQ(Main().GetCurrentIndex(), 0);
+  EXPECT_EQ(Main().PlayWnd().GetPlayState(), kPlayStatePlaying);
+  EXPECT_EQ(std::u16string(Main().Title()), u"b.mov - Dunsellow Playvane");
+  EXPECT_NE(said.find("photo.jpg"), std::string::npos) << said;
+
+  // Named files of which none plays, or no quoted path at all, leave the
+  // entry being played alone.
+  for (const std::u16string& text : {u"\"" + QelFromUTF8(picture) + u"\"", std::u16string(u"\"relative.mov\""),
+                                     std::u16string(u"\"\""), std::u16string(u"\"/unclosed.mov")}) {
+    Send(text);
+    EXPECT_EQ(Playlist().size(), 3u) << QelToUTF8(text);
+    EXPECT_EQ(Main().GetCurrentFilePath(), QelFromUTF8(b)) << QelToUTF8(text);
+  }
+  // The album's asset list still works beside them.
+  Send(Command(AssetList({a, b}, b)));
+  EXPECT_EQ(Playlist(), (std::vector<std::u16string>{QelFromUTF8(a), QelFromUTF8(b)}));
+  EXPECT_EQ(Main().GetCurrentIndex(), 1);
+}
+
+// The arguments the desktop starts the player with ("%F") become that text.
+TEST(PlayerArguments, EachArgumentTravelsAsAQuotedAbsolutePath) {
+  std::string a = "/m/a b.mov", rel = "c.mov", quoted = "/m/say \"hi\".mov";
+  char* argv[] = {const_cast<char*>("player"), a.data(), rel.data(), quoted.data()};
+  testing::internal::CaptureStderr();
+  std::optional<std::u16string> text = Vardel::CommandLineFromArguments(4, argv, "Dunsellow Playvane");
+  const std::string said = testing::internal::GetCapturedStderr();
+  ASSERT_TRUE(text.has_value());
+  EXPECT_EQ(*text, u"\"/m/a b.mov\" \"" + QelFromUTF8((fs::current_path() / "c.mov").string()) + u"\"");
+  EXPECT_NE(said.find("Dunsellow Playvane"), std::string::npos) << said;
+  // The album's form still arrives as it was sent.
+  std::string album = "--cmdl=-AssetFilePath \"/tmp/list.xml\"";
+  char* albumArgv[] = {const_cast<char*>("player"), album.data()};
+  EXPECT_EQ(Vardel::CommandLineFromArguments(2, albumArgv, "Dunsellow Playvane"),
+            std::optional<std::u16string>(u"-AssetFilePath \"/tmp/list.xml\""));
+  char* none[] = {const_cast<char*>("player")};
+  EXPECT_EQ(Vardel::CommandLineFromArguments(1, none, "Dunsellow Playvane"), std::nullopt);
 }
 
 TEST_F(PlayerFixture, ASecondCommandLineReplacesThePlaylistAndPlaysItsFirstFileAtOnce) {

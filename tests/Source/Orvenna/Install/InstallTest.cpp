@@ -53,7 +53,9 @@ TEST(Install, BundleTreeLauncherAndDesktopEntryThenTheProgramRuns) {
 
   fs::path prefix = dest / "opt/dunsellow";
   fs::path app = prefix / "lib/dunsellow/Dunsellow.app/Contents";
-  for (const fs::path& p : {prefix / "bin/dunsellow", app / "MacOS/Dunsellow", app / "Info.plist",
+  for (const fs::path& p : {prefix / "bin/dunsellow", prefix / "bin/dunsellow-viewer", prefix / "bin/dunsellow-player",
+                            app / "MacOS/Dunsellow", app / "Info.plist",
+                            app / "Dunsellow Playvane.app/Contents/MacOS/Dunsellow Playvane",
                             app / "UI/main.aui", app / "UI/options.aui", app / "Resources/Help/en/Introduction.html",
                             app / "Resources/Skin/background.jpg", app / "Resources/MainWndLT.bmp",
                             prefix / "lib/dunsellow/lib/libqel.so", prefix / "share/applications/dunsellow.desktop",
@@ -67,6 +69,13 @@ TEST(Install, BundleTreeLauncherAndDesktopEntryThenTheProgramRuns) {
   std::string viewer = testenv::ReadFile(prefix / "share/applications/dunsellow-viewer.desktop");
   EXPECT_NE(viewer.find("Exec=/opt/dunsellow/bin/dunsellow-viewer %F"), std::string::npos) << viewer;
   EXPECT_NE(viewer.find("MimeType=image/jpeg;"), std::string::npos) << viewer;
+  // The player is offered for the movie and sound files it plays.
+  std::string player = testenv::ReadFile(prefix / "share/applications/dunsellow-player.desktop");
+  EXPECT_NE(player.find("Exec=/opt/dunsellow/bin/dunsellow-player %F\n"), std::string::npos) << player;
+  for (const char* type : {"video/quicktime;", "video/mp4;", "video/x-msvideo;", "video/mpeg;", "audio/mpeg;",
+                           "audio/x-wav;"}) {
+    EXPECT_NE(player.find(type), std::string::npos) << type << "\n" << player;
+  }
   std::string autostart = testenv::ReadFile(dest / "etc/xdg/autostart/pressmon.desktop");
   EXPECT_NE(autostart.find("Exec=\"/opt/dunsellow/lib/dunsellow/Pressmon.app/Contents/MacOS/Pressmon\""),
             std::string::npos)

@@ -8,12 +8,15 @@ out=$(mktemp -d "${TMPDIR:-/tmp}/dunsellow-package-XXXXXX")
 trap 'rm -rf "$out"' EXIT
 (cd "$build" && cpack -G DEB -B "$out" >"$out/cpack.log" 2>&1) || { cat "$out/cpack.log"; exit 1; }
 deb=$(ls "$out"/*.deb)
-dpkg-deb -c "$deb" | awk '{print $6}' >"$out/contents"
-for f in ./usr/bin/dunsellow ./usr/bin/dunsellow-viewer \
+# One name a line, as stored (names may hold spaces).
+dpkg-deb --fsys-tarfile "$deb" | tar -t >"$out/contents"
+for f in ./usr/bin/dunsellow ./usr/bin/dunsellow-viewer ./usr/bin/dunsellow-player \
          ./usr/lib/dunsellow/Dunsellow.app/Contents/MacOS/Dunsellow \
          ./usr/lib/dunsellow/Pressmon.app/Contents/MacOS/Pressmon \
          ./usr/lib/dunsellow/lib/libqel.so \
+         "./usr/lib/dunsellow/Dunsellow.app/Contents/Dunsellow Playvane.app/Contents/MacOS/Dunsellow Playvane" \
          ./usr/share/applications/dunsellow.desktop ./usr/share/applications/dunsellow-viewer.desktop \
+         ./usr/share/applications/dunsellow-player.desktop \
          ./usr/share/icons/hicolor/16x16/apps/dunsellow.png \
          ./lib/udev/rules.d/70-dunsellow-camera.rules ./etc/xdg/autostart/pressmon.desktop \
          ./usr/share/doc/dunsellow/copyright; do
@@ -31,6 +34,9 @@ dpkg-deb --fsys-tarfile "$deb" | tar -xO ./etc/xdg/autostart/pressmon.desktop |
   grep -qx 'Exec="/usr/lib/dunsellow/Pressmon.app/Contents/MacOS/Pressmon"'
 dpkg-deb -e "$deb" "$out/control"
 grep -qx '/etc/xdg/autostart/pressmon.desktop' "$out/control/conffiles"
+# The player's entry names the packaged launcher with the files it is given.
+dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/applications/dunsellow-player.desktop |
+  grep -qx 'Exec=/usr/bin/dunsellow-player %F' || { echo "the player's desktop entry does not start /usr/bin/dunsellow-player"; exit 1; }
 if command -v lintian >/dev/null 2>&1; then
   lintian --allow-root "$deb" >"$out/lintian.log" 2>&1 || true
   if grep -q '^E:' "$out/lintian.log"; then cat "$out/lintian.log"; exit 1; fi
