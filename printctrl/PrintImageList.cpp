@@ -119,8 +119,10 @@ SIZE CPrintImageList::_DisplaySizeFor(SIZE pic) const {
       for (int div : {32, 16, 8, 4, 2}) {
         long snapped = pic.cx / div;
         if (snapped >= w) {
-          w = snapped;
-          h = std::max(long(std::floor(double(snapped) * pic.cy / pic.cx + 0.5)), 1L);
+          // A sliver of a picture keeps its fitted size: snapped, one of its
+          // sides would go far past the limits.
+          const long snappedH = std::max(long(std::floor(double(snapped) * pic.cy / pic.cx + 0.5)), 1L);
+          if (snapped <= 2L * dispMaxW && snappedH <= 2L * dispMaxH) w = snapped, h = snappedH;
           break;
         }
       }
