@@ -347,6 +347,10 @@ void CVideoEdit::OnSeek(int32_t percent) {
   m_bSeeking = 1;
   m_pPlayer->Seek(percent);
   m_bSeeking = 0;
+  // The play timer moves the trim bar's play-head only while playing; a
+  // seek while paused must move it too, or the two markers disagree.
+  int32_t current = 0, duration = 0, scale = 0;
+  if (m_pSource && m_pSource->GetMovieTimeinfo(current, duration, scale)) UpdateVideoCrop(current);
 }
 
 void CVideoEdit::ApplyEffect() {

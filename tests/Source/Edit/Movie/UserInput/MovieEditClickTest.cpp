@@ -125,8 +125,10 @@ TEST_F(MovieEditClick, EveryControlOfTheMovieEditor) {
       {"butn_Right", kClick, 0, "one step forward",
        [&](MovieEditClick* t) { return (mark = t->PlayHead()) > 0; }},
       {"butn_Left", kClick, 0, "one step back", [&](MovieEditClick* t) { return t->PlayHead() < mark; }},
-      {"hscrl_PlayProgress", kAlong, 0.75, "seeks three quarters in: the time read-out follows",
-       [](MovieEditClick* t) { return t->Slider("hscrl_PlayProgress") > 60 && t->Position() == "00:00:02"; }},
+      {"hscrl_PlayProgress", kAlong, 0.75, "seeks three quarters in: the time read-out and the play-head follow",
+       [&](MovieEditClick* t) {
+         return t->Slider("hscrl_PlayProgress") > 60 && t->Position() == "00:00:02" && t->PlayHead() > mark;
+       }},
       {"butn_Pos", kDrag, 40, "the play-head dragged on",
        [](MovieEditClick* t) { return t->PlayHead() > 0; }},
       {"butn_CropLeft", kDrag, 40, "the start trimmed, Save on",
