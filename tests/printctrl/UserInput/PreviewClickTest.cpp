@@ -105,6 +105,8 @@ TEST_F(PreviewClick, CellsAreChosenSwappedAndDoubleClicked) {
   ASSERT_TRUE(user_->PressAt(Screen(POINT{c0.x + 9, c0.y + 13})));
   ASSERT_TRUE(user_->MoveTo(Screen(h.CellCentre(1))));
   ASSERT_TRUE(user_->MoveTo(Screen(h.CellCentre(3))));
+  // As a user's hand would: the drop comes once the drag is under way.
+  ASSERT_TRUE(user_->WaitFor([&] { return h.Preview()->Drag().kind() != CPreviewDrag::kNone; }));
   ASSERT_TRUE(user_->ReleaseAt(Screen(h.CellCentre(3))));
   EXPECT_TRUE(user_->WaitFor([&] { return Resources()[0] == before[3] && Resources()[3] == before[0]; }));
   // A double click goes to the host.
