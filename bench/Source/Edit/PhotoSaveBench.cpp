@@ -20,6 +20,7 @@
 #include "BenchTiming.h"
 #include "DibHelper.h"
 #include "ImgFunc.h"
+#include "PagePhoto.h"
 #include "img/ImageFile.h"
 #include "qel/QelWideText.h"
 
@@ -32,25 +33,7 @@ namespace {
 
 constexpr int32_t kW = 4000, kH = 3000;
 
-// A photographed page: smooth light, text lines, some sensor noise.
-img::Bitmap Photo() {
-  img::Bitmap b = img::Bitmap::Create(kW, kH);
-  uint32_t s = 12345;
-  for (int32_t y = 0; y < kH; ++y) {
-    uint8_t* row = b.mutable_row(y);
-    for (int32_t x = 0; x < kW; ++x) {
-      s = s * 1664525u + 1013904223u;
-      const int noise = int(s >> 29) - 4;
-      const double light = 0.75 + 0.25 * std::cos((x - 2000) / 2600.0) * std::cos((y - 1500) / 2000.0);
-      int v = int(230 * light);
-      if (y > 400 && y < 2700 && (y - 400) % 120 < 26 && x > 500 && x < 3500 - ((y / 120) % 3) * 400) v = 50;
-      row[3 * x] = uint8_t(std::clamp(v - 12 + noise, 0, 255));
-      row[3 * x + 1] = uint8_t(std::clamp(v - 4 + noise, 0, 255));
-      row[3 * x + 2] = uint8_t(std::clamp(v + noise, 0, 255));
-    }
-  }
-  return b;
-}
+img::Bitmap Photo() { return bench::PagePhoto(kW, kH); }
 
 }  // namespace
 
