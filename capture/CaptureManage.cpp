@@ -189,6 +189,11 @@ void CCaptureManage::OnFrame(media::Frame& frame) {
   ++m_framesProcessed;
 }
 
+int32_t CCaptureManage::EffectThreadCount() {
+  std::lock_guard<std::mutex> hold(m_effectLock);
+  return m_pEffect ? m_pEffect->ThreadCount() : 0;
+}
+
 void CCaptureManage::ReportDevice(int32_t value) {
   if (m_pListener) m_pListener->Receive(1524, &value, this);
 }

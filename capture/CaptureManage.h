@@ -98,6 +98,8 @@ class CCaptureManage {
   media::SoundCapture* Sound() const { return m_pSound.get(); }
   // Frames the effect chain saw since the preview started.
   uint64_t FramesProcessed() const { return m_framesProcessed; }
+  // Threads the effect chain spreads a frame over now; 0 without one.
+  int32_t EffectThreadCount();
 
   // The once-a-second sound watch (timer 3001).
   void CheckSoundDevice();

@@ -2,10 +2,20 @@
 //
 //   preview: frames from the camera through the effect chain (frame judge,
 //            denoiser and dynamic light all on), taken into the preview
-//            picture on the main loop and drawn scaled into a 960 x 540 view
-//            as the preview view draws them. Frames shown per second, and
-//            CPU time per frame: the whole process (camera thread, effect
-//            workers, main loop) and the main loop alone.
+//            picture on the main loop and drawn into a 960 x 540 view as the
+//            preview view draws them. Frames shown per second, CPU time per
+//            frame of the whole process (camera thread, effect workers, main
+//            loop) and of the main loop alone, and the cores busy.
+//            The preview's own cost is the whole process's CPU per frame
+//            less two in-process anchors run in turns with the preview (the
+//            preview stopped meanwhile, so that nothing else runs):
+//              decode: the stand-in camera's source read and decoded alone,
+//                      as the camera thread reads it (lavfi testsrc2);
+//              chain:  an effect object of the same size and switches on the
+//                      same pictures, converted beforehand, CPU of all threads
+//                      inside its calls only.
+//            What is left is the picture's conversion from the camera, its
+//            hand-over to the main loop, the view's picture and the draw.
 //   photo:   the photo command from the newest frame to the JPEG on disk
 //            (date stamp, enlargement to the chosen size, quality 75) at
 //            1920 x 1080 and at 3840 x 2160 (the largest photo size, twice the
@@ -48,6 +58,7 @@
 #include "BenchTiming.h"
 #include "CaptureManage.h"
 #include "CaptureWindow.h"
+#include "PreviewAnchors.h"
 #include "DibHelper.h"
 #include "ModuleInstance.h"
 #include "ORVImageTools.h"
@@ -98,44 +109,100 @@ struct View {
   }
 };
 
-// Runs the main loop's share until `frames` new frames were drawn or the
-// time is up; the engine's Idle() is what the view's timer calls.
-void Preview(CCaptureManage& engine, double seconds, int effects) {
-  View view;
+struct Turn {
+  double wall = 0, cpu = 0, mainCpu = 0;
+  uint64_t processed = 0, shown = 0;
+  std::vector<double> drawMs;
+};
+
+// One turn of the main loop's share for `seconds`; the engine's Idle() is
+// what the view's timer calls.
+Turn PreviewTurn(CCaptureManage& engine, View& view, double seconds) {
+  Turn t;
   uint64_t last = engine.FrameCount();
-  // Warm-up: the effect objects settle on the first frames.
-  const auto warm = Clock::now() + std::chrono::seconds(2);
-  while (Clock::now() < warm) {
-    engine.Idle();
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  last = engine.FrameCount();
   const uint64_t processed0 = engine.FramesProcessed();
   const double cpu0 = ProcessCpuMs(), main0 = ThreadCpuMs();
   const auto start = Clock::now();
   const auto end = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
-  uint64_t shown = 0;
-  std::vector<double> drawMs;
   while (Clock::now() < end) {
     if (engine.Idle() == 0 && engine.FrameCount() != last) {
       last = engine.FrameCount();
-      const auto t = Clock::now();
+      const auto d = Clock::now();
       view.Draw(engine.GetSGGWorld());
-      drawMs.push_back(Ms(Clock::now() - t));
-      ++shown;
+      t.drawMs.push_back(Ms(Clock::now() - d));
+      ++t.shown;
     }
     // The view's timer fires every 30 ms; polling faster only shows that no
     // frame waits on the main loop.
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
-  const double wall = std::chrono::duration<double>(Clock::now() - start).count();
-  const double cpu = ProcessCpuMs() - cpu0, mainCpu = ThreadCpuMs() - main0;
-  const uint64_t processed = engine.FramesProcessed() - processed0;
-  std::printf("preview 1920x1080, %s, %.0f s:\n", effects ? "every effect on" : "effects off", wall);
-  std::printf("  frames through the effect chain %.1f/s, drawn %.1f/s\n", processed / wall, shown / wall);
+  t.wall = std::chrono::duration<double>(Clock::now() - start).count();
+  t.cpu = ProcessCpuMs() - cpu0;
+  t.mainCpu = ThreadCpuMs() - main0;
+  t.processed = engine.FramesProcessed() - processed0;
+  return t;
+}
+
+void Settle(CCaptureManage& engine, double seconds) {
+  const auto end = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+  while (Clock::now() < end) {
+    engine.Idle();
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+}
+
+// Preview turns alternate with the anchors' turns (the preview stopped), so
+// that both sides see the same load; medians over the rounds.
+void Preview(CCaptureManage& engine, double seconds, int effects) {
+  constexpr int kRounds = 4, kAnchorFrames = 45;
+  View view;
+  bench::PreviewAnchors anchors(1920, 1080, 30, effects, effects, effects);
+  if (!anchors.Ok()) {
+    std::fprintf(stderr, "the anchors' camera source cannot be opened\n");
+    return;
+  }
+  // Warm-up: the effect objects settle on the first frames.
+  Settle(engine, 2);
+  anchors.ChainMs(10, 0);
+  std::vector<double> total, mainLoop, decode, chain, own, cores, draw, rate, drawn;
+  double wall = 0;
+  std::vector<int> threadCounts;
+  for (int round = 0; round < kRounds; ++round) {
+    const Turn t = PreviewTurn(engine, view, seconds / kRounds);
+    wall += t.wall;
+    const int threads = engine.EffectThreadCount();
+    threadCounts.push_back(threads);
+    engine.StopPreview();
+    const double d = anchors.DecodeMs(kAnchorFrames), c = anchors.ChainMs(kAnchorFrames, threads);
+    const double perFrame = t.processed ? t.cpu / double(t.processed) : 0.0;
+    total.push_back(perFrame);
+    mainLoop.push_back(t.shown ? t.mainCpu / double(t.shown) : 0.0);
+    decode.push_back(d);
+    chain.push_back(c);
+    own.push_back(perFrame - d - c);
+    cores.push_back(t.cpu / (t.wall * 1e3));
+    rate.push_back(t.processed / t.wall);
+    drawn.push_back(t.shown / t.wall);
+    draw.insert(draw.end(), t.drawMs.begin(), t.drawMs.end());
+    engine.StartPreview();
+    Settle(engine, 0.7);
+  }
+  const double frameMs = 1000.0 / 30;
+  std::printf("preview 1920x1080, %s, %.0f s in %d turns, load %.1f:\n", effects ? "every effect on" : "effects off",
+              wall, kRounds, bench::LoadAverage());
+  std::printf("  frames through the effect chain %.1f/s, drawn %.1f/s\n", Median(rate), Median(drawn));
   std::printf("  CPU per frame: %.1f ms in all threads, %.1f ms on the main loop (draw median %.1f ms)\n",
-              processed ? cpu / double(processed) : 0.0, shown ? mainCpu / double(shown) : 0.0, Median(drawMs));
-  std::printf("  CPU cores busy: %.2f\n", cpu / (wall * 1e3));
+              Median(total), Median(mainLoop), Median(draw));
+  std::string counts;
+  for (int n : threadCounts) counts += (counts.empty() ? "" : ",") + std::to_string(n);
+  std::printf("  anchors, alone in turns: camera decode %.2f ms a frame, effect chain %.2f ms a frame "
+              "(on the preview chain's threads: %s)\n",
+              Median(decode), Median(chain), counts.c_str());
+  std::printf("  preview's own cost (all threads - decode - chain): %.2f ms a frame (turns %.2f..%.2f), "
+              "%.2f of the chain's, %.3f cores at 30 frames/s\n",
+              Median(own), *std::min_element(own.begin(), own.end()), *std::max_element(own.begin(), own.end()),
+              Median(chain) > 0 ? Median(own) / Median(chain) : 0.0, Median(own) / frameMs);
+  std::printf("  CPU cores busy: %.2f\n", Median(cores));
 }
 
 void Photos(CCaptureManage& engine, const fs::path& dir) {
