@@ -11,6 +11,7 @@ extern "C" {
 
 #include <cstdio>
 #include <string>
+#include <thread>
 
 #include "VideoRealEffect.h"
 
@@ -72,7 +73,8 @@ PreviewAnchors::PreviewAnchors(int width, int height, double fps, bool judge, bo
     : source_(std::make_unique<Source>()),
       width_(width),
       height_(height),
-      rowBytes_((width * 4 + 15) / 16 * 16) {
+      rowBytes_((width * 4 + 15) / 16 * 16),
+      interval_(std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(1 / fps))) {
   if (!source_->Open(width, height, fps)) return;
   effect_ = std::make_unique<CVideoRealEffect>(width, height);
   // The capture engine's switches and its levels (30 and 50).
@@ -81,34 +83,42 @@ PreviewAnchors::PreviewAnchors(int width, int height, double fps, bool judge, bo
   effect_->EnableDelight(delight);
   effect_->SetDenoiseLevel(30);
   effect_->SetDelightLevel(50);
-  picture_.resize(size_t(rowBytes_) * size_t(height));
+  for (std::vector<uint8_t>& p : pictures_) p.resize(size_t(rowBytes_) * size_t(height));
   ok_ = true;
 }
 
 PreviewAnchors::~PreviewAnchors() = default;
 
 double PreviewAnchors::DecodeMs(int frames) {
-  const double c0 = ProcessCpuMs();
-  for (int i = 0; i < frames; ++i)
+  double inside = 0;
+  auto due = std::chrono::steady_clock::now();
+  for (int i = 0; i < frames; ++i) {
+    std::this_thread::sleep_until(due += interval_);
+    const double c0 = ProcessCpuMs();
     if (!source_->Next()) return -1;
-  return (ProcessCpuMs() - c0) / frames;
+    inside += ProcessCpuMs() - c0;
+  }
+  return inside / frames;
 }
 
 double PreviewAnchors::ChainMs(int frames, int threads) {
   if (threads > 0 && threads != effect_->ThreadCount()) effect_->SetThreadCount(threads);
   double inside = 0;
   SwsContext* sws = nullptr;
+  auto due = std::chrono::steady_clock::now();
   for (int i = 0; i < frames; ++i) {
+    std::this_thread::sleep_until(due += interval_);
     if (!source_->Next()) return -1;
+    std::vector<uint8_t>& picture = pictures_[size_t(i) % std::size(pictures_)];
     // The camera thread's conversion, as the media layer makes it.
     const AVFrame* f = source_->frame;
     sws = sws_getCachedContext(sws, f->width, f->height, AVPixelFormat(f->format), width_, height_,
                                AV_PIX_FMT_ARGB, SWS_BILINEAR, nullptr, nullptr, nullptr);
-    uint8_t* planes[4] = {picture_.data(), nullptr, nullptr, nullptr};
+    uint8_t* planes[4] = {picture.data(), nullptr, nullptr, nullptr};
     int strides[4] = {rowBytes_, 0, 0, 0};
     sws_scale(sws, f->data, f->linesize, 0, f->height, planes, strides);
     const double c0 = ProcessCpuMs();
-    effect_->DoEffect(picture_.data(), width_, height_, 32, rowBytes_);
+    effect_->DoEffect(picture.data(), width_, height_, 32, rowBytes_);
     inside += ProcessCpuMs() - c0;
   }
   sws_freeContext(sws);

@@ -3,7 +3,10 @@
 // alone in this process so that they can be taken off the preview's total:
 // the stand-in camera's source read and decoded as the camera thread does
 // it, and the effect chain on the same pictures. CPU of all threads
-// (getrusage), so nothing else may run meanwhile.
+// (getrusage), so nothing else may run meanwhile. Both take their frames at
+// the camera's pace, into buffers that take turns as the camera's do, so
+// that their caches are as cold as in the preview.
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -31,8 +34,9 @@ class PreviewAnchors {
   struct Source;
   std::unique_ptr<Source> source_;
   std::unique_ptr<CVideoRealEffect> effect_;
-  std::vector<uint8_t> picture_;
+  std::vector<uint8_t> pictures_[3];
   int width_, height_, rowBytes_;
+  std::chrono::steady_clock::duration interval_;
   bool ok_ = false;
 };
 
