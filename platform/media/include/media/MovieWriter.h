@@ -49,6 +49,9 @@ class MovieWriter {
   // One frame (32-bit A, R, G, B, scaled when its size differs). One thread
   // at a time. 0, or -1 when it could not be encoded or written.
   int WriteVideo(const uint8_t* argb, int32_t width, int32_t height, int32_t rowBytes);
+  // The same for a 4:2:0 picture: taken as it is when the encoder works on
+  // 4:2:0 of that size (no colour conversion), else converted and scaled.
+  int WriteVideoYuv420(const Yuv420View& picture);
   // Sound in the input format, any length (a split sample is kept for the
   // next call). One thread at a time. 0 or -1.
   int WriteSound(const uint8_t* pcm, size_t bytes);
