@@ -58,7 +58,14 @@ ORVRESULT CQTSave::MOVLibInit() {
 
 ORVRESULT CQTSave::UpdateVideo(GWorldPtr frame, int64_t, int64_t) {
   if (!m_hasVideo || m_ended) return ORV_E_FAIL;
-  if (!frame || frame->depth != plat::kOffscreenARGB32 || !frame->pixels) return ORV_E_FAIL;
+  if (!frame || !frame->pixels) return ORV_E_FAIL;
+  if (frame->depth == plat::kOffscreenYUV420) {
+    media::Yuv420View picture;
+    for (int p = 0; p < 3; ++p) picture.planes[p] = plat::OffscreenPlane(frame, p, &picture.rowBytes[p]);
+    picture.size = {frame->width, frame->height};
+    return m_writer->WriteVideoYuv420(picture) == 0 ? ORV_S_OK : ORV_E_FAIL;
+  }
+  if (frame->depth != plat::kOffscreenARGB32) return ORV_E_FAIL;
   return m_writer->WriteVideo(frame->pixels, frame->width, frame->height, frame->rowBytes) == 0
              ? ORV_S_OK
              : ORV_E_FAIL;

@@ -26,8 +26,8 @@ class CQTSave {
 
   ORVRESULT MOVLibInit();
   // One frame; the times are not used (frame n starts at n / fps). ORV_E_FAIL
-  // without a video track, for a frame that is not 32-bit, or when it could
-  // not be encoded or written.
+  // without a video track, for a frame that is neither 32-bit nor planar
+  // 4:2:0, or when it could not be encoded or written.
   ORVRESULT UpdateVideo(GWorldPtr frame, int64_t start, int64_t end);
   // PCM in the settings' format; 0 and nothing done for a null buffer or
   // without a sound track; ORV_E_FAIL when it could not be written.
