@@ -178,7 +178,7 @@ bool MovieWriter::Impl::OpenVideo() {
   // Slices in parallel: the packets still leave one per frame, in order.
   if (codec->capabilities & AV_CODEC_CAP_SLICE_THREADS) {
     c->thread_type = FF_THREAD_SLICE;
-    c->thread_count = 4;
+    c->thread_count = std::max(s.encoderThreads, 0);
   }
   int err = avcodec_open2(c, codec, &options);
   av_dict_free(&options);

@@ -22,6 +22,9 @@ struct MovieWriterSettings {
   double fps = 15.0;
   uint32_t videoType = FourCC('m', 'p', '4', 'v');
   int quality = 50;  // percent, 0..100
+  // Slice threads of the picture encoder; 0 leaves the number to the
+  // library (about one per core), for a save that encodes as fast as it can.
+  int encoderThreads = 4;
   bool sound = false;
   uint32_t soundType = FourCC('s', 'o', 'w', 't');
   SoundFormat soundInput;  // interleaved PCM handed to WriteSound (16 or 8 bits)
