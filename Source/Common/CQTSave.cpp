@@ -9,8 +9,8 @@
 #include "os/Offscreen.h"
 #include "qel/QelWideText.h"
 
-CQTSave::CQTSave(tagORVParameters settings, int32_t duration, int32_t* result)
-    : m_settings(settings), m_duration(duration) {
+CQTSave::CQTSave(tagORVParameters settings, int32_t duration, int32_t* result, int32_t encoderThreads)
+    : m_settings(settings), m_duration(duration), m_encoderThreads(encoderThreads) {
   m_settings.outputPath[1023] = 0;
   m_settings.videoCompressor[1023] = 0;
   m_settings.audioCompressor[1023] = 0;
@@ -40,6 +40,7 @@ ORVRESULT CQTSave::MOVLibInit() {
   s.fps = m_settings.frameRate;
   s.videoType = m_videoType;
   s.quality = int32_t(m_codecQuality * 100 / 1024);
+  s.encoderThreads = m_encoderThreads;
   s.sound = true;
   s.soundType = m_audioType;
   s.soundInput = {wave.nSamplesPerSec, wave.nChannels, wave.wBitsPerSample};

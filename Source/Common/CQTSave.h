@@ -19,7 +19,8 @@ class CQTSave {
  public:
   // Stores the settings and creates the file and tracks; *result gets 0 or
   // ORV_E_FAIL. The object exists either way (the caller deletes it).
-  CQTSave(tagORVParameters settings, int32_t duration, int32_t* result);
+  // `encoderThreads`: the picture encoder's threads, 0 for the library's choice.
+  CQTSave(tagORVParameters settings, int32_t duration, int32_t* result, int32_t encoderThreads = 4);
   virtual ~CQTSave();
   CQTSave(const CQTSave&) = delete;
   CQTSave& operator=(const CQTSave&) = delete;
@@ -60,6 +61,7 @@ class CQTSave {
   int64_t m_frameDuration = 0;
   uint32_t m_sampleDuration = 0;
   int32_t m_duration = 0;
+  int32_t m_encoderThreads = 4;
   int32_t m_timeOffset = 0;
   std::unique_ptr<media::MovieWriter> m_writer;
   bool m_hasVideo = false;
