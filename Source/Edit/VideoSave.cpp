@@ -153,6 +153,9 @@ bool MovieSaveTask::Start(CSource* source, const std::u16string& target) {
   m_exporter->AddRef();
   m_exporter->SetSource(source);
   m_exporter->SetParameter(settings);
+  // Frames come from a file as fast as they are taken: the encoder may use
+  // every core, as a command-line encoder would.
+  m_exporter->SetEncoderThreads(0);
   if (ORV_FAILED(m_exporter->Start())) {
     m_exporter->Release();
     m_exporter = nullptr;
