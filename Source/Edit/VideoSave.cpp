@@ -143,7 +143,8 @@ bool MovieSaveTask::Start(CSource* source, const std::u16string& target) {
   m_temp = name.data();
 
   tagORVParameters settings;
-  if (!FillSaveParameters(source, QelFromUTF8(m_temp), &settings) || source->PrepareSave() != 1) {
+  // The writer takes 4:2:0 frames as they are: no colour conversion either way.
+  if (!FillSaveParameters(source, QelFromUTF8(m_temp), &settings) || source->PrepareSave(true) != 1) {
     ::unlink(m_temp.c_str());
     return false;
   }
@@ -152,6 +153,9 @@ bool MovieSaveTask::Start(CSource* source, const std::u16string& target) {
   m_exporter->AddRef();
   m_exporter->SetSource(source);
   m_exporter->SetParameter(settings);
+  // Frames come from a file as fast as they are taken: the encoder may use
+  // every core, as a command-line encoder would.
+  m_exporter->SetEncoderThreads(0);
   if (ORV_FAILED(m_exporter->Start())) {
     m_exporter->Release();
     m_exporter = nullptr;
