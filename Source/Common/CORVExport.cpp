@@ -49,7 +49,7 @@ ORVRESULT CORVExport::SetParameter(tagORVParameters parameters) {
 ORVRESULT CORVExport::Start() {
   if (m_writer || !m_source) return ORV_E_FAIL;
   int32_t result = ORV_E_FAIL;
-  m_writer = std::make_unique<CQTSave>(m_settings, int32_t(m_duration), &result);
+  m_writer = std::make_unique<CQTSave>(m_settings, int32_t(m_duration), &result, m_encoderThreads);
   if (ORV_FAILED(result)) return result;
   try {
     m_videoThread = std::thread(&CORVExport::EncodeVideo, this);

@@ -39,6 +39,9 @@ class CORVExport : public IORVExport, public CORVUnknown {
   ORVRESULT GetStatus(_SAVE_STATUS_& status, int32_t& percent) override;
   ORVRESULT SetSource(IORVSource* source) override;
   ORVRESULT SetParameter(tagORVParameters parameters) override;
+  // Before Start: the picture encoder's threads (0: the library's choice,
+  // for a save from a file; a recording keeps the default).
+  void SetEncoderThreads(int32_t threads) { m_encoderThreads = threads; }
 
   ORVRESULT DefaultQueryInterface(const ORV_GUID& iid, void** out) override;
 
@@ -62,6 +65,7 @@ class CORVExport : public IORVExport, public CORVUnknown {
   std::unique_ptr<CQTSave> m_writer;
   tagORVParameters m_settings;
   uint32_t m_duration = kUnknownDuration;
+  int32_t m_encoderThreads = 4;
 
   std::mutex m_lock;  // status, pause and the thread ends
   std::condition_variable m_wake;

@@ -9,8 +9,8 @@
 #include "os/Offscreen.h"
 #include "qel/QelWideText.h"
 
-CQTSave::CQTSave(tagORVParameters settings, int32_t duration, int32_t* result)
-    : m_settings(settings), m_duration(duration) {
+CQTSave::CQTSave(tagORVParameters settings, int32_t duration, int32_t* result, int32_t encoderThreads)
+    : m_settings(settings), m_duration(duration), m_encoderThreads(encoderThreads) {
   m_settings.outputPath[1023] = 0;
   m_settings.videoCompressor[1023] = 0;
   m_settings.audioCompressor[1023] = 0;
@@ -40,6 +40,7 @@ ORVRESULT CQTSave::MOVLibInit() {
   s.fps = m_settings.frameRate;
   s.videoType = m_videoType;
   s.quality = int32_t(m_codecQuality * 100 / 1024);
+  s.encoderThreads = m_encoderThreads;
   s.sound = true;
   s.soundType = m_audioType;
   s.soundInput = {wave.nSamplesPerSec, wave.nChannels, wave.wBitsPerSample};
@@ -58,7 +59,14 @@ ORVRESULT CQTSave::MOVLibInit() {
 
 ORVRESULT CQTSave::UpdateVideo(GWorldPtr frame, int64_t, int64_t) {
   if (!m_hasVideo || m_ended) return ORV_E_FAIL;
-  if (!frame || frame->depth != plat::kOffscreenARGB32 || !frame->pixels) return ORV_E_FAIL;
+  if (!frame || !frame->pixels) return ORV_E_FAIL;
+  if (frame->depth == plat::kOffscreenYUV420) {
+    media::Yuv420View picture;
+    for (int p = 0; p < 3; ++p) picture.planes[p] = plat::OffscreenPlane(frame, p, &picture.rowBytes[p]);
+    picture.size = {frame->width, frame->height};
+    return m_writer->WriteVideoYuv420(picture) == 0 ? ORV_S_OK : ORV_E_FAIL;
+  }
+  if (frame->depth != plat::kOffscreenARGB32) return ORV_E_FAIL;
   return m_writer->WriteVideo(frame->pixels, frame->width, frame->height, frame->rowBytes) == 0
              ? ORV_S_OK
              : ORV_E_FAIL;

@@ -19,15 +19,16 @@ class CQTSave {
  public:
   // Stores the settings and creates the file and tracks; *result gets 0 or
   // ORV_E_FAIL. The object exists either way (the caller deletes it).
-  CQTSave(tagORVParameters settings, int32_t duration, int32_t* result);
+  // `encoderThreads`: the picture encoder's threads, 0 for the library's choice.
+  CQTSave(tagORVParameters settings, int32_t duration, int32_t* result, int32_t encoderThreads = 4);
   virtual ~CQTSave();
   CQTSave(const CQTSave&) = delete;
   CQTSave& operator=(const CQTSave&) = delete;
 
   ORVRESULT MOVLibInit();
   // One frame; the times are not used (frame n starts at n / fps). ORV_E_FAIL
-  // without a video track, for a frame that is not 32-bit, or when it could
-  // not be encoded or written.
+  // without a video track, for a frame that is neither 32-bit nor planar
+  // 4:2:0, or when it could not be encoded or written.
   ORVRESULT UpdateVideo(GWorldPtr frame, int64_t start, int64_t end);
   // PCM in the settings' format; 0 and nothing done for a null buffer or
   // without a sound track; ORV_E_FAIL when it could not be written.
@@ -60,6 +61,7 @@ class CQTSave {
   int64_t m_frameDuration = 0;
   uint32_t m_sampleDuration = 0;
   int32_t m_duration = 0;
+  int32_t m_encoderThreads = 4;
   int32_t m_timeOffset = 0;
   std::unique_ptr<media::MovieWriter> m_writer;
   bool m_hasVideo = false;

@@ -16,12 +16,7 @@ constexpr int32_t kEventMove = 0x40000001, kEventDown = 0x40000002, kEventUp = 0
 constexpr int32_t kEventRepeat = 16;
 constexpr int32_t kCursorSizeWE = 7;
 
-int32_t CursorX(WindowRef window) {
-  POINT pt{0, 0};
-  CORVPubTools::GetCursorPos(&pt);
-  CORVPubTools::ScreenToClient(window, &pt);
-  return pt.x;
-}
+int32_t EventX(QELLPARAM packed) { return qel::Element::PointerPoint(packed).x; }
 
 }  // namespace
 
@@ -263,24 +258,22 @@ void CCropCtrl::OnClickInRange(int32_t x) {
   Notify(kPos, 1);
 }
 
-int32_t CCropCtrl::Drag_Proc(QelObject element, int32_t event, QELLPARAM, void* data) {
+int32_t CCropCtrl::Drag_Proc(QelObject element, int32_t event, QELLPARAM l, void* data) {
   auto* self = static_cast<CCropCtrl*>(data);
   qel::Element* e = qel::Element::From(element);
   if (!self || !e) return 0;
   const int32_t which = e->Name() == kHandles[0] ? kLeft : e->Name() == kHandles[1] ? kPos : kRight;
-  self->OnDrag(which, event, CursorX(self->m_hWindow));
+  self->OnDrag(which, event, EventX(l));
   return 0;
 }
 
-int32_t CCropCtrl::Step_Proc(QelObject element, int32_t event, QELLPARAM, void* data) {
+int32_t CCropCtrl::Step_Proc(QelObject element, int32_t event, QELLPARAM l, void* data) {
   auto* self = static_cast<CCropCtrl*>(data);
   qel::Element* e = qel::Element::From(element);
   if (!self || !e) return 0;
   bool inside = true;
   if (event == kEventMove) {
-    POINT pt{0, 0};
-    CORVPubTools::GetCursorPos(&pt);
-    CORVPubTools::ScreenToClient(self->m_hWindow, &pt);
+    const POINT pt = qel::Element::PointerPoint(l);
     const POINT at = e->Position();
     const SIZE size = e->LaidOutSize();
     inside = pt.x >= at.x && pt.x < at.x + size.cx && pt.y >= at.y && pt.y < at.y + size.cy;
@@ -289,8 +282,8 @@ int32_t CCropCtrl::Step_Proc(QelObject element, int32_t event, QELLPARAM, void* 
   return 0;
 }
 
-int32_t CCropCtrl::Range_Proc(QelObject, int32_t event, QELLPARAM, void* data) {
+int32_t CCropCtrl::Range_Proc(QelObject, int32_t event, QELLPARAM l, void* data) {
   auto* self = static_cast<CCropCtrl*>(data);
-  if (self && event == kEventDown) self->OnClickInRange(CursorX(self->m_hWindow));
+  if (self && event == kEventDown) self->OnClickInRange(EventX(l));
   return 0;
 }

@@ -8,6 +8,7 @@
 #include "EditPanel.h"
 #include "FramePrefetch.h"
 #include "MovieHelpers.h"
+#include "PlanarLevels.h"
 #include "media/Movie.h"
 #include "media/Player.h"
 #include "os/Offscreen.h"
@@ -278,12 +279,19 @@ int32_t CSource::CalcFrame() const {
   return int32_t(std::floor(double(m_trimEnd - m_trimStart) * WrittenFrameRate() / GetMovTS() + 1e-6));
 }
 
-int32_t CSource::PrepareSave() {
+int32_t CSource::PrepareSave(bool planar) {
   m_prefetch.reset();
   if (!m_movie) return 0;
   m_framesDelivered = 0;
   m_frameCount = CalcFrame();
   RefreshVideoBufferAtTime(m_trimStart);
+  m_planar = false;
+  media::Movie* movie = GetMediaMovie(m_movie);
+  if (planar && m_bHasVideo && movie && movie->DecodesToYuv420() &&
+      movie->FrameSize() == media::Size{m_width, m_height}) {
+    if (!m_levels) m_levels = std::make_unique<PlanarLevels>();
+    m_planar = MakePlanarLevels(m_brightness, m_contrast, m_levels.get());
+  }
   return 1;
 }
 
@@ -320,22 +328,13 @@ GWorldPtr CSource::MakeFrame(int32_t ms) {
   // on the frame before, at 30 frames a second).
   int32_t t = int32_t((int64_t(ms) * GetMovTS() + 500) / 1000) + m_trimStart;
   if (t < 0) t = 0;
+  if (m_planar) {
+    if (GWorldPtr planar = MakePlanarFrame(t)) return planar;
+  }
   const bool direct = m_frame != nullptr;
   if (!direct) RefreshVideoBufferAtTime(t);
   if (!m_frame) return nullptr;
-  GWorldPtr copy = nullptr;
-  {
-    std::lock_guard<std::mutex> hold(m_spareLock);
-    if (!m_spare.empty()) {
-      copy = m_spare.back();
-      m_spare.pop_back();
-    }
-  }
-  if (copy && (copy->width != m_frame->width || copy->height != m_frame->height || copy->depth != m_frame->depth)) {
-    DisposeGWorld(copy);
-    copy = nullptr;
-  }
-  if (!copy) copy = CopyGWorld(m_frame);
+  GWorldPtr copy = SpareWorld(m_frame->depth);
   if (!copy) return nullptr;
   if (direct) {
     // Decoded straight into the frame handed out; the last picture of the
@@ -350,6 +349,38 @@ GWorldPtr CSource::MakeFrame(int32_t ms) {
   }
   GWProcessBrightnessAndContrast(copy, m_brightness, m_contrast, 1);
   return copy;
+}
+
+GWorldPtr CSource::MakePlanarFrame(int32_t t) {
+  media::Movie* movie = GetMediaMovie(m_movie);
+  GWorldPtr world = movie ? SpareWorld(plat::kOffscreenYUV420) : nullptr;
+  if (!world) return nullptr;
+  media::Yuv420View planes;
+  for (int p = 0; p < 3; ++p) planes.planes[p] = plat::OffscreenPlane(world, p, &planes.rowBytes[p]);
+  planes.size = {world->width, world->height};
+  SetMovieTimeValue(m_movie, t);
+  if (movie->FrameYuv420Into(t, planes, m_levels->lumaChanges ? m_levels->luma.data() : nullptr,
+                             m_levels->chromaChanges ? m_levels->chroma.data() : nullptr) != 0) {
+    ResetVideoData(world);
+    return nullptr;
+  }
+  return world;
+}
+
+GWorldPtr CSource::SpareWorld(int32_t depth) {
+  GWorldPtr world = nullptr;
+  {
+    std::lock_guard<std::mutex> hold(m_spareLock);
+    if (!m_spare.empty()) {
+      world = m_spare.back();
+      m_spare.pop_back();
+    }
+  }
+  if (world && (world->width != m_width || world->height != m_height || world->depth != depth)) {
+    DisposeGWorld(world);
+    world = nullptr;
+  }
+  return world ? world : plat::NewOffscreen(m_width, m_height, depth);
 }
 
 ORVRESULT CSource::ResetVideoData(GWorldPtr world) {

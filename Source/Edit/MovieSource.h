@@ -24,6 +24,7 @@ namespace media {
 class Player;
 }
 class FramePrefetch;
+struct PlanarLevels;
 
 class CSource : public IORVSource, public CORVUnknown {
  public:
@@ -87,7 +88,11 @@ class CSource : public IORVSource, public CORVUnknown {
   int32_t GetBound(int32_t* start, int32_t* end) const;
   // How many frames a save delivers: floor(trimmed length × written rate).
   int32_t CalcFrame() const;
-  int32_t PrepareSave();
+  // Readies the frames of a save from the trim start. With `planar`, frames
+  // that decode to 4:2:0 at the movie's size come as 4:2:0 worlds with the
+  // brightness and contrast made on their planes (no colour conversion);
+  // any other frame comes as a 32-bit world, as it always does without.
+  int32_t PrepareSave(bool planar = false);
   // The movie's rate as the writer gets it: rounded to two decimals.
   double WrittenFrameRate() const;
   const ORVGF::__VideoDescription& VideoDescription() const { return m_video; }
@@ -106,6 +111,11 @@ class CSource : public IORVSource, public CORVUnknown {
   void RefreshVideoBufferAtTime(int32_t t);
   // The adjusted frame at `ms` after the trim start, as a new world.
   GWorldPtr MakeFrame(int32_t ms);
+  // The same as a 4:2:0 world at movie time t; null when the frame is not
+  // 4:2:0 there (the 32-bit path then makes it).
+  GWorldPtr MakePlanarFrame(int32_t t);
+  // A world given back earlier, or a new one, of the movie's size.
+  GWorldPtr SpareWorld(int32_t depth);
   void RefreshDisplayBuffer();
   bool EnsurePlayer();
 
@@ -132,6 +142,9 @@ class CSource : public IORVSource, public CORVUnknown {
   // fresh 8 MB picture a frame costs more than its copy.
   std::mutex m_spareLock;
   std::vector<GWorldPtr> m_spare;
+  // A save's frames as 4:2:0 worlds, and the adjustment's tables for them.
+  bool m_planar = false;
+  std::unique_ptr<PlanarLevels> m_levels;
   // A save's frames made ahead (exporter's video thread, from its first frame on).
   std::unique_ptr<FramePrefetch> m_prefetch;
   std::unique_ptr<media::Player> m_player;

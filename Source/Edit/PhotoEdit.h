@@ -127,7 +127,7 @@ class CPhotoEdit {
   void AdjustCropPanel();
   void AdjustPanelSize();
   void SetCropMargins();
-  int32_t OnBeginCropProc(int32_t event);
+  int32_t OnBeginCropProc(int32_t event, QELLPARAM l);
   int32_t PosInRect(POINT pt) const;
   void OnSetCursor(POINT pt);
   void DoMouseDown(POINT pt);

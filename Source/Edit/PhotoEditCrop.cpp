@@ -15,6 +15,7 @@
 #include "Page.h"
 #include "PhotoEdit.h"
 #include "qel/QelCore.h"
+#include "qel/QelElement.h"
 #include "qel/QelImage.h"
 
 namespace {
@@ -183,16 +184,22 @@ void CPhotoEdit::AdjustCropPanel() {
   m_rcCrop = SRect32{p.x, p.y, p.x + s.cx, p.y + s.cy};
 }
 
-int32_t CPhotoEdit::Crop_Proc(QelObject, int32_t event, QELLPARAM, void* data) {
+int32_t CPhotoEdit::Crop_Proc(QelObject, int32_t event, QELLPARAM l, void* data) {
   auto* self = static_cast<CPhotoEdit*>(data);
-  if (self) self->OnBeginCropProc(event);
+  if (self) self->OnBeginCropProc(event, l);
   return 0;
 }
 
-int32_t CPhotoEdit::OnBeginCropProc(int32_t event) {
+int32_t CPhotoEdit::OnBeginCropProc(int32_t event, QELLPARAM l) {
+  // Press, move and release carry their point; the others take the
+  // pointer's position now.
   POINT pt{0, 0};
-  CORVPubTools::GetCursorPos(&pt);
-  CORVPubTools::ScreenToClient(m_hMainWnd, &pt);
+  if (event == kEventDown || event == kEventMove || event == kEventUp) {
+    pt = qel::Element::PointerPoint(l);
+  } else {
+    CORVPubTools::GetCursorPos(&pt);
+    CORVPubTools::ScreenToClient(m_hMainWnd, &pt);
+  }
   // A drag follows the pointer past the picture's edges (the rectangle
   // stays inside them) and ends wherever the button comes up.
   const bool inside = PtInRect(m_rcBounds, pt);

@@ -28,14 +28,6 @@ void CopyWide(const std::u16string& s, WCHAR* out, size_t capacity) {
   out[n] = 0;
 }
 
-bool SyncFile(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  bool ok = ::fsync(fd) == 0;
-  ::close(fd);
-  return ok;
-}
-
 void SyncFolder(const std::string& folder) {
   int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return;
@@ -123,6 +115,7 @@ MovieSaveTask::~MovieSaveTask() {
     Cancel();
     Finish(kSaveCancelled);
   }
+  CloseTemp();
 }
 
 bool MovieSaveTask::Start(CSource* source, const std::u16string& target) {
@@ -137,14 +130,15 @@ bool MovieSaveTask::Start(CSource* source, const std::u16string& target) {
   std::string pattern = m_folder + "/.tmpSaveMov-XXXXXX.noindex";
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back(0);
-  int fd = ::mkstemps(name.data(), 8);
-  if (fd < 0) return false;
-  ::close(fd);
+  m_tempFd = ::mkostemps(name.data(), 8, O_CLOEXEC);
+  if (m_tempFd < 0) return false;
   m_temp = name.data();
 
   tagORVParameters settings;
-  if (!FillSaveParameters(source, QelFromUTF8(m_temp), &settings) || source->PrepareSave() != 1) {
+  // The writer takes 4:2:0 frames as they are: no colour conversion either way.
+  if (!FillSaveParameters(source, QelFromUTF8(m_temp), &settings) || source->PrepareSave(true) != 1) {
     ::unlink(m_temp.c_str());
+    CloseTemp();
     return false;
   }
   m_expectedFrames = source->HasVideo() ? source->CalcFrame() : 0;
@@ -152,10 +146,14 @@ bool MovieSaveTask::Start(CSource* source, const std::u16string& target) {
   m_exporter->AddRef();
   m_exporter->SetSource(source);
   m_exporter->SetParameter(settings);
+  // Frames come from a file as fast as they are taken: the encoder may use
+  // every core, as a command-line encoder would.
+  m_exporter->SetEncoderThreads(0);
   if (ORV_FAILED(m_exporter->Start())) {
     m_exporter->Release();
     m_exporter = nullptr;
     ::unlink(m_temp.c_str());
+    CloseTemp();
     return false;
   }
   m_result = kSaveRunning;
@@ -172,6 +170,9 @@ void MovieSaveTask::Cancel() {
 MovieSaveResult MovieSaveTask::Poll(int32_t* percent) {
   if (!m_exporter) return m_result;
   if (m_result != kSaveRunning) return Finish(m_result);
+  // What is written so far goes to the disk while the rest is encoded: the
+  // closing sync then has little left to wait for.
+  ::sync_file_range(m_tempFd, 0, 0, SYNC_FILE_RANGE_WRITE);
   _SAVE_STATUS_ status = SAVE_STATUS_RUNNING;
   int32_t p = 0;
   m_exporter->GetStatus(status, p);
@@ -196,7 +197,9 @@ MovieSaveResult MovieSaveTask::Finish(MovieSaveResult result) {
   m_exporter->Release();
   m_exporter = nullptr;
   m_result = result;
-  if (result != kSaveDone || !IsCompleteMovie(m_temp) || !SyncFile(m_temp)) {
+  const bool synced = result == kSaveDone && IsCompleteMovie(m_temp) && ::fsync(m_tempFd) == 0;
+  CloseTemp();
+  if (!synced) {
     ::unlink(m_temp.c_str());
     if (result == kSaveDone) m_result = kSaveFailed;
     return m_result;
@@ -212,6 +215,11 @@ MovieSaveResult MovieSaveTask::Finish(MovieSaveResult result) {
   return m_result = kSaveDone;
 }
 
+void MovieSaveTask::CloseTemp() {
+  if (m_tempFd >= 0) ::close(m_tempFd);
+  m_tempFd = -1;
+}
+
 MovieSaveResult SaveMovie(CSource* source, const std::u16string& target, const std::function<bool(int32_t)>& poll) {
   MovieSaveTask task;
   if (!task.Start(source, target)) return kSaveFailed;
@@ -223,6 +231,6 @@ MovieSaveResult SaveMovie(CSource* source, const std::u16string& target, const s
       return r;
     }
     if (poll && !poll(percent)) task.Cancel();
-    else std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    else std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
 }

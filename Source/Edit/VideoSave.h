@@ -48,13 +48,15 @@ class MovieSaveTask {
 
  private:
   MovieSaveResult Finish(MovieSaveResult result);
+  void CloseTemp();
 
   CORVExport* m_exporter = nullptr;
   int32_t m_expectedFrames = 0;  // what the source promised for the trimmed part
   std::string m_target, m_temp, m_folder;
+  int m_tempFd = -1;  // the temporary file, for its writeback and sync
   MovieSaveResult m_result = kSaveFailed;
 };
 
 // The whole save on the calling thread: `poll(percent)` runs about every
-// 50 ms; answering false cancels.
+// 10 ms; answering false cancels.
 MovieSaveResult SaveMovie(CSource* source, const std::u16string& target, const std::function<bool(int32_t)>& poll);

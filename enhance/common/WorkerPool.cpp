@@ -1,38 +1,78 @@
 #include "WorkerPool.h"
 
 #include <emmintrin.h>
+#include <linux/futex.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <climits>
 
 namespace enh {
 
 namespace {
 thread_local WorkerPool* t_scope = nullptr;
+thread_local int64_t t_waitedNs = 0;  // the running strip's waits
 
-// A worker watches for the next job this many pauses (some tens of
-// microseconds) before it sleeps: a frame's steps follow one another closely,
-// but a longer watch is CPU burnt while the caller works alone.
-constexpr int kWatchPauses = 600;
+// An idle helper watches this long for the next job when nothing says how
+// soon it comes.
+constexpr int64_t kWatchNs = 12'000;
+// Gaps between jobs up to this long are watched through; after a longer one
+// the helpers sleep at once, since a sleep and a wake-up cost less.
+constexpr int64_t kLongestWatchedGapNs = 20'000;
 // The caller spins this long for strips still running on a worker before it
 // sleeps: a sleeping caller waits for the scheduler as well.
 constexpr int kFinishPauses = 4000;
 
-constexpr uint64_t kStripMask = 0xffffffffull;
-// Low half of a closed job's state: no claim succeeds.
-constexpr uint64_t kClosed = kStripMask;
+// A range's next strip and end, 16 bits each; a job's own-range bit.
+constexpr uint32_t kMostStrips = 0xffff;
+constexpr uint64_t kOwnRanges = 1u << 16;
 
-uint32_t JobOf(uint64_t state) { return static_cast<uint32_t>(state >> 32); }
+uint64_t RangeOf(uint32_t job, int32_t begin, int32_t end) {
+  return (static_cast<uint64_t>(job) << 32) | (static_cast<uint64_t>(begin) << 16) | static_cast<uint64_t>(end);
+}
+
+uint32_t JobOf(uint64_t word) { return static_cast<uint32_t>(word >> 32); }
+int32_t HelpersOf(uint64_t job) { return static_cast<int32_t>(job & 0xffff); }
+
+int64_t NowNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+// The futex calls directly: a wake-up can be for some of the sleepers only.
+static_assert(sizeof(std::atomic<uint32_t>) == sizeof(uint32_t));
+uint32_t* Word(std::atomic<uint32_t>& a) { return reinterpret_cast<uint32_t*>(&a); }
+
+void FutexWait(std::atomic<uint32_t>& word, uint32_t expected) {
+  syscall(SYS_futex, Word(word), FUTEX_WAIT_PRIVATE, expected, nullptr, nullptr, 0);
+}
+
+void FutexWake(std::atomic<uint32_t>& word, int32_t count) {
+  syscall(SYS_futex, Word(word), FUTEX_WAKE_PRIVATE, count, nullptr, nullptr, 0);
+}
+
+// How long helpers watch after a step that was followed by `gapNs` before.
+int64_t WatchFor(double gapNs) {
+  if (gapNs < 0) return kWatchNs;
+  if (gapNs > kLongestWatchedGapNs) return 0;
+  return static_cast<int64_t>(gapNs * 1.5) + 2'000;
+}
 }  // namespace
 
-WorkerPool::WorkerPool(int32_t threads) {
-  m_state.store(kClosed);
-  for (int32_t i = 1; i < threads; ++i) m_workers.emplace_back([this] { WorkerLoop(); });
+WorkerPool::WorkerPool(int32_t threads)
+    : m_beds(static_cast<size_t>(std::max(threads, 1))), m_ranges(static_cast<size_t>(std::max(threads, 1))) {
+  m_watchNs.store(kWatchNs);
+  for (int32_t i = 1; i < threads; ++i) m_workers.emplace_back([this, i] { WorkerLoop(i); });
 }
 
 WorkerPool::~WorkerPool() {
   m_stop.store(true);
-  m_wake.fetch_add(1);
-  m_wake.notify_all();
+  for (Bed& bed : m_beds) {
+    bed.wake.fetch_add(1);
+    FutexWake(bed.wake, 1);
+  }
   for (std::thread& t : m_workers) t.join();
 }
 
@@ -41,25 +81,84 @@ int32_t WorkerPool::DefaultThreads() {
   return static_cast<int32_t>(std::clamp(n, 1u, 8u));
 }
 
-void WorkerPool::Run(int32_t count, const std::function<void(int32_t)>& task) {
+int32_t WorkerPool::Plan(const std::type_info& site, int32_t size, double shareNs) {
+  m_planned = &m_costs.Of(site, size);
+  if (m_planned->workNs < 0) return 1;
+  const double shares = m_planned->workNs / shareNs;
+  return static_cast<int32_t>(std::clamp(shares, 1.0, static_cast<double>(Threads())));
+}
+
+void WorkerPool::RunPlanned(int32_t count, const std::function<void(int32_t)>& task, int32_t threads,
+                            Claim claim) {
+  StepCost* step = m_planned;
+  m_planned = nullptr;
+  const bool shared = threads > 1 && count > 1 && !m_workers.empty();
+  if (shared) {
+    const int64_t now = NowNs();
+    if (m_lastShared) StepCosts::Fold(m_lastShared->gapNs, static_cast<double>(now - m_lastSharedEnd));
+    m_watchNs.store(step ? WatchFor(step->gapNs) : kWatchNs, std::memory_order_relaxed);
+  }
+  Run(count, task, threads - 1, claim);
+  if (step) StepCosts::Fold(step->workNs, static_cast<double>(m_lastWorkNs));
+  if (shared) {
+    m_lastShared = step;
+    m_lastSharedEnd = NowNs();
+  }
+}
+
+void WorkerPool::Run(int32_t count, const std::function<void(int32_t)>& task, int32_t helpers, Claim claim) {
   if (count <= 0) return;
-  if (m_workers.empty() || count == 1) {
+  helpers = std::min({helpers, static_cast<int32_t>(m_workers.size()), count - 1});
+  if (helpers <= 0) {
+    const int64_t start = NowNs();
+    t_waitedNs = 0;
     for (int32_t i = 0; i < count; ++i) task(i);
+    m_lastWorkNs = NowNs() - start - t_waitedNs;
     return;
   }
-  // Only the caller changes the tag, so the closed state read here is current.
-  const uint32_t job = JobOf(m_state.load()) + 1;
-  // A worker that reads these for a newer job than the one it tries to claim
-  // for sees that job's release, and with it the closed tag: its claim fails.
+  if (count <= static_cast<int32_t>(kMostStrips)) {
+    RunJob(count, task, helpers, claim);
+    return;
+  }
+  // More tasks than a range holds: in batches, each in order after the last.
+  int64_t work = 0;
+  for (int32_t base = 0; base < count; base += kMostStrips) {
+    const int32_t n = std::min<int32_t>(kMostStrips, count - base);
+    RunJob(n, [&task, base](int32_t i) { task(base + i); }, helpers, claim);
+    work += m_lastWorkNs;
+  }
+  m_lastWorkNs = work;
+}
+
+void WorkerPool::RunJob(int32_t count, const std::function<void(int32_t)>& task, int32_t helpers, Claim claim) {
+  // Only the caller changes the tag, so the tag read here is current.
+  const uint32_t tag = JobOf(m_job.load()) + 1;
   m_done.store(0, std::memory_order_relaxed);
+  m_workNs.store(0, std::memory_order_relaxed);
   m_task.store(&task, std::memory_order_release);
   m_count.store(count, std::memory_order_release);
-  m_state.store(static_cast<uint64_t>(job) << 32);
-  if (m_sleeping.load() > 0) {
-    m_wake.fetch_add(1);
-    m_wake.notify_all();
+  const bool own = claim == Claim::OwnRangeFirst;
+  if (own) {
+    // Thread k's range: the k-th of as many equal ranges as threads.
+    const int32_t threads = helpers + 1;
+    for (int32_t k = 0; k < threads; ++k)
+      m_ranges[k].strips.store(RangeOf(tag, count * k / threads, count * (k + 1) / threads));
+  } else {
+    m_ranges[0].strips.store(RangeOf(tag, 0, count));
   }
-  Work(job);
+  const uint64_t job = (static_cast<uint64_t>(tag) << 32) | (own ? kOwnRanges : 0) | static_cast<uint64_t>(helpers);
+  m_job.store(job);
+  // A worker counts itself asleep before its last look at the job, so one
+  // the job wants is either seen here or sees the job itself. Waking is a
+  // system call: only the workers wanted, only when asleep.
+  for (int32_t k = 1; k <= helpers; ++k) {
+    Bed& bed = m_beds[k];
+    if (bed.asleep.load()) {
+      bed.wake.fetch_add(1);
+      FutexWake(bed.wake, 1);
+    }
+  }
+  Work(job, 0);
   // Every strip is claimed; wait for the ones still running elsewhere.
   int32_t done = m_done.load(std::memory_order_acquire);
   for (int spin = 0; done < count && spin < kFinishPauses; ++spin) {
@@ -74,46 +173,64 @@ void WorkerPool::Run(int32_t count, const std::function<void(int32_t)>& task) {
     m_callerSleeps.store(false);
     done = m_done.load(std::memory_order_acquire);
   }
-  m_state.store((static_cast<uint64_t>(job) << 32) | kClosed);
+  m_lastWorkNs = m_workNs.load(std::memory_order_relaxed);
 }
 
-void WorkerPool::Work(uint32_t job) {
-  for (;;) {
-    uint64_t state = m_state.load(std::memory_order_acquire);
-    if (JobOf(state) != job) return;
-    const int32_t count = m_count.load(std::memory_order_acquire);
-    const auto* task = m_task.load(std::memory_order_acquire);
-    const uint64_t strip = state & kStripMask;
-    if (strip >= static_cast<uint64_t>(count)) return;
-    if (!m_state.compare_exchange_weak(state, state + 1)) continue;
-    (*task)(static_cast<int32_t>(strip));
-    // Waking the caller is a system call: only when it sleeps.
-    if (m_done.fetch_add(1) + 1 == count && m_callerSleeps.load()) m_done.notify_all();
+void WorkerPool::Work(uint64_t job, int32_t own) {
+  const uint32_t tag = JobOf(job);
+  const int32_t ranges = (job & kOwnRanges) ? HelpersOf(job) + 1 : 1;
+  if (ranges == 1) own = 0;
+  // Read after the job's tag: they are this job's as long as one of its
+  // ranges still holds a strip, and a claim finds out.
+  const int32_t count = m_count.load(std::memory_order_acquire);
+  const auto* task = m_task.load(std::memory_order_acquire);
+  for (int32_t r = 0; r < ranges; ++r) {
+    Range& range = m_ranges[(own + r) % ranges];
+    uint64_t strips = range.strips.load(std::memory_order_acquire);
+    for (;;) {
+      if (JobOf(strips) != tag) return;  // a newer job: this one is done
+      const int32_t next = static_cast<int32_t>((strips >> 16) & 0xffff);
+      if (next >= static_cast<int32_t>(strips & 0xffff)) break;
+      if (!range.strips.compare_exchange_weak(strips, strips + (1u << 16))) continue;
+      const int64_t start = NowNs();
+      t_waitedNs = 0;
+      (*task)(next);
+      m_workNs.fetch_add(NowNs() - start - t_waitedNs, std::memory_order_relaxed);
+      // Waking the caller is a system call: only when it sleeps.
+      if (m_done.fetch_add(1) + 1 == count && m_callerSleeps.load()) m_done.notify_all();
+      strips = range.strips.load(std::memory_order_acquire);
+    }
   }
 }
 
-void WorkerPool::WorkerLoop() {
-  uint32_t seen = JobOf(m_state.load());
+void WorkerPool::WorkerLoop(int32_t index) {
+  Bed& bed = m_beds[index];
+  uint32_t seen = JobOf(m_job.load());
   for (;;) {
-    uint64_t state = m_state.load();
-    for (int spin = 0; spin < kWatchPauses && JobOf(state) == seen && !m_stop.load(std::memory_order_relaxed);
-         ++spin) {
-      _mm_pause();
-      state = m_state.load();
+    uint64_t job = m_job.load();
+    // Watch for the next job as long as the last step said, the clock read
+    // only now and then.
+    const int64_t watch = m_watchNs.load(std::memory_order_relaxed);
+    if (watch > 0 && JobOf(job) == seen) {
+      const int64_t until = NowNs() + watch;
+      for (int spin = 1; JobOf(job) == seen && !m_stop.load(std::memory_order_relaxed); ++spin) {
+        _mm_pause();
+        job = m_job.load();
+        if (spin % 16 == 0 && NowNs() >= until) break;
+      }
     }
-    while (JobOf(state) == seen && !m_stop.load()) {
-      // Counted as asleep before the last look, so that a job opened after
-      // that look sees a sleeper and wakes it.
-      m_sleeping.fetch_add(1);
-      const uint32_t wake = m_wake.load();
-      state = m_state.load();
-      if (JobOf(state) == seen && !m_stop.load()) m_wake.wait(wake);
-      m_sleeping.fetch_sub(1);
-      state = m_state.load();
+    while (JobOf(job) == seen && !m_stop.load()) {
+      bed.asleep.store(true);
+      const uint32_t wake = bed.wake.load();
+      job = m_job.load();
+      if (JobOf(job) == seen && !m_stop.load()) FutexWait(bed.wake, wake);
+      bed.asleep.store(false);
+      job = m_job.load();
     }
     if (m_stop.load()) return;
-    seen = JobOf(state);
-    Work(seen);
+    seen = JobOf(job);
+    // The job wants its first helpers only; the others wait for the next.
+    if (index <= HelpersOf(job)) Work(job, index);
   }
 }
 
@@ -123,12 +240,15 @@ ParallelScope::~ParallelScope() { t_scope = m_previous; }
 
 int32_t ParallelThreads() { return t_scope ? t_scope->Threads() : 1; }
 
-void ParallelFor(int32_t count, const std::function<void(int32_t)>& task) {
-  if (t_scope && count > 1) {
-    // A task that asks for more strips runs them itself: the pool is busy.
+void ParallelWaited(int64_t ns) { t_waitedNs += ns; }
+
+void ParallelFor(int32_t count, const std::function<void(int32_t)>& task, double shareNs) {
+  if (t_scope && t_scope->Threads() > 1 && count > 1) {
     WorkerPool* pool = t_scope;
+    const int32_t threads = pool->Plan(task.target_type(), count, shareNs);
+    // A task that asks for more strips runs them itself: the pool is busy.
     ParallelScope inner(nullptr);
-    pool->Run(count, task);
+    pool->RunPlanned(count, task, threads, WorkerPool::Claim::InOrder);
     return;
   }
   for (int32_t i = 0; i < count; ++i) task(i);
@@ -138,22 +258,27 @@ void ParallelRows(int32_t rows, int32_t minRows, int32_t align,
                   const std::function<void(int32_t, int32_t)>& task) {
   if (rows <= 0) return;
   align = std::max(align, 1);
-  const int32_t threads = ParallelThreads();
-  int32_t strips = std::min(rows / std::max(minRows, 1), 4 * threads);
-  if (threads <= 1 || strips <= 1) {
+  WorkerPool* pool = t_scope;
+  const int32_t most = std::min(rows / std::max(minRows, 1), (rows + align - 1) / align);
+  if (!pool || pool->Threads() <= 1 || most <= 1) {
     task(0, rows);
     return;
   }
+  const int32_t threads = pool->Plan(task.target_type(), rows);
   // Strip s covers [bound(s), bound(s + 1)), bounds on multiples of align.
   const int32_t units = (rows + align - 1) / align;
-  strips = std::min(strips, units);
+  const int32_t strips = threads > 1 ? std::min(most, 4 * threads) : 1;
   auto bound = [&](int32_t s) {
     return std::min(rows, static_cast<int32_t>(static_cast<int64_t>(units) * s / strips) * align);
   };
-  ParallelFor(strips, [&](int32_t s) {
-    const int32_t b = bound(s), e = s + 1 == strips ? rows : bound(s + 1);
-    if (e > b) task(b, e);
-  });
+  ParallelScope inner(nullptr);
+  pool->RunPlanned(
+      strips,
+      [&](int32_t s) {
+        const int32_t b = bound(s), e = s + 1 == strips ? rows : bound(s + 1);
+        if (e > b) task(b, e);
+      },
+      threads, WorkerPool::Claim::OwnRangeFirst);
 }
 
 }  // namespace enh

@@ -1,6 +1,7 @@
 #include "AdlPyramid.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "AdlTables.h"
 #include "WorkerPool.h"
@@ -56,6 +57,18 @@ int32_t BlendLevels(const Level* levels, int count, const int16_t* src, int16_t*
   return w;
 }
 
+// The [1 2 1] smoothing down and then across one map row of cols samples,
+// edges repeated, into line[cols]; vert holds cols + 2 entries. Every value
+// fits 16 bits.
+void SmoothLine(const int16_t* up, const int16_t* mid, const int16_t* dn, int32_t cols, int16_t* vert,
+                int16_t* line) {
+  int16_t* v = vert + 1;
+  for (int32_t j = 0; j < cols; ++j) v[j] = static_cast<int16_t>((up[j] + 2 * mid[j] + dn[j]) >> 2);
+  v[-1] = v[0];
+  v[cols] = v[cols - 1];
+  for (int32_t j = 0; j < cols; ++j) line[j] = static_cast<int16_t>((v[j - 1] + 2 * v[j] + v[j + 1]) >> 2);
+}
+
 }  // namespace
 
 void Downscale2x2(const int16_t* src, int32_t srcRows, int32_t srcCols, int16_t* dst,
@@ -82,29 +95,26 @@ void Downscale2x2(const int16_t* src, int32_t srcRows, int32_t srcCols, int16_t*
 void SmoothDoubleBlend(const int16_t* coarse, int32_t coarseRows, int32_t coarseCols,
                        const int16_t* fineSrc, int16_t* fineDst, int32_t fineRows,
                        int32_t fineCols, int32_t coarseWeight, int32_t fineWeight) {
-  const int32_t lastCol = coarseCols - 1;
+  // Fine columns a coarse row reaches: two per coarse column.
+  const int32_t span = std::min(fineCols, 2 * coarseCols);
   // Each coarse row writes its own two fine rows, reading only those.
   const int32_t blendRows = std::min(coarseRows, (fineRows + 1) / 2);
   enh::ParallelRows(blendRows, 16, 1, [&](int32_t k0, int32_t k1) {
+    std::vector<int16_t> vert(static_cast<size_t>(coarseCols) + 2), line(coarseCols), wide(span);
     for (int32_t k = k0; k < k1; ++k) {
       const int16_t* up = coarse + static_cast<intptr_t>(std::max(k - 1, 0)) * coarseCols;
       const int16_t* mid = coarse + static_cast<intptr_t>(k) * coarseCols;
       const int16_t* dn = coarse + static_cast<intptr_t>(std::min(k + 1, coarseRows - 1)) * coarseCols;
-      auto vert = [&](int32_t j) { return (up[j] + 2 * mid[j] + dn[j]) >> 2; };
+      SmoothLine(up, mid, dn, coarseCols, vert.data(), line.data());
+      // Each smoothed coarse sample serves two fine columns.
+      for (int32_t x = 0; x < span; ++x) wide[x] = line[x >> 1];
       const int32_t rowsHere = std::min(2, fineRows - 2 * k);
-      int32_t vPrev = vert(0), vCur = vPrev;
-      for (int32_t j = 0; j <= lastCol && 2 * j < fineCols; ++j) {
-        const int32_t vNext = vert(std::min(j + 1, lastCol));
-        const int32_t line = (vPrev + 2 * vCur + vNext) >> 2;
-        const int32_t blended = line * coarseWeight;
-        for (int32_t r = 0; r < rowsHere; ++r) {
-          const intptr_t at = static_cast<intptr_t>(2 * k + r) * fineCols + 2 * j;
-          fineDst[at] = static_cast<int16_t>((blended + fineSrc[at] * fineWeight) >> 10);
-          if (2 * j + 1 < fineCols)
-            fineDst[at + 1] = static_cast<int16_t>((blended + fineSrc[at + 1] * fineWeight) >> 10);
-        }
-        vPrev = vCur;
-        vCur = vNext;
+      for (int32_t r = 0; r < rowsHere; ++r) {
+        const intptr_t at = static_cast<intptr_t>(2 * k + r) * fineCols;
+        const int16_t* in = fineSrc + at;
+        int16_t* out = fineDst + at;
+        for (int32_t x = 0; x < span; ++x)
+          out[x] = static_cast<int16_t>((wide[x] * coarseWeight + in[x] * fineWeight) >> 10);
       }
     }
   });
@@ -147,7 +157,20 @@ int32_t PyramidFilterLuma(const uint8_t* pixels, int32_t height, int32_t width, 
       const uint8_t* row0 = pixels + static_cast<intptr_t>(r) * pitch;
       const uint8_t* row1 = pixels + static_cast<intptr_t>(r + h) * pitch;
       const bool inside = r + f <= height;
-      for (int32_t j = 0; j < filledCols; ++j) {
+      int32_t j = 0;
+      if (inside && layout.kind == LumaLayout::Linear) {
+        // Whole cells of a packed or plane row: the four samples at fixed steps.
+        const int32_t whole = std::min(filledCols, width / f);
+        const intptr_t cell = static_cast<intptr_t>(f) * layout.step, half = static_cast<intptr_t>(h) * layout.step;
+        const uint8_t* p0 = row0 + layout.offset;
+        const uint8_t* p1 = row1 + layout.offset;
+        for (; j < whole; ++j, p0 += cell, p1 += cell) {
+          const int32_t y00 = p0[0];
+          lrow[j] = logTable[y00];
+          arow[j] = logTable[(y00 + p0[half] + p1[0] + p1[half]) >> 2];
+        }
+      }
+      for (; j < filledCols; ++j) {
         const int32_t c = j * f;
         int32_t y00, y01, y10, y11;
         if (inside && c + f <= width) {
@@ -165,7 +188,7 @@ int32_t PyramidFilterLuma(const uint8_t* pixels, int32_t height, int32_t width, 
         lrow[j] = logTable[y00];
         arow[j] = logTable[(y00 + y01 + y10 + y11) >> 2];
       }
-      for (int32_t j = filledCols; j < mapCols; ++j) {
+      for (j = filledCols; j < mapCols; ++j) {
         lrow[j] = lrow[filledCols - 1];
         arow[j] = arow[filledCols - 1];
       }
@@ -194,26 +217,23 @@ int32_t SmoothDoubleBlendYUV(int16_t* avgMap, int16_t* logMap, int32_t rows, int
   if (lineWords < cols) return 4;
   const int16_t* sqrtTable = SqrtTable();
   int16_t* prev = lineScratch;  // original row i - 1 of the average map
-  const int32_t lastCol = cols - 1;
+  std::vector<int16_t> vert(static_cast<size_t>(cols) + 2), line(cols);
+  std::vector<int32_t> diff(cols);
   for (int32_t i = 0; i < rows; ++i) {
     int16_t* mid = avgMap + static_cast<intptr_t>(i) * cols;
     const int16_t* up = i == 0 ? mid : prev;
     const int16_t* dn = avgMap + static_cast<intptr_t>(std::min(i + 1, rows - 1)) * cols;
     int16_t* lrow = logMap + static_cast<intptr_t>(i) * cols;
-    // Every sample is read before the same position is overwritten.
-    auto vert = [&](int32_t j) { return (up[j] + 2 * mid[j] + dn[j]) >> 2; };
-    int32_t vPrev = vert(0), vCur = vPrev;
+    // The row is smoothed from the original samples before any is overwritten.
+    SmoothLine(up, mid, dn, cols, vert.data(), line.data());
+    std::copy_n(mid, cols, prev);
     for (int32_t j = 0; j < cols; ++j) {
-      const int32_t vNext = vert(std::min(j + 1, lastCol));
-      const int32_t smooth = (vPrev + 2 * vCur + vNext) >> 2;
       const int32_t l = lrow[j];
-      const int32_t s = (smooth * coarseWeight + l * fineWeight) >> 10;
-      prev[j] = mid[j];
+      const int32_t s = (line[j] * coarseWeight + l * fineWeight) >> 10;
       lrow[j] = static_cast<int16_t>(s);
-      mid[j] = static_cast<int16_t>(SoftMagnitude(sqrtTable, l - s));
-      vPrev = vCur;
-      vCur = vNext;
+      diff[j] = l - s;
     }
+    for (int32_t j = 0; j < cols; ++j) mid[j] = static_cast<int16_t>(SoftMagnitude(sqrtTable, diff[j]));
   }
   return 0;
 }

@@ -131,6 +131,15 @@ void RGB32ToYUY2AndLuma(uint8_t* yuy2, int32_t yuy2Pitch, uint8_t* luma, const u
   using namespace colorconvert;
   const ToYUY2Row toYuy2 = Pick<ToYUY2Row>(ToYUY2RowScalar, ToYUY2RowSSE2, ToYUY2RowAVX2);
   const ToLumaRow toLuma = Pick<ToLumaRow>(ToLumaRowScalar, ToLumaRowSSE2, ToLumaRowAVX2);
+  if (ActiveKernelForm() == KernelForm::AVX2) {
+    // One read of each source row for both.
+    enh::ParallelRows(height, kMinStripRows, 1, [&](int32_t r0, int32_t r1) {
+      for (int32_t r = r0; r < r1; ++r)
+        ToYUY2AndLumaRowAVX2(yuy2 + static_cast<intptr_t>(r) * yuy2Pitch, luma + static_cast<intptr_t>(r) * width,
+                             src + static_cast<intptr_t>(r) * srcPitch, width);
+    });
+    return;
+  }
   enh::ParallelRows(height, kMinStripRows, 1, [&](int32_t r0, int32_t r1) {
     for (int32_t r = r0; r < r1; ++r) {
       const uint8_t* row = src + static_cast<intptr_t>(r) * srcPitch;

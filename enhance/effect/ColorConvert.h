@@ -69,5 +69,8 @@ void ToYUY2RowAVX2(uint8_t* dst, const uint8_t* src, int32_t pairs);
 void ToRGB32RowAVX2(uint8_t* dst, const uint8_t* src, int32_t pairs);
 void ToPlanesRowAVX2(uint8_t* y, uint8_t* u, uint8_t* v, const uint8_t* src, int32_t width);
 void ToLumaRowAVX2(uint8_t* y, const uint8_t* src, int32_t width);
+// Both rows from one read of the source: the YUY2 row (width >> 1 pairs) and
+// the luma row (width bytes).
+void ToYUY2AndLumaRowAVX2(uint8_t* dst, uint8_t* y, const uint8_t* src, int32_t width);
 
 }  // namespace colorconvert

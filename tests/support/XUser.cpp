@@ -321,6 +321,17 @@ std::optional<POINT> XUser::Where(CQelWindow* w, qel::Element* e) {
   // A window cut to a shape takes the pointer only inside it (a shape
   // follows a new size with the next frame).
   if (at && display_ && !InShape(display_, xid, local)) return std::nullopt;
+  // Where the X server has the window now: GTK learns of a window manager's
+  // move (a dialog placed over its parent) only a little later.
+  if (at && display_) {
+    XWindowAttributes attributes{};
+    int rx = 0, ry = 0;
+    Window child = 0;
+    if (!XGetWindowAttributes(display_, xid, &attributes) || attributes.map_state != IsViewable ||
+        !XTranslateCoordinates(display_, xid, DefaultRootWindow(display_), local.x, local.y, &rx, &ry, &child))
+      return std::nullopt;
+    at = POINT{rx, ry};
+  }
   return at;
 }
 

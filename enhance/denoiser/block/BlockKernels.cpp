@@ -24,12 +24,10 @@ const Table& Avx2Table() {
 }
 
 const Table& ActiveTable() {
-  switch (ActiveKernelForm()) {
-    case KernelForm::Scalar: return ScalarTable();
-    case KernelForm::SSE2: return Sse2Table();
-    case KernelForm::AVX2: return Avx2Table();
-  }
-  return Sse2Table();
+  // Asked on every 8 x 8 kernel call: one look-up, no switch of guarded statics.
+  static const Table* const tables[] = {&ScalarTable(), &Sse2Table(), &Avx2Table()};
+  const auto form = static_cast<unsigned>(ActiveKernelForm());
+  return form < 3 ? *tables[form] : Sse2Table();
 }
 
 }  // namespace avd_block

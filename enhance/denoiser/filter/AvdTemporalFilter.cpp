@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <vector>
 
 #include "block/BlockKernels.h"
@@ -120,8 +121,10 @@ struct VideoLevel {
 // be waiting for a processor itself). A sleeper counts itself in `sleepers`
 // before its last look, so the row above wakes it (a system call) only when
 // someone sleeps.
-void WaitFor(const std::atomic<int32_t>& count, int32_t need, std::atomic<int32_t>& sleepers) {
+int32_t WaitFor(const std::atomic<int32_t>& count, int32_t need, std::atomic<int32_t>& sleepers) {
   int32_t seen = count.load(std::memory_order_acquire);
+  if (seen >= need) return seen;
+  const auto start = std::chrono::steady_clock::now();
   for (int spin = 0; seen < need && spin < 256; ++spin) {
     _mm_pause();
     seen = count.load(std::memory_order_acquire);
@@ -133,6 +136,9 @@ void WaitFor(const std::atomic<int32_t>& count, int32_t need, std::atomic<int32_
     sleepers.fetch_sub(1);
     seen = count.load(std::memory_order_acquire);
   }
+  enh::ParallelWaited(std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start)
+                          .count());
+  return seen;
 }
 
 void Finished(std::atomic<int32_t>& count, int32_t value, const std::atomic<int32_t>& sleepers) {
@@ -191,20 +197,32 @@ int32_t FilterRows(MHandle memory, const VideoLevel& lv, int32_t around) {
     for (int32_t i = 0; i < lv.rows; ++i) lv.Row(i, res);
     res.Release(memory);
   } else {
-    // done[i]: sub-blocks of row i finished, counted from the left.
-    std::vector<std::atomic<int32_t>> done(lv.rows);
+    // done[i]: sub-blocks of row i finished, counted from the left, each on
+    // a cache line of its own (the rows beside it run on other threads). A
+    // row tells its progress every few sub-blocks only: a sub-block takes
+    // about as long as moving the line to the row below.
+    struct alignas(64) Progress {
+      std::atomic<int32_t> done{0};
+    };
+    constexpr int32_t kTellEvery = 8;
+    // Rows wait on one another all along, so a thread pays only with far more
+    // work than an independent strip needs (on a still page, never).
+    constexpr double kWavefrontShareNs = 1'500'000;
+    std::vector<Progress> done(lv.rows);
     std::atomic<int32_t> sleepers{0};
     enh::ParallelFor(lv.rows, [&](int32_t i) {
       AvdNLResources res;
       const int32_t rc = res.Create(memory);
       if (rc) failed = rc;
+      int32_t above = 0;
       for (int32_t j = 0; j < lv.cols; ++j) {
-        if (i > 0) WaitFor(done[i - 1], std::min(lv.cols, j + lag + 1), sleepers);
+        const int32_t need = std::min(lv.cols, j + lag + 1);
+        if (i > 0 && above < need) above = WaitFor(done[i - 1].done, need, sleepers);
         if (!rc) lv.SubBlock(i, j, res);
-        Finished(done[i], j + 1, sleepers);
+        if ((j + 1) % kTellEvery == 0 || j + 1 == lv.cols) Finished(done[i].done, j + 1, sleepers);
       }
       if (!rc) res.Release(memory);
-    });
+    }, kWavefrontShareNs);
     if (int32_t rc = failed.load()) return rc;
   }
   // Rows read their neighbours in the previous frame's level as it was: it is

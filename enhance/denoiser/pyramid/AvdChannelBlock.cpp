@@ -34,6 +34,8 @@ int32_t avdBlock_Create(MHandle hMem, AvdBlock* block, uint32_t kind, int32_t wi
   block->capacity = bytes;
   block->data = static_cast<uint8_t*>(avdJMemAlloc_Aligned(hMem, bytes ? bytes : 16, 16));
   if (!block->data) return ENH_ERR_MEMORY;
+  // The process heap hands out cleared memory; a static heap does not.
+  if (!hMem) return ENH_OK;
   // Whole frames take megabytes: cleared in row strips.
   const size_t rowBytes = bytes / static_cast<size_t>(std::max(height, 1));
   enh::ParallelRows(std::max(height, 1), 64, 1, [&](int32_t r0, int32_t r1) {

@@ -81,6 +81,22 @@ double DurationMs(const AVStream* st, const AVFormatContext* fmt) {
 
 int64_t StartOf(const AVStream* st) { return st->start_time == AV_NOPTS_VALUE ? 0 : st->start_time; }
 
+// out[i] = table[in[i]] for n bytes; eight loads in flight per step.
+void TableCopy(const uint8_t* in, uint8_t* out, size_t n, const uint8_t* table) {
+  if (!table) {
+    std::memcpy(out, in, n);
+    return;
+  }
+  size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint8_t a = table[in[i]], b = table[in[i + 1]], c = table[in[i + 2]], d = table[in[i + 3]];
+    uint8_t e = table[in[i + 4]], f = table[in[i + 5]], g = table[in[i + 6]], h = table[in[i + 7]];
+    out[i] = a, out[i + 1] = b, out[i + 2] = c, out[i + 3] = d;
+    out[i + 4] = e, out[i + 5] = f, out[i + 6] = g, out[i + 7] = h;
+  }
+  for (; i < n; ++i) out[i] = table[in[i]];
+}
+
 }  // namespace
 
 struct Movie::Impl {
@@ -314,6 +330,31 @@ int Movie::FrameInto(int64_t t, uint8_t* argb, int32_t rowBytes, Size size) {
   if (!argb || size.width <= 0 || size.height <= 0 || rowBytes < size.width * 4) return -1;
   if (!d.hasVideo || !d.DecodedAt(t)) return -1;
   return d.converter.Convert(d.current.get(), size.width, size.height, argb, rowBytes) ? 0 : -1;
+}
+
+bool Movie::DecodesToYuv420() const {
+  const Impl& d = *impl_;
+  const AVCodecContext* c = d.videoReader.Decoder();
+  return d.hasVideo && c && c->pix_fmt == AV_PIX_FMT_YUV420P && d.natural == d.video.size;
+}
+
+int Movie::FrameYuv420Into(int64_t t, const Yuv420View& out, const uint8_t* lumaTable, const uint8_t* chromaTable) {
+  Impl& d = *impl_;
+  if (!d.hasVideo || !d.DecodedAt(t)) return -1;
+  const AVFrame* f = d.current.get();
+  if (f->format != AV_PIX_FMT_YUV420P || f->width != out.size.width || f->height != out.size.height) return -1;
+  for (int p = 0; p < 3; ++p) {
+    const int32_t w = p == 0 ? f->width : (f->width + 1) / 2;
+    if (!out.planes[p] || out.rowBytes[p] < w || !f->data[p]) return -1;
+  }
+  for (int p = 0; p < 3; ++p) {
+    const int32_t w = p == 0 ? f->width : (f->width + 1) / 2, h = p == 0 ? f->height : (f->height + 1) / 2;
+    const uint8_t* table = p == 0 ? lumaTable : chromaTable;
+    for (int32_t y = 0; y < h; ++y)
+      TableCopy(f->data[p] + ptrdiff_t(y) * f->linesize[p], out.planes[p] + ptrdiff_t(y) * out.rowBytes[p], size_t(w),
+                table);
+  }
+  return 0;
 }
 
 uint32_t Movie::SoundRate() const { return impl_->soundRate; }

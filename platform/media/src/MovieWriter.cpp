@@ -80,6 +80,12 @@ struct MovieWriter::Impl {
     std::fprintf(stderr, "media: movie %s: %s\n", settings.path.c_str(), error.c_str());
   }
   int Mux(AVPacket* packet, AVStream* stream, AVRational from);
+  // A picture of any form and size into `target` (the encoder's frame or
+  // the palette codec's 3:3:2 picture, which then fills the encoder's frame).
+  bool Convert(const uint8_t* const planes[4], const int strides[4], AVPixelFormat format, int width, int height,
+               AVFrame* target);
+  // The encoder's frame as the next one. 0 or -1.
+  int SendVideoFrame();
   bool OpenVideo();
   bool OpenSound();
   int DrainVideo(bool flushing);
@@ -95,6 +101,48 @@ int MovieWriter::Impl::Mux(AVPacket* packet, AVStream* stream, AVRational from) 
   int err = av_interleaved_write_frame(out, packet);  // takes the packet's data
   if (err < 0) Fail("write", err);
   return err;
+}
+
+bool MovieWriter::Impl::Convert(const uint8_t* const planes[4], const int strides[4], AVPixelFormat format,
+                                int width, int height, AVFrame* target) {
+  AVCodecContext* c = videoCodec.get();
+  AVFrame* frame = videoFrame.get();
+  scaler.reset(sws_getCachedContext(scaler.release(), width, height, format, c->width, c->height,
+                                    AVPixelFormat(target->format), SWS_BICUBIC, nullptr, nullptr, nullptr));
+  if (!scaler) {
+    Fail("video conversion");
+    return false;
+  }
+  sws_scale(scaler.get(), planes, strides, 0, height, target->data, target->linesize);
+  if (target != frame) {
+    // The 3:3:2 picture is the palette picture: index i is the colour i.
+    for (int y = 0; y < c->height; ++y)
+      std::memcpy(frame->data[0] + y * frame->linesize[0], target->data[0] + y * target->linesize[0],
+                  size_t(c->width));
+    auto* palette = reinterpret_cast<uint32_t*>(frame->data[1]);
+    for (uint32_t i = 0; i < 256; ++i) {
+      uint32_t r = (i >> 5) * 255 / 7, g = ((i >> 2) & 7) * 255 / 7, b = (i & 3) * 255 / 3;
+      palette[i] = 0xFF000000u | r << 16 | g << 8 | b;
+    }
+  }
+  return true;
+}
+
+int MovieWriter::Impl::SendVideoFrame() {
+  AVCodecContext* c = videoCodec.get();
+  AVFrame* frame = videoFrame.get();
+  int64_t n = framesWritten;
+  frame->pts = FrameStart(n, settings.fps);
+  frame->quality = c->global_quality;  // a fixed quantiser is read from each frame
+  durations.push_back(FrameStart(n + 1, settings.fps) - frame->pts);
+  int err = avcodec_send_frame(c, frame);
+  if (err < 0) {
+    Fail("video encoding", err);
+    return -1;
+  }
+  if (DrainVideo(false) < 0) return -1;
+  framesWritten = n + 1;
+  return 0;
 }
 
 bool MovieWriter::Impl::OpenVideo() {
@@ -130,7 +178,7 @@ bool MovieWriter::Impl::OpenVideo() {
   // Slices in parallel: the packets still leave one per frame, in order.
   if (codec->capabilities & AV_CODEC_CAP_SLICE_THREADS) {
     c->thread_type = FF_THREAD_SLICE;
-    c->thread_count = 4;
+    c->thread_count = std::max(s.encoderThreads, 0);
   }
   int err = avcodec_open2(c, codec, &options);
   av_dict_free(&options);
@@ -369,43 +417,35 @@ int MovieWriter::WriteVideo(const uint8_t* argb, int32_t width, int32_t height, 
       rowBytes < width * 4)
     return -1;
   if (d.failed) return -1;
-  AVCodecContext* c = d.videoCodec.get();
   AVFrame* frame = d.videoFrame.get();
   if (av_frame_make_writable(frame) < 0) return -1;
   AVFrame* target = d.palFrame ? d.palFrame.get() : frame;
-  AVPixelFormat targetFormat = AVPixelFormat(target->format);
-  d.scaler.reset(sws_getCachedContext(d.scaler.release(), width, height, AV_PIX_FMT_ARGB, c->width,
-                                      c->height, targetFormat, SWS_BICUBIC, nullptr, nullptr, nullptr));
-  if (!d.scaler) {
-    d.Fail("video conversion");
-    return -1;
-  }
   const uint8_t* planes[4] = {argb, nullptr, nullptr, nullptr};
   int strides[4] = {rowBytes, 0, 0, 0};
-  sws_scale(d.scaler.get(), planes, strides, 0, height, target->data, target->linesize);
-  if (d.palFrame) {
-    // The 3:3:2 picture is the palette picture: index i is the colour i.
-    for (int y = 0; y < c->height; ++y)
-      std::memcpy(frame->data[0] + y * frame->linesize[0], target->data[0] + y * target->linesize[0],
-                  size_t(c->width));
-    auto* palette = reinterpret_cast<uint32_t*>(frame->data[1]);
-    for (uint32_t i = 0; i < 256; ++i) {
-      uint32_t r = (i >> 5) * 255 / 7, g = ((i >> 2) & 7) * 255 / 7, b = (i & 3) * 255 / 3;
-      palette[i] = 0xFF000000u | r << 16 | g << 8 | b;
-    }
+  if (!d.Convert(planes, strides, AV_PIX_FMT_ARGB, width, height, target)) return -1;
+  return d.SendVideoFrame();
+}
+
+int MovieWriter::WriteVideoYuv420(const Yuv420View& picture) {
+  Impl& d = *impl_;
+  const int32_t width = picture.size.width, height = picture.size.height;
+  if (!d.out || !d.videoStream || d.finished || width <= 0 || height <= 0) return -1;
+  for (int p = 0; p < 3; ++p)
+    if (!picture.planes[p] || picture.rowBytes[p] < (p == 0 ? width : (width + 1) / 2)) return -1;
+  if (d.failed) return -1;
+  AVCodecContext* c = d.videoCodec.get();
+  AVFrame* frame = d.videoFrame.get();
+  if (av_frame_make_writable(frame) < 0) return -1;
+  const uint8_t* planes[4] = {picture.planes[0], picture.planes[1], picture.planes[2], nullptr};
+  int strides[4] = {picture.rowBytes[0], picture.rowBytes[1], picture.rowBytes[2], 0};
+  if (!d.palFrame && c->pix_fmt == AV_PIX_FMT_YUV420P && c->width == width && c->height == height) {
+    // The encoder's own form: the planes as they are.
+    av_image_copy(frame->data, frame->linesize, planes, strides, AV_PIX_FMT_YUV420P, width, height);
+  } else {
+    AVFrame* target = d.palFrame ? d.palFrame.get() : frame;
+    if (!d.Convert(planes, strides, AV_PIX_FMT_YUV420P, width, height, target)) return -1;
   }
-  int64_t n = d.framesWritten;
-  frame->pts = FrameStart(n, d.settings.fps);
-  frame->quality = c->global_quality;  // a fixed quantiser is read from each frame
-  d.durations.push_back(FrameStart(n + 1, d.settings.fps) - frame->pts);
-  int err = avcodec_send_frame(c, frame);
-  if (err < 0) {
-    d.Fail("video encoding", err);
-    return -1;
-  }
-  if (d.DrainVideo(false) < 0) return -1;
-  d.framesWritten = n + 1;
-  return 0;
+  return d.SendVideoFrame();
 }
 
 int MovieWriter::WriteSound(const uint8_t* pcm, size_t bytes) {

@@ -2,22 +2,30 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <mutex>
+#include <set>
+#include <thread>
 #include <vector>
 
 #include "WorkerPool.h"
 
 namespace {
 
-// Every task runs exactly once, whatever the threads and the task count.
+// Every task runs exactly once, whatever the threads, the task count and
+// the way tasks are claimed (more tasks than one job holds included).
 TEST(WorkerPool, RunsEveryTaskOnce) {
+  using Claim = enh::WorkerPool::Claim;
   for (int threads : {1, 2, 5}) {
     enh::WorkerPool pool(threads);
     EXPECT_EQ(pool.Threads(), threads);
-    for (int count : {0, 1, 7, 100}) {
-      std::vector<std::atomic<int>> runs(count);
-      pool.Run(count, [&](int32_t i) { runs[i]++; });
-      for (int i = 0; i < count; ++i) ASSERT_EQ(runs[i].load(), 1) << threads << " threads, task " << i;
-    }
+    for (Claim claim : {Claim::InOrder, Claim::OwnRangeFirst})
+      for (int count : {0, 1, 3, 7, 100, 70000}) {
+        std::vector<std::atomic<int>> runs(count);
+        pool.Run(count, [&](int32_t i) { runs[i]++; }, enh::WorkerPool::kAllHelpers, claim);
+        for (int i = 0; i < count; ++i)
+          ASSERT_EQ(runs[i].load(), 1) << threads << " threads, " << count << " tasks, task " << i;
+      }
   }
 }
 
@@ -64,6 +72,73 @@ TEST(WorkerPool, NestedWorkRunsInPlace) {
     EXPECT_EQ(inner.load(), 24);
   }
   EXPECT_EQ(enh::ParallelThreads(), 1);
+}
+
+// A job that asks for fewer helpers gets no more threads than that, however
+// many are idle; every task still runs once.
+TEST(WorkerPool, HelpersAreCapped) {
+  enh::WorkerPool pool(5);
+  for (int helpers : {0, 1, 2, 4}) {
+    std::mutex m;
+    std::set<std::thread::id> threads;
+    std::vector<std::atomic<int>> runs(40);
+    pool.Run(
+        40,
+        [&](int32_t i) {
+          runs[i]++;
+          std::this_thread::sleep_for(std::chrono::microseconds(200));
+          const std::lock_guard lock(m);
+          threads.insert(std::this_thread::get_id());
+        },
+        helpers);
+    for (int i = 0; i < 40; ++i) ASSERT_EQ(runs[i].load(), 1) << helpers << " helpers, task " << i;
+    EXPECT_LE(static_cast<int>(threads.size()), helpers + 1);
+  }
+}
+
+// A step starts on the caller alone; once it has shown enough work it gets
+// every thread, while time a task spent waiting for another counts as none.
+TEST(WorkerPool, StepsGetThreadsByTheirWork) {
+  enh::WorkerPool pool(4);
+  const enh::ParallelScope scope(&pool);
+  const auto sleep = std::chrono::microseconds(static_cast<int>(enh::WorkerPool::kShareNs / 1000));
+  // The same task at two sizes: two steps.
+  struct Case { bool waits; int count, expected; };
+  for (const Case c : {Case{false, 8, 4}, Case{true, 9, 1}}) {
+    std::atomic<int> calls{0};
+    auto task = [&](int32_t) {
+      const auto start = std::chrono::steady_clock::now();
+      std::this_thread::sleep_for(sleep);
+      if (c.waits)
+        enh::ParallelWaited(
+            std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start).count());
+      calls++;
+    };
+    const std::function<void(int32_t)> step = task;
+    EXPECT_EQ(pool.Plan(step.target_type(), c.count), 1);
+    for (int frame = 0; frame < 3; ++frame) enh::ParallelFor(c.count, step);
+    EXPECT_EQ(calls.load(), 3 * c.count);
+    EXPECT_EQ(pool.Plan(step.target_type(), c.count), c.expected) << (c.waits ? "waiting" : "working");
+  }
+}
+
+// Tasks are claimed in order, so each may wait for the one before it (a
+// wavefront) on any number of threads and helpers.
+TEST(WorkerPool, TasksMayWaitForEarlierOnes) {
+  for (int threads : {1, 2, 5}) {
+    enh::WorkerPool pool(threads);
+    for (int helpers : {0, 1, 4}) {
+      std::vector<std::atomic<int>> done(64);
+      pool.Run(
+          64,
+          [&](int32_t i) {
+            while (i > 0 && done[i - 1].load() == 0) std::this_thread::yield();
+            done[i] = 1;
+          },
+          helpers);
+      for (int i = 0; i < 64; ++i) ASSERT_EQ(done[i].load(), 1) << threads << " threads, task " << i;
+    }
+  }
 }
 
 }  // namespace

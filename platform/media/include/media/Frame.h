@@ -20,6 +20,14 @@ struct Size {
   bool operator==(const Size&) const = default;
 };
 
+// A 4:2:0 picture in the caller's memory: planes Y, Cb and Cr, the chroma
+// ones half as wide and half as high (rounded up), 8 bits in video range.
+struct Yuv420View {
+  uint8_t* planes[3] = {};
+  int32_t rowBytes[3] = {};
+  Size size;
+};
+
 struct Frame {
   int32_t width = 0;
   int32_t height = 0;

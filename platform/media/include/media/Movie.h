@@ -78,6 +78,17 @@ class Movie {
   // The rows are left as they were when there is no picture there.
   int FrameInto(int64_t t, uint8_t* argb, int32_t rowBytes, Size size);
 
+  // True when the pictures decode to 8-bit 4:2:0 planes in video range and
+  // are shown at their coded size: FrameYuv420Into then hands them over with
+  // no colour conversion.
+  bool DecodesToYuv420() const;
+  // The frame shown at time t as 4:2:0 planes into `out` (of the coded
+  // size), every luma byte through `lumaTable` and every chroma byte through
+  // `chromaTable` (256 entries each; null copies as it is). -1 without
+  // pictures, when the file cannot be decoded there, or when the decoded
+  // picture is not 4:2:0 of out's size (out is then left as it was).
+  int FrameYuv420Into(int64_t t, const Yuv420View& out, const uint8_t* lumaTable, const uint8_t* chromaTable);
+
   // Sound, decoded and converted to signed 16-bit interleaved samples in
   // native byte order, at the movie's own rate and channel count.
   uint32_t SoundRate() const;

@@ -22,6 +22,9 @@ struct MovieWriterSettings {
   double fps = 15.0;
   uint32_t videoType = FourCC('m', 'p', '4', 'v');
   int quality = 50;  // percent, 0..100
+  // Slice threads of the picture encoder; 0 leaves the number to the
+  // library (about one per core), for a save that encodes as fast as it can.
+  int encoderThreads = 4;
   bool sound = false;
   uint32_t soundType = FourCC('s', 'o', 'w', 't');
   SoundFormat soundInput;  // interleaved PCM handed to WriteSound (16 or 8 bits)
@@ -49,6 +52,9 @@ class MovieWriter {
   // One frame (32-bit A, R, G, B, scaled when its size differs). One thread
   // at a time. 0, or -1 when it could not be encoded or written.
   int WriteVideo(const uint8_t* argb, int32_t width, int32_t height, int32_t rowBytes);
+  // The same for a 4:2:0 picture: taken as it is when the encoder works on
+  // 4:2:0 of that size (no colour conversion), else converted and scaled.
+  int WriteVideoYuv420(const Yuv420View& picture);
   // Sound in the input format, any length (a split sample is kept for the
   // next call). One thread at a time. 0 or -1.
   int WriteSound(const uint8_t* pcm, size_t bytes);

@@ -208,6 +208,12 @@ class QEL_API Element : public Object {
   // in the parameter (x in the low 16 bits, y in the high 16 bits).
   virtual bool TakePointer(const PointerInput& in);
   void SetPointerEvents(bool on) { pointer_events_ = on; }
+  // The window point such an event carries. Read this, not the pointer's
+  // position now: on a busy desktop the pointer has moved on by the time
+  // an event is handled.
+  static POINT PointerPoint(QELLPARAM packed) {
+    return POINT{int16_t(uint16_t(packed & 0xFFFF)), int16_t(uint16_t((packed >> 16) & 0xFFFF))};
+  }
   bool PointerEvents() const { return pointer_events_; }
   // A key the window left unhandled, offered to the element holding the
   // keyboard focus (global value 2); true when taken.

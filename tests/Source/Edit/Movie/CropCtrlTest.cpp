@@ -89,6 +89,24 @@ TEST_F(CropCtrlTest, DraggedHandlesCarryThePlayHeadAndStopAtTheOtherHandle) {
   EXPECT_EQ(rec_.calls.back().time, 800);
 }
 
+// A handle follows the points its press and moves carried, wherever the
+// pointer is by the time they are handled.
+TEST_F(CropCtrlTest, AHandleFollowsThePointsOfItsEvents) {
+  ctrl_.SetData(1000, 500, 200, 800);
+  qel::Element* handle = panel_->FindByName("butn_CropLeft", true);
+  for (auto [kind, x] : {std::pair{qel::PointerInput::kDown, 100}, {qel::PointerInput::kMove, 150},
+                         {qel::PointerInput::kUp, 130}}) {
+    qel::PointerInput in;
+    in.kind = kind;
+    in.at = POINT{x, 5};
+    ASSERT_TRUE(handle->TakePointer(in));
+  }
+  EXPECT_EQ(Widths(), (std::vector<int32_t>{50, 0, 30, 20}));
+  ASSERT_FALSE(rec_.calls.empty());
+  EXPECT_EQ(rec_.calls.back().which, 'p');
+  EXPECT_EQ(rec_.calls.back().final, 1);
+}
+
 TEST_F(CropCtrlTest, AStepMovesThePlayHeadAtLeastOneUnit) {
   // 100 units of a 100 000-unit movie on a 100-wide strip: far below one unit.
   ctrl_.SetData(100000, 50000, 0, 100000);

@@ -10,12 +10,14 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "MediaTools.h"
 #include "MovieSource.h"
 #include "VideoSave.h"
 #include "media/Movie.h"
+#include "os/Offscreen.h"
 #include "qel/QelWideText.h"
 
 namespace fs = std::filesystem;
@@ -54,14 +56,14 @@ class MovieSave : public ::testing::Test {
     fs::copy_file(fs::path(CLIPS_DIR) / clip, to);
     return to;
   }
-  CSource* Open(const fs::path& file, int32_t start, int32_t end, int32_t brightness = 0) {
+  CSource* Open(const fs::path& file, int32_t start, int32_t end, int32_t brightness = 0, int32_t contrast = 0) {
     auto* s = new CSource();
     s->AddRef();
     s->SetFilePath(QelFromUTF8(file.string()).c_str());
     EXPECT_EQ(s->Open(), 1);
     s->SetBound(start, end);
     AdjustBothCrop(s);
-    s->SetEffect(brightness, 0);
+    s->SetEffect(brightness, contrast);
     return s;
   }
   MovieSaveResult Save(CSource* s, const fs::path& target, std::function<bool(int32_t)> poll = {}) {
@@ -146,6 +148,36 @@ TEST_F(MovieSave, OverTheFileReplacesItWhole) {
   ASSERT_EQ(m.FrameAt(0, f), 0);
   EXPECT_GT(f.Row(8)[8 * 4 + 2], 80 + 10);
   EXPECT_EQ(FilesInFolder(), 1u);
+}
+
+// An MPEG-4 movie is adjusted on its 4:2:0 planes: its colours come out as
+// the 32-bit path (the preview's) makes them, within what re-encoding moves.
+TEST_F(MovieSave, AdjustedColoursAreThoseOfThePreview) {
+  fs::path file = Copy("colours.mov");
+  struct Case {
+    int32_t brightness, contrast;
+  } cases[] = {{30, 20}, {-20, -40}, {40, 0}, {0, 40}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.brightness) + " " + std::to_string(c.contrast));
+    CSource* preview = Open(file, 0, 600, c.brightness, c.contrast);
+    ASSERT_EQ(preview->PrepareSave(false), 1);
+    GWorldPtr want = preview->GetVideoData(0, nullptr, nullptr);
+    ASSERT_NE(want, nullptr);
+    fs::path saved = dir_ / "saved.mov";
+    ASSERT_EQ(Save(Open(file, 0, 600, c.brightness, c.contrast), saved), kSaveDone);
+    media::Movie m;
+    ASSERT_EQ(m.Open(saved.string()), 0);
+    media::Frame f;
+    ASSERT_EQ(m.FrameAt(0, f), 0);
+    for (auto [x, y] : {std::pair{16, 12}, {48, 12}, {16, 36}, {48, 36}})
+      for (int channel = 1; channel <= 3; ++channel)
+        EXPECT_NEAR(f.Row(y)[x * 4 + channel], want->pixels[y * want->rowBytes + x * 4 + channel], 4)
+            << x << "," << y << " channel " << channel;
+    preview->ResetVideoData(want);
+    preview->Close();
+    preview->Release();
+    fs::remove(saved);
+  }
 }
 
 TEST_F(MovieSave, CancelledOrFailedLeavesTheOriginal) {

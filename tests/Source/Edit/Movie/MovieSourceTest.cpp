@@ -2,12 +2,16 @@
 // and their snapping to frames, and the frames and sound a save pulls.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
+#include <cmath>
+#include <string>
 #include <thread>
 
 #include "MovieSource.h"
 #include "VideoEdit.h"
 #include "VideoSave.h"
+#include "img/Operations.h"
 #include "os/Offscreen.h"
 #include "qel/QelWideText.h"
 
@@ -155,6 +159,65 @@ TEST(MovieSource, SaveDeliversTheTrimmedFramesAndSound) {
   EXPECT_EQ(s->GetAudioData(nullptr, 0, 0, nullptr, nullptr), CSource::kNoMoreData);
   s->Close();
   s->Release();
+}
+
+GWorldPtr SaveFrame(CSource* s, int n, int fps) {
+  // The times the writer asks: frame n in whole milliseconds.
+  return s->GetVideoData(int32_t(std::llround(n * 600.0 / fps) * 1000 / 600), nullptr, nullptr);
+}
+
+TEST(MovieSource, SaveFramesComeAs420WhereTheMovieDecodesSo) {
+  struct Case {
+    const char* clip;
+    bool planar;
+    int32_t depth;
+  } cases[] = {
+      {"silent.mov", true, plat::kOffscreenYUV420},
+      {"silent.mov", false, plat::kOffscreenARGB32},  // not asked for
+      {"index.mov", true, plat::kOffscreenARGB32},    // PNG pictures are R, G, B
+  };
+  for (const Case& c : cases) {
+    CSource* s = OpenSource(QelFromUTF8(std::string(CLIPS_DIR "/") + c.clip));
+    s->SetEffect(30, 20);
+    ASSERT_EQ(s->PrepareSave(c.planar), 1);
+    GWorldPtr w = s->GetVideoData(0, nullptr, nullptr);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->depth, c.depth) << c.clip << " " << c.planar;
+    EXPECT_EQ(w->width, 64);
+    s->ResetVideoData(w);
+    s->Close();
+    s->Release();
+  }
+  // Made on the planes, the adjustment gives the level table's grey for the
+  // frame's own grey (n × 8), in video range, and greys stay grey.
+  const std::u16string silent = QelFromUTF8(CLIPS_DIR "/silent.mov");
+  struct Effect {
+    int32_t brightness, contrast;
+  } effects[] = {{30, 20}, {-20, -40}, {0, 0}, {60, 0}, {0, 100}};
+  for (const Effect& e : effects) {
+    SCOPED_TRACE(std::to_string(e.brightness) + " " + std::to_string(e.contrast));
+    const std::array<uint8_t, 256> table = img::BrightnessContrastTable(e.brightness, e.contrast);
+    // A level off in the movie's own rounding moves by the table's slope.
+    const double slack = 1 + 255.0 / (255 - 2 * e.contrast);
+    CSource* s = OpenSource(silent);
+    s->SetEffect(e.brightness, e.contrast);
+    ASSERT_EQ(s->PrepareSave(true), 1);
+    for (int n = 0; n < 20; ++n) {
+      GWorldPtr w = SaveFrame(s, n, 30);
+      ASSERT_NE(w, nullptr);
+      ASSERT_EQ(w->depth, plat::kOffscreenYUV420);
+      int32_t yRow = 0, cRow = 0;
+      const uint8_t* y = plat::OffscreenPlane(w, 0, &yRow);
+      const uint8_t* cb = plat::OffscreenPlane(w, 1, &cRow);
+      const uint8_t* cr = plat::OffscreenPlane(w, 2, &cRow);
+      EXPECT_NEAR(y[8 * yRow + 8], 16 + table[size_t(n * 8)] * 219.0 / 255.0, slack) << "frame " << n;
+      EXPECT_NEAR(cb[4 * cRow + 4], 128, 2);
+      EXPECT_NEAR(cr[4 * cRow + 4], 128, 2);
+      s->ResetVideoData(w);
+    }
+    s->Close();
+    s->Release();
+  }
 }
 
 TEST(MovieSource, SaveSettingsFollowTheMovie) {

@@ -44,7 +44,19 @@ class ProgramUser : public ::testing::Test {
     ASSERT_TRUE(user_->WaitFor([this] { return Shown("cata_homepage"); }));
   }
   void TearDown() override {
-    if (started_) theApp.ExitInstance();
+    if (!started_) return;
+    // Closing can ask a question (unsaved changes) that a failed test left
+    // nobody to answer: each one is cancelled, and the program ends anyway.
+    const guint answer = g_timeout_add(
+        200,
+        [](gpointer) -> gboolean {
+          if (CQelModalWnd* modal = OpenModal(); modal && !modal->ModalEnding())
+            modal->EndModal(CQelModalWnd::kResultCancel);
+          return G_SOURCE_CONTINUE;
+        },
+        nullptr);
+    theApp.ExitInstance();
+    g_source_remove(answer);
   }
   CMyMainFrame* Frame() { return theApp.GetMainFrame(); }
   bool Shown(const char* name) { return ShownIn(Frame(), name); }

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -63,6 +64,60 @@ TEST(Movie, SeeksIntoGroupsOfPicturesAtNtscRate) {
     ASSERT_EQ(movie.FrameAt(t, f), 0);
     EXPECT_NEAR(Level(f), n * 2, 3) << "frame " << n;
   }
+}
+
+// A 4:2:0 picture of the caller's, one byte per sample.
+struct Planes {
+  std::vector<uint8_t> y, cb, cr;
+  Yuv420View view;
+  explicit Planes(Size size, uint8_t fill = 0) {
+    const int32_t cw = (size.width + 1) / 2, ch = (size.height + 1) / 2;
+    y.assign(size_t(size.width) * size_t(size.height), fill);
+    cb.assign(size_t(cw) * size_t(ch), fill);
+    cr.assign(size_t(cw) * size_t(ch), fill);
+    view.planes[0] = y.data(), view.planes[1] = cb.data(), view.planes[2] = cr.data();
+    view.rowBytes[0] = size.width, view.rowBytes[1] = view.rowBytes[2] = cw;
+    view.size = size;
+  }
+};
+
+TEST(Movie, HandsOverDecodedPlanesThroughTables) {
+  struct Case {
+    const char* clip;
+    bool planar;
+  } cases[] = {
+      {"ntsc.mov", true},    // MPEG-4, 4:2:0
+      {"index.mov", false},  // PNG pictures are R, G, B
+      {"wide.mov", false},   // 4:2:0, but shown twice as wide
+  };
+  for (const Case& c : cases) {
+    Movie movie;
+    ASSERT_EQ(movie.Open(Clip(c.clip)), 0);
+    EXPECT_EQ(movie.DecodesToYuv420(), c.planar) << c.clip;
+  }
+  Movie movie;
+  ASSERT_EQ(movie.Open(Clip("ntsc.mov")), 0);
+  const int64_t t = std::llround(30 * 600.0 * 1001.0 / 30000.0);  // frame 30: grey 60
+  Planes plain({64, 48});
+  ASSERT_EQ(movie.FrameYuv420Into(t, plain.view, nullptr, nullptr), 0);
+  EXPECT_NEAR(plain.y[24 * 64 + 32], 16 + 60 * 219 / 255, 3) << "video range";
+  EXPECT_NEAR(plain.cb[12 * 32 + 16], 128, 2);
+  EXPECT_NEAR(plain.cr[12 * 32 + 16], 128, 2);
+  // Every byte through its plane's table, nothing else changed.
+  uint8_t invert[256], flat[256];
+  for (int i = 0; i < 256; ++i) invert[i] = uint8_t(255 - i), flat[i] = 77;
+  Planes mapped({64, 48});
+  ASSERT_EQ(movie.FrameYuv420Into(t, mapped.view, invert, flat), 0);
+  for (size_t i = 0; i < plain.y.size(); ++i) ASSERT_EQ(mapped.y[i], 255 - plain.y[i]) << i;
+  for (const std::vector<uint8_t>* chroma : {&mapped.cb, &mapped.cr})
+    for (uint8_t v : *chroma) ASSERT_EQ(v, 77);
+  // A picture of another size is not filled.
+  Planes small({32, 24}, 5);
+  EXPECT_EQ(movie.FrameYuv420Into(t, small.view, nullptr, nullptr), -1);
+  EXPECT_EQ(small.y[0], 5);
+  Movie png;
+  ASSERT_EQ(png.Open(Clip("index.mov")), 0);
+  EXPECT_EQ(png.FrameYuv420Into(0, plain.view, nullptr, nullptr), -1);
 }
 
 TEST(Movie, DescriptionsOfPicturesAndSound) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "MediaTools.h"
+#include "media/Movie.h"
 #include "TestEnvironment.h"
 
 namespace {
@@ -250,6 +251,50 @@ TEST(MovieWriter, QualityRaisesTheSize) {
     uintmax_t size = fs::file_size(w.path);
     EXPECT_GT(size, last) << quality;
     last = size;
+  }
+}
+
+// Flat 4:2:0 pictures of R, G, B = 200, 100, 50 (video range: Y 123, Cb 91,
+// Cr 175) come out as that colour whatever form the encoder takes.
+TEST(MovieWriter, TakesPlanarPictures) {
+  struct Case {
+    uint32_t type;
+    Size picture;
+    const char* how;
+  } cases[] = {
+      {FourCC('m', 'p', '4', 'v'), {176, 144}, "as they are"},
+      {FourCC('m', 'p', '4', 'v'), {88, 72}, "scaled"},
+      {FourCC('j', 'p', 'e', 'g'), {176, 144}, "to full range"},
+      {FourCC('p', 'n', 'g', ' '), {176, 144}, "to R, G, B"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.how);
+    MovieWriterSettings s = Settings(10, c.type, false);
+    fs::path path = testenv::MakeTempDir("planar") / "planar.mov";
+    s.path = path.string();
+    MovieWriter writer;
+    ASSERT_EQ(writer.Open(s), 0);
+    const int32_t cw = (c.picture.width + 1) / 2, ch = (c.picture.height + 1) / 2;
+    std::vector<uint8_t> y(size_t(c.picture.width) * size_t(c.picture.height), 123);
+    std::vector<uint8_t> cb(size_t(cw) * size_t(ch), 91), cr(size_t(cw) * size_t(ch), 175);
+    Yuv420View view;
+    view.planes[0] = y.data(), view.planes[1] = cb.data(), view.planes[2] = cr.data();
+    view.rowBytes[0] = c.picture.width, view.rowBytes[1] = view.rowBytes[2] = cw;
+    view.size = c.picture;
+    for (int i = 0; i < 5; ++i) ASSERT_EQ(writer.WriteVideoYuv420(view), 0);
+    Yuv420View missing = view;
+    missing.planes[2] = nullptr;
+    EXPECT_EQ(writer.WriteVideoYuv420(missing), -1);
+    ASSERT_EQ(writer.Finish(), 0);
+    EXPECT_EQ(mediatools::DecodeErrors(path), "");
+    Movie m;
+    ASSERT_EQ(m.Open(path.string()), 0);
+    Frame f;
+    ASSERT_EQ(m.FrameAt(200, f), 0);
+    const uint8_t* p = f.Row(72) + 88 * 4;
+    EXPECT_NEAR(p[1], 200, 6);
+    EXPECT_NEAR(p[2], 100, 6);
+    EXPECT_NEAR(p[3], 50, 6);
   }
 }
 
