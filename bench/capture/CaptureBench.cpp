@@ -2,7 +2,8 @@
 //
 //   preview: frames from the camera through the effect chain (frame judge,
 //            denoiser and dynamic light all on), taken into the preview
-//            picture on the main loop and drawn into a 960 x 540 view as the
+//            picture on the main loop and drawn into a 960 x 540 view (or
+//            --view=WxH) as the
 //            preview view draws them, at its 30 ms timer's ticks. Frames
 //            shown per second, CPU time per frame, and the cores busy.
 //            The preview's own cost is the whole process's CPU per frame
@@ -34,7 +35,7 @@
 //            ffprobe reads the file, the time "Record" takes to stop, and
 //            CPU time per second of movie.
 //
-//   capture_bench [--seconds=N] [--effects=off] [--record=N]
+//   capture_bench [--seconds=N] [--effects=off] [--view=WxH] [--record=N]
 #include <cairo.h>
 #include <glib.h>
 
@@ -94,14 +95,17 @@ double ThreadCpuMs() {
 // view's size as the view takes it, then painted into the view.
 struct View {
   CPreviewSurface picture;
-  cairo_surface_t* window = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 960, 540);
+  int width, height;
+  cairo_surface_t* window;
+
+  View(int w, int h) : width(w), height(h), window(cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h)) {}
 
   ~View() { cairo_surface_destroy(window); }
 
   void Draw(GWorldPtr world) {
-    if (!picture.Update(world, 960, 540, 1.0)) return;
+    if (!picture.Update(world, width, height, 1.0)) return;
     cairo_t* cr = cairo_create(window);
-    picture.Paint(cr, SRect32{0, 0, 960, 540});
+    picture.Paint(cr, SRect32{0, 0, width, height});
     cairo_destroy(cr);
     cairo_surface_flush(window);
   }
@@ -171,9 +175,9 @@ std::string Range(const std::vector<double>& v) {
 // the process's other threads are the chain's workers. Preview turns
 // alternate with the anchors' turns (the preview stopped): the camera's
 // decoding and the chain each alone, so that both sides see the same load.
-void Preview(CCaptureManage& engine, double seconds, int effects) {
+void Preview(CCaptureManage& engine, double seconds, int effects, int viewWidth, int viewHeight) {
   constexpr int kRounds = 4, kAnchorFrames = 30;
-  View view;
+  View view(viewWidth, viewHeight);
   bench::PreviewAnchors anchors(1920, 1080, 30, effects, effects, effects);
   if (!anchors.Ok()) {
     std::fprintf(stderr, "the anchors' camera source cannot be opened\n");
@@ -222,8 +226,9 @@ void Preview(CCaptureManage& engine, double seconds, int effects) {
   std::string counts;
   for (const std::string& n : threadCounts) counts += (counts.empty() ? "" : ",") + n;
   const double frameMs = 1000.0 / 30;
-  std::printf("preview 1920x1080, %s, %.0f s in %d turns, load %.1f; ms of CPU a frame, median (turns):\n",
-              effects ? "every effect on" : "effects off", wall, kRounds, bench::LoadAverage());
+  std::printf("preview 1920x1080 in a %dx%d view, %s, %.0f s in %d turns, load %.1f; ms of CPU a frame, median "
+              "(turns):\n",
+              viewWidth, viewHeight, effects ? "every effect on" : "effects off", wall, kRounds, bench::LoadAverage());
   std::printf("  frames through the effect chain %.1f/s, drawn %.1f/s\n", Median(rate), Median(drawn));
   std::printf("  all threads %s = camera decode %s + effect chain %s + the preview's own\n", Range(total).c_str(),
               Range(decode).c_str(), Range(chain).c_str());
@@ -375,11 +380,16 @@ int Record(double seconds, const fs::path& dir) {
 
 int main(int argc, char** argv) {
   double seconds = 10, record = 0;
-  int effects = 1;
+  int effects = 1, viewWidth = 960, viewHeight = 540;
   for (int i = 1; i < argc; ++i) {
     if (std::strncmp(argv[i], "--record=", 9) == 0) record = std::max(1.0, std::atof(argv[i] + 9));
     if (std::strncmp(argv[i], "--seconds=", 10) == 0) seconds = std::max(1.0, std::atof(argv[i] + 10));
     if (std::strcmp(argv[i], "--effects=off") == 0) effects = 0;
+    if (std::strncmp(argv[i], "--view=", 7) == 0 &&
+        (std::sscanf(argv[i] + 7, "%dx%d", &viewWidth, &viewHeight) != 2 || viewWidth <= 0 || viewHeight <= 0)) {
+      std::fprintf(stderr, "--view=WxH\n");
+      return 2;
+    }
   }
   setenv("DUNSELLOW_CAPTURE_DEVICES", "synthetic", 1);
   setenv("DUNSELLOW_SYNTHETIC_CAMERA", "bounds=1920x1080,fps=30", 1);
@@ -414,7 +424,7 @@ int main(int argc, char** argv) {
                 double l[1] = {0};
                 return getloadavg(l, 1) == 1 ? l[0] : -1.0;
               }());
-  Preview(engine, seconds, effects);
+  Preview(engine, seconds, effects, viewWidth, viewHeight);
 
   char tmpl[] = "/tmp/capture-bench-XXXXXX";
   const char* dir = mkdtemp(tmpl);
