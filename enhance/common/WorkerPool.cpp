@@ -25,11 +25,16 @@ constexpr int64_t kLongestWatchedGapNs = 20'000;
 // sleeps: a sleeping caller waits for the scheduler as well.
 constexpr int kFinishPauses = 4000;
 
-constexpr uint64_t kStripMask = 0xffffffffull;
-// Low half of a closed job's state: no claim succeeds.
-constexpr uint64_t kClosed = kStripMask;
+// A range's next strip and end, 16 bits each; a job's own-range bit.
+constexpr uint32_t kMostStrips = 0xffff;
+constexpr uint64_t kOwnRanges = 1u << 16;
 
-uint32_t JobOf(uint64_t state) { return static_cast<uint32_t>(state >> 32); }
+uint64_t RangeOf(uint32_t job, int32_t begin, int32_t end) {
+  return (static_cast<uint64_t>(job) << 32) | (static_cast<uint64_t>(begin) << 16) | static_cast<uint64_t>(end);
+}
+
+uint32_t JobOf(uint64_t word) { return static_cast<uint32_t>(word >> 32); }
+int32_t HelpersOf(uint64_t job) { return static_cast<int32_t>(job & 0xffff); }
 
 int64_t NowNs() {
   return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
@@ -56,16 +61,18 @@ int64_t WatchFor(double gapNs) {
 }
 }  // namespace
 
-WorkerPool::WorkerPool(int32_t threads) {
-  m_state.store(kClosed);
+WorkerPool::WorkerPool(int32_t threads)
+    : m_beds(static_cast<size_t>(std::max(threads, 1))), m_ranges(static_cast<size_t>(std::max(threads, 1))) {
   m_watchNs.store(kWatchNs);
-  for (int32_t i = 1; i < threads; ++i) m_workers.emplace_back([this] { WorkerLoop(); });
+  for (int32_t i = 1; i < threads; ++i) m_workers.emplace_back([this, i] { WorkerLoop(i); });
 }
 
 WorkerPool::~WorkerPool() {
   m_stop.store(true);
-  m_wake.fetch_add(1);
-  FutexWake(m_wake, INT_MAX);
+  for (Bed& bed : m_beds) {
+    bed.wake.fetch_add(1);
+    FutexWake(bed.wake, 1);
+  }
   for (std::thread& t : m_workers) t.join();
 }
 
@@ -81,7 +88,8 @@ int32_t WorkerPool::Plan(const std::type_info& site, int32_t size, double shareN
   return static_cast<int32_t>(std::clamp(shares, 1.0, static_cast<double>(Threads())));
 }
 
-void WorkerPool::RunPlanned(int32_t count, const std::function<void(int32_t)>& task, int32_t threads) {
+void WorkerPool::RunPlanned(int32_t count, const std::function<void(int32_t)>& task, int32_t threads,
+                            Claim claim) {
   StepCost* step = m_planned;
   m_planned = nullptr;
   const bool shared = threads > 1 && count > 1 && !m_workers.empty();
@@ -90,7 +98,7 @@ void WorkerPool::RunPlanned(int32_t count, const std::function<void(int32_t)>& t
     if (m_lastShared) StepCosts::Fold(m_lastShared->gapNs, static_cast<double>(now - m_lastSharedEnd));
     m_watchNs.store(step ? WatchFor(step->gapNs) : kWatchNs, std::memory_order_relaxed);
   }
-  Run(count, task, threads - 1);
+  Run(count, task, threads - 1, claim);
   if (step) StepCosts::Fold(step->workNs, static_cast<double>(m_lastWorkNs));
   if (shared) {
     m_lastShared = step;
@@ -98,21 +106,9 @@ void WorkerPool::RunPlanned(int32_t count, const std::function<void(int32_t)>& t
   }
 }
 
-void WorkerPool::WakeHelpers(int32_t helpers) {
-  // Helpers awake and idle take their seats by themselves; the futex call
-  // wakes only the rest the job wants.
-  const int32_t asleep = m_sleeping.load();
-  if (asleep <= 0) return;
-  const int32_t awake = static_cast<int32_t>(m_workers.size()) - asleep;
-  const int32_t wake = std::min(helpers - awake, asleep);
-  if (wake <= 0) return;
-  m_wake.fetch_add(1);
-  FutexWake(m_wake, wake);
-}
-
-void WorkerPool::Run(int32_t count, const std::function<void(int32_t)>& task, int32_t helpers) {
+void WorkerPool::Run(int32_t count, const std::function<void(int32_t)>& task, int32_t helpers, Claim claim) {
   if (count <= 0) return;
-  helpers = std::min({helpers, static_cast<int32_t>(m_workers.size()), count - 1, 0xffff});
+  helpers = std::min({helpers, static_cast<int32_t>(m_workers.size()), count - 1});
   if (helpers <= 0) {
     const int64_t start = NowNs();
     t_waitedNs = 0;
@@ -120,18 +116,49 @@ void WorkerPool::Run(int32_t count, const std::function<void(int32_t)>& task, in
     m_lastWorkNs = NowNs() - start - t_waitedNs;
     return;
   }
-  // Only the caller changes the tag, so the closed state read here is current.
-  const uint32_t job = JobOf(m_state.load()) + 1;
-  // A worker that reads these for a newer job than the one it tries to claim
-  // for sees that job's release, and with it the closed tag: its claim fails.
+  if (count <= static_cast<int32_t>(kMostStrips)) {
+    RunJob(count, task, helpers, claim);
+    return;
+  }
+  // More tasks than a range holds: in batches, each in order after the last.
+  int64_t work = 0;
+  for (int32_t base = 0; base < count; base += kMostStrips) {
+    const int32_t n = std::min<int32_t>(kMostStrips, count - base);
+    RunJob(n, [&task, base](int32_t i) { task(base + i); }, helpers, claim);
+    work += m_lastWorkNs;
+  }
+  m_lastWorkNs = work;
+}
+
+void WorkerPool::RunJob(int32_t count, const std::function<void(int32_t)>& task, int32_t helpers, Claim claim) {
+  // Only the caller changes the tag, so the tag read here is current.
+  const uint32_t tag = JobOf(m_job.load()) + 1;
   m_done.store(0, std::memory_order_relaxed);
   m_workNs.store(0, std::memory_order_relaxed);
   m_task.store(&task, std::memory_order_release);
   m_count.store(count, std::memory_order_release);
-  m_seats.store((static_cast<uint64_t>(job) << 32) | (static_cast<uint64_t>(helpers) << 16));
-  m_state.store(static_cast<uint64_t>(job) << 32);
-  WakeHelpers(helpers);
-  Work(job);
+  const bool own = claim == Claim::OwnRangeFirst;
+  if (own) {
+    // Thread k's range: the k-th of as many equal ranges as threads.
+    const int32_t threads = helpers + 1;
+    for (int32_t k = 0; k < threads; ++k)
+      m_ranges[k].strips.store(RangeOf(tag, count * k / threads, count * (k + 1) / threads));
+  } else {
+    m_ranges[0].strips.store(RangeOf(tag, 0, count));
+  }
+  const uint64_t job = (static_cast<uint64_t>(tag) << 32) | (own ? kOwnRanges : 0) | static_cast<uint64_t>(helpers);
+  m_job.store(job);
+  // A worker counts itself asleep before its last look at the job, so one
+  // the job wants is either seen here or sees the job itself. Waking is a
+  // system call: only the workers wanted, only when asleep.
+  for (int32_t k = 1; k <= helpers; ++k) {
+    Bed& bed = m_beds[k];
+    if (bed.asleep.load()) {
+      bed.wake.fetch_add(1);
+      FutexWake(bed.wake, 1);
+    }
+  }
+  Work(job, 0);
   // Every strip is claimed; wait for the ones still running elsewhere.
   int32_t done = m_done.load(std::memory_order_acquire);
   for (int spin = 0; done < count && spin < kFinishPauses; ++spin) {
@@ -146,64 +173,64 @@ void WorkerPool::Run(int32_t count, const std::function<void(int32_t)>& task, in
     m_callerSleeps.store(false);
     done = m_done.load(std::memory_order_acquire);
   }
-  m_state.store((static_cast<uint64_t>(job) << 32) | kClosed);
   m_lastWorkNs = m_workNs.load(std::memory_order_relaxed);
 }
 
-bool WorkerPool::TakeSeat(uint32_t job) {
-  uint64_t seats = m_seats.load(std::memory_order_acquire);
-  for (;;) {
-    if (JobOf(seats) != job || (seats & 0xffff) >= ((seats >> 16) & 0xffff)) return false;
-    if (m_seats.compare_exchange_weak(seats, seats + 1)) return true;
+void WorkerPool::Work(uint64_t job, int32_t own) {
+  const uint32_t tag = JobOf(job);
+  const int32_t ranges = (job & kOwnRanges) ? HelpersOf(job) + 1 : 1;
+  if (ranges == 1) own = 0;
+  // Read after the job's tag: they are this job's as long as one of its
+  // ranges still holds a strip, and a claim finds out.
+  const int32_t count = m_count.load(std::memory_order_acquire);
+  const auto* task = m_task.load(std::memory_order_acquire);
+  for (int32_t r = 0; r < ranges; ++r) {
+    Range& range = m_ranges[(own + r) % ranges];
+    uint64_t strips = range.strips.load(std::memory_order_acquire);
+    for (;;) {
+      if (JobOf(strips) != tag) return;  // a newer job: this one is done
+      const int32_t next = static_cast<int32_t>((strips >> 16) & 0xffff);
+      if (next >= static_cast<int32_t>(strips & 0xffff)) break;
+      if (!range.strips.compare_exchange_weak(strips, strips + (1u << 16))) continue;
+      const int64_t start = NowNs();
+      t_waitedNs = 0;
+      (*task)(next);
+      m_workNs.fetch_add(NowNs() - start - t_waitedNs, std::memory_order_relaxed);
+      // Waking the caller is a system call: only when it sleeps.
+      if (m_done.fetch_add(1) + 1 == count && m_callerSleeps.load()) m_done.notify_all();
+      strips = range.strips.load(std::memory_order_acquire);
+    }
   }
 }
 
-void WorkerPool::Work(uint32_t job) {
+void WorkerPool::WorkerLoop(int32_t index) {
+  Bed& bed = m_beds[index];
+  uint32_t seen = JobOf(m_job.load());
   for (;;) {
-    uint64_t state = m_state.load(std::memory_order_acquire);
-    if (JobOf(state) != job) return;
-    const int32_t count = m_count.load(std::memory_order_acquire);
-    const auto* task = m_task.load(std::memory_order_acquire);
-    const uint64_t strip = state & kStripMask;
-    if (strip >= static_cast<uint64_t>(count)) return;
-    if (!m_state.compare_exchange_weak(state, state + 1)) continue;
-    const int64_t start = NowNs();
-    t_waitedNs = 0;
-    (*task)(static_cast<int32_t>(strip));
-    m_workNs.fetch_add(NowNs() - start - t_waitedNs, std::memory_order_relaxed);
-    // Waking the caller is a system call: only when it sleeps.
-    if (m_done.fetch_add(1) + 1 == count && m_callerSleeps.load()) m_done.notify_all();
-  }
-}
-
-void WorkerPool::WorkerLoop() {
-  uint32_t seen = JobOf(m_state.load());
-  for (;;) {
-    uint64_t state = m_state.load();
+    uint64_t job = m_job.load();
     // Watch for the next job as long as the last step said, the clock read
     // only now and then.
     const int64_t watch = m_watchNs.load(std::memory_order_relaxed);
-    if (watch > 0 && JobOf(state) == seen) {
+    if (watch > 0 && JobOf(job) == seen) {
       const int64_t until = NowNs() + watch;
-      for (int spin = 1; JobOf(state) == seen && !m_stop.load(std::memory_order_relaxed); ++spin) {
+      for (int spin = 1; JobOf(job) == seen && !m_stop.load(std::memory_order_relaxed); ++spin) {
         _mm_pause();
-        state = m_state.load();
+        job = m_job.load();
         if (spin % 16 == 0 && NowNs() >= until) break;
       }
     }
-    while (JobOf(state) == seen && !m_stop.load()) {
-      // Counted as asleep before the last look, so that a job opened after
-      // that look sees a sleeper and wakes it.
-      m_sleeping.fetch_add(1);
-      const uint32_t wake = m_wake.load();
-      state = m_state.load();
-      if (JobOf(state) == seen && !m_stop.load()) FutexWait(m_wake, wake);
-      m_sleeping.fetch_sub(1);
-      state = m_state.load();
+    while (JobOf(job) == seen && !m_stop.load()) {
+      bed.asleep.store(true);
+      const uint32_t wake = bed.wake.load();
+      job = m_job.load();
+      if (JobOf(job) == seen && !m_stop.load()) FutexWait(bed.wake, wake);
+      bed.asleep.store(false);
+      job = m_job.load();
     }
     if (m_stop.load()) return;
-    seen = JobOf(state);
-    if (TakeSeat(seen)) Work(seen);
+    seen = JobOf(job);
+    // The job wants its first helpers only; the others wait for the next.
+    if (index <= HelpersOf(job)) Work(job, index);
   }
 }
 
@@ -221,7 +248,7 @@ void ParallelFor(int32_t count, const std::function<void(int32_t)>& task, double
     const int32_t threads = pool->Plan(task.target_type(), count, shareNs);
     // A task that asks for more strips runs them itself: the pool is busy.
     ParallelScope inner(nullptr);
-    pool->RunPlanned(count, task, threads);
+    pool->RunPlanned(count, task, threads, WorkerPool::Claim::InOrder);
     return;
   }
   for (int32_t i = 0; i < count; ++i) task(i);
@@ -251,7 +278,7 @@ void ParallelRows(int32_t rows, int32_t minRows, int32_t align,
         const int32_t b = bound(s), e = s + 1 == strips ? rows : bound(s + 1);
         if (e > b) task(b, e);
       },
-      threads);
+      threads, WorkerPool::Claim::OwnRangeFirst);
 }
 
 }  // namespace enh

@@ -9,6 +9,11 @@
 // started: strips are claimed one at a time, so a helper that wakes late (a
 // busy machine) finds them done and costs only its wake-up.
 //
+// Strips of rows are handed out in as many ranges as threads, each thread
+// taking its own range first and then helping with the others': the same
+// rows go to the same thread from one step to the next, and stay in its
+// cache. Tasks that may wait for earlier ones are claimed in order instead.
+//
 // Threads pay only for steps long enough: waking a sleeping helper costs
 // some microseconds of processor time, and a helper that watches for work
 // burns it. So each step gets one thread per share of work it was seen to
@@ -39,9 +44,15 @@ class WorkerPool {
 
   int32_t Threads() const { return static_cast<int32_t>(m_workers.size()) + 1; }
 
+  // How the tasks of a job are claimed: all in order, or in one range per
+  // thread, each thread's own range first (neighbouring tasks, same thread).
+  enum class Claim { InOrder, OwnRangeFirst };
+
   // Runs task(i) for every i in [0, count), on the calling thread and at most
-  // `helpers` workers; returns once all have run. One Run at a time.
-  void Run(int32_t count, const std::function<void(int32_t)>& task, int32_t helpers = kAllHelpers);
+  // `helpers` workers (the first ones); returns once all have run. One Run
+  // at a time.
+  void Run(int32_t count, const std::function<void(int32_t)>& task, int32_t helpers = kAllHelpers,
+           Claim claim = Claim::InOrder);
   static constexpr int32_t kAllHelpers = 1 << 15;
 
   // A step in two halves, for the kernels' calls: Plan gives the threads the
@@ -49,33 +60,42 @@ class WorkerPool {
   // its cost), RunPlanned runs its strips on that many and learns from it.
   // shareNs: the work a thread must have to be worth waking for.
   int32_t Plan(const std::type_info& site, int32_t size, double shareNs = kShareNs);
-  void RunPlanned(int32_t count, const std::function<void(int32_t)>& task, int32_t threads);
+  void RunPlanned(int32_t count, const std::function<void(int32_t)>& task, int32_t threads, Claim claim);
 
   // The most threads a pool gets when the caller does not say: the processor's.
   static int32_t DefaultThreads();
 
  private:
-  void WorkerLoop();
-  // A helper's seat at the job tagged `job`; false when it has all it asked for.
-  bool TakeSeat(uint32_t job);
-  // Claims and runs strips of the job tagged `job` until none is left.
-  void Work(uint32_t job);
-  void WakeHelpers(int32_t helpers);
+  // One range of a job's strips: the job's tag (high half), the next strip
+  // and the end (16 bits each). A claim succeeds only while the job it was
+  // read for is still open, since a finished job's ranges are all empty.
+  struct alignas(64) Range {
+    std::atomic<uint64_t> strips{0};
+  };
+  // A worker's own word to sleep on, so that a job wakes just the workers it wants.
+  struct alignas(64) Bed {
+    std::atomic<uint32_t> wake{0};
+    std::atomic<bool> asleep{false};
+  };
+
+  void WorkerLoop(int32_t index);
+  // Claims and runs strips of the job `job` (as m_job holds it) until none is
+  // left, from range `own` first.
+  void Work(uint64_t job, int32_t own);
+  void RunJob(int32_t count, const std::function<void(int32_t)>& task, int32_t helpers, Claim claim);
 
   std::vector<std::thread> m_workers;
-  // The open job's tag (high half) and its next strip (low half): a claim
-  // succeeds only while the job it was read for is still open.
-  std::atomic<uint64_t> m_state{0};
-  // The open job's tag, the helpers it wants and the helpers seated (16 bits each).
-  std::atomic<uint64_t> m_seats{0};
+  std::vector<Bed> m_beds;  // one per worker, by its index (0: the caller's, unused)
+  std::vector<Range> m_ranges;
+  // The open job: its tag (high half), whether each thread has a range of
+  // its own (bit 16) and the helpers it wants (low 16 bits).
+  std::atomic<uint64_t> m_job{0};
   std::atomic<const std::function<void(int32_t)>*> m_task{nullptr};
   std::atomic<int32_t> m_count{0};
   std::atomic<int32_t> m_done{0};      // strips of the open job finished
   std::atomic<int64_t> m_workNs{0};    // time its strips took, summed
   std::atomic<int64_t> m_watchNs{0};   // how long an idle helper watches for the next job
   std::atomic<bool> m_callerSleeps{false};
-  std::atomic<int32_t> m_sleeping{0};  // workers about to sleep or asleep
-  std::atomic<uint32_t> m_wake{0};     // bumped to wake sleeping workers
   std::atomic<bool> m_stop{false};
 
   // The caller's own: what the steps cost, the last step run on helpers and

@@ -35,9 +35,9 @@ void ApplyBlockPair(const uint8_t* src0, const uint8_t* src1, uint8_t* dst0, uin
 void ApplyPixelRow(const uint8_t* src, uint8_t* dst, int32_t groups, const int16_t* s,
                    const int16_t* d, const ApplyConsts& k);
 
-// The forms, for tests and the dispatcher. The AVX2 block form gathers its
-// look-ups (it needs logCurve, and one spare entry after the gain and divisor
-// tables); the AVX2 pixel form is the SSE2 one.
+// The forms, for tests and the dispatcher. The AVX2 block form needs logCurve
+// and gathers its gains (one spare entry after the gain table); the AVX2 pixel
+// form is the SSE2 one.
 void ApplyPixelRowScalar(const uint8_t* src, uint8_t* dst, int32_t begin, int32_t groups,
                          const int16_t* s, const int16_t* d, const ApplyConsts& k);
 void ApplyPixelRowSSE2(const uint8_t* src, uint8_t* dst, int32_t groups, const int16_t* s,

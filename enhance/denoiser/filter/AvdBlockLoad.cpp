@@ -85,13 +85,21 @@ void FillMap(AvdNoiseMap* m, const AvdChannelBlock* coarsest, const uint8_t* ban
   m->right = m->width - vw - 4;
   m->bottom = m->height - vh - 4;
   std::memset(m->cells, 0, static_cast<size_t>(m->pitch) * m->height);
-  if (!bands || (b.kind & 0xff0) != static_cast<uint32_t>(ELEM_U8) || !b.data) return;
+  if (!bands || (b.kind & 0xff0) != static_cast<uint32_t>(ELEM_U8) || !b.data || b.width <= 0 || b.height <= 0) return;
   const int32_t cw = std::min(vw + 8, m->width), ch = std::min(vh + 8, m->height);
+  // Columns left0 + i, held to the block: the edge columns repeat, the
+  // ones between [inLo, inHi) are read as they are.
+  const int32_t left0 = coarsest->be.left - 4, lastX = b.width - 1;
+  const int32_t inLo = std::clamp(-left0, 0, cw), inHi = std::clamp(lastX - left0 + 1, inLo, cw);
   for (int32_t j = 0; j < ch; ++j) {
     const int32_t sy = std::clamp(coarsest->be.top - 4 + j, 0, b.height - 1);
     const uint8_t* row = b.data + static_cast<ptrdiff_t>(sy) * b.pitch;
     uint8_t* cell = m->cells + static_cast<ptrdiff_t>(j) * m->pitch;
-    for (int32_t i = 0; i < cw; ++i) cell[i] = bands[row[std::clamp(coarsest->be.left - 4 + i, 0, b.width - 1)]];
+    const uint8_t first = bands[row[0]], last = bands[row[lastX]];
+    int32_t i = 0;
+    for (; i < inLo; ++i) cell[i] = first;
+    for (; i < inHi; ++i) cell[i] = bands[row[left0 + i]];
+    for (; i < cw; ++i) cell[i] = last;
   }
 }
 

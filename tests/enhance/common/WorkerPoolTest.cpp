@@ -12,16 +12,20 @@
 
 namespace {
 
-// Every task runs exactly once, whatever the threads and the task count.
+// Every task runs exactly once, whatever the threads, the task count and
+// the way tasks are claimed (more tasks than one job holds included).
 TEST(WorkerPool, RunsEveryTaskOnce) {
+  using Claim = enh::WorkerPool::Claim;
   for (int threads : {1, 2, 5}) {
     enh::WorkerPool pool(threads);
     EXPECT_EQ(pool.Threads(), threads);
-    for (int count : {0, 1, 7, 100}) {
-      std::vector<std::atomic<int>> runs(count);
-      pool.Run(count, [&](int32_t i) { runs[i]++; });
-      for (int i = 0; i < count; ++i) ASSERT_EQ(runs[i].load(), 1) << threads << " threads, task " << i;
-    }
+    for (Claim claim : {Claim::InOrder, Claim::OwnRangeFirst})
+      for (int count : {0, 1, 3, 7, 100, 70000}) {
+        std::vector<std::atomic<int>> runs(count);
+        pool.Run(count, [&](int32_t i) { runs[i]++; }, enh::WorkerPool::kAllHelpers, claim);
+        for (int i = 0; i < count; ++i)
+          ASSERT_EQ(runs[i].load(), 1) << threads << " threads, " << count << " tasks, task " << i;
+      }
   }
 }
 
