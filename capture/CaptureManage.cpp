@@ -44,7 +44,6 @@ CCaptureManage::~CCaptureManage() {
   ReleaseRecorder();
   StopPreview();
   UnInitChannel(kVideo | kSound);
-  plat::DisposeOffscreen(m_preview);
   m_preview = nullptr;
   if (g_engine == this) g_engine = nullptr;
 }
@@ -115,13 +114,21 @@ int32_t CCaptureManage::UpdateChannel(int32_t kind) {
 
 bool CCaptureManage::EnsurePreview(int32_t width, int32_t height) {
   if (m_preview && m_preview->width == width && m_preview->height == height) return true;
-  plat::DisposeOffscreen(m_preview);
-  m_preview = plat::NewOffscreen(width, height, plat::kOffscreenARGB32);
+  m_preview = nullptr;
+  if (width <= 0 || height <= 0) return false;
+  // Black until the first frame, in the camera's frame layout, so that the
+  // frames' pixels can be swapped in.
+  media::Frame blank;
+  blank.Resize(width, height);
+  m_shown = std::move(blank);
+  m_previewWorld = plat::Offscreen{width, height, plat::kOffscreenARGB32, m_shown.rowBytes, m_shown.pixels.data()};
+  m_preview = &m_previewWorld;
   std::lock_guard<std::mutex> hold(m_effectLock);
   // One effect object per picture size: the size frames really arrive at.
   m_pEffect = std::make_unique<CVideoRealEffect>(width, height);
   m_effect.changed = true;
-  return m_preview != nullptr;
+  m_chainIdle = true;
+  return true;
 }
 
 int32_t CCaptureManage::StartPreview() {
@@ -178,15 +185,32 @@ void CCaptureManage::OnFrame(media::Frame& frame) {
   std::lock_guard<std::mutex> hold(m_effectLock);
   CVideoRealEffect* effect = m_pEffect.get();
   if (!effect) return;
+  ++m_framesProcessed;
   if (m_effect.changed.exchange(false)) {
+    const bool idle = !m_effect.judge && !m_effect.denoise && !m_effect.delight;
+    if (m_chainIdle && !idle) {
+      // The chain keeps the last frame it passed, to show in place of a
+      // rejected one, and kept none while it was not called: this frame
+      // passes with every switch still off and is kept; the switches take
+      // effect from the next frame on.
+      effect->DoEffect(frame.pixels.data(), frame.width, frame.height, 32, frame.rowBytes);
+      m_effect.changed = true;
+      m_chainIdle = false;
+      return;
+    }
     effect->EnableFrameJudge(m_effect.judge);
     effect->EnableDenoise(m_effect.denoise);
     effect->EnableDelight(m_effect.delight);
     effect->SetDenoiseLevel(m_effect.denoiseLevel);
     effect->SetDelightLevel(m_effect.delightLevel);
+    m_chainIdle = idle;
   }
-  effect->DoEffect(frame.pixels.data(), frame.width, frame.height, 32, frame.rowBytes);
-  ++m_framesProcessed;
+  if (!m_chainIdle) effect->DoEffect(frame.pixels.data(), frame.width, frame.height, 32, frame.rowBytes);
+}
+
+int32_t CCaptureManage::EffectThreadCount() {
+  std::lock_guard<std::mutex> hold(m_effectLock);
+  return m_pEffect ? m_pEffect->ThreadCount() : 0;
 }
 
 void CCaptureManage::ReportDevice(int32_t value) {
@@ -204,9 +228,15 @@ int32_t CCaptureManage::Idle() {
       if (!m_preview || m_preview->width != f.width || m_preview->height != f.height) return;
       // The picture on show fills the movie up to this one's moment.
       if (m_bRecording) FillFramesTo(FrameSlotAt(f.clockUs - m_recordStartUs, uint32_t(m_frameRate)));
-      const size_t row = size_t(f.width) * 4;
-      for (int32_t y = 0; y < f.height; ++y) {
-        std::memcpy(m_preview->pixels + size_t(y) * size_t(m_preview->rowBytes), f.Row(y), row);
+      if (f.rowBytes == m_shown.rowBytes && f.pixels.size() == m_shown.pixels.size()) {
+        // The frame's pixels become the picture on show; the camera gets the
+        // old ones back to fill.
+        std::swap(f.pixels, m_shown.pixels);
+        m_previewWorld.pixels = m_shown.pixels.data();
+      } else {
+        const size_t row = size_t(f.width) * 4;
+        for (int32_t y = 0; y < f.height; ++y)
+          std::memcpy(m_preview->pixels + size_t(y) * size_t(m_preview->rowBytes), f.Row(y), row);
       }
       m_bFrameSeen = true;
       m_previewClockUs = f.clockUs;

@@ -17,12 +17,13 @@
 #include "ICaptureListener.h"
 #include "IORVSource.h"
 #include "PubImage.h"
+#include "media/Frame.h"
+#include "os/Offscreen.h"
 #include "qel/QelTypes.h"
 
 namespace media {
 class VideoCapture;
 class SoundCapture;
-struct Frame;
 }  // namespace media
 class CVideoRealEffect;
 class CCaptureSource;
@@ -98,6 +99,8 @@ class CCaptureManage {
   media::SoundCapture* Sound() const { return m_pSound.get(); }
   // Frames the effect chain saw since the preview started.
   uint64_t FramesProcessed() const { return m_framesProcessed; }
+  // Threads the effect chain spreads a frame over now; 0 without one.
+  int32_t EffectThreadCount();
 
   // The once-a-second sound watch (timer 3001).
   void CheckSoundDevice();
@@ -155,7 +158,11 @@ class CCaptureManage {
   uint8_t m_channels;
   std::unique_ptr<media::VideoCapture> m_pVideo;
   std::unique_ptr<media::SoundCapture> m_pSound;
+  // The preview picture: a world over the pixels of the frame on show,
+  // which Idle() swaps for the newest frame's instead of copying them.
   GWorldPtr m_preview = nullptr;
+  plat::Offscreen m_previewWorld;
+  media::Frame m_shown;
   uint32_t m_codec = 0x6D703476;  // 'mp4v'
   int32_t m_quality = 100;
   int32_t m_frameRate = 15;
@@ -174,6 +181,9 @@ class CCaptureManage {
   std::mutex m_effectLock;
   std::unique_ptr<CVideoRealEffect> m_pEffect;
   EffectSettings m_effect;
+  // Every switch off: frames pass the chain untouched, so it is not called
+  // (capture thread).
+  bool m_chainIdle = true;
   std::atomic<uint64_t> m_framesProcessed{0};
 
   // Recording (main thread).

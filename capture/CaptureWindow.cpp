@@ -4,9 +4,11 @@
 #include <pango/pangocairo.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "CaptureManage.h"
+#include "PreviewSurface.h"
 #include "ORVTrace.h"
 #include "os/Offscreen.h"
 #include "qel/QelCore.h"
@@ -20,30 +22,9 @@ std::string g_overlayText = "REC 00:00:00";
 
 }  // namespace
 
-bool CopyPreviewToSurface(GWorldPtr world, cairo_surface_t** surface) {
-  if (!world || world->width <= 0 || world->height <= 0 || !surface) return false;
-  if (!*surface || cairo_image_surface_get_width(*surface) != world->width ||
-      cairo_image_surface_get_height(*surface) != world->height) {
-    if (*surface) cairo_surface_destroy(*surface);
-    *surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, world->width, world->height);
-  }
-  cairo_surface_flush(*surface);
-  uint8_t* out = cairo_image_surface_get_data(*surface);
-  const int stride = cairo_image_surface_get_stride(*surface);
-  if (!out) return false;
-  for (int32_t y = 0; y < world->height; ++y) {
-    const auto* s = reinterpret_cast<const uint32_t*>(world->pixels + size_t(y) * size_t(world->rowBytes));
-    auto* d = reinterpret_cast<uint32_t*>(out + size_t(y) * size_t(stride));
-    // A R G B bytes are, read as a little-endian word, the byte-swap of
-    // cairo's X R G B word.
-    for (int32_t x = 0; x < world->width; ++x) d[x] = __builtin_bswap32(s[x]);
-  }
-  cairo_surface_mark_dirty(*surface);
-  return true;
-}
-
 // The element that draws the picture: the engine's newest frame, converted
-// once per frame into a surface cairo can scale.
+// once per frame into a surface of the view's size (CPreviewSurface), so
+// that painting it is a copy.
 class CPreviewView : public qel::Element {
  public:
   explicit CPreviewView(CCaptureWindow* owner) : qel::Element(QelFourCC("prvw"), "view_PreviewCamera"), m_pOwner(owner) {
@@ -56,32 +37,31 @@ class CPreviewView : public qel::Element {
     SetCallback(nullptr, nullptr);
   }
 
-  // The engine's preview picture (A, R, G, B bytes) into the surface.
+  // The engine's preview picture into the surface, at the view's size in
+  // the pixels it was last painted in, zoomed by the zoom rate.
   bool Update(GWorldPtr world) {
-    if (!CopyPreviewToSurface(world, &m_surface)) return false;
+    int32_t w = 0, h = 0;
+    TargetSize(&w, &h);
+    if (!m_picture.Update(world, w, h, CCaptureWindow::ZoomRate())) return false;
     Invalidate();
     return true;
   }
 
-  bool HasPicture() const { return m_surface != nullptr; }
+  bool HasPicture() const { return m_picture.Surface() != nullptr; }
 
   void PaintOver(cairo_t* cr) override {
     const SRect32 r = Bounds();
-    const double w = r.right - r.left, h = r.bottom - r.top;
-    if (!m_surface || w <= 0 || h <= 0) return;
-    cairo_save(cr);
-    cairo_rectangle(cr, r.left, r.top, w, h);
-    cairo_clip(cr);
-    // Enlarged about the centre by the zoom rate.
-    const double zoom = CCaptureWindow::ZoomRate();
-    const double x = r.left - (zoom * 0.5 - 0.5) * w, y = r.top - (zoom * 0.5 - 0.5) * h;
-    const double sw = cairo_image_surface_get_width(m_surface), sh = cairo_image_surface_get_height(m_surface);
-    cairo_translate(cr, x, y);
-    cairo_scale(cr, w * zoom / sw, h * zoom / sh);
-    cairo_set_source_surface(cr, m_surface, 0, 0);
-    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_BILINEAR);
-    cairo_paint(cr);
-    cairo_restore(cr);
+    if (!m_picture.Surface() || r.right <= r.left || r.bottom <= r.top) return;
+    cairo_surface_get_device_scale(cairo_get_target(cr), &m_scaleX, &m_scaleY);
+    // Resized or zoomed since the last frame: the picture on show again,
+    // for the new size (a camera that stopped sends no next frame).
+    int32_t w = 0, h = 0;
+    TargetSize(&w, &h);
+    CCaptureManage* engine = CCaptureManage::GetInstance();
+    GWorldPtr world = engine ? engine->GetSGGWorld() : nullptr;
+    if (world && !m_picture.Matches(world, w, h, CCaptureWindow::ZoomRate()))
+      m_picture.Update(world, w, h, CCaptureWindow::ZoomRate());
+    m_picture.Paint(cr, r);
     if (g_overlayOn) PaintOverlay(cr, r);
   }
 
@@ -90,9 +70,7 @@ class CPreviewView : public qel::Element {
   }
 
  protected:
-  ~CPreviewView() override {
-    if (m_surface) cairo_surface_destroy(m_surface);
-  }
+  ~CPreviewView() override = default;
 
  private:
   // "REC hh:mm:ss", white, filled and stroked.
@@ -116,8 +94,15 @@ class CPreviewView : public qel::Element {
     g_object_unref(layout);
   }
 
+  void TargetSize(int32_t* w, int32_t* h) {
+    const SRect32 r = Bounds();
+    *w = int32_t(std::lround((r.right - r.left) * m_scaleX));
+    *h = int32_t(std::lround((r.bottom - r.top) * m_scaleY));
+  }
+
   CCaptureWindow* m_pOwner;
-  cairo_surface_t* m_surface = nullptr;
+  CPreviewSurface m_picture;
+  double m_scaleX = 1, m_scaleY = 1;  // the target's pixels per unit, as last painted
 };
 
 namespace {

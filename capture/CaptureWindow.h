@@ -16,10 +16,6 @@
 
 class CPreviewView;
 
-// The engine's preview picture (A, R, G, B bytes) into a cairo surface of
-// its size, made or remade as needed; false without a picture.
-bool CopyPreviewToSurface(GWorldPtr world, cairo_surface_t** surface);
-
 class CCaptureWindow {
  public:
   static constexpr uint32_t kRedrawTimer = 2007;

@@ -2,10 +2,21 @@
 //
 //   preview: frames from the camera through the effect chain (frame judge,
 //            denoiser and dynamic light all on), taken into the preview
-//            picture on the main loop and drawn scaled into a 960 x 540 view
-//            as the preview view draws them. Frames shown per second, and
-//            CPU time per frame: the whole process (camera thread, effect
-//            workers, main loop) and the main loop alone.
+//            picture on the main loop and drawn into a 960 x 540 view as the
+//            preview view draws them, at its 30 ms timer's ticks. Frames
+//            shown per second, CPU time per frame, and the cores busy.
+//            The preview's own cost is the whole process's CPU per frame
+//            less the camera's decoding and the effect chain, timed where
+//            they run: the capture thread's reading and decoding, and its
+//            time in the chain plus all threads but it and the main loop
+//            (the chain's workers). What is left is the picture's
+//            conversion from the camera and the capture thread's hand-over,
+//            and the main loop: taking the frame, the view's picture, the
+//            draw. Beside it, in turns with the preview (stopped meanwhile),
+//            two in-process anchors at the camera's pace: the stand-in
+//            camera's source decoded alone, and an effect object of the same
+//            size and switches on the same pictures (CPU of all threads
+//            inside its calls, on the thread counts the preview's chain had).
 //   photo:   the photo command from the newest frame to the JPEG on disk
 //            (date stamp, enlargement to the chosen size, quality 75) at
 //            1920 x 1080 and at 3840 x 2160 (the largest photo size, twice the
@@ -40,6 +51,7 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -48,6 +60,9 @@
 #include "BenchTiming.h"
 #include "CaptureManage.h"
 #include "CaptureWindow.h"
+#include "PreviewAnchors.h"
+#include "PreviewSurface.h"
+#include "media/VideoCapture.h"
 #include "DibHelper.h"
 #include "ModuleInstance.h"
 #include "ORVImageTools.h"
@@ -75,67 +90,153 @@ double ThreadCpuMs() {
   return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
 }
 
-// The preview view's drawing: the picture into a cairo surface as the view
-// takes it, then scaled into the view with the bilinear filter.
+// The preview view's drawing: the picture converted into a surface of the
+// view's size as the view takes it, then painted into the view.
 struct View {
-  cairo_surface_t* frame = nullptr;
+  CPreviewSurface picture;
   cairo_surface_t* window = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 960, 540);
 
-  ~View() {
-    if (frame) cairo_surface_destroy(frame);
-    cairo_surface_destroy(window);
-  }
+  ~View() { cairo_surface_destroy(window); }
 
   void Draw(GWorldPtr world) {
-    if (!CopyPreviewToSurface(world, &frame)) return;
+    if (!picture.Update(world, 960, 540, 1.0)) return;
     cairo_t* cr = cairo_create(window);
-    cairo_scale(cr, 960.0 / world->width, 540.0 / world->height);
-    cairo_set_source_surface(cr, frame, 0, 0);
-    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_BILINEAR);
-    cairo_paint(cr);
+    picture.Paint(cr, SRect32{0, 0, 960, 540});
     cairo_destroy(cr);
     cairo_surface_flush(window);
   }
 };
 
-// Runs the main loop's share until `frames` new frames were drawn or the
-// time is up; the engine's Idle() is what the view's timer calls.
-void Preview(CCaptureManage& engine, double seconds, int effects) {
-  View view;
+struct Turn {
+  double wall = 0, cpu = 0, mainCpu = 0;
+  media::VideoCapture::ThreadCpu camera;  // the capture thread's, in the turn
+  uint64_t processed = 0, shown = 0;
+  std::vector<double> drawMs;
+  std::map<int, int> threads;  // the chain's thread count at each tick: ticks
+};
+
+// One turn of the main loop's share for `seconds`; the engine's Idle() is
+// what the view's timer calls.
+Turn PreviewTurn(CCaptureManage& engine, View& view, double seconds) {
+  Turn t;
   uint64_t last = engine.FrameCount();
-  // Warm-up: the effect objects settle on the first frames.
-  const auto warm = Clock::now() + std::chrono::seconds(2);
-  while (Clock::now() < warm) {
-    engine.Idle();
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  last = engine.FrameCount();
   const uint64_t processed0 = engine.FramesProcessed();
+  const media::VideoCapture::ThreadCpu camera0 = engine.Video()->CpuSpent();
   const double cpu0 = ProcessCpuMs(), main0 = ThreadCpuMs();
   const auto start = Clock::now();
   const auto end = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
-  uint64_t shown = 0;
-  std::vector<double> drawMs;
+  // Ticks as the view's 30 ms timer does, so the main loop's CPU holds its
+  // wake-ups as in the program, not a faster poll's.
+  auto tick = start;
   while (Clock::now() < end) {
     if (engine.Idle() == 0 && engine.FrameCount() != last) {
       last = engine.FrameCount();
-      const auto t = Clock::now();
+      const auto d = Clock::now();
       view.Draw(engine.GetSGGWorld());
-      drawMs.push_back(Ms(Clock::now() - t));
-      ++shown;
+      t.drawMs.push_back(Ms(Clock::now() - d));
+      ++t.shown;
     }
-    // The view's timer fires every 30 ms; polling faster only shows that no
-    // frame waits on the main loop.
+    ++t.threads[engine.EffectThreadCount()];
+    tick += std::chrono::milliseconds(30);
+    std::this_thread::sleep_until(tick);
+  }
+  t.wall = std::chrono::duration<double>(Clock::now() - start).count();
+  t.cpu = ProcessCpuMs() - cpu0;
+  t.mainCpu = ThreadCpuMs() - main0;
+  const media::VideoCapture::ThreadCpu camera1 = engine.Video()->CpuSpent();
+  t.camera = {camera1.totalNs - camera0.totalNs, camera1.readNs - camera0.readNs,
+              camera1.convertNs - camera0.convertNs, camera1.hookNs - camera0.hookNs};
+  t.processed = engine.FramesProcessed() - processed0;
+  return t;
+}
+
+void Settle(CCaptureManage& engine, double seconds) {
+  const auto end = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+  while (Clock::now() < end) {
+    engine.Idle();
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
-  const double wall = std::chrono::duration<double>(Clock::now() - start).count();
-  const double cpu = ProcessCpuMs() - cpu0, mainCpu = ThreadCpuMs() - main0;
-  const uint64_t processed = engine.FramesProcessed() - processed0;
-  std::printf("preview 1920x1080, %s, %.0f s:\n", effects ? "every effect on" : "effects off", wall);
-  std::printf("  frames through the effect chain %.1f/s, drawn %.1f/s\n", processed / wall, shown / wall);
-  std::printf("  CPU per frame: %.1f ms in all threads, %.1f ms on the main loop (draw median %.1f ms)\n",
-              processed ? cpu / double(processed) : 0.0, shown ? mainCpu / double(shown) : 0.0, Median(drawMs));
-  std::printf("  CPU cores busy: %.2f\n", cpu / (wall * 1e3));
+}
+
+std::string Range(const std::vector<double>& v) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.2f (%.2f..%.2f)", Median(v), *std::min_element(v.begin(), v.end()),
+                *std::max_element(v.begin(), v.end()));
+  return text;
+}
+
+// The preview's CPU split where it is spent, per frame: the main loop's
+// thread (hand-over, the view's picture, the draw) and the capture thread
+// (reading, converting, the effect chain's share on it) are timed in place;
+// the process's other threads are the chain's workers. Preview turns
+// alternate with the anchors' turns (the preview stopped): the camera's
+// decoding and the chain each alone, so that both sides see the same load.
+void Preview(CCaptureManage& engine, double seconds, int effects) {
+  constexpr int kRounds = 4, kAnchorFrames = 30;
+  View view;
+  bench::PreviewAnchors anchors(1920, 1080, 30, effects, effects, effects);
+  if (!anchors.Ok()) {
+    std::fprintf(stderr, "the anchors' camera source cannot be opened\n");
+    return;
+  }
+  // Warm-up: the effect objects settle on the first frames.
+  Settle(engine, 2);
+  anchors.ChainMs(10, 0);
+  std::vector<double> total, mainLoop, decode, chain, own, convert, cores, draw, rate, drawn, decodeAlone,
+      chainAlone;
+  double wall = 0;
+  std::vector<std::string> threadCounts;
+  for (int round = 0; round < kRounds; ++round) {
+    const Turn t = PreviewTurn(engine, view, seconds / kRounds);
+    wall += t.wall;
+    engine.StopPreview();
+    decodeAlone.push_back(anchors.DecodeMs(kAnchorFrames));
+    // The chain's tuner may change its thread count within a turn: the
+    // anchor runs on each count seen, weighted by its share of the turn.
+    double c = 0;
+    int ticks = 0;
+    for (const auto& [n, k] : t.threads) ticks += k;
+    std::string seen;
+    for (const auto& [n, k] : t.threads) {
+      c += anchors.ChainMs(kAnchorFrames, n) * k / ticks;
+      seen += (seen.empty() ? "" : "+") + std::to_string(n);
+    }
+    chainAlone.push_back(c);
+    threadCounts.push_back(seen);
+    const double frames = std::max<double>(1, double(t.processed));
+    const double cameraMs = t.camera.totalNs / 1e6, readMs = t.camera.readNs / 1e6, hookMs = t.camera.hookNs / 1e6;
+    const double workers = std::max(0.0, t.cpu - t.mainCpu - cameraMs);
+    total.push_back(t.cpu / frames);
+    mainLoop.push_back(t.mainCpu / frames);
+    decode.push_back(readMs / frames);
+    chain.push_back((hookMs + workers) / frames);
+    convert.push_back(t.camera.convertNs / 1e6 / frames);
+    own.push_back((t.mainCpu + cameraMs - readMs - hookMs) / frames);
+    cores.push_back(t.cpu / (t.wall * 1e3));
+    rate.push_back(t.processed / t.wall);
+    drawn.push_back(t.shown / t.wall);
+    draw.insert(draw.end(), t.drawMs.begin(), t.drawMs.end());
+    engine.StartPreview();
+    Settle(engine, 0.7);
+  }
+  std::string counts;
+  for (const std::string& n : threadCounts) counts += (counts.empty() ? "" : ",") + n;
+  const double frameMs = 1000.0 / 30;
+  std::printf("preview 1920x1080, %s, %.0f s in %d turns, load %.1f; ms of CPU a frame, median (turns):\n",
+              effects ? "every effect on" : "effects off", wall, kRounds, bench::LoadAverage());
+  std::printf("  frames through the effect chain %.1f/s, drawn %.1f/s\n", Median(rate), Median(drawn));
+  std::printf("  all threads %s = camera decode %s + effect chain %s + the preview's own\n", Range(total).c_str(),
+              Range(decode).c_str(), Range(chain).c_str());
+  std::printf("  preview's own %s: conversion from the camera %s, main loop %s (draw median %.2f ms wall); "
+              "%.3f cores, %.2f of the chain's\n",
+              Range(own).c_str(), Range(convert).c_str(), Range(mainLoop).c_str(), Median(draw),
+              Median(own) / frameMs, Median(chain) > 0 ? Median(own) / Median(chain) : 0.0);
+  std::printf("  anchors, alone in turns: camera decode %s (in the preview %.2f of it), effect chain %s on the "
+              "preview chain's threads %s (in the preview %.2f of it)\n",
+              Range(decodeAlone).c_str(), Median(decodeAlone) > 0 ? Median(decode) / Median(decodeAlone) : 0.0,
+              Range(chainAlone).c_str(), counts.c_str(),
+              Median(chainAlone) > 0 ? Median(chain) / Median(chainAlone) : 0.0);
+  std::printf("  CPU cores busy: %.2f\n", Median(cores));
 }
 
 void Photos(CCaptureManage& engine, const fs::path& dir) {

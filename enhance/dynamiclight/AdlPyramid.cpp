@@ -1,5 +1,7 @@
 #include "AdlPyramid.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <vector>
 
@@ -69,6 +71,26 @@ void SmoothLine(const int16_t* up, const int16_t* mid, const int16_t* dn, int32_
   for (int32_t j = 0; j < cols; ++j) line[j] = static_cast<int16_t>((v[j - 1] + 2 * v[j] + v[j + 1]) >> 2);
 }
 
+// out[x] = (line[x / 2] * coarseWeight + in[x] * fineWeight) >> 10 for x <
+// span (in and out may be the same row). The weights add up to 1024, so each
+// result lies between two 16-bit values: one multiply-add of the pairs
+// (line, in) and (coarseWeight, fineWeight) gives it exactly.
+void BlendRow(const int16_t* line, const int16_t* in, int16_t* out, int32_t span, int32_t coarseWeight,
+              int32_t fineWeight) {
+  const __m128i weights = _mm_set1_epi32((fineWeight << 16) | (coarseWeight & 0xFFFF));
+  const bool convex = coarseWeight >= 0 && fineWeight >= 0 && coarseWeight + fineWeight == 1024;
+  int32_t x = 0;
+  for (; convex && x + 8 <= span; x += 8) {
+    const __m128i l4 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(line + x / 2));
+    const __m128i wide = _mm_unpacklo_epi16(l4, l4);
+    const __m128i fine = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + x));
+    const __m128i lo = _mm_srai_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(wide, fine), weights), 10);
+    const __m128i hi = _mm_srai_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(wide, fine), weights), 10);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_packs_epi32(lo, hi));
+  }
+  for (; x < span; ++x) out[x] = static_cast<int16_t>((line[x >> 1] * coarseWeight + in[x] * fineWeight) >> 10);
+}
+
 }  // namespace
 
 void Downscale2x2(const int16_t* src, int32_t srcRows, int32_t srcCols, int16_t* dst,
@@ -100,21 +122,16 @@ void SmoothDoubleBlend(const int16_t* coarse, int32_t coarseRows, int32_t coarse
   // Each coarse row writes its own two fine rows, reading only those.
   const int32_t blendRows = std::min(coarseRows, (fineRows + 1) / 2);
   enh::ParallelRows(blendRows, 16, 1, [&](int32_t k0, int32_t k1) {
-    std::vector<int16_t> vert(static_cast<size_t>(coarseCols) + 2), line(coarseCols), wide(span);
+    std::vector<int16_t> vert(static_cast<size_t>(coarseCols) + 2), line(coarseCols);
     for (int32_t k = k0; k < k1; ++k) {
       const int16_t* up = coarse + static_cast<intptr_t>(std::max(k - 1, 0)) * coarseCols;
       const int16_t* mid = coarse + static_cast<intptr_t>(k) * coarseCols;
       const int16_t* dn = coarse + static_cast<intptr_t>(std::min(k + 1, coarseRows - 1)) * coarseCols;
       SmoothLine(up, mid, dn, coarseCols, vert.data(), line.data());
-      // Each smoothed coarse sample serves two fine columns.
-      for (int32_t x = 0; x < span; ++x) wide[x] = line[x >> 1];
       const int32_t rowsHere = std::min(2, fineRows - 2 * k);
       for (int32_t r = 0; r < rowsHere; ++r) {
         const intptr_t at = static_cast<intptr_t>(2 * k + r) * fineCols;
-        const int16_t* in = fineSrc + at;
-        int16_t* out = fineDst + at;
-        for (int32_t x = 0; x < span; ++x)
-          out[x] = static_cast<int16_t>((wide[x] * coarseWeight + in[x] * fineWeight) >> 10);
+        BlendRow(line.data(), fineSrc + at, fineDst + at, span, coarseWeight, fineWeight);
       }
     }
   });
@@ -219,6 +236,8 @@ int32_t SmoothDoubleBlendYUV(int16_t* avgMap, int16_t* logMap, int32_t rows, int
   int16_t* prev = lineScratch;  // original row i - 1 of the average map
   std::vector<int16_t> vert(static_cast<size_t>(cols) + 2), line(cols);
   std::vector<int32_t> diff(cols);
+  const __m128i weights = _mm_set1_epi32((fineWeight << 16) | (coarseWeight & 0xFFFF));
+  const bool convex = coarseWeight >= 0 && fineWeight >= 0 && coarseWeight + fineWeight == 1024;
   for (int32_t i = 0; i < rows; ++i) {
     int16_t* mid = avgMap + static_cast<intptr_t>(i) * cols;
     const int16_t* up = i == 0 ? mid : prev;
@@ -227,7 +246,19 @@ int32_t SmoothDoubleBlendYUV(int16_t* avgMap, int16_t* logMap, int32_t rows, int
     // The row is smoothed from the original samples before any is overwritten.
     SmoothLine(up, mid, dn, cols, vert.data(), line.data());
     std::copy_n(mid, cols, prev);
-    for (int32_t j = 0; j < cols; ++j) {
+    int32_t j = 0;
+    // As in BlendRow: weights adding up to 1024 give 16-bit results.
+    for (; convex && j + 8 <= cols; j += 8) {
+      const __m128i ln = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + j));
+      const __m128i lg = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lrow + j));
+      const __m128i lo = _mm_srai_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(ln, lg), weights), 10);
+      const __m128i hi = _mm_srai_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(ln, lg), weights), 10);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(lrow + j), _mm_packs_epi32(lo, hi));
+      const __m128i l0 = _mm_srai_epi32(_mm_unpacklo_epi16(lg, lg), 16), l1 = _mm_srai_epi32(_mm_unpackhi_epi16(lg, lg), 16);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(diff.data() + j), _mm_sub_epi32(l0, lo));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(diff.data() + j + 4), _mm_sub_epi32(l1, hi));
+    }
+    for (; j < cols; ++j) {
       const int32_t l = lrow[j];
       const int32_t s = (line[j] * coarseWeight + l * fineWeight) >> 10;
       lrow[j] = static_cast<int16_t>(s);

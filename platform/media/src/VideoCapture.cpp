@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <mutex>
+#include <ctime>
 #include <thread>
 
 #include "FFmpeg.h"
@@ -14,6 +15,16 @@
 #include "V4l2Probe.h"
 
 namespace media {
+
+namespace {
+
+uint64_t ThreadCpuNs() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return uint64_t(t.tv_sec) * 1000000000u + uint64_t(t.tv_nsec);
+}
+
+}  // namespace
 
 struct VideoCapture::Impl {
   CaptureDevice device;
@@ -38,6 +49,7 @@ struct VideoCapture::Impl {
   std::atomic<bool> lost{false};
   std::atomic<uint64_t> captured{0};
   std::atomic<uint64_t> handedOver{0};
+  std::atomic<uint64_t> cpuTotal{0}, cpuRead{0}, cpuConvert{0}, cpuHook{0};
 
   bool Synthetic() const { return device.backend == "lavfi"; }
   Size Delivered() const { return requested.width > 0 ? requested : bounds; }
@@ -62,6 +74,7 @@ void VideoCapture::Impl::Run() {
   Size size = Delivered();
   auto start = std::chrono::steady_clock::now();
   const int64_t startUs = ClockUs();
+  const uint64_t cpuStart = ThreadCpuNs();
   for (int64_t index = 0;; ++index) {
     const int64_t offsetUs = int64_t(double(index) * 1e6 / fps);
     if (Synthetic()) {
@@ -76,7 +89,10 @@ void VideoCapture::Impl::Run() {
     }
     if (lost) return;  // injected
     if (synthetic.loseAtFrame >= 0 && index >= synthetic.loseAtFrame) return Lose();
+    const uint64_t cpuRead0 = ThreadCpuNs();
     int err = reader.Next(decoded.get());
+    const uint64_t cpuRead1 = ThreadCpuNs();
+    cpuRead += cpuRead1 - cpuRead0;
     if (err == AVERROR(EAGAIN)) {
       --index;
       continue;
@@ -111,12 +127,17 @@ void VideoCapture::Impl::Run() {
     work.timeUs = takenUs - startUs;
     if (synthetic.stampClock)
       DrawClockStamp(work, ClockStamp{uint32_t(takenUs / 1000), uint16_t(work.index)});
+    const uint64_t cpuHook0 = ThreadCpuNs();
+    cpuConvert += cpuHook0 - cpuRead1;
     std::function<void()> tell;
     {
       std::unique_lock lock(mutex);
       auto frameHook = hook;
       lock.unlock();
       if (frameHook) frameHook(work);
+      const uint64_t cpuHook1 = ThreadCpuNs();
+      cpuHook += cpuHook1 - cpuHook0;
+      cpuTotal = cpuHook1 - cpuStart;
       lock.lock();
       std::swap(work, mailbox);
       fresh = true;
@@ -227,6 +248,7 @@ int VideoCapture::Start() {
   d.lost = false;
   d.captured = 0;
   d.handedOver = 0;
+  d.cpuTotal = d.cpuRead = d.cpuConvert = d.cpuHook = 0;
   d.running = true;
   d.thread = std::thread([&d] { d.Run(); });
   return 0;
@@ -276,6 +298,11 @@ void VideoCapture::SetNotifier(std::function<void()> notify) {
 
 uint64_t VideoCapture::FramesCaptured() const { return impl_->captured; }
 uint64_t VideoCapture::FramesHandedOver() const { return impl_->handedOver; }
+
+VideoCapture::ThreadCpu VideoCapture::CpuSpent() const {
+  const Impl& d = *impl_;
+  return ThreadCpu{d.cpuTotal, d.cpuRead, d.cpuConvert, d.cpuHook};
+}
 
 void VideoCapture::InjectLoss() {
   if (!impl_->running) return;

@@ -43,7 +43,9 @@ class VideoCapture {
   bool Running() const;
 
   // Main thread, from the idle timer. When a frame arrived since the last
-  // call, hands the newest one to onFrame (which may change it in place).
+  // call, hands the newest one to onFrame, which may change it in place or
+  // take its pixels, leaving a buffer of the same size in their place (the
+  // capture fills that one later).
   // 0 when running; kVideoDeviceLost once the device is gone (and on every
   // call after that until Stop); -1 when not started.
   int Idle(const std::function<void(Frame&)>& onFrame);
@@ -56,6 +58,13 @@ class VideoCapture {
   void SetNotifier(std::function<void()> notify);
 
   uint64_t FramesCaptured() const;  // frames decoded since Start
+  // CPU time of the capture thread since Start, in nanoseconds: all of it,
+  // and its parts reading and decoding the device's frames, converting them
+  // to pixels, and in the frame hook.
+  struct ThreadCpu {
+    uint64_t totalNs = 0, readNs = 0, convertNs = 0, hookNs = 0;
+  };
+  ThreadCpu CpuSpent() const;
   uint64_t FramesHandedOver() const;
 
   // Tests: behave as if the device had been unplugged.
