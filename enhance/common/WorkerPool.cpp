@@ -41,7 +41,8 @@ int64_t NowNs() {
       .count();
 }
 
-// The futex calls directly: a wake-up can be for some of the sleepers only.
+// The futex calls themselves: each worker sleeps on a word of its own, and a
+// wake-up is one call with no bookkeeping around it.
 static_assert(sizeof(std::atomic<uint32_t>) == sizeof(uint32_t));
 uint32_t* Word(std::atomic<uint32_t>& a) { return reinterpret_cast<uint32_t*>(&a); }
 
