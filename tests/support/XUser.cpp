@@ -5,12 +5,14 @@
 #include <sys/prctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 #include "LoopWait.h"
 #include "PrivateDisplay.h"
@@ -358,10 +360,30 @@ std::vector<std::string> XUser::OpenMenuItems() {
   return labels;
 }
 
+// The server can take a fake button before the moves sent ahead of it on a
+// busy machine, and then gives it the pointer's later place: each step waits
+// until the server shows it done, as a hand moves, then presses.
+void XUser::WaitForPointer(const std::function<bool(int x, int y, unsigned buttons)>& done) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  for (;;) {
+    Window root = 0, child = 0;
+    int rx = 0, ry = 0, wx = 0, wy = 0;
+    unsigned mask = 0;
+    if (!XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &rx, &ry, &wx, &wy, &mask) ||
+        done(rx, ry, mask) || std::chrono::steady_clock::now() > deadline)
+      return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
 bool XUser::MoveTo(POINT at) {
   if (!display_) return false;
   XTestFakeMotionEvent(display_, -1, at.x, at.y, CurrentTime);
   Flush();
+  // Off the screen the pointer stops at its edge.
+  const int w = DisplayWidth(display_, DefaultScreen(display_)), h = DisplayHeight(display_, DefaultScreen(display_));
+  const int x = std::clamp<int>(at.x, 0, w - 1), y = std::clamp<int>(at.y, 0, h - 1);
+  WaitForPointer([&](int px, int py, unsigned) { return px == x && py == y; });
   return true;
 }
 
@@ -369,6 +391,10 @@ bool XUser::Button(int button, bool press) {
   if (!display_) return false;
   XTestFakeButtonEvent(display_, unsigned(button), press ? True : False, CurrentTime);
   Flush();
+  if (button >= 1 && button <= 3) {
+    const unsigned bit = Button1Mask << (button - 1);
+    WaitForPointer([&](int, int, unsigned buttons) { return (buttons & bit) == (press ? bit : 0u); });
+  }
   return true;
 }
 

@@ -119,6 +119,7 @@ class XUser {
   bool Button(int button, bool press);
   bool SendKeySym(unsigned long sym, bool press);
   void Flush();
+  void WaitForPointer(const std::function<bool(int x, int y, unsigned buttons)>& done);
 
   Display* display_ = nullptr;
   std::thread::id gtk_thread_;
