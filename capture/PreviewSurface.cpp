@@ -24,7 +24,11 @@ inline __m128i ReorderSse2(__m128i v) {
   return _mm_or_si128(outer, inner);
 }
 
-const bool g_ssse3 = __builtin_cpu_supports("ssse3");
+// Asked while statics are made: the processor's model may not be read yet.
+const bool g_ssse3 = [] {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("ssse3") != 0;
+}();
 
 template <bool kSsse3>
 __attribute__((target("ssse3"))) inline __m128i Reorder(__m128i v) {
