@@ -2,7 +2,6 @@
 // select all, refresh, navigate, print, e-mail, reveal, album switch and
 // folder change.
 #include <algorithm>
-#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <list>
@@ -18,7 +17,6 @@
 #include "ORVGF.h"
 #include "ORVPubTools.h"
 #include "img/ImageFile.h"
-#include "qel/QelLibrary.h"
 #include "qel/QelMessage.h"
 #include "qel/QelPath.h"
 #include "qel/QelWideText.h"
@@ -34,6 +32,7 @@ constexpr uint32_t kTextProgramMissing = 56;   // "%s" the program
 constexpr uint32_t kTextBundleMissing = 57;    // "%s" the bundle
 constexpr uint32_t kTextCannotStart = 58;      // "%s" the program
 constexpr uint32_t kTextQuoteInPath = 59;      // "%s" the path
+constexpr uint32_t kTextNotPrinted = 61;
 
 std::u16string Format(uint32_t id, const std::u16string& value, const char16_t* builtIn) {
   std::u16string format = ORVGF::vLoadResFormat(id, "s", builtIn);
@@ -281,28 +280,17 @@ int32_t CCaptureView::HandOver(bool print) {
     return 0;
   }
   const char16_t* bundleName = print ? u"Printwell.bundle" : u"ZylEmail.bundle";
-  std::u16string bundle = ContentsItem(bundleName);
-  QelLibraryRef library = Exists(bundle) ? QelLoadLibrary(bundle.c_str()) : nullptr;
-  void* entry = library ? QelGetProcAddress(library, print ? "NuvoPrintDlg" : "OrvMailDlg") : nullptr;
-  if (!entry) {
-    if (library) QelFreeLibrary(library);
+  std::vector<std::u16string> files;
+  for (_THUMBDATA* record : picked) files.emplace_back(record->path);
+  bool found = false;
+  const int32_t result =
+      CallBundleDialog(bundleName, print ? "NuvoPrintDlg" : "OrvMailDlg", files, m_hWindow, print, nullptr, &found);
+  if (!found) {
     Message(0, Format(kTextBundleMissing, bundleName, u"\"%s\" is not installed."));
     return 0;
   }
-  std::vector<NuvoDLGITEM> items(picked.size());
-  std::vector<std::array<uint8_t, 8>> zeros(picked.size(), std::array<uint8_t, 8>{});
-  for (size_t i = 0; i < picked.size(); ++i) {
-    items[i].path = picked[i]->path;
-    if (print) items[i].extra = zeros[i].data();
-  }
-  NuvoDLGPARAM param;
-  param.parent = m_hWindow;
-  param.count = int32_t(items.size());
-  param.items = items.data();
-  int result = reinterpret_cast<PFN_OrvMailDlg>(entry)(&param, nullptr);
-  QelFreeLibrary(library);
   if (print) {
-    if (result == 5) vMessageBox(m_hWindow, ORVGF::vLoadResString(kTextNoSelection).c_str(), u"", kWarnOK);
+    if (result == 5) vMessageBox(m_hWindow, ORVGF::vLoadResString(kTextNotPrinted).c_str(), u"", kWarnOK);
     return result ? 0 : 1;
   }
   return result == 1 ? 1 : 0;  // done; nothing sent and a refused record are not

@@ -155,3 +155,46 @@ TEST_F(CaptureAlbum, MissingBundlesAreReportedAndRevealShowsTheFile) {
   Pump();
   EXPECT_EQ(plat::HeadlessDesktopCalls(), (std::vector<std::string>{"reveal " + (Folder() / "a.jpg").string()}));
 }
+
+// The e-mail and print bundles get the chosen files; a print the bundle
+// could not make is said as such, not as an empty selection.
+TEST_F(CaptureAlbum, TheBundlesGetTheChosenFilesAndAFailedPrintIsSaid) {
+  const fs::path photo = Photo("a.jpg", 10);
+  // The staged program with stand-ins for the two bundles.
+  const fs::path app = testenv::MakeTempDir("app") / "Dunsellow.app";
+  fs::create_directories(app / "Contents");
+  for (const auto& item : fs::directory_iterator(testenv::StageDir() / "Dunsellow.app" / "Contents")) {
+    const std::string name = item.path().filename().string();
+    if (name != "Printwell.bundle" && name != "ZylEmail.bundle") fs::create_symlink(item.path(), app / "Contents" / name);
+  }
+  for (const char* name : {"Printwell.bundle", "ZylEmail.bundle"}) {
+    const fs::path bundle = app / "Contents" / name / "Contents";
+    testenv::WriteFile(bundle / "Info.plist",
+                       "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>CFBundleExecutable</key>"
+                       "<string>standin.so</string></dict></plist>");
+    fs::create_directories(bundle / "MacOS");
+    fs::create_symlink(DIALOG_STANDIN, bundle / "MacOS" / "standin.so");
+  }
+  ::setenv("DUNSELLOW_BUNDLE", app.c_str(), 1);
+  const fs::path log = testenv::MakeTempDir("log") / "handed.txt";
+  ::setenv("NUVO_STANDIN_LOG", log.c_str(), 1);
+  Open();
+  SelectOnly(Shown(), 0);
+
+  ::setenv("NUVO_STANDIN_ANSWER", "5", 1);
+  std::u16string said;
+  hl::AnswerNextModalBy([&](CQelWindow* w) { said = hl::Read(w, "text_Msg").text; }, "butn_OK");
+  ASSERT_TRUE(Press("butn_print"));
+  Pump();
+  EXPECT_EQ(hl::PendingModalAnswers(), 0u) << "no message after the failed print";
+  EXPECT_EQ(QelToUTF8(said), "The files could not be printed.");
+  EXPECT_EQ(testenv::ReadFile(log), "parent set\n" + photo.string() + " 0x0\n");
+
+  ::setenv("NUVO_STANDIN_ANSWER", "1", 1);
+  hl::ClearModalAnswers();
+  ASSERT_TRUE(Press("butn_Email"));
+  Pump();
+  EXPECT_EQ(testenv::ReadFile(log), "parent set\n" + photo.string() + " -\n");
+  ::unsetenv("NUVO_STANDIN_ANSWER");
+  ::unsetenv("NUVO_STANDIN_LOG");
+}
