@@ -339,7 +339,27 @@ std::optional<POINT> XUser::Where(CQelWindow* w, qel::Element* e) {
 
 std::optional<POINT> XUser::Where(GtkWidget* widget) {
   std::optional<POINT> at;
-  OnMain([&] { at = WidgetCentre(widget); });
+  unsigned long xid = 0;
+  POINT local{0, 0};
+  OnMain([&] {
+    at = WidgetCentre(widget);
+    GtkWidget* top = at ? gtk_widget_get_toplevel(widget) : nullptr;
+    GdkWindow* gw = top ? gtk_widget_get_window(top) : nullptr;
+    if (!gw) return;
+    int tx = 0, ty = 0;
+    gdk_window_get_origin(gw, &tx, &ty);
+    const int scale = gdk_window_get_scale_factor(gw);
+    local = POINT{at->x - tx * scale, at->y - ty * scale};
+    xid = GDK_WINDOW_XID(gw);
+  });
+  // Where the X server has the window now (a dialog the window manager has
+  // just placed reaches GTK's idea of its place a little later).
+  if (at && xid && display_) {
+    int rx = 0, ry = 0;
+    Window child = 0;
+    if (XTranslateCoordinates(display_, xid, DefaultRootWindow(display_), local.x, local.y, &rx, &ry, &child))
+      at = POINT{rx, ry};
+  }
   return at;
 }
 

@@ -75,8 +75,10 @@ class PrintDialogs : public ::testing::Test {
     Plan& plan = *static_cast<Plan*>(data);
     GtkWidget* d = Shown(plan.type);
     GdkWindow* w = d ? gtk_widget_get_window(d) : nullptr;
+    GtkWidget* button = d && plan.response ? gtk_dialog_get_widget_for_response(GTK_DIALOG(d), plan.response) : nullptr;
     const bool ready = w && gdk_window_is_viewable(w) && gdk_window_get_frame_clock(w) &&
                        gdk_frame_clock_get_frame_counter(gdk_window_get_frame_clock(w)) >= 1 &&
+                       (!plan.response || (button && gtk_widget_is_drawable(button))) &&
                        (plan.pageSetup || gtk_print_unix_dialog_get_selected_printer(GTK_PRINT_UNIX_DIALOG(d)));
     if (!ready) {
       if (++plan.ticks < 400) return G_SOURCE_CONTINUE;  // 20 s
@@ -84,7 +86,6 @@ class PrintDialogs : public ::testing::Test {
       return G_SOURCE_REMOVE;
     }
     SaveScreenshot(d, plan.screenshot);
-    GtkWidget* button = plan.response ? gtk_dialog_get_widget_for_response(GTK_DIALOG(d), plan.response) : nullptr;
     plan.acted = plan.response ? button && plan.user->Click(button) : plan.user->Key(plan.key);
     if (!plan.acted) gtk_dialog_response(GTK_DIALOG(d), GTK_RESPONSE_CANCEL);
     return G_SOURCE_REMOVE;
