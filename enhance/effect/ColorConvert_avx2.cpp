@@ -45,29 +45,34 @@ inline __m128i Bytes(__m256i v16) {
   return _mm_unpacklo_epi64(_mm256_castsi256_si128(packed), _mm256_extracti128_si256(packed, 1));
 }
 
-}  // namespace
-
-void ToYUY2RowAVX2(uint8_t* dst, const uint8_t* src, int32_t pairs) {
-  int32_t i = 0;
+// Eight pixel pairs, as 16-bit R, G, B lanes, in 32 bytes of YUY2.
+inline __m256i YUY2(__m256i r, __m256i g, __m256i b) {
   const __m256i cy = _mm256_set1_epi16(16);
   const __m256i c66 = _mm256_set1_epi16(66), c129 = _mm256_set1_epi16(129), c25 = _mm256_set1_epi16(25);
   const __m256i c112 = _mm256_set1_epi16(112), cm74 = _mm256_set1_epi16(-74), cm38 = _mm256_set1_epi16(-38);
   const __m256i cm94 = _mm256_set1_epi16(-94), cm18 = _mm256_set1_epi16(-18);
   const __m256i c128 = _mm256_set1_epi32(128);
+  __m256i y = _mm256_add_epi16(_mm256_add_epi16(_mm256_mullo_epi16(r, c66), _mm256_mullo_epi16(g, c129)),
+                               _mm256_mullo_epi16(b, c25));
+  y = _mm256_add_epi16(_mm256_srli_epi16(y, 8), cy);
+  __m256i u = _mm256_add_epi32(_mm256_add_epi32(_mm256_madd_epi16(b, c112), _mm256_madd_epi16(g, cm74)),
+                               _mm256_madd_epi16(r, cm38));
+  __m256i v = _mm256_add_epi32(_mm256_add_epi32(_mm256_madd_epi16(r, c112), _mm256_madd_epi16(g, cm94)),
+                               _mm256_madd_epi16(b, cm18));
+  u = _mm256_add_epi32(_mm256_srai_epi32(u, 9), c128);
+  v = _mm256_add_epi32(_mm256_srai_epi32(v, 9), c128);
+  const __m256i uv = _mm256_packs_epi32(_mm256_unpacklo_epi32(u, v), _mm256_unpackhi_epi32(u, v));
+  return _mm256_packus_epi16(_mm256_unpacklo_epi16(y, uv), _mm256_unpackhi_epi16(y, uv));
+}
+
+}  // namespace
+
+void ToYUY2RowAVX2(uint8_t* dst, const uint8_t* src, int32_t pairs) {
+  int32_t i = 0;
   for (; i + 8 <= pairs; i += 8, src += 64, dst += 32) {
     __m256i r, g, b;
     SplitRGB(src, r, g, b);
-    __m256i y = _mm256_add_epi16(_mm256_add_epi16(_mm256_mullo_epi16(r, c66), _mm256_mullo_epi16(g, c129)),
-                                 _mm256_mullo_epi16(b, c25));
-    y = _mm256_add_epi16(_mm256_srli_epi16(y, 8), cy);
-    __m256i u = _mm256_add_epi32(_mm256_add_epi32(_mm256_madd_epi16(b, c112), _mm256_madd_epi16(g, cm74)),
-                                 _mm256_madd_epi16(r, cm38));
-    __m256i v = _mm256_add_epi32(_mm256_add_epi32(_mm256_madd_epi16(r, c112), _mm256_madd_epi16(g, cm94)),
-                                 _mm256_madd_epi16(b, cm18));
-    u = _mm256_add_epi32(_mm256_srai_epi32(u, 9), c128);
-    v = _mm256_add_epi32(_mm256_srai_epi32(v, 9), c128);
-    const __m256i uv = _mm256_packs_epi32(_mm256_unpacklo_epi32(u, v), _mm256_unpackhi_epi32(u, v));
-    Store(dst, _mm256_packus_epi16(_mm256_unpacklo_epi16(y, uv), _mm256_unpackhi_epi16(y, uv)));
+    Store(dst, YUY2(r, g, b));
   }
   ToYUY2RowSSE2(dst, src, pairs - i);
 }
@@ -151,33 +156,14 @@ void ToLumaRowAVX2(uint8_t* yp, const uint8_t* src, int32_t width) {
   ToLumaRowSSE2(yp + x, src, width - x);
 }
 
-}  // namespace colorconvert
-
-namespace colorconvert {
-
 void ToYUY2AndLumaRowAVX2(uint8_t* dst, uint8_t* yp, const uint8_t* src, int32_t width) {
   const int32_t pairs = width >> 1;
   int32_t i = 0;
-  const __m256i cy = _mm256_set1_epi16(16);
-  const __m256i c66 = _mm256_set1_epi16(66), c129 = _mm256_set1_epi16(129), c25 = _mm256_set1_epi16(25);
-  const __m256i c112 = _mm256_set1_epi16(112), cm74 = _mm256_set1_epi16(-74), cm38 = _mm256_set1_epi16(-38);
-  const __m256i cm94 = _mm256_set1_epi16(-94), cm18 = _mm256_set1_epi16(-18);
-  const __m256i c128 = _mm256_set1_epi32(128);
   for (; i + 8 <= pairs; i += 8, src += 64, dst += 32, yp += 16) {
     __m256i r, g, b;
     SplitRGB(src, r, g, b);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(yp), Bytes(Luma(r, g, b)));
-    __m256i y = _mm256_add_epi16(_mm256_add_epi16(_mm256_mullo_epi16(r, c66), _mm256_mullo_epi16(g, c129)),
-                                 _mm256_mullo_epi16(b, c25));
-    y = _mm256_add_epi16(_mm256_srli_epi16(y, 8), cy);
-    __m256i u = _mm256_add_epi32(_mm256_add_epi32(_mm256_madd_epi16(b, c112), _mm256_madd_epi16(g, cm74)),
-                                 _mm256_madd_epi16(r, cm38));
-    __m256i v = _mm256_add_epi32(_mm256_add_epi32(_mm256_madd_epi16(r, c112), _mm256_madd_epi16(g, cm94)),
-                                 _mm256_madd_epi16(b, cm18));
-    u = _mm256_add_epi32(_mm256_srai_epi32(u, 9), c128);
-    v = _mm256_add_epi32(_mm256_srai_epi32(v, 9), c128);
-    const __m256i uv = _mm256_packs_epi32(_mm256_unpacklo_epi32(u, v), _mm256_unpackhi_epi32(u, v));
-    Store(dst, _mm256_packus_epi16(_mm256_unpacklo_epi16(y, uv), _mm256_unpackhi_epi16(y, uv)));
+    Store(dst, YUY2(r, g, b));
   }
   ToYUY2RowSSE2(dst, src, pairs - i);
   ToLumaRowSSE2(yp, src, width - 2 * i);
