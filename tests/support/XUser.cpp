@@ -178,6 +178,19 @@ bool KeyFor(Display* d, KeySym sym, KeyCode* code, bool* shift) {
 
 }  // namespace
 
+GtkWidget* ShownToplevel(GType type) {
+  GtkWidget* found = nullptr;
+  GList* all = gtk_window_list_toplevels();
+  for (GList* l = all; l; l = l->next) {
+    GtkWidget* w = GTK_WIDGET(l->data);
+    if (type && G_TYPE_CHECK_INSTANCE_TYPE(w, type) && gtk_widget_get_mapped(w)) found = w;
+  }
+  g_list_free(all);
+  return found;
+}
+
+GtkWidget* ShownToplevel(const char* typeName) { return ShownToplevel(g_type_from_name(typeName)); }
+
 bool StartWindowManager() {
   static const bool started = StartOpenbox();
   return started;

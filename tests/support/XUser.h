@@ -50,6 +50,11 @@ namespace testenv {
 // process). false when there is no display or openbox did not take over.
 bool StartWindowManager();
 
+// The last mapped top-level GTK window of this type (a GTK dialog on
+// screen), or null. On the GTK thread.
+GtkWidget* ShownToplevel(GType type);
+GtkWidget* ShownToplevel(const char* typeName);
+
 class XUser {
  public:
   // On the GTK thread, with DISPLAY set (StartPrivateDisplay).

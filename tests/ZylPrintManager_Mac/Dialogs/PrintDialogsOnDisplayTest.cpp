@@ -14,18 +14,6 @@
 
 namespace {
 
-// The dialog of this type that is on screen, or null.
-GtkWidget* Shown(GType type) {
-  GtkWidget* found = nullptr;
-  GList* all = gtk_window_list_toplevels();
-  for (GList* l = all; l; l = l->next) {
-    GtkWidget* w = GTK_WIDGET(l->data);
-    if (G_TYPE_CHECK_INSTANCE_TYPE(w, type) && gtk_widget_get_mapped(w)) found = w;
-  }
-  g_list_free(all);
-  return found;
-}
-
 // The dialog as GTK draws it, into the build folder's screenshots.
 void SaveScreenshot(GtkWidget* dialog, const std::string& name) {
   const int w = gtk_widget_get_allocated_width(dialog), h = gtk_widget_get_allocated_height(dialog);
@@ -74,7 +62,7 @@ class PrintDialogs : public ::testing::Test {
 
   static gboolean Act(gpointer data) {
     Plan& plan = *static_cast<Plan*>(data);
-    GtkWidget* d = Shown(plan.type);
+    GtkWidget* d = testenv::ShownToplevel(plan.type);
     GdkWindow* w = d ? gtk_widget_get_window(d) : nullptr;
     GtkWidget* button = d && plan.response ? gtk_dialog_get_widget_for_response(GTK_DIALOG(d), plan.response) : nullptr;
     // Drawn once; or, where the frame clock does not count its frames (seen

@@ -17,18 +17,6 @@ std::string Bytes(const fs::path& file) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// A shown GTK window of this type ("GtkFileChooserDialog").
-GtkWidget* ShownToplevel(const char* typeName) {
-  GtkWidget* found = nullptr;
-  const GType type = g_type_from_name(typeName);
-  GList* all = gtk_window_list_toplevels();
-  for (GList* l = all; l; l = l->next)
-    if (type && G_TYPE_CHECK_INSTANCE_TYPE(l->data, type) && gtk_widget_get_mapped(GTK_WIDGET(l->data)))
-      found = GTK_WIDGET(l->data);
-  g_list_free(all);
-  return found;
-}
-
 class MovieEditClick : public ProgramUser {
  public:
   void SetUp() override {
@@ -180,7 +168,7 @@ TEST_F(MovieEditClick, EveryControlOfTheMovieEditor) {
     ASSERT_TRUE(user_->WaitFor([&] { return Enabled("butn_Save"); }));
     const fs::path copy = folder_ / "copy.mov";
     ASSERT_TRUE(user_->Click(Frame(), "butn_Saveas"));
-    ASSERT_TRUE(user_->WaitFor([] { return ShownToplevel("GtkFileChooserDialog") != nullptr; }));
+    ASSERT_TRUE(user_->WaitFor([] { return testenv::ShownToplevel("GtkFileChooserDialog") != nullptr; }));
     user_->Settle();
     ASSERT_TRUE(user_->Key("ctrl+a"));
     ASSERT_TRUE(user_->Type(copy.string()));

@@ -31,18 +31,6 @@ using namespace printwelltest;
 
 namespace {
 
-// A shown GTK window of this type ("GtkPrintUnixDialog", "GtkFileChooserDialog").
-GtkWidget* ShownToplevel(const char* typeName) {
-  GtkWidget* found = nullptr;
-  const GType type = g_type_from_name(typeName);
-  GList* all = gtk_window_list_toplevels();
-  for (GList* l = all; l; l = l->next)
-    if (type && G_TYPE_CHECK_INSTANCE_TYPE(l->data, type) && gtk_widget_get_mapped(GTK_WIDGET(l->data)))
-      found = GTK_WIDGET(l->data);
-  g_list_free(all);
-  return found;
-}
-
 class PrintwellClick : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -153,13 +141,13 @@ TEST_F(PrintwellClick, EveryControlOnceThenPrint) {
     ASSERT_TRUE(Shows(w, "comb_Template", u"4 x 6 in borderless"));
     // The printer's own settings: GTK's print dialog, given up with Escape.
     ASSERT_TRUE(Click(w, "butn_PrinterSettings"));
-    ASSERT_TRUE(user_->WaitFor([] { return ShownToplevel("GtkPrintUnixDialog") != nullptr; }));
+    ASSERT_TRUE(user_->WaitFor([] { return testenv::ShownToplevel("GtkPrintUnixDialog") != nullptr; }));
     ASSERT_TRUE(user_->Key("Escape"));
-    ASSERT_TRUE(user_->WaitFor([] { return ShownToplevel("GtkPrintUnixDialog") == nullptr; }));
+    ASSERT_TRUE(user_->WaitFor([] { return testenv::ShownToplevel("GtkPrintUnixDialog") == nullptr; }));
     ASSERT_TRUE(Shows(w, "comb_Paper", u"Letter"));
     // The pages as pictures, named in GTK's file chooser.
     ASSERT_TRUE(Click(w, "butn_SaveImages"));
-    ASSERT_TRUE(user_->WaitFor([] { return ShownToplevel("GtkFileChooserDialog") != nullptr; }));
+    ASSERT_TRUE(user_->WaitFor([] { return testenv::ShownToplevel("GtkFileChooserDialog") != nullptr; }));
     user_->Settle();
     ASSERT_TRUE(user_->Key("ctrl+a"));
     ASSERT_TRUE(user_->Type((dir_ / "p.jpg").string()));
