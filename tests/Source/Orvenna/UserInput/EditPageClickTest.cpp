@@ -23,20 +23,7 @@ class EditPageClick : public ProgramUser {
   }
   void OpenEdit() {
     Start();
-    // The second module button of the home page.
-    qel::Element* edit = nullptr;
-    user_->OnMain([&] {
-      qel::Element* row = Find("cata_Butn");
-      int seen = 0;
-      std::function<void(qel::Element*)> walk = [&](qel::Element* e) {
-        if (e->Name() == "butn_active" && ++seen == 2) edit = e;
-        for (qel::Element* c : e->Children()) walk(c);
-      };
-      if (row) walk(row);
-    });
-    ASSERT_NE(edit, nullptr);
-    ASSERT_TRUE(user_->Click(Frame(), edit));
-    ASSERT_TRUE(user_->WaitFor([this] { return Module() == "Edit" && !Frame()->LaunchInProgress(); }));
+    OpenEditModule();
   }
 
   fs::path photo_;

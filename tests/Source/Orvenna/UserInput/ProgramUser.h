@@ -74,6 +74,22 @@ class ProgramUser : public ::testing::Test {
     ASSERT_TRUE(user_->WaitFor(
         [this] { return Module() == "Capture" && Shown("cata_module") && !Frame()->LaunchInProgress(); }));
   }
+  // The home page's second module button: the edit module.
+  void OpenEditModule() {
+    qel::Element* edit = nullptr;
+    user_->OnMain([&] {
+      qel::Element* row = Find("cata_Butn");
+      int seen = 0;
+      std::function<void(qel::Element*)> walk = [&](qel::Element* e) {
+        if (e->Name() == "butn_active" && ++seen == 2) edit = e;
+        for (qel::Element* c : e->Children()) walk(c);
+      };
+      if (row) walk(row);
+    });
+    ASSERT_NE(edit, nullptr);
+    ASSERT_TRUE(user_->Click(Frame(), edit));
+    ASSERT_TRUE(user_->WaitFor([this] { return Module() == "Edit" && !Frame()->LaunchInProgress(); }));
+  }
   SIZE WindowSize() {
     SRect32 b = Frame()->Bounds();
     return SIZE{b.right - b.left, b.bottom - b.top};

@@ -36,19 +36,8 @@ class MovieEditClick : public ProgramUser {
     Start();
     if (IsSkipped()) return;
     ASSERT_TRUE(user_->Focus(Frame()));  // placed and shown by the window manager
-    qel::Element* edit = nullptr;
-    user_->OnMain([&] {
-      qel::Element* row = Find("cata_Butn");
-      int seen = 0;
-      std::function<void(qel::Element*)> walk = [&](qel::Element* e) {
-        if (e->Name() == "butn_active" && ++seen == 2) edit = e;
-        for (qel::Element* c : e->Children()) walk(c);
-      };
-      if (row) walk(row);
-    });
-    ASSERT_NE(edit, nullptr);
-    ASSERT_TRUE(user_->Click(Frame(), edit));
-    ASSERT_TRUE(user_->WaitFor([this] { return Module() == "Edit" && !Frame()->LaunchInProgress(); }));
+    OpenEditModule();
+    if (HasFatalFailure()) return;
     auto first = Inside("albumtable", 60, 60);
     ASSERT_TRUE(first);
     ASSERT_TRUE(user_->ClickAt(*first));
