@@ -57,6 +57,20 @@ bool InShape(Display* d, unsigned long xid, POINT p) {
   return in;
 }
 
+// A point of a window (`local`, from its top-left corner) on the screen,
+// where the X server has the window now: GTK learns of a window manager's
+// move (a dialog placed over its parent) only a little later. None while
+// the window is not on screen.
+std::optional<POINT> OnScreen(Display* d, unsigned long xid, POINT local) {
+  XWindowAttributes attributes{};
+  int rx = 0, ry = 0;
+  Window child = 0;
+  if (!XGetWindowAttributes(d, xid, &attributes) || attributes.map_state != IsViewable ||
+      !XTranslateCoordinates(d, xid, DefaultRootWindow(d), local.x, local.y, &rx, &ry, &child))
+    return std::nullopt;
+  return POINT{rx, ry};
+}
+
 bool StartOpenbox() {
   if (!StartPrivateDisplay()) return false;
   Display* d = XOpenDisplay(nullptr);
@@ -336,18 +350,7 @@ std::optional<POINT> XUser::Where(CQelWindow* w, qel::Element* e) {
   // A window cut to a shape takes the pointer only inside it (a shape
   // follows a new size with the next frame).
   if (at && display_ && !InShape(display_, xid, local)) return std::nullopt;
-  // Where the X server has the window now: GTK learns of a window manager's
-  // move (a dialog placed over its parent) only a little later.
-  if (at && display_) {
-    XWindowAttributes attributes{};
-    int rx = 0, ry = 0;
-    Window child = 0;
-    if (!XGetWindowAttributes(display_, xid, &attributes) || attributes.map_state != IsViewable ||
-        !XTranslateCoordinates(display_, xid, DefaultRootWindow(display_), local.x, local.y, &rx, &ry, &child))
-      return std::nullopt;
-    at = POINT{rx, ry};
-  }
-  return at;
+  return at && display_ ? OnScreen(display_, xid, local) : at;
 }
 
 std::optional<POINT> XUser::Where(GtkWidget* widget) {
@@ -365,15 +368,7 @@ std::optional<POINT> XUser::Where(GtkWidget* widget) {
     local = POINT{at->x - tx * scale, at->y - ty * scale};
     xid = GDK_WINDOW_XID(gw);
   });
-  // Where the X server has the window now (a dialog the window manager has
-  // just placed reaches GTK's idea of its place a little later).
-  if (at && xid && display_) {
-    int rx = 0, ry = 0;
-    Window child = 0;
-    if (XTranslateCoordinates(display_, xid, DefaultRootWindow(display_), local.x, local.y, &rx, &ry, &child))
-      at = POINT{rx, ry};
-  }
-  return at;
+  return at && xid && display_ ? OnScreen(display_, xid, local) : at;
 }
 
 std::optional<POINT> XUser::WhereMenuItem(const std::string& label) {
