@@ -34,4 +34,40 @@ void StretchRowAVX2(uint8_t* row, int32_t width, int32_t lumaOffset, const Stret
   StretchRowSSE2(row + 2 * x, width - x, lumaOffset, m);
 }
 
+// The SSE2 steps on 32 pixels. The lanes of the packed luma are out of pixel
+// order, which neither the counts nor the largest byte mind.
+void CountAtMostRowAVX2(const uint8_t* row, int32_t width, int32_t lumaOffset, int32_t base,
+                        uint64_t atMost[kAtMostCount], uint8_t* max) {
+  const __m256i lowByte = _mm256_set1_epi16(0xFF);
+  const __m256i zero = _mm256_setzero_si256();
+  __m256i value[kAtMostCount];
+  for (int32_t i = 0; i < kAtMostCount; ++i) value[i] = _mm256_set1_epi8(static_cast<char>(base + i));
+  __m256i top = _mm256_set1_epi8(static_cast<char>(*max));
+  int32_t x = 0;
+  while (x + 32 <= width) {
+    __m256i hits[kAtMostCount];
+    for (int32_t i = 0; i < kAtMostCount; ++i) hits[i] = zero;
+    for (int32_t step = 0; step < 255 && x + 32 <= width; ++step, x += 32) {
+      const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + 2 * x));
+      const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + 2 * x + 32));
+      const __m256i y = lumaOffset == 0
+                            ? _mm256_packus_epi16(_mm256_and_si256(a, lowByte), _mm256_and_si256(b, lowByte))
+                            : _mm256_packus_epi16(_mm256_srli_epi16(a, 8), _mm256_srli_epi16(b, 8));
+      top = _mm256_max_epu8(top, y);
+      for (int32_t i = 0; i < kAtMostCount; ++i)
+        hits[i] = _mm256_sub_epi8(hits[i], _mm256_cmpeq_epi8(_mm256_min_epu8(y, value[i]), y));
+    }
+    for (int32_t i = 0; i < kAtMostCount; ++i) {
+      alignas(32) uint64_t sums[4];
+      _mm256_store_si256(reinterpret_cast<__m256i*>(sums), _mm256_sad_epu8(hits[i], zero));
+      atMost[i] += sums[0] + sums[1] + sums[2] + sums[3];
+    }
+  }
+  alignas(32) uint8_t lanes[32];
+  _mm256_store_si256(reinterpret_cast<__m256i*>(lanes), top);
+  for (uint8_t v : lanes)
+    if (v > *max) *max = v;
+  CountAtMostRowSSE2(row + 2 * x, width - x, lumaOffset, base, atMost, max);
+}
+
 }  // namespace adl
