@@ -272,8 +272,17 @@ TEST(AdlVideo, StretchFormsAgree) {
   std::mt19937 rng(41);
   for (int width : {2, 6, 8, 14, 16, 30, 34, 1920}) {
     for (int offset : {0, 1}) {
-      for (const adl::StretchMap m : {adl::StretchMap{10, 5, 17000}, adl::StretchMap{0, 0, 16384},
-                                      adl::StretchMap{223, 111, 130560}, adl::StretchMap{40, 0, 19000}}) {
+      // Random maps the pass can make too (low up to 223, scale up to 255 *
+      // 16384 / 32), and one past them that the AVX2 form leaves to SSE2.
+      std::vector<adl::StretchMap> maps = {adl::StretchMap{10, 5, 17000}, adl::StretchMap{0, 0, 16384},
+                                           adl::StretchMap{223, 111, 130560}, adl::StretchMap{40, 0, 19000},
+                                           adl::StretchMap{255, 0, 16383}, adl::StretchMap{30, 20, 200000}};
+      for (int k = 0; k < 6; ++k) {
+        const int low = static_cast<int>(rng() % 224), high = low + 32 + static_cast<int>(rng() % (224 - low));
+        const int newLow = static_cast<int>(rng() % (low + 1));
+        maps.push_back(adl::StretchMap{low, newLow, ((high - newLow) * 16384) / (high - low)});
+      }
+      for (const adl::StretchMap& m : maps) {
         std::vector<uint8_t> row(2 * width + 3);
         for (auto& b : row) b = static_cast<uint8_t>(rng() % 4 == 0 ? (rng() & 1) * 255 : rng());
         std::vector<uint8_t> want = row, sse2 = row, avx2 = row;
