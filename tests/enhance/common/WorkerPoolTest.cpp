@@ -102,28 +102,32 @@ TEST(WorkerPool, HelpersAreCapped) {
 }
 
 // A step starts on the caller alone; steps whose threads shorten them keep
-// every thread, steps whose tasks only wait on one another go back to one.
+// more threads (all of them on an idle machine), steps whose tasks only wait
+// on one another go back to one.
 TEST(WorkerPool, StepsKeepTheThreadsThatPay) {
   enh::WorkerPool pool(4);
   const enh::ParallelScope scope(&pool);
-  // The same task at two sizes: two steps.
-  struct Case { bool serial; int count, expected; };
-  for (const Case c : {Case{false, 8, 4}, Case{true, 9, 1}}) {
-    std::vector<std::atomic<int>> done(c.count);
+  for (const bool serial : {false, true}) {
+    const int count = serial ? 9 : 8;  // the same task at two sizes: two steps
+    std::vector<std::atomic<int>> done(count);
     auto task = [&](int32_t i) {
       // A serial step's task waits for the one before it.
-      while (c.serial && i > 0 && done[i - 1].load() == 0) std::this_thread::yield();
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      while (serial && i > 0 && done[i - 1].load() == 0) std::this_thread::yield();
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
       done[i] = 1;
     };
     const std::function<void(int32_t)> step = task;
-    EXPECT_EQ(pool.Plan(step.target_type(), c.count), 1);
-    for (int frame = 0; frame < 12; ++frame) {
+    EXPECT_EQ(pool.Plan(step.target_type(), count), 1);
+    for (int frame = 0; frame < 16; ++frame) {
       for (auto& d : done) d = 0;
-      enh::ParallelFor(c.count, step);
-      for (int i = 0; i < c.count; ++i) ASSERT_EQ(done[i].load(), 1);
+      enh::ParallelFor(count, step);
+      for (int i = 0; i < count; ++i) ASSERT_EQ(done[i].load(), 1);
     }
-    EXPECT_EQ(pool.Plan(step.target_type(), c.count), c.expected) << (c.serial ? "serial" : "parallel");
+    const int32_t threads = pool.Plan(step.target_type(), count);
+    if (serial)
+      EXPECT_EQ(threads, 1);
+    else
+      EXPECT_GT(threads, 1);
   }
 }
 
