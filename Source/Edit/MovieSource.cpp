@@ -359,11 +359,11 @@ GWorldPtr CSource::MakePlanarFrame(int32_t t) {
   for (int p = 0; p < 3; ++p) planes.planes[p] = plat::OffscreenPlane(world, p, &planes.rowBytes[p]);
   planes.size = {world->width, world->height};
   SetMovieTimeValue(m_movie, t);
-  if (movie->FrameYuv420Into(t, planes, m_levels->lumaChanges ? m_levels->luma.data() : nullptr,
-                             m_levels->chromaChanges ? m_levels->chroma.data() : nullptr) != 0) {
+  if (movie->FrameYuv420Into(t, planes, nullptr, nullptr) != 0) {
     ResetVideoData(world);
     return nullptr;
   }
+  ApplyPlanarLevels(*m_levels, planes.planes, planes.rowBytes, world->width, world->height);
   return world;
 }
 

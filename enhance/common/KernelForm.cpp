@@ -2,12 +2,15 @@
 
 #include <atomic>
 
+namespace kernel_form_detail {
+constinit std::atomic<int> g_active{-1};
+}  // namespace kernel_form_detail
+
 namespace {
+using kernel_form_detail::g_active;
+
 // -1: automatic.
 std::atomic<int> g_forced{-1};
-// The form in use, -1 until first asked: read on every kernel call, so it is
-// one load rather than a guarded static and a second look at g_forced.
-constinit std::atomic<int> g_active{-1};
 
 int Detect() {
   __builtin_cpu_init();
@@ -29,7 +32,7 @@ int Refresh() {
 
 KernelForm BestKernelForm() { return static_cast<KernelForm>(Best()); }
 
-KernelForm ActiveKernelForm() {
+KernelForm kernel_form_detail::Settle() {
   int active = g_active.load(std::memory_order_relaxed);
   if (active < 0) {
     // First use: a form forced meanwhile has stored itself and wins.

@@ -26,6 +26,65 @@ void CountLuma(const PackedLuma& f, int32_t r0, int32_t r1, uint32_t counts[256]
   for (int b = 0; b < 256; ++b) counts[b] += t[0][b] + t[1][b] + t[2][b] + t[3][b];
 }
 
+void CountAtMostRowScalar(const uint8_t* row, int32_t width, int32_t lumaOffset, int32_t base,
+                          uint64_t atMost[kAtMostCount], uint8_t* max) {
+  const uint8_t* p = row + lumaOffset;
+  uint8_t top = *max;
+  for (int32_t x = 0; x < width; ++x) {
+    const int32_t y = p[2 * x];
+    for (int32_t i = 0; i < kAtMostCount; ++i) atMost[i] += y <= base + i;
+    if (y > top) top = static_cast<uint8_t>(y);
+  }
+  *max = top;
+}
+
+// Sixteen pixels a step: the luma bytes packed into one vector, then for each
+// value a compare whose all-ones bytes count down byte counters (-1 a hit),
+// summed into the totals before they can wrap.
+void CountAtMostRowSSE2(const uint8_t* row, int32_t width, int32_t lumaOffset, int32_t base,
+                        uint64_t atMost[kAtMostCount], uint8_t* max) {
+  const __m128i lowByte = _mm_set1_epi16(0xFF);
+  const __m128i zero = _mm_setzero_si128();
+  __m128i value[kAtMostCount];
+  for (int32_t i = 0; i < kAtMostCount; ++i) value[i] = _mm_set1_epi8(static_cast<char>(base + i));
+  __m128i top = _mm_set1_epi8(static_cast<char>(*max));
+  int32_t x = 0;
+  while (x + 16 <= width) {
+    __m128i hits[kAtMostCount];
+    for (int32_t i = 0; i < kAtMostCount; ++i) hits[i] = zero;
+    // At most 255 steps before the byte counters are emptied.
+    for (int32_t step = 0; step < 255 && x + 16 <= width; ++step, x += 16) {
+      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 2 * x));
+      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 2 * x + 16));
+      const __m128i y = lumaOffset == 0 ? _mm_packus_epi16(_mm_and_si128(a, lowByte), _mm_and_si128(b, lowByte))
+                                        : _mm_packus_epi16(_mm_srli_epi16(a, 8), _mm_srli_epi16(b, 8));
+      top = _mm_max_epu8(top, y);
+      for (int32_t i = 0; i < kAtMostCount; ++i)
+        hits[i] = _mm_sub_epi8(hits[i], _mm_cmpeq_epi8(_mm_min_epu8(y, value[i]), y));
+    }
+    for (int32_t i = 0; i < kAtMostCount; ++i) {
+      const __m128i sums = _mm_sad_epu8(hits[i], zero);
+      atMost[i] += static_cast<uint64_t>(_mm_cvtsi128_si32(sums)) + static_cast<uint64_t>(_mm_extract_epi16(sums, 4));
+    }
+  }
+  alignas(16) uint8_t lanes[16];
+  _mm_store_si128(reinterpret_cast<__m128i*>(lanes), top);
+  for (uint8_t v : lanes)
+    if (v > *max) *max = v;
+  CountAtMostRowScalar(row + 2 * x, width - x, lumaOffset, base, atMost, max);
+}
+
+void CountAtMost(const PackedLuma& f, int32_t r0, int32_t r1, int32_t base, LumaAtMost* out) {
+  void (*row)(const uint8_t*, int32_t, int32_t, int32_t, uint64_t*, uint8_t*) = CountAtMostRowScalar;
+  switch (ActiveKernelForm()) {
+    case KernelForm::AVX2: row = CountAtMostRowAVX2; break;
+    case KernelForm::SSE2: row = CountAtMostRowSSE2; break;
+    case KernelForm::Scalar: break;
+  }
+  for (int32_t r = r0; r < r1; ++r)
+    row(f.pixels + static_cast<intptr_t>(r) * f.pitch, f.width, f.lumaOffset, base, out->atMost, &out->max);
+}
+
 void StretchRowScalar(uint8_t* row, int32_t width, int32_t lumaOffset, const StretchMap& m) {
   uint8_t* p = row + lumaOffset;
   for (int32_t x = 0; x < width; ++x) p[2 * x] = m.Map(p[2 * x]);

@@ -17,6 +17,27 @@ struct PackedLuma {
 // Adds the luma bytes of rows [r0, r1) to counts.
 void CountLuma(const PackedLuma& f, int32_t r0, int32_t r1, uint32_t counts[256]);
 
+// How many luma bytes of a run of rows are at most base + i, for the four
+// values from base (0..252) on, and the largest luma byte. Enough to place the
+// stretch's low bin when it lies among those values, at a fraction of the
+// cost of a histogram.
+constexpr int32_t kAtMostCount = 4;
+struct LumaAtMost {
+  uint64_t atMost[kAtMostCount] = {};
+  uint8_t max = 0;
+};
+
+// Adds rows [r0, r1) to `out`.
+void CountAtMost(const PackedLuma& f, int32_t r0, int32_t r1, int32_t base, LumaAtMost* out);
+
+// One row of `width` pixels, added to atMost and max; all forms agree.
+void CountAtMostRowScalar(const uint8_t* row, int32_t width, int32_t lumaOffset, int32_t base,
+                          uint64_t atMost[kAtMostCount], uint8_t* max);
+void CountAtMostRowSSE2(const uint8_t* row, int32_t width, int32_t lumaOffset, int32_t base,
+                        uint64_t atMost[kAtMostCount], uint8_t* max);
+void CountAtMostRowAVX2(const uint8_t* row, int32_t width, int32_t lumaOffset, int32_t base,
+                        uint64_t atMost[kAtMostCount], uint8_t* max);
+
 // Y becomes newLow + (((Y - low) * scale + 8192) >> 14), clamped to 0..255.
 struct StretchMap {
   int32_t low, newLow, scale;

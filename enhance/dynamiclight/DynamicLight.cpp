@@ -20,6 +20,7 @@ struct AdlEngine {
   int64_t workBytes = 0;
   uint32_t* histogram = nullptr;  // 256 counters of the video pass
   double scene = 0.0;             // scene value the gain table was built for
+  int32_t lowHint = -1;           // the stretch's low bin of the last frame, -1 none
   int32_t params[ADL_PARAM_COUNT] = {};
 };
 
@@ -114,6 +115,71 @@ void CopyPicture(const AdlFrameDesc& src, const AdlFrameDesc& dst) {
       std::memcpy(const_cast<uint8_t*>(PlaneOf(dst, i)) + static_cast<intptr_t>(r) * src.pitch[i],
                   PlaneOf(src, i) + static_cast<intptr_t>(r) * src.pitch[i], rowBytes);
   }
+}
+
+
+// Strips of rows, at least 64 rows each, two a thread.
+int32_t StripsOf(int32_t height) { return std::max(1, std::min(enh::ParallelThreads() * 2, height / 64)); }
+int32_t StripRow(int32_t height, int32_t strips, int32_t i) {
+  return static_cast<int32_t>(static_cast<int64_t>(height) * i / strips);
+}
+
+// The stretch's bounds: low, the first luma value at which a thousandth of
+// the pixels is reached counting up; high, the largest luma value. Successive
+// frames of a scene keep their low value, so a count of the pixels at most a
+// few values about the last one places it without a histogram; when it has
+// moved away the full histogram is built.
+void StretchBounds(AdlEngine* handle, const adl::PackedLuma& luma, int32_t height, int32_t* low, int32_t* high) {
+  const uint64_t threshold = (static_cast<uint64_t>(height) * luma.width + 512) >> 10;
+  const int32_t strips = StripsOf(height);
+  if (handle->lowHint >= 0) {
+    const int32_t base = std::clamp(handle->lowHint - 2, 0, 255 - adl::kAtMostCount + 1);
+    std::vector<adl::LumaAtMost> stripCounts(strips);
+    enh::ParallelFor(strips, [&](int32_t i) {
+      adl::CountAtMost(luma, StripRow(height, strips, i), StripRow(height, strips, i + 1), base, &stripCounts[i]);
+    });
+    adl::LumaAtMost all;
+    for (const adl::LumaAtMost& c : stripCounts) {
+      for (int32_t i = 0; i < adl::kAtMostCount; ++i) all.atMost[i] += c.atMost[i];
+      all.max = std::max(all.max, c.max);
+    }
+    // The first value that reaches the threshold is low when the value below
+    // it is counted too (or there is none below).
+    for (int32_t i = 0; i < adl::kAtMostCount; ++i)
+      if (all.atMost[i] >= threshold) {
+        if (i == 0 && base > 0) break;
+        *low = base + i;
+        *high = all.max;
+        handle->lowHint = *low;
+        return;
+      }
+  }
+  uint32_t* counts = handle->histogram;
+  std::memset(counts, 0, 256 * sizeof(uint32_t));
+  // Strips count into tables of their own; the sums do not depend on the split.
+  std::vector<std::array<uint32_t, 256>> stripCounts(strips);
+  enh::ParallelFor(strips, [&](int32_t i) {
+    stripCounts[i].fill(0);
+    adl::CountLuma(luma, StripRow(height, strips, i), StripRow(height, strips, i + 1), stripCounts[i].data());
+  });
+  for (const auto& c : stripCounts)
+    for (int b = 0; b < 256; ++b) counts[b] += c[b];
+  *low = 255;
+  uint64_t sum = 0;
+  for (int32_t b = 0; b < 256; ++b) {
+    sum += counts[b];
+    if (sum >= threshold) {
+      *low = b;
+      break;
+    }
+  }
+  *high = 0;
+  for (int32_t b = 255; b >= 0; --b)
+    if (counts[b]) {
+      *high = b;
+      break;
+    }
+  handle->lowHint = *low;
 }
 
 }  // namespace
@@ -262,36 +328,9 @@ int32_t ADL_VideoDynamiclight(void* memory, AdlEngine* handle, AdlFrameDesc* sou
 
   AdlFrameDesc& frame = *source;
   if (level != 0) {
-    uint32_t* counts = handle->histogram;
-    std::memset(counts, 0, 256 * sizeof(uint32_t));
     const adl::PackedLuma luma{frame.pixels, frame.pitch[0], frame.width, LumaOffset(frame.format)};
-    // Strips count into tables of their own; the sums do not depend on the split.
-    const int32_t strips = std::max(1, std::min(enh::ParallelThreads() * 2, frame.height / 64));
-    std::vector<std::array<uint32_t, 256>> stripCounts(strips);
-    enh::ParallelFor(strips, [&](int32_t i) {
-      stripCounts[i].fill(0);
-      const int32_t r0 = static_cast<int32_t>(static_cast<int64_t>(frame.height) * i / strips);
-      const int32_t r1 = static_cast<int32_t>(static_cast<int64_t>(frame.height) * (i + 1) / strips);
-      adl::CountLuma(luma, r0, r1, stripCounts[i].data());
-    });
-    for (const auto& c : stripCounts)
-      for (int b = 0; b < 256; ++b) counts[b] += c[b];
-    const uint64_t threshold = (static_cast<uint64_t>(frame.height) * frame.width + 512) >> 10;
-    int32_t low = 255;
-    uint64_t sum = 0;
-    for (int32_t b = 0; b < 256; ++b) {
-      sum += counts[b];
-      if (sum >= threshold) {
-        low = b;
-        break;
-      }
-    }
-    int32_t high = 0;
-    for (int32_t b = 255; b >= 0; --b)
-      if (counts[b]) {
-        high = b;
-        break;
-      }
+    int32_t low = 255, high = 0;
+    StretchBounds(handle, luma, frame.height, &low, &high);
     if (high < low + 32) return ADL_OK;  // too flat to stretch: left exactly as it was
 
     adl::StretchMap map;

@@ -3,6 +3,7 @@
 
 #include "block/BlockKernels.h"
 
+#include <atomic>
 #include <cstdlib>
 
 #include "EnhanceResult.h"
@@ -23,11 +24,23 @@ const Table& Avx2Table() {
   return table;
 }
 
+namespace {
+// Filled on the first kernel call; each form's table once.
+std::atomic<const Table*> g_tables[3];
+
+[[gnu::noinline]] const Table& FirstTable(unsigned form) {
+  const Table* t = form == 0 ? &ScalarTable() : form == 1 ? &Sse2Table() : &Avx2Table();
+  g_tables[form].store(t, std::memory_order_release);
+  return *t;
+}
+}  // namespace
+
 const Table& ActiveTable() {
-  // Asked on every 8 x 8 kernel call: one look-up, no switch of guarded statics.
-  static const Table* const tables[] = {&ScalarTable(), &Sse2Table(), &Avx2Table()};
+  // Asked on every 8 x 8 kernel call: two loads, no guarded static.
   const auto form = static_cast<unsigned>(ActiveKernelForm());
-  return form < 3 ? *tables[form] : Sse2Table();
+  if (form >= 3) return Sse2Table();
+  const Table* t = g_tables[form].load(std::memory_order_acquire);
+  return t ? *t : FirstTable(form);
 }
 
 }  // namespace avd_block

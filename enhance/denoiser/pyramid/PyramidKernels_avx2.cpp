@@ -25,14 +25,40 @@ void MergeYC1YC2(uint8_t* packed, int32_t packedPitch, const uint8_t* y, int32_t
   avd_sse2::MergeYC1YC2(packed, packedPitch, y, yPitch, c1, c1Pitch, c2, c2Pitch, pairs, height);
 }
 
+// 32 luma bytes a step; the packs work per 128-bit lane, so the quarters are
+// put back in order after them (and before the unpacks on the way back).
 void SplitLuma(const uint8_t* packed, int32_t packedPitch, uint8_t* y, int32_t yPitch, int32_t width,
                int32_t height) {
-  avd_sse2::SplitLuma(packed, packedPitch, y, yPitch, width, height);
+  const __m256i lowByte = _mm256_set1_epi16(0xFF);
+  for (int32_t r = 0; r < height; ++r) {
+    const uint8_t* p = packed + static_cast<ptrdiff_t>(r) * packedPitch;
+    uint8_t* yr = y + static_cast<ptrdiff_t>(r) * yPitch;
+    int32_t x = 0;
+    for (; x + 32 <= width; x += 32) {
+      const __m256i bytes = _mm256_packus_epi16(_mm256_and_si256(Load(p + 2 * x), lowByte),
+                                                _mm256_and_si256(Load(p + 2 * x + 32), lowByte));
+      Store(yr + x, _mm256_permute4x64_epi64(bytes, 0xD8));
+    }
+    avd_sse2::SplitLuma(p + 2 * x, packedPitch, yr + x, yPitch, width - x, 1);
+  }
 }
 
 void MergeLuma(uint8_t* packed, int32_t packedPitch, const uint8_t* y, int32_t yPitch, int32_t width,
                int32_t height) {
-  avd_sse2::MergeLuma(packed, packedPitch, y, yPitch, width, height);
+  const __m256i high = _mm256_set1_epi16(static_cast<short>(0xFF00));
+  const __m256i zero = _mm256_setzero_si256();
+  for (int32_t r = 0; r < height; ++r) {
+    uint8_t* p = packed + static_cast<ptrdiff_t>(r) * packedPitch;
+    const uint8_t* yr = y + static_cast<ptrdiff_t>(r) * yPitch;
+    int32_t x = 0;
+    for (; x + 32 <= width; x += 32) {
+      const __m256i yy = _mm256_permute4x64_epi64(Load(yr + x), 0xD8);
+      Store(p + 2 * x, _mm256_or_si256(_mm256_and_si256(Load(p + 2 * x), high), _mm256_unpacklo_epi8(yy, zero)));
+      Store(p + 2 * x + 32,
+            _mm256_or_si256(_mm256_and_si256(Load(p + 2 * x + 32), high), _mm256_unpackhi_epi8(yy, zero)));
+    }
+    avd_sse2::MergeLuma(p + 2 * x, packedPitch, yr + x, yPitch, width - x, 1);
+  }
 }
 
 int32_t AbsSum(const uint8_t* plane, int32_t pitch, int32_t width, int32_t height) {

@@ -12,7 +12,10 @@ extern "C" {
 }
 
 #include <memory>
+#include <optional>
 #include <string>
+
+#include "YuvToArgb.h"
 
 namespace media::ff {
 
@@ -47,14 +50,21 @@ inline std::string ErrorText(int err) {
 void RegisterDevices();
 
 // Converts decoded pictures of any format and size to 32-bit A, R, G, B.
+// Planar YUV with halved chroma (what cameras' MJPEG and the stand-in give)
+// at its own even size goes through our AVX2 rows where the processor has
+// them, which give swscale's bytes; everything else through swscale.
 class PictureConverter {
  public:
   // False when the conversion cannot be set up.
   bool Convert(const AVFrame* in, int outWidth, int outHeight, uint8_t* out, int outRowBytes);
 
  private:
+  bool ConvertYuv(const AVFrame* in, uint8_t* out, int outRowBytes);
+
   SwsContext* ctx_ = nullptr;
   SwsPtr owner_;
+  std::optional<YuvToArgb> yuv_;
+  bool yuvFullRange_ = false;
 };
 
 }  // namespace media::ff

@@ -272,8 +272,17 @@ TEST(AdlVideo, StretchFormsAgree) {
   std::mt19937 rng(41);
   for (int width : {2, 6, 8, 14, 16, 30, 34, 1920}) {
     for (int offset : {0, 1}) {
-      for (const adl::StretchMap m : {adl::StretchMap{10, 5, 17000}, adl::StretchMap{0, 0, 16384},
-                                      adl::StretchMap{223, 111, 130560}, adl::StretchMap{40, 0, 19000}}) {
+      // Random maps the pass can make too (low up to 223, scale up to 255 *
+      // 16384 / 32), and one past them that the AVX2 form leaves to SSE2.
+      std::vector<adl::StretchMap> maps = {adl::StretchMap{10, 5, 17000}, adl::StretchMap{0, 0, 16384},
+                                           adl::StretchMap{223, 111, 130560}, adl::StretchMap{40, 0, 19000},
+                                           adl::StretchMap{255, 0, 16383}, adl::StretchMap{30, 20, 200000}};
+      for (int k = 0; k < 6; ++k) {
+        const int low = static_cast<int>(rng() % 224), high = low + 32 + static_cast<int>(rng() % (224 - low));
+        const int newLow = static_cast<int>(rng() % (low + 1));
+        maps.push_back(adl::StretchMap{low, newLow, ((high - newLow) * 16384) / (high - low)});
+      }
+      for (const adl::StretchMap& m : maps) {
         std::vector<uint8_t> row(2 * width + 3);
         for (auto& b : row) b = static_cast<uint8_t>(rng() % 4 == 0 ? (rng() & 1) * 255 : rng());
         std::vector<uint8_t> want = row, sse2 = row, avx2 = row;
@@ -287,6 +296,66 @@ TEST(AdlVideo, StretchFormsAgree) {
       }
     }
   }
+}
+
+// The counts of the luma bytes at most a few values agree on every form, for
+// both layouts, widths with and without a vector tail and rows long enough to
+// empty the byte counters more than once.
+TEST(AdlVideo, AtMostCountFormsAgree) {
+  std::mt19937 rng(43);
+  for (int width : {1, 14, 16, 31, 32, 33, 100, 1920, 9000}) {
+    for (int offset : {0, 1}) {
+      for (int base : {0, 37, 128, 252}) {
+        std::vector<uint8_t> row(2 * width + 3);
+        // Mostly near base, so every count differs; some at the extremes.
+        for (auto& b : row) {
+          const int pick = static_cast<int>(rng() % 8);
+          b = static_cast<uint8_t>(pick == 0 ? 0 : pick == 1 ? 255 : std::clamp(base - 2 + static_cast<int>(rng() % 8), 0, 255));
+        }
+        uint64_t want[adl::kAtMostCount] = {7, 7, 7, 7}, got[adl::kAtMostCount] = {7, 7, 7, 7};
+        uint8_t wantMax = 3, gotMax = 3;
+        adl::CountAtMostRowScalar(row.data(), width, offset, base, want, &wantMax);
+        adl::CountAtMostRowSSE2(row.data(), width, offset, base, got, &gotMax);
+        EXPECT_TRUE(std::equal(want, want + adl::kAtMostCount, got)) << width << " offset " << offset << " base " << base;
+        EXPECT_EQ(gotMax, wantMax) << width;
+        if (BestKernelForm() == KernelForm::AVX2) {
+          std::fill(got, got + adl::kAtMostCount, 7);
+          gotMax = 3;
+          adl::CountAtMostRowAVX2(row.data(), width, offset, base, got, &gotMax);
+          EXPECT_TRUE(std::equal(want, want + adl::kAtMostCount, got)) << width << " offset " << offset << " base " << base;
+          EXPECT_EQ(gotMax, wantMax) << width;
+        }
+      }
+    }
+  }
+}
+
+// The stretch starts from the low bin of the frame before: whether the bin
+// stayed, moved a value or two, or moved far, and on every form, each frame
+// comes out as it does from a fresh handle.
+TEST(AdlVideo, StretchBoundsFollowTheScene) {
+  const int w = 320, h = 240;
+  // Each frame's darkest thousandth moved by the shift (a tenth of the pixels
+  // at the low end sets the bin); 0 also makes a frame whose low bin is 0.
+  const int shifts[] = {0, 0, 1, 3, 2, -1, -3, 40, -60, -45, 0, 2};
+  for (int form = 0; form < 3; ++form) {
+    if (ForceKernelForm(static_cast<KernelForm>(form)) != static_cast<KernelForm>(form)) continue;
+    Engine used(w, h);
+    for (size_t k = 0; k < std::size(shifts); ++k) {
+      Frame f = Scene(w, h, ADL_FMT_YUY2, 50 + static_cast<unsigned>(k));
+      for (int r = 0; r < h; ++r)
+        for (int x = 0; x < w; ++x) f.luma(r, x) = static_cast<uint8_t>(std::clamp(f.luma(r, x) + 60 + shifts[k], 0, 255));
+      if (k == 10)
+        for (int x = 0; x < w; ++x) f.luma(0, x) = 0;
+      Frame alone = f;
+      Engine fresh(w, h);
+      AdlFrameDesc a = alone.desc(), d = f.desc();
+      ASSERT_EQ(ADL_VideoDynamiclight(nullptr, fresh.handle, &a, nullptr, nullptr), ADL_OK);
+      ASSERT_EQ(ADL_VideoDynamiclight(nullptr, used.handle, &d, nullptr, nullptr), ADL_OK);
+      EXPECT_EQ(f.bytes, alone.bytes) << "frame " << k << " form " << form;
+    }
+  }
+  ResetKernelForm();
 }
 
 }  // namespace

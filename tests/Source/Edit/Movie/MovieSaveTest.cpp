@@ -151,14 +151,21 @@ TEST_F(MovieSave, OverTheFileReplacesItWhole) {
 }
 
 // An MPEG-4 movie is adjusted on its 4:2:0 planes: its colours come out as
-// the 32-bit path (the preview's) makes them, within what re-encoding moves.
+// the 32-bit path (the preview's) makes them, within what re-encoding moves,
+// also where the adjustment clips one channel of a colour but not the others
+// (near-white paper, saturated colours): the clipped channel takes no tint
+// along into the others.
 TEST_F(MovieSave, AdjustedColoursAreThoseOfThePreview) {
-  fs::path file = Copy("colours.mov");
   struct Case {
+    const char* clip;
     int32_t brightness, contrast;
-  } cases[] = {{30, 20}, {-20, -40}, {40, 0}, {0, 40}};
+  } cases[] = {{"colours.mov", 30, 20},  {"colours.mov", -20, -40}, {"colours.mov", 40, 0},
+               {"colours.mov", 0, 40},   {"clipping.mov", 30, 0},   {"clipping.mov", 30, 20},
+               {"clipping.mov", 0, 60},  {"clipping.mov", -40, 10}, {"clipping.mov", 60, -30}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::to_string(c.brightness) + " " + std::to_string(c.contrast));
+    SCOPED_TRACE(std::string(c.clip) + " " + std::to_string(c.brightness) + " " + std::to_string(c.contrast));
+    fs::path file = dir_ / c.clip;
+    if (!fs::exists(file)) file = Copy(c.clip);
     CSource* preview = Open(file, 0, 600, c.brightness, c.contrast);
     ASSERT_EQ(preview->PrepareSave(false), 1);
     GWorldPtr want = preview->GetVideoData(0, nullptr, nullptr);
