@@ -12,8 +12,17 @@
 namespace enh {
 
 struct StepCost {
-  double workNs = -1;  // the strips' time summed over the threads (-1: never run)
+  // Thread counts a step is tried on: 1, 2, 4, ... up to the pool's.
+  static constexpr int32_t kLevels = 8;
+
   double gapNs = -1;   // from its end to the next step on the workers' start (-1: not seen)
+  // Its time from start to end on each level's count of threads (-1: not seen).
+  double wallNs[kLevels] = {-1, -1, -1, -1, -1, -1, -1, -1};
+  int32_t level = 0;       // the count it runs on now
+  int32_t runs = 0;        // runs on that count since it was chosen
+  int32_t untilProbe = 0;  // runs before one more level is tried
+  int32_t backoff = 0;     // runs between tries while more did not pay
+  int32_t sinceSingle = 0; // runs since its time on one thread was last taken
 };
 
 class StepCosts {

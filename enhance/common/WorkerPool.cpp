@@ -13,17 +13,30 @@ namespace enh {
 
 namespace {
 thread_local WorkerPool* t_scope = nullptr;
-thread_local int64_t t_waitedNs = 0;  // the running strip's waits
+std::atomic<bool> g_spreadEveryStep{false};
 
+// A sleep and a wake-up cost a thread some 8 microseconds of processor time
+// (more on a virtual machine), so no thread spins much longer than that.
 // An idle helper watches this long for the next job when nothing says how
 // soon it comes.
-constexpr int64_t kWatchNs = 12'000;
+constexpr int64_t kWatchNs = 5'000;
 // Gaps between jobs up to this long are watched through; after a longer one
 // the helpers sleep at once, since a sleep and a wake-up cost less.
-constexpr int64_t kLongestWatchedGapNs = 20'000;
-// The caller spins this long for strips still running on a worker before it
-// sleeps: a sleeping caller waits for the scheduler as well.
-constexpr int kFinishPauses = 4000;
+constexpr int64_t kLongestWatchedGapNs = 8'000;
+// The caller spins this many pauses (some 20 ns each) for strips still
+// running on a worker before it sleeps.
+constexpr int kFinishPauses = 400;
+
+// Runs a step is timed on a count of threads before that count is judged
+// (after one untimed).
+constexpr int32_t kJudgeRuns = 3;
+// Runs between tries of one more level, at first and at most (doubling each
+// time more did not pay).
+constexpr int32_t kFirstBackoff = 8;
+constexpr int32_t kMostBackoff = 256;
+// Runs on more threads between two timings on one, which the others are
+// measured against (the load on the machine changes).
+constexpr int32_t kSingleEvery = 48;
 
 // A range's next strip and end, 16 bits each; a job's own-range bit.
 constexpr uint32_t kMostStrips = 0xffff;
@@ -82,28 +95,87 @@ int32_t WorkerPool::DefaultThreads() {
   return static_cast<int32_t>(std::clamp(n, 1u, 8u));
 }
 
+void WorkerPool::SpreadEveryStep(bool on) { g_spreadEveryStep.store(on); }
+
+int32_t WorkerPool::LevelThreads(int32_t level) const { return std::min(1 << level, Threads()); }
+
+int32_t WorkerPool::TopLevel() const {
+  int32_t level = 0;
+  while (level + 1 < StepCost::kLevels && (1 << level) < Threads()) ++level;
+  return level;
+}
+
 int32_t WorkerPool::Plan(const std::type_info& site, int32_t size, double shareNs) {
-  m_planned = &m_costs.Of(site, size);
-  if (m_planned->workNs < 0) return 1;
-  const double shares = m_planned->workNs / shareNs;
-  return static_cast<int32_t>(std::clamp(shares, 1.0, static_cast<double>(Threads())));
+  StepCost& step = m_costs.Of(site, size);
+  m_planned = &step;
+  m_plannedShare = shareNs;
+  step.level = std::min(step.level, TopLevel());
+  if (g_spreadEveryStep.load(std::memory_order_relaxed)) {
+    m_planned = nullptr;
+    return Threads();
+  }
+  // Now and then one run on one thread, the measure of the others.
+  m_plannedLevel = step.level > 0 && step.sinceSingle >= kSingleEvery ? 0 : step.level;
+  return LevelThreads(m_plannedLevel);
+}
+
+void WorkerPool::Learn(StepCost& step, int32_t level, int32_t threads, double wallNs) {
+  auto moveTo = [&step](int32_t to) {
+    step.level = to;
+    step.runs = 0;
+    step.untilProbe = step.backoff;
+  };
+  if (level != step.level) {  // the run on one thread
+    StepCosts::Fold(step.wallNs[0], wallNs);
+    step.sinceSingle = 0;
+    return;
+  }
+  // The first run on a count finds cold caches and sleeping helpers (the
+  // very first, memory not yet mapped): not taken.
+  if (step.runs++ > 0) StepCosts::Fold(step.wallNs[level], wallNs);
+  if (step.runs <= kJudgeRuns) return;
+  const int32_t top = TopLevel();
+  if (level == 0) {
+    if (step.backoff == 0) {
+      // Known at last: the first guess, a thread for each share of its time.
+      step.backoff = kFirstBackoff;
+      int32_t guess = 0;
+      while (guess < top && (2 << guess) * m_plannedShare <= step.wallNs[0]) ++guess;
+      moveTo(guess);
+    } else if (top > 0 && --step.untilProbe <= 0) {
+      moveTo(1);
+    }
+    return;
+  }
+  ++step.sinceSingle;
+  // Wall time on `threads` against one thread's: what the threads were kept
+  // busy for, at most.
+  const double efficiency = step.wallNs[0] / (threads * step.wallNs[level]);
+  if (efficiency < kMinEfficiency) {
+    step.backoff = std::min(2 * std::max(step.backoff, 1), kMostBackoff);
+    moveTo(level - 1);
+  } else if (level < top && --step.untilProbe <= 0) {
+    moveTo(level + 1);
+  }
 }
 
 void WorkerPool::RunPlanned(int32_t count, const std::function<void(int32_t)>& task, int32_t threads,
                             Claim claim) {
   StepCost* step = m_planned;
+  const int32_t level = m_plannedLevel;
   m_planned = nullptr;
   const bool shared = threads > 1 && count > 1 && !m_workers.empty();
+  const int64_t start = NowNs();
   if (shared) {
-    const int64_t now = NowNs();
-    if (m_lastShared) StepCosts::Fold(m_lastShared->gapNs, static_cast<double>(now - m_lastSharedEnd));
+    if (m_lastShared) StepCosts::Fold(m_lastShared->gapNs, static_cast<double>(start - m_lastSharedEnd));
     m_watchNs.store(step ? WatchFor(step->gapNs) : kWatchNs, std::memory_order_relaxed);
   }
   Run(count, task, threads - 1, claim);
-  if (step) StepCosts::Fold(step->workNs, static_cast<double>(m_lastWorkNs));
+  const int64_t end = NowNs();
+  if (step) Learn(*step, level, std::max(1, std::min(threads, count)), static_cast<double>(end - start));
   if (shared) {
     m_lastShared = step;
-    m_lastSharedEnd = NowNs();
+    m_lastSharedEnd = end;
   }
 }
 
@@ -111,10 +183,7 @@ void WorkerPool::Run(int32_t count, const std::function<void(int32_t)>& task, in
   if (count <= 0) return;
   helpers = std::min({helpers, static_cast<int32_t>(m_workers.size()), count - 1});
   if (helpers <= 0) {
-    const int64_t start = NowNs();
-    t_waitedNs = 0;
     for (int32_t i = 0; i < count; ++i) task(i);
-    m_lastWorkNs = NowNs() - start - t_waitedNs;
     return;
   }
   if (count <= static_cast<int32_t>(kMostStrips)) {
@@ -122,20 +191,16 @@ void WorkerPool::Run(int32_t count, const std::function<void(int32_t)>& task, in
     return;
   }
   // More tasks than a range holds: in batches, each in order after the last.
-  int64_t work = 0;
   for (int32_t base = 0; base < count; base += kMostStrips) {
     const int32_t n = std::min<int32_t>(kMostStrips, count - base);
     RunJob(n, [&task, base](int32_t i) { task(base + i); }, helpers, claim);
-    work += m_lastWorkNs;
   }
-  m_lastWorkNs = work;
 }
 
 void WorkerPool::RunJob(int32_t count, const std::function<void(int32_t)>& task, int32_t helpers, Claim claim) {
   // Only the caller changes the tag, so the tag read here is current.
   const uint32_t tag = JobOf(m_job.load()) + 1;
   m_done.store(0, std::memory_order_relaxed);
-  m_workNs.store(0, std::memory_order_relaxed);
   m_task.store(&task, std::memory_order_release);
   m_count.store(count, std::memory_order_release);
   const bool own = claim == Claim::OwnRangeFirst;
@@ -174,7 +239,6 @@ void WorkerPool::RunJob(int32_t count, const std::function<void(int32_t)>& task,
     m_callerSleeps.store(false);
     done = m_done.load(std::memory_order_acquire);
   }
-  m_lastWorkNs = m_workNs.load(std::memory_order_relaxed);
 }
 
 void WorkerPool::Work(uint64_t job, int32_t own) {
@@ -193,10 +257,7 @@ void WorkerPool::Work(uint64_t job, int32_t own) {
       const int32_t next = static_cast<int32_t>((strips >> 16) & 0xffff);
       if (next >= static_cast<int32_t>(strips & 0xffff)) break;
       if (!range.strips.compare_exchange_weak(strips, strips + (1u << 16))) continue;
-      const int64_t start = NowNs();
-      t_waitedNs = 0;
       (*task)(next);
-      m_workNs.fetch_add(NowNs() - start - t_waitedNs, std::memory_order_relaxed);
       // Waking the caller is a system call: only when it sleeps.
       if (m_done.fetch_add(1) + 1 == count && m_callerSleeps.load()) m_done.notify_all();
       strips = range.strips.load(std::memory_order_acquire);
@@ -240,8 +301,6 @@ ParallelScope::ParallelScope(WorkerPool* pool) : m_previous(t_scope) { t_scope =
 ParallelScope::~ParallelScope() { t_scope = m_previous; }
 
 int32_t ParallelThreads() { return t_scope ? t_scope->Threads() : 1; }
-
-void ParallelWaited(int64_t ns) { t_waitedNs += ns; }
 
 void ParallelFor(int32_t count, const std::function<void(int32_t)>& task, double shareNs) {
   if (t_scope && t_scope->Threads() > 1 && count > 1) {

@@ -14,11 +14,14 @@
 // rows go to the same thread from one step to the next, and stay in its
 // cache. Tasks that may wait for earlier ones are claimed in order instead.
 //
-// Threads pay only for steps long enough: waking a sleeping helper costs
-// some microseconds of processor time, and a helper that watches for work
-// burns it. So each step gets one thread per share of work it was seen to
-// take the frame before (the caller alone below one share), and helpers
-// watch for the next step only when it came soon after the last time.
+// Threads pay only where they shorten a step by about their number: waking
+// a sleeping helper costs some microseconds of processor time, a helper that
+// watches for work burns it, and a step whose rows wait on memory or on one
+// another gains less than its threads spend. So each step is timed on one
+// thread and on the counts it was given, and keeps the most threads that
+// still run it at kMinEfficiency or better (tried again now and then, as
+// the load on the machine changes); helpers watch for the next step only
+// when it came soon after the last time.
 
 #include <atomic>
 #include <cstdint>
@@ -33,8 +36,11 @@ namespace enh {
 
 class WorkerPool {
  public:
-  // Work a thread is worth waking for: below it a step runs on fewer threads.
-  static constexpr double kShareNs = 50'000;
+  // Work a thread is worth waking for: a step's first guess of its threads.
+  static constexpr double kShareNs = 100'000;
+  // The least share of its threads' time a step must keep busy: k threads
+  // on a step spend at most 1 / kMinEfficiency times one thread's time.
+  static constexpr double kMinEfficiency = 0.85;
 
   // threads: all the threads that work, the caller's included (1: none started).
   explicit WorkerPool(int32_t threads);
@@ -56,14 +62,18 @@ class WorkerPool {
   static constexpr int32_t kAllHelpers = 1 << 15;
 
   // A step in two halves, for the kernels' calls: Plan gives the threads the
-  // step called from `site` with `size` is worth (1 the first time, to learn
+  // step called from `site` with `size` is worth (1 the first times, to learn
   // its cost), RunPlanned runs its strips on that many and learns from it.
-  // shareNs: the work a thread must have to be worth waking for.
+  // shareNs: the work a thread must have to be worth trying.
   int32_t Plan(const std::type_info& site, int32_t size, double shareNs = kShareNs);
   void RunPlanned(int32_t count, const std::function<void(int32_t)>& task, int32_t threads, Claim claim);
 
   // The most threads a pool gets when the caller does not say: the processor's.
   static int32_t DefaultThreads();
+
+  // For tests of results on any number of threads: every step of every pool
+  // on all its threads from its first run, whatever it pays.
+  static void SpreadEveryStep(bool on);
 
  private:
   // One range of a job's strips: the job's tag (high half), the next strip
@@ -83,6 +93,12 @@ class WorkerPool {
   // left, from range `own` first.
   void Work(uint64_t job, int32_t own);
   void RunJob(int32_t count, const std::function<void(int32_t)>& task, int32_t helpers, Claim claim);
+  // Threads of a level (1, 2, 4, ... the pool's) and the pool's top level.
+  int32_t LevelThreads(int32_t level) const;
+  int32_t TopLevel() const;
+  // Takes a step's time on `threads` threads at `level` and moves it to the
+  // level that pays.
+  void Learn(StepCost& step, int32_t level, int32_t threads, double wallNs);
 
   std::vector<std::thread> m_workers;
   std::vector<Bed> m_beds;  // one per worker, by its index (0: the caller's, unused)
@@ -93,7 +109,6 @@ class WorkerPool {
   std::atomic<const std::function<void(int32_t)>*> m_task{nullptr};
   std::atomic<int32_t> m_count{0};
   std::atomic<int32_t> m_done{0};      // strips of the open job finished
-  std::atomic<int64_t> m_workNs{0};    // time its strips took, summed
   std::atomic<int64_t> m_watchNs{0};   // how long an idle helper watches for the next job
   std::atomic<bool> m_callerSleeps{false};
   std::atomic<bool> m_stop{false};
@@ -102,9 +117,10 @@ class WorkerPool {
   // when it ended.
   StepCosts m_costs;
   StepCost* m_planned = nullptr;
+  int32_t m_plannedLevel = 0;
+  double m_plannedShare = kShareNs;
   StepCost* m_lastShared = nullptr;
   int64_t m_lastSharedEnd = 0;
-  int64_t m_lastWorkNs = 0;
 };
 
 // Lends a pool to the kernels for the calls made on this thread while the
@@ -123,15 +139,13 @@ class ParallelScope {
 // Threads the current scope offers (1 without one).
 int32_t ParallelThreads();
 
-// task(i) for i in [0, count), spread over the current scope's pool, one
-// thread for each shareNs of work the step took before. Tasks are claimed in
-// order, so a task may wait for an earlier one; such a step asks for a larger
-// share, since its threads also wait on one another.
+// task(i) for i in [0, count), spread over the current scope's pool on the
+// threads that pay for the step (first tried with one for each shareNs of
+// its time). Tasks are claimed in order, so a task may wait for an earlier
+// one; such a step asks for a larger share, since its threads also wait on
+// one another.
 void ParallelFor(int32_t count, const std::function<void(int32_t)>& task,
                  double shareNs = WorkerPool::kShareNs);
-
-// A task that waited for another tells how long: waiting is not work.
-void ParallelWaited(int64_t ns);
 
 // Rows [0, rows) cut into strips of at least minRows rows (a multiple of
 // `align` rows each, but the last), about as many as the threads the step

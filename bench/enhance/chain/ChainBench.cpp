@@ -30,6 +30,7 @@
 #include "FrameJudge.h"
 #include "KernelForm.h"
 #include "VideoRealEffect.h"
+#include "WorkerPool.h"
 
 namespace {
 
@@ -182,6 +183,8 @@ constexpr DigestSetting kDigestSettings[] = {
 // Twice through the frames, so the temporal filter's steady state counts too.
 uint64_t ChainDigest(const DigestSetting& set, KernelForm form, int threads, int w, int h) {
   ForceKernelForm(form);
+  // Every step on every thread, not just the ones the threads pay for.
+  enh::WorkerPool::SpreadEveryStep(threads > 1);
   const auto& frames = Frames(w, h);
   CVideoRealEffect effect(w, h);
   effect.SetThreadCount(threads);
@@ -198,6 +201,7 @@ uint64_t ChainDigest(const DigestSetting& set, KernelForm form, int threads, int
     hash = HashBytes(work.data(), work.size(), hash);
   }
   ResetKernelForm();
+  enh::WorkerPool::SpreadEveryStep(false);
   return hash;
 }
 

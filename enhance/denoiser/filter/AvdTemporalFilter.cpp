@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <vector>
 
 #include "block/BlockKernels.h"
@@ -124,7 +123,6 @@ struct VideoLevel {
 int32_t WaitFor(const std::atomic<int32_t>& count, int32_t need, std::atomic<int32_t>& sleepers) {
   int32_t seen = count.load(std::memory_order_acquire);
   if (seen >= need) return seen;
-  const auto start = std::chrono::steady_clock::now();
   for (int spin = 0; seen < need && spin < 256; ++spin) {
     _mm_pause();
     seen = count.load(std::memory_order_acquire);
@@ -136,8 +134,6 @@ int32_t WaitFor(const std::atomic<int32_t>& count, int32_t need, std::atomic<int
     sleepers.fetch_sub(1);
     seen = count.load(std::memory_order_acquire);
   }
-  enh::ParallelWaited(std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start)
-                          .count());
   return seen;
 }
 
@@ -205,8 +201,9 @@ int32_t FilterRows(MHandle memory, const VideoLevel& lv, int32_t around) {
       std::atomic<int32_t> done{0};
     };
     constexpr int32_t kTellEvery = 8;
-    // Rows wait on one another all along, so a thread pays only with far more
-    // work than an independent strip needs (on a still page, never).
+    // Rows wait on one another all along, so threads are first tried only
+    // with far more work than an independent strip needs (the pool keeps
+    // them only while they pay).
     constexpr double kWavefrontShareNs = 1'500'000;
     std::vector<Progress> done(lv.rows);
     std::atomic<int32_t> sleepers{0};

@@ -49,6 +49,17 @@ bool KindIsU8(uint32_t kind) { return (kind & 0xff0) == ELEM_U8; }
 // Rows below this are not worth a thread of their own.
 constexpr int32_t kMinStripRows = 32;
 
+// Fine rows [y0, y1) in strips that start on even rows (but the first): the
+// vector kernels take rows in pairs, and a strip starting on an odd row would
+// leave a whole row at each cut to the one-sample-at-a-time edge code.
+template <typename Task>
+void UpsampleStrips(int32_t y0, int32_t y1, const Task& task) {
+  const int32_t base = y0 & ~1;
+  enh::ParallelRows(y1 - base, kMinStripRows, 2, [&](int32_t r0, int32_t r1) {
+    task(std::max(y0, base + r0), base + r1);
+  });
+}
+
 }  // namespace
 
 void avdReduceBlock_U8_C(const uint8_t* src, int32_t srcPitch, int32_t srcWidth, int32_t srcHeight, int32_t x0,
@@ -147,8 +158,8 @@ int32_t avdExpandBlock(uint8_t* dst, int32_t dstPitch, int32_t x0, int32_t x1, i
                        const uint8_t* src, int32_t srcPitch, int32_t srcWidth, int32_t srcHeight, uint32_t kind) {
   if (x1 <= x0 || y1 <= y0 || !KindIsU8(kind)) return ENH_OK;
   if (int32_t r = CheckUpsample(dst, dstPitch, x0, x1, y0, y1, src, srcPitch, srcWidth, srcHeight)) return r;
-  enh::ParallelRows(y1 - y0, kMinStripRows, 1, [&](int32_t r0, int32_t r1) {
-    ExpandBlock_U8_SSE2(dst, dstPitch, x0, x1, y0 + r0, y0 + r1, src, srcPitch, srcWidth, srcHeight);
+  UpsampleStrips(y0, y1, [&](int32_t r0, int32_t r1) {
+    ExpandBlock_U8_SSE2(dst, dstPitch, x0, x1, r0, r1, src, srcPitch, srcWidth, srcHeight);
   });
   return ENH_OK;
 }
@@ -160,8 +171,8 @@ int32_t avdAnalysisBlock(MHandle, uint8_t* block, int32_t pitch, int32_t x0, int
   if (int32_t r = CheckUpsample(block, pitch, x0, x1, y0, y1, coarse, coarsePitch, coarseWidth, coarseHeight))
     return r;
   // In place, but each sample reads only itself and the coarse block.
-  enh::ParallelRows(y1 - y0, kMinStripRows, 1, [&](int32_t r0, int32_t r1) {
-    AnalysisBlock_U8_SSE2(block, pitch, x0, x1, y0 + r0, y0 + r1, coarse, coarsePitch, coarseWidth, coarseHeight);
+  UpsampleStrips(y0, y1, [&](int32_t r0, int32_t r1) {
+    AnalysisBlock_U8_SSE2(block, pitch, x0, x1, r0, r1, coarse, coarsePitch, coarseWidth, coarseHeight);
   });
   return ENH_OK;
 }
@@ -172,8 +183,8 @@ int32_t avdSynthesisBlock(MHandle, uint8_t* block, int32_t pitch, int32_t x0, in
   if (x1 <= x0 || y1 <= y0 || !KindIsU8(kind)) return ENH_OK;
   if (int32_t r = CheckUpsample(block, pitch, x0, x1, y0, y1, coarse, coarsePitch, coarseWidth, coarseHeight))
     return r;
-  enh::ParallelRows(y1 - y0, kMinStripRows, 1, [&](int32_t r0, int32_t r1) {
-    SynthesisBlock_U8_SSE2(block, pitch, x0, x1, y0 + r0, y0 + r1, coarse, coarsePitch, coarseWidth, coarseHeight);
+  UpsampleStrips(y0, y1, [&](int32_t r0, int32_t r1) {
+    SynthesisBlock_U8_SSE2(block, pitch, x0, x1, r0, r1, coarse, coarsePitch, coarseWidth, coarseHeight);
   });
   return ENH_OK;
 }

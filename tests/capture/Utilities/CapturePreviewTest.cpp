@@ -7,11 +7,13 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 #include <thread>
 #include <vector>
 
 #include "CaptureManage.h"
+#include "PreviewPictures.h"
 #include "PreviewSurface.h"
 #include "media/ClockStamp.h"
 #include "os/Offscreen.h"
@@ -127,6 +129,62 @@ TEST(CapturePreview, ThePictureIsTheNewestFrameWhole) {
     }
     EXPECT_EQ(read, 40) << "judge " << judge;
     EXPECT_GE(last - first, 30) << "judge " << judge;
+    engine.StopPreview();
+  }
+  ::unsetenv("DUNSELLOW_SYNTHETIC_CAMERA");
+  ::unsetenv("DUNSELLOW_CAPTURE_DEVICES");
+}
+
+// The view's picture made on the capture thread is, byte for byte, the one
+// the view would make of the frame on show; it is offered only for the size
+// and zoom asked and for the frame it was made from (a new size: none until
+// a frame made for it shows), and nothing made before a restart counts.
+TEST(CapturePreview, TheCaptureThreadsPictureIsTheViewsOwn) {
+  ::setenv("DUNSELLOW_CAPTURE_DEVICES", "synthetic", 1);
+  ::setenv("DUNSELLOW_SYNTHETIC_CAMERA", "bounds=320x240,fps=60,stamp=1", 1);
+  CCaptureManage engine(nullptr, CCaptureManage::kVideo, 0);
+  engine.EnableDenoise(1);
+  CPreviewPictures& pictures = engine.ViewPictures();
+  for (int run = 0; run < 2; ++run) {
+    ASSERT_EQ(engine.StartPreview(), 0);
+    EXPECT_EQ(pictures.Shown(engine.GetSGGWorld(), 150, 100, 1.5), nullptr);
+    struct Ask {
+      int w, h;
+      double zoom;
+    } asks[] = {{150, 100, 1.5}, {160, 120, 1.0}};
+    for (const Ask& a : asks) {
+      int compared = 0, frames = 0;
+      uint64_t seen = engine.FrameCount();
+      const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+      while (compared < 5 && std::chrono::steady_clock::now() < end) {
+        engine.Idle();
+        if (engine.FrameCount() != seen) {
+          seen = engine.FrameCount();
+          const plat::Offscreen* world = engine.GetSGGWorld();
+          const CPreviewSurface* made = pictures.Shown(world, a.w, a.h, a.zoom);
+          // The first frame after the ask was made before it.
+          if (frames++ == 0) {
+            EXPECT_EQ(made, nullptr);
+          }
+          pictures.Ask(a.w, a.h, a.zoom);
+          if (!made) continue;
+          EXPECT_EQ(pictures.Shown(world, a.w + 1, a.h, a.zoom), nullptr);
+          EXPECT_EQ(pictures.Shown(world, a.w, a.h, a.zoom + 0.5), nullptr);
+          CPreviewSurface own;
+          ASSERT_TRUE(own.Update(world, a.w, a.h, a.zoom));
+          cairo_surface_t* x = made->Surface();
+          cairo_surface_t* y = own.Surface();
+          ASSERT_EQ(cairo_image_surface_get_stride(x), cairo_image_surface_get_stride(y));
+          EXPECT_EQ(std::memcmp(cairo_image_surface_get_data(x), cairo_image_surface_get_data(y),
+                                size_t(cairo_image_surface_get_stride(x)) * size_t(a.h)),
+                    0)
+              << a.w << "x" << a.h << " run " << run;
+          ++compared;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(3));
+      }
+      EXPECT_EQ(compared, 5) << a.w << "x" << a.h << " run " << run;
+    }
     engine.StopPreview();
   }
   ::unsetenv("DUNSELLOW_SYNTHETIC_CAMERA");

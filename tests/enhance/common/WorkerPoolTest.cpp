@@ -33,6 +33,7 @@ TEST(WorkerPool, RunsEveryTaskOnce) {
 // without a scope the rows come in one piece on the calling thread.
 TEST(WorkerPool, RowsCoverEveryRowOnce) {
   struct Case { int threads, rows, minRows, align; };
+  enh::WorkerPool::SpreadEveryStep(true);
   for (const Case c : {Case{1, 100, 8, 1}, Case{4, 1080, 32, 1}, Case{4, 1081, 32, 2}, Case{3, 5, 1, 2},
                        Case{8, 7, 32, 1}, Case{4, 0, 8, 1}}) {
     enh::WorkerPool pool(c.threads);
@@ -46,8 +47,12 @@ TEST(WorkerPool, RowsCoverEveryRowOnce) {
       for (int r = r0; r < r1; ++r) seen[r]++;
     });
     for (int r = 0; r < c.rows; ++r) ASSERT_EQ(seen[r].load(), 1) << c.rows << " rows, row " << r;
-    if (c.threads == 1 || c.rows < 2 * c.minRows) EXPECT_LE(strips.load(), 1);
+    if (c.threads == 1 || c.rows < 2 * c.minRows)
+      EXPECT_LE(strips.load(), 1);
+    else
+      EXPECT_GE(strips.load(), c.threads);
   }
+  enh::WorkerPool::SpreadEveryStep(false);
   int calls = 0;
   enh::ParallelRows(50, 1, 1, [&](int32_t r0, int32_t r1) {
     EXPECT_EQ(r0, 0);
@@ -96,29 +101,33 @@ TEST(WorkerPool, HelpersAreCapped) {
   }
 }
 
-// A step starts on the caller alone; once it has shown enough work it gets
-// every thread, while time a task spent waiting for another counts as none.
-TEST(WorkerPool, StepsGetThreadsByTheirWork) {
+// A step starts on the caller alone; steps whose threads shorten them keep
+// more threads (all of them on an idle machine), steps whose tasks only wait
+// on one another go back to one.
+TEST(WorkerPool, StepsKeepTheThreadsThatPay) {
   enh::WorkerPool pool(4);
   const enh::ParallelScope scope(&pool);
-  const auto sleep = std::chrono::microseconds(static_cast<int>(enh::WorkerPool::kShareNs / 1000));
-  // The same task at two sizes: two steps.
-  struct Case { bool waits; int count, expected; };
-  for (const Case c : {Case{false, 8, 4}, Case{true, 9, 1}}) {
-    std::atomic<int> calls{0};
-    auto task = [&](int32_t) {
-      const auto start = std::chrono::steady_clock::now();
-      std::this_thread::sleep_for(sleep);
-      if (c.waits)
-        enh::ParallelWaited(
-            std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start).count());
-      calls++;
+  for (const bool serial : {false, true}) {
+    const int count = serial ? 9 : 8;  // the same task at two sizes: two steps
+    std::vector<std::atomic<int>> done(count);
+    auto task = [&](int32_t i) {
+      // A serial step's task waits for the one before it.
+      while (serial && i > 0 && done[i - 1].load() == 0) std::this_thread::yield();
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      done[i] = 1;
     };
     const std::function<void(int32_t)> step = task;
-    EXPECT_EQ(pool.Plan(step.target_type(), c.count), 1);
-    for (int frame = 0; frame < 3; ++frame) enh::ParallelFor(c.count, step);
-    EXPECT_EQ(calls.load(), 3 * c.count);
-    EXPECT_EQ(pool.Plan(step.target_type(), c.count), c.expected) << (c.waits ? "waiting" : "working");
+    EXPECT_EQ(pool.Plan(step.target_type(), count), 1);
+    for (int frame = 0; frame < 16; ++frame) {
+      for (auto& d : done) d = 0;
+      enh::ParallelFor(count, step);
+      for (int i = 0; i < count; ++i) ASSERT_EQ(done[i].load(), 1);
+    }
+    const int32_t threads = pool.Plan(step.target_type(), count);
+    if (serial)
+      EXPECT_EQ(threads, 1);
+    else
+      EXPECT_GT(threads, 1);
   }
 }
 

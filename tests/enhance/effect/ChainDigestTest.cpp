@@ -14,6 +14,7 @@
 #include "KernelForm.h"
 #include "PageFrames.h"
 #include "VideoRealEffect.h"
+#include "WorkerPool.h"
 
 namespace {
 
@@ -64,7 +65,12 @@ uint64_t Digest(const Setting& s, int threads) {
 
 class ChainDigest : public testing::TestWithParam<std::tuple<KernelForm, int, int>> {
  protected:
-  void TearDown() override { ResetKernelForm(); }
+  // Every step on every thread, not just the ones the threads pay for.
+  void SetUp() override { enh::WorkerPool::SpreadEveryStep(true); }
+  void TearDown() override {
+    ResetKernelForm();
+    enh::WorkerPool::SpreadEveryStep(false);
+  }
 };
 
 TEST_P(ChainDigest, GivesTheSettingsBytes) {
