@@ -8,6 +8,7 @@
 #include "ORVGF.h"
 #include "ORVImageTools.h"
 #include "ORVTrace.h"
+#include "PreviewPictures.h"
 #include "Profile.h"
 #include "VideoRealEffect.h"
 #include "media/CaptureDevices.h"
@@ -33,7 +34,7 @@ std::vector<std::u16string> InputNames(const std::vector<media::CaptureDevice>& 
 }  // namespace
 
 CCaptureManage::CCaptureManage(ICaptureListener* listener, uint8_t channels, int32_t)
-    : m_pListener(listener), m_channels(channels) {
+    : m_pListener(listener), m_channels(channels), m_pictures(std::make_unique<CPreviewPictures>()) {
   delete g_engine;
   g_engine = this;
   InitChannel(channels);
@@ -140,7 +141,11 @@ int32_t CCaptureManage::StartPreview() {
   else m_pVideo->SetSize(bounds);
   const media::Size delivered = m_pVideo->GetSize();
   if (!EnsurePreview(delivered.width, delivered.height)) return -1;
-  m_pVideo->SetFrameHook([this](media::Frame& f) { OnFrame(f); });
+  m_pictures->Reset();
+  m_pVideo->SetFrameHook([this](media::Frame& f) {
+    OnFrame(f);
+    m_pictures->Make(f);
+  });
   m_bFrameSeen = false;
   m_bSoundSeen = false;
   m_recentSound.clear();
@@ -238,6 +243,7 @@ int32_t CCaptureManage::Idle() {
         for (int32_t y = 0; y < f.height; ++y)
           std::memcpy(m_preview->pixels + size_t(y) * size_t(m_preview->rowBytes), f.Row(y), row);
       }
+      m_pictures->Show(f.index);
       m_bFrameSeen = true;
       m_previewClockUs = f.clockUs;
       ++m_frameCount;

@@ -27,6 +27,7 @@ class SoundCapture;
 }  // namespace media
 class CVideoRealEffect;
 class CCaptureSource;
+class CPreviewPictures;
 class CORVExport;
 
 class CCaptureManage {
@@ -61,6 +62,8 @@ class CCaptureManage {
   bool FrameSeen() const { return m_bFrameSeen; }
   // Frames taken into the preview picture since the engine was made.
   uint64_t FrameCount() const { return m_frameCount; }
+  // The preview view's picture of each frame, made on the capture thread.
+  CPreviewPictures& ViewPictures() const { return *m_pictures; }
 
   // The size frames arrive at; 1, or 0 without a video channel.
   int32_t GetVideoResolution(SIZE& size);
@@ -163,6 +166,7 @@ class CCaptureManage {
   GWorldPtr m_preview = nullptr;
   plat::Offscreen m_previewWorld;
   media::Frame m_shown;
+  std::unique_ptr<CPreviewPictures> m_pictures;
   uint32_t m_codec = 0x6D703476;  // 'mp4v'
   int32_t m_quality = 100;
   int32_t m_frameRate = 15;

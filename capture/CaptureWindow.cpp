@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "CaptureManage.h"
+#include "PreviewPictures.h"
 #include "PreviewSurface.h"
 #include "ORVTrace.h"
 #include "os/Offscreen.h"
@@ -37,31 +38,43 @@ class CPreviewView : public qel::Element {
     SetCallback(nullptr, nullptr);
   }
 
-  // The engine's preview picture into the surface, at the view's size in
-  // the pixels it was last painted in, zoomed by the zoom rate.
+  // The engine's preview picture at the view's size in the pixels it was
+  // last painted in, zoomed by the zoom rate: as the capture thread made it
+  // for this frame, else converted here.
   bool Update(GWorldPtr world) {
     int32_t w = 0, h = 0;
     TargetSize(&w, &h);
-    if (!m_picture.Update(world, w, h, CCaptureWindow::ZoomRate())) return false;
+    const double zoom = CCaptureWindow::ZoomRate();
+    CCaptureManage* engine = CCaptureManage::GetInstance();
+    if (engine) engine->ViewPictures().Ask(w, h, zoom);
+    const bool made = engine && engine->ViewPictures().Shown(world, w, h, zoom);
+    m_ownCurrent = !made && m_picture.Update(world, w, h, zoom);
+    if (!made && !m_ownCurrent) return false;
     Invalidate();
     return true;
   }
 
-  bool HasPicture() const { return m_picture.Surface() != nullptr; }
-
   void PaintOver(cairo_t* cr) override {
     const SRect32 r = Bounds();
-    if (!m_picture.Surface() || r.right <= r.left || r.bottom <= r.top) return;
+    if (r.right <= r.left || r.bottom <= r.top) return;
     cairo_surface_get_device_scale(cairo_get_target(cr), &m_scaleX, &m_scaleY);
-    // Resized or zoomed since the last frame: the picture on show again,
-    // for the new size (a camera that stopped sends no next frame).
     int32_t w = 0, h = 0;
     TargetSize(&w, &h);
+    const double zoom = CCaptureWindow::ZoomRate();
     CCaptureManage* engine = CCaptureManage::GetInstance();
     GWorldPtr world = engine ? engine->GetSGGWorld() : nullptr;
-    if (world && !m_picture.Matches(world, w, h, CCaptureWindow::ZoomRate()))
-      m_picture.Update(world, w, h, CCaptureWindow::ZoomRate());
-    m_picture.Paint(cr, r);
+    const CPreviewSurface* picture = engine ? engine->ViewPictures().Shown(world, w, h, zoom) : nullptr;
+    if (!picture) {
+      // Resized or zoomed since the last frame: the picture on show again,
+      // for the new size (a camera that stopped sends no next frame).
+      if (world && (!m_ownCurrent || !m_picture.Matches(world, w, h, zoom)))
+        m_ownCurrent = m_picture.Update(world, w, h, zoom);
+      // Never an older frame than the one last shown.
+      if (!m_ownCurrent) return;
+      picture = &m_picture;
+    }
+    if (!picture->Surface()) return;
+    picture->Paint(cr, r);
     if (g_overlayOn) PaintOverlay(cr, r);
   }
 
@@ -101,7 +114,8 @@ class CPreviewView : public qel::Element {
   }
 
   CCaptureWindow* m_pOwner;
-  CPreviewSurface m_picture;
+  CPreviewSurface m_picture;  // made here when the capture thread's is not there
+  bool m_ownCurrent = false;    // m_picture holds the frame on show
   double m_scaleX = 1, m_scaleY = 1;  // the target's pixels per unit, as last painted
 };
 

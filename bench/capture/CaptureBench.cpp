@@ -11,9 +11,10 @@
 //            they run: the capture thread's reading and decoding, and its
 //            time in the chain plus all threads but it and the main loop
 //            (the chain's workers). What is left is the picture's
-//            conversion from the camera and the capture thread's hand-over,
-//            and the main loop: taking the frame, the view's picture, the
-//            draw. Beside it, in turns with the preview (stopped meanwhile),
+//            conversion from the camera, the view's picture made after the
+//            chain and the capture thread's hand-over, and the main loop:
+//            taking the frame, the view's picture where the capture thread
+//            did not make it, the draw. Beside it, in turns with the preview (stopped meanwhile),
 //            two in-process anchors at the camera's pace: the stand-in
 //            camera's source decoded alone, and an effect object of the same
 //            size and switches on the same pictures (CPU of all threads
@@ -35,7 +36,8 @@
 //            ffprobe reads the file, the time "Record" takes to stop, and
 //            CPU time per second of movie.
 //
-//   capture_bench [--seconds=N] [--effects=off] [--view=WxH] [--record=N]
+//   capture_bench [--seconds=N] [--effects=off] [--view=WxH] [--view-pictures=main] [--record=N]
+//   (--view-pictures=main: the view's pictures all made on the main loop)
 #include <cairo.h>
 #include <glib.h>
 
@@ -62,6 +64,7 @@
 #include "CaptureManage.h"
 #include "CaptureWindow.h"
 #include "PreviewAnchors.h"
+#include "PreviewPictures.h"
 #include "PreviewSurface.h"
 #include "media/VideoCapture.h"
 #include "DibHelper.h"
@@ -91,28 +94,38 @@ double ThreadCpuMs() {
   return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
 }
 
-// The preview view's drawing: the picture converted into a surface of the
-// view's size as the view takes it, then painted into the view.
+// The preview view's drawing as the capture page's view does it: the
+// picture at the view's size as the capture thread made it for the frame on
+// show (else converted here), then painted into the view.
 struct View {
   CPreviewSurface picture;
   int width, height;
   cairo_surface_t* window;
 
-  View(int w, int h) : width(w), height(h), window(cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h)) {}
+  bool ask;  // false: every picture converted here, as before the capture thread made them
+
+  View(int w, int h, bool askCapture)
+      : width(w), height(h), window(cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h)), ask(askCapture) {}
 
   ~View() { cairo_surface_destroy(window); }
 
-  void Draw(GWorldPtr world) {
-    if (!picture.Update(world, width, height, 1.0)) return;
+  void Draw(CCaptureManage& engine) {
+    GWorldPtr world = engine.GetSGGWorld();
+    if (ask) engine.ViewPictures().Ask(width, height, 1.0);
+    const CPreviewSurface* shown = engine.ViewPictures().Shown(world, width, height, 1.0);
+    if (!shown) {
+      if (!picture.Update(world, width, height, 1.0)) return;
+      shown = &picture;
+    }
     cairo_t* cr = cairo_create(window);
-    picture.Paint(cr, SRect32{0, 0, width, height});
+    shown->Paint(cr, SRect32{0, 0, width, height});
     cairo_destroy(cr);
     cairo_surface_flush(window);
   }
 };
 
 struct Turn {
-  double wall = 0, cpu = 0, mainCpu = 0;
+  double wall = 0, cpu = 0, mainCpu = 0, viewMs = 0;
   media::VideoCapture::ThreadCpu camera;  // the capture thread's, in the turn
   uint64_t processed = 0, shown = 0;
   std::vector<double> drawMs;
@@ -126,7 +139,7 @@ Turn PreviewTurn(CCaptureManage& engine, View& view, double seconds) {
   uint64_t last = engine.FrameCount();
   const uint64_t processed0 = engine.FramesProcessed();
   const media::VideoCapture::ThreadCpu camera0 = engine.Video()->CpuSpent();
-  const double cpu0 = ProcessCpuMs(), main0 = ThreadCpuMs();
+  const double cpu0 = ProcessCpuMs(), main0 = ThreadCpuMs(), view0 = engine.ViewPictures().CpuNs() / 1e6;
   const auto start = Clock::now();
   const auto end = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
   // Ticks as the view's 30 ms timer does, so the main loop's CPU holds its
@@ -136,7 +149,7 @@ Turn PreviewTurn(CCaptureManage& engine, View& view, double seconds) {
     if (engine.Idle() == 0 && engine.FrameCount() != last) {
       last = engine.FrameCount();
       const auto d = Clock::now();
-      view.Draw(engine.GetSGGWorld());
+      view.Draw(engine);
       t.drawMs.push_back(Ms(Clock::now() - d));
       ++t.shown;
     }
@@ -147,6 +160,7 @@ Turn PreviewTurn(CCaptureManage& engine, View& view, double seconds) {
   t.wall = std::chrono::duration<double>(Clock::now() - start).count();
   t.cpu = ProcessCpuMs() - cpu0;
   t.mainCpu = ThreadCpuMs() - main0;
+  t.viewMs = engine.ViewPictures().CpuNs() / 1e6 - view0;
   const media::VideoCapture::ThreadCpu camera1 = engine.Video()->CpuSpent();
   t.camera = {camera1.totalNs - camera0.totalNs, camera1.readNs - camera0.readNs,
               camera1.convertNs - camera0.convertNs, camera1.hookNs - camera0.hookNs};
@@ -175,9 +189,9 @@ std::string Range(const std::vector<double>& v) {
 // the process's other threads are the chain's workers. Preview turns
 // alternate with the anchors' turns (the preview stopped): the camera's
 // decoding and the chain each alone, so that both sides see the same load.
-void Preview(CCaptureManage& engine, double seconds, int effects, int viewWidth, int viewHeight) {
+void Preview(CCaptureManage& engine, double seconds, int effects, int viewWidth, int viewHeight, bool viewPictures) {
   constexpr int kRounds = 4, kAnchorFrames = 30;
-  View view(viewWidth, viewHeight);
+  View view(viewWidth, viewHeight, viewPictures);
   bench::PreviewAnchors anchors(1920, 1080, 30, effects, effects, effects);
   if (!anchors.Ok()) {
     std::fprintf(stderr, "the anchors' camera source cannot be opened\n");
@@ -186,8 +200,8 @@ void Preview(CCaptureManage& engine, double seconds, int effects, int viewWidth,
   // Warm-up: the effect objects settle on the first frames.
   Settle(engine, 2);
   anchors.ChainMs(10, 0);
-  std::vector<double> total, mainLoop, decode, chain, own, convert, cores, draw, rate, drawn, decodeAlone,
-      chainAlone;
+  std::vector<double> total, mainLoop, decode, chain, own, convert, viewPicture, cores, draw, rate, drawn,
+      decodeAlone, chainAlone;
   double wall = 0;
   std::vector<std::string> threadCounts;
   for (int round = 0; round < kRounds; ++round) {
@@ -208,13 +222,16 @@ void Preview(CCaptureManage& engine, double seconds, int effects, int viewWidth,
     chainAlone.push_back(c);
     threadCounts.push_back(seen);
     const double frames = std::max<double>(1, double(t.processed));
-    const double cameraMs = t.camera.totalNs / 1e6, readMs = t.camera.readNs / 1e6, hookMs = t.camera.hookNs / 1e6;
+    // The frame hook is the chain and, after it, the view's picture.
+    const double cameraMs = t.camera.totalNs / 1e6, readMs = t.camera.readNs / 1e6,
+                 hookMs = t.camera.hookNs / 1e6 - t.viewMs;
     const double workers = std::max(0.0, t.cpu - t.mainCpu - cameraMs);
     total.push_back(t.cpu / frames);
     mainLoop.push_back(t.mainCpu / frames);
     decode.push_back(readMs / frames);
     chain.push_back((hookMs + workers) / frames);
     convert.push_back(t.camera.convertNs / 1e6 / frames);
+    viewPicture.push_back(t.viewMs / frames);
     own.push_back((t.mainCpu + cameraMs - readMs - hookMs) / frames);
     cores.push_back(t.cpu / (t.wall * 1e3));
     rate.push_back(t.processed / t.wall);
@@ -232,9 +249,10 @@ void Preview(CCaptureManage& engine, double seconds, int effects, int viewWidth,
   std::printf("  frames through the effect chain %.1f/s, drawn %.1f/s\n", Median(rate), Median(drawn));
   std::printf("  all threads %s = camera decode %s + effect chain %s + the preview's own\n", Range(total).c_str(),
               Range(decode).c_str(), Range(chain).c_str());
-  std::printf("  preview's own %s: conversion from the camera %s, main loop %s (draw median %.2f ms wall); "
-              "%.3f cores, %.2f of the chain's\n",
-              Range(own).c_str(), Range(convert).c_str(), Range(mainLoop).c_str(), Median(draw),
+  std::printf("  preview's own %s: conversion from the camera %s, view's picture on the capture thread %s, main "
+              "loop %s (draw median %.2f ms wall); %.3f cores, %.2f of the chain's\n",
+              Range(own).c_str(), Range(convert).c_str(), Range(viewPicture).c_str(), Range(mainLoop).c_str(),
+              Median(draw),
               Median(own) / frameMs, Median(chain) > 0 ? Median(own) / Median(chain) : 0.0);
   std::printf("  anchors, alone in turns: camera decode %s (in the preview %.2f of it), effect chain %s on the "
               "preview chain's threads %s (in the preview %.2f of it)\n",
@@ -381,10 +399,12 @@ int Record(double seconds, const fs::path& dir) {
 int main(int argc, char** argv) {
   double seconds = 10, record = 0;
   int effects = 1, viewWidth = 960, viewHeight = 540;
+  bool viewPictures = true;
   for (int i = 1; i < argc; ++i) {
     if (std::strncmp(argv[i], "--record=", 9) == 0) record = std::max(1.0, std::atof(argv[i] + 9));
     if (std::strncmp(argv[i], "--seconds=", 10) == 0) seconds = std::max(1.0, std::atof(argv[i] + 10));
     if (std::strcmp(argv[i], "--effects=off") == 0) effects = 0;
+    if (std::strcmp(argv[i], "--view-pictures=main") == 0) viewPictures = false;
     if (std::strncmp(argv[i], "--view=", 7) == 0 &&
         (std::sscanf(argv[i] + 7, "%dx%d", &viewWidth, &viewHeight) != 2 || viewWidth <= 0 || viewHeight <= 0)) {
       std::fprintf(stderr, "--view=WxH\n");
@@ -424,7 +444,7 @@ int main(int argc, char** argv) {
                 double l[1] = {0};
                 return getloadavg(l, 1) == 1 ? l[0] : -1.0;
               }());
-  Preview(engine, seconds, effects, viewWidth, viewHeight);
+  Preview(engine, seconds, effects, viewWidth, viewHeight, viewPictures);
 
   char tmpl[] = "/tmp/capture-bench-XXXXXX";
   const char* dir = mkdtemp(tmpl);

@@ -3,8 +3,11 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <memory>
+#include <new>
 
 #include "AtomicWriter.h"
 #include "Codecs.h"
@@ -13,12 +16,19 @@ namespace img {
 
 namespace {
 
+// A file's bytes, not cleared before they are read over.
+struct FileBytes {
+  std::unique_ptr<uint8_t[]> data;
+  size_t size = 0;
+};
+
 // Reads a whole file, or its first `limit` bytes (refusing anything that
 // cannot be a picture we accept, and files over `most` bytes). Opened
 // without blocking: a named pipe or a device would otherwise hold the
 // reading thread in open() until someone writes to it.
-Status ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, size_t limit = 0,
+Status ReadWholeFile(const std::string& path, FileBytes& out, size_t limit = 0,
                      uint64_t most = uint64_t(2) << 30) {
+  out.size = 0;
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) return Status::kOpenFailed;
   struct stat st {};
@@ -32,16 +42,20 @@ Status ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, size_t 
     ::close(fd);
     return Status::kTooLarge;
   }
-  out.resize(want);
+  out.data.reset(new (std::nothrow) uint8_t[want ? want : 1]);
+  if (!out.data) {
+    ::close(fd);
+    return Status::kNoMemory;
+  }
   size_t got = 0;
   while (got < want) {
-    ssize_t n = ::read(fd, out.data() + got, want - got);
+    ssize_t n = ::read(fd, out.data.get() + got, want - got);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     got += size_t(n);
   }
   ::close(fd);
-  out.resize(got);
+  out.size = got;
   return Status::kOk;
 }
 
@@ -66,9 +80,9 @@ FileFormat SniffFormat(const uint8_t* d, size_t n) {
 }
 
 FileFormat FormatOfFile(const std::string& path) {
-  std::vector<uint8_t> head;
+  FileBytes head;
   if (ReadWholeFile(path, head, 16) != Status::kOk) return FileFormat::kUnknown;
-  return SniffFormat(head.data(), head.size());
+  return SniffFormat(head.data.get(), head.size);
 }
 
 FileFormat FormatForExtension(const std::string& path) {
@@ -91,15 +105,15 @@ Status ReadImageInfoMemory(const uint8_t* data, size_t size, ImageInfo& info) {
 
 Status ReadImageInfo(const std::string& path, ImageInfo& info) {
   info = ImageInfo{};
-  std::vector<uint8_t> bytes;
+  FileBytes bytes;
   // JPEG headers (with an EXIF block) fit in the first 128 KB nearly always;
   // read the whole file only when they do not.
   Status s = ReadWholeFile(path, bytes, 128 * 1024);
   if (s != Status::kOk) return s;
-  s = ReadImageInfoMemory(bytes.data(), bytes.size(), info);
-  if (s == Status::kCorrupt && bytes.size() == 128 * 1024) {
+  s = ReadImageInfoMemory(bytes.data.get(), bytes.size, info);
+  if (s == Status::kCorrupt && bytes.size == 128 * 1024) {
     s = ReadWholeFile(path, bytes);
-    if (s == Status::kOk) s = ReadImageInfoMemory(bytes.data(), bytes.size(), info);
+    if (s == Status::kOk) s = ReadImageInfoMemory(bytes.data.get(), bytes.size, info);
   }
   return s;
 }
@@ -120,11 +134,25 @@ Status DecodeMemory(const uint8_t* data, size_t size, const DecodeOptions& optio
 
 Status DecodeFile(const std::string& path, const DecodeOptions& options, Decoded& out) {
   out = Decoded{};
-  std::vector<uint8_t> bytes;
+  FileBytes bytes;
   // The file's bytes are held through the decode: they count against its budget.
   Status s = ReadWholeFile(path, bytes, 0, options.max_bytes);
   if (s != Status::kOk) return s;
-  return DecodeMemory(bytes.data(), bytes.size(), options, out);
+  return DecodeMemory(bytes.data.get(), bytes.size, options, out);
+}
+
+Status DecodeFile(const std::string& path, const DecodeOptions& options, const OptionChooser& choose,
+                  Decoded& out) {
+  out = Decoded{};
+  FileBytes bytes;
+  Status s = ReadWholeFile(path, bytes, 0, options.max_bytes);
+  if (s != Status::kOk) return s;
+  ImageInfo info;
+  s = ReadImageInfoMemory(bytes.data.get(), bytes.size, info);
+  if (s != Status::kOk) return s;
+  DecodeOptions chosen = options;
+  if (choose) choose(info, chosen);
+  return DecodeMemory(bytes.data.get(), bytes.size, chosen, out);
 }
 
 int32_t ReductionFor(const ImageInfo& info, int32_t need_w, int32_t need_h) {

@@ -33,21 +33,17 @@ std::string ItemText(const std::vector<uint8_t>& bytes) {
 
 Picture* OpenPictureFile(const std::string& path, const QelImageOpenOptions* o) {
   if (path.empty()) return nullptr;
-  img::ImageInfo info;
-  if (img::ReadImageInfo(path, info) != img::Status::kOk) return nullptr;
   img::DecodeOptions d;
   int32_t thumb_w = 0, thumb_h = 0;
+  bool preview = false;
   if (o) {
     if (o->nImportMode == 6) {
       d.reduction = 1 << std::clamp(o->eDeflatelevel, 0, 3);
     } else if ((o->nImportMode == 2 || o->nImportMode == 7) && o->nThumbWidth > 0 && o->nThumbHeight > 0) {
       thumb_w = o->nThumbWidth, thumb_h = o->nThumbHeight;
-      img::FitSize f = img::FitInto(info.width, info.height, thumb_w, thumb_h);
-      if (f.width < info.width) d.reduction = img::ReductionFor(info, f.width, f.height);
       d.max_bytes = kSmallDecodeBytes;
     } else if (o->nSupportDepth == kPreviewSide) {
-      d.reduction = img::ReductionFor(info, std::min(info.width, kPreviewSide),
-                                      std::min(info.height, kPreviewSide));
+      preview = true;
       d.max_bytes = kSmallDecodeBytes;
     }
     if (o->ProcAbort) {
@@ -61,8 +57,21 @@ Picture* OpenPictureFile(const std::string& path, const QelImageOpenOptions* o) 
       d.progress = [cb, extra](int32_t) { cb(extra); };
     }
   }
+  // The file is read once; the reduction follows from the size its headers
+  // give.
+  img::ImageInfo info;
+  auto choose = [&](const img::ImageInfo& headers, img::DecodeOptions& chosen) {
+    info = headers;
+    if (thumb_w > 0) {
+      img::FitSize f = img::FitInto(info.width, info.height, thumb_w, thumb_h);
+      if (f.width < info.width) chosen.reduction = img::ReductionFor(info, f.width, f.height);
+    } else if (preview) {
+      chosen.reduction = img::ReductionFor(info, std::min(info.width, kPreviewSide),
+                                           std::min(info.height, kPreviewSide));
+    }
+  };
   img::Decoded dec;
-  if (img::DecodeFile(path, d, dec) != img::Status::kOk) {
+  if (img::DecodeFile(path, d, choose, dec) != img::Status::kOk) {
     return nullptr;
   }
   img::Bitmap px = std::move(dec.pixels);

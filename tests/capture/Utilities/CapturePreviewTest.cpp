@@ -7,11 +7,14 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 #include <thread>
 #include <vector>
 
 #include "CaptureManage.h"
+#include "KernelForm.h"
+#include "PreviewPictures.h"
 #include "PreviewSurface.h"
 #include "media/ClockStamp.h"
 #include "os/Offscreen.h"
@@ -90,6 +93,39 @@ TEST(PreviewSurface, ThePictureAtTheViewsSizeAndZoomInCairosOrder) {
   }
 }
 
+// The kernels' AVX2 forms give the SSE forms' bytes: halving, blending and
+// sampling, across the widths where the wide loops hand over to the rows'
+// ends, zoomed and not.
+TEST(PreviewSurface, KernelFormsAgree) {
+  if (BestKernelForm() != KernelForm::AVX2) GTEST_SKIP() << "no AVX2 here";
+  struct Case {
+    int sw, sh, w, h;
+    double zoom;
+  } cases[] = {
+      {66, 38, 33, 19, 1.0},     {130, 70, 65, 35, 1.0},   {1920, 1080, 960, 540, 1.0}, {1920, 1080, 1280, 720, 1.0},
+      {1919, 1079, 1001, 563, 1.0}, {37, 21, 29, 17, 1.5}, {640, 480, 1031, 777, 1.0},  {320, 240, 320, 240, 2.5},
+  };
+  std::mt19937 random(5);
+  for (const Case& c : cases) {
+    plat::Offscreen* picture = plat::NewOffscreen(c.sw, c.sh, plat::kOffscreenARGB32);
+    ASSERT_NE(picture, nullptr);
+    for (int y = 0; y < c.sh; ++y)
+      for (int x = 0; x < 4 * c.sw; ++x) picture->pixels[size_t(y) * size_t(picture->rowBytes) + size_t(x)] = uint8_t(random());
+    CPreviewSurface sse, avx2;
+    ForceKernelForm(KernelForm::SSE2);
+    ASSERT_TRUE(sse.Update(picture, c.w, c.h, c.zoom));
+    ForceKernelForm(KernelForm::AVX2);
+    ASSERT_TRUE(avx2.Update(picture, c.w, c.h, c.zoom));
+    ResetKernelForm();
+    const int stride = cairo_image_surface_get_stride(sse.Surface());
+    EXPECT_EQ(std::memcmp(cairo_image_surface_get_data(sse.Surface()), cairo_image_surface_get_data(avx2.Surface()),
+                          size_t(stride) * size_t(c.h)),
+              0)
+        << c.sw << "x" << c.sh << " into " << c.w << "x" << c.h << " zoom " << c.zoom;
+    plat::DisposeOffscreen(picture);
+  }
+}
+
 // The preview picture is always one whole frame, the newest one or (the
 // judge on) the last one it let through: the stand-in camera stamps each
 // frame's number into it, and the numbers read back never go back and move
@@ -127,6 +163,62 @@ TEST(CapturePreview, ThePictureIsTheNewestFrameWhole) {
     }
     EXPECT_EQ(read, 40) << "judge " << judge;
     EXPECT_GE(last - first, 30) << "judge " << judge;
+    engine.StopPreview();
+  }
+  ::unsetenv("DUNSELLOW_SYNTHETIC_CAMERA");
+  ::unsetenv("DUNSELLOW_CAPTURE_DEVICES");
+}
+
+// The view's picture made on the capture thread is, byte for byte, the one
+// the view would make of the frame on show; it is offered only for the size
+// and zoom asked and for the frame it was made from (a new size: none until
+// a frame made for it shows), and nothing made before a restart counts.
+TEST(CapturePreview, TheCaptureThreadsPictureIsTheViewsOwn) {
+  ::setenv("DUNSELLOW_CAPTURE_DEVICES", "synthetic", 1);
+  ::setenv("DUNSELLOW_SYNTHETIC_CAMERA", "bounds=320x240,fps=60,stamp=1", 1);
+  CCaptureManage engine(nullptr, CCaptureManage::kVideo, 0);
+  engine.EnableDenoise(1);
+  CPreviewPictures& pictures = engine.ViewPictures();
+  for (int run = 0; run < 2; ++run) {
+    ASSERT_EQ(engine.StartPreview(), 0);
+    EXPECT_EQ(pictures.Shown(engine.GetSGGWorld(), 150, 100, 1.5), nullptr);
+    struct Ask {
+      int w, h;
+      double zoom;
+    } asks[] = {{150, 100, 1.5}, {160, 120, 1.0}};
+    for (const Ask& a : asks) {
+      int compared = 0, frames = 0;
+      uint64_t seen = engine.FrameCount();
+      const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+      while (compared < 5 && std::chrono::steady_clock::now() < end) {
+        engine.Idle();
+        if (engine.FrameCount() != seen) {
+          seen = engine.FrameCount();
+          const plat::Offscreen* world = engine.GetSGGWorld();
+          const CPreviewSurface* made = pictures.Shown(world, a.w, a.h, a.zoom);
+          // The first frame after the ask was made before it.
+          if (frames++ == 0) {
+            EXPECT_EQ(made, nullptr);
+          }
+          pictures.Ask(a.w, a.h, a.zoom);
+          if (!made) continue;
+          EXPECT_EQ(pictures.Shown(world, a.w + 1, a.h, a.zoom), nullptr);
+          EXPECT_EQ(pictures.Shown(world, a.w, a.h, a.zoom + 0.5), nullptr);
+          CPreviewSurface own;
+          ASSERT_TRUE(own.Update(world, a.w, a.h, a.zoom));
+          cairo_surface_t* x = made->Surface();
+          cairo_surface_t* y = own.Surface();
+          ASSERT_EQ(cairo_image_surface_get_stride(x), cairo_image_surface_get_stride(y));
+          EXPECT_EQ(std::memcmp(cairo_image_surface_get_data(x), cairo_image_surface_get_data(y),
+                                size_t(cairo_image_surface_get_stride(x)) * size_t(a.h)),
+                    0)
+              << a.w << "x" << a.h << " run " << run;
+          ++compared;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(3));
+      }
+      EXPECT_EQ(compared, 5) << a.w << "x" << a.h << " run " << run;
+    }
     engine.StopPreview();
   }
   ::unsetenv("DUNSELLOW_SYNTHETIC_CAMERA");

@@ -189,7 +189,9 @@ TEST_F(PlayerClick, ScreenshotOfAMoviePlaying) {
 }
 
 TEST_F(PlayerClick, FullScreenFromADoubleClickItsToolbarAndItsScreenshot) {
-  const fs::path a = Clip("wide.mov", 4.0, 640, 360);
+  // Long enough to be still playing when the toolbar's play box is clicked,
+  // after the screenshot, on a loaded machine.
+  const fs::path a = Clip("wide.mov", 30.0, 640, 360);
   Start({a});
   CFullScreenWnd& full = Main()->FullScreenWindow();
   ASSERT_TRUE(user_->DoubleClick(Main(), "view_Video"));

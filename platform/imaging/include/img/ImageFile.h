@@ -66,6 +66,13 @@ IMG_API Status ReadImageInfo(const std::string& path, ImageInfo& info);
 IMG_API Status ReadImageInfoMemory(const uint8_t* data, size_t size, ImageInfo& info);
 
 IMG_API Status DecodeFile(const std::string& path, const DecodeOptions& options, Decoded& out);
+// The same with the file read once for its headers and its pixels: `choose`
+// is shown the headers' info (as ReadImageInfo gives it) and may change the
+// options, a reduction for the size wanted say, before the pixels are
+// decoded. The file may hold at most `options.max_bytes`.
+using OptionChooser = std::function<void(const ImageInfo& info, DecodeOptions& options)>;
+IMG_API Status DecodeFile(const std::string& path, const DecodeOptions& options, const OptionChooser& choose,
+                          Decoded& out);
 IMG_API Status DecodeMemory(const uint8_t* data, size_t size, const DecodeOptions& options,
                             Decoded& out);
 

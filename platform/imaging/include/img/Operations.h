@@ -60,6 +60,9 @@ IMG_API void AutoLevels(Bitmap& pixels, double cutoff_percent = 0.5);
 // fixed-point and deterministic.
 IMG_API Bitmap Resample(const Bitmap& src, int32_t width, int32_t height);
 IMG_API Plane Resample(const Plane& src, int32_t width, int32_t height);
+// Resampling's AVX2 rows on (where the processor has them: the default) or
+// off; both give the same pixels. Answers whether they are on now.
+IMG_API bool UseAvx2Resampling(bool on);
 
 // Size fitted into a box keeping the aspect (each side at least 1); enlarges
 // small pictures too.
