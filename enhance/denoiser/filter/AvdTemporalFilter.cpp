@@ -205,7 +205,7 @@ int32_t FilterRows(MHandle memory, const VideoLevel& lv, int32_t around) {
     // Bands wait on one another all along, so threads are first tried only
     // with far more work than an independent strip needs (the pool keeps
     // them only while they pay).
-    constexpr double kWavefrontShareNs = 1'500'000;
+    constexpr double kWavefrontShareNs = 500'000;
     // done[b]: shifted columns of band b finished, each on a cache line of
     // its own (the bands beside it run on other threads).
     struct alignas(64) Progress {
