@@ -18,6 +18,8 @@ struct StepCost {
   double gapNs = -1;   // from its end to the next step on the workers' start (-1: not seen)
   // Its time from start to end on each level's count of threads (-1: not seen).
   double wallNs[kLevels] = {-1, -1, -1, -1, -1, -1, -1, -1};
+  // What its threads spent on each level's count: their strips' time, summed.
+  double workNs[kLevels] = {-1, -1, -1, -1, -1, -1, -1, -1};
   int32_t level = 0;       // the count it runs on now
   int32_t runs = 0;        // runs on that count since it was chosen
   int32_t untilProbe = 0;  // runs before one more level is tried

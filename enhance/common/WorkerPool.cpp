@@ -27,6 +27,13 @@ constexpr int64_t kLongestWatchedGapNs = 8'000;
 // running on a worker before it sleeps.
 constexpr int kFinishPauses = 400;
 
+// What a helper costs a step besides its strips: a wake-up and a sleep, or
+// an idle spin of about as long.
+constexpr double kIdleNs = 10'000;
+// More threads are kept only while they cut a step's time on the count below
+// to this share at most.
+constexpr double kMostWallShare = 0.9;
+
 // Runs a step is timed on a count of threads before that count is judged
 // (after one untimed).
 constexpr int32_t kJudgeRuns = 3;
@@ -119,7 +126,7 @@ int32_t WorkerPool::Plan(const std::type_info& site, int32_t size, double shareN
   return LevelThreads(m_plannedLevel);
 }
 
-void WorkerPool::Learn(StepCost& step, int32_t level, int32_t threads, double wallNs) {
+void WorkerPool::Learn(StepCost& step, int32_t level, int32_t threads, double wallNs, double workNs) {
   auto moveTo = [&step](int32_t to) {
     step.level = to;
     step.runs = 0;
@@ -132,7 +139,10 @@ void WorkerPool::Learn(StepCost& step, int32_t level, int32_t threads, double wa
   }
   // The first run on a count finds cold caches and sleeping helpers (the
   // very first, memory not yet mapped): not taken.
-  if (step.runs++ > 0) StepCosts::Fold(step.wallNs[level], wallNs);
+  if (step.runs++ > 0) {
+    StepCosts::Fold(step.wallNs[level], wallNs);
+    StepCosts::Fold(step.workNs[level], workNs);
+  }
   if (step.runs <= kJudgeRuns) return;
   const int32_t top = TopLevel();
   if (level == 0) {
@@ -148,10 +158,14 @@ void WorkerPool::Learn(StepCost& step, int32_t level, int32_t threads, double wa
     return;
   }
   ++step.sinceSingle;
-  // Wall time on `threads` against one thread's: what the threads were kept
-  // busy for, at most.
-  const double efficiency = step.wallNs[0] / (threads * step.wallNs[level]);
-  if (efficiency < kMinEfficiency) {
+  // One thread's time against what the threads spent: their strips (a strip
+  // that waits spends its wait) and each helper's wake-up or idle spin. And
+  // the threads must shorten the step against the count below, not just
+  // cost little.
+  const double spent = step.workNs[level] + (threads - 1) * kIdleNs;
+  const double efficiency = step.wallNs[0] / spent;
+  const double below = step.wallNs[level - 1] > 0 ? step.wallNs[level - 1] : step.wallNs[0];
+  if (efficiency < kMinEfficiency || step.wallNs[level] > kMostWallShare * below) {
     step.backoff = std::min(2 * std::max(step.backoff, 1), kMostBackoff);
     moveTo(level - 1);
   } else if (level < top && --step.untilProbe <= 0) {
@@ -172,7 +186,12 @@ void WorkerPool::RunPlanned(int32_t count, const std::function<void(int32_t)>& t
   }
   Run(count, task, threads - 1, claim);
   const int64_t end = NowNs();
-  if (step) Learn(*step, level, std::max(1, std::min(threads, count)), static_cast<double>(end - start));
+  if (step) {
+    const double wallNs = static_cast<double>(end - start);
+    // On one thread the strips take the whole step.
+    Learn(*step, level, std::max(1, std::min(threads, count)), wallNs,
+          threads > 1 && count > 1 && !m_workers.empty() ? static_cast<double>(m_lastWorkNs) : wallNs);
+  }
   if (shared) {
     m_lastShared = step;
     m_lastSharedEnd = end;
@@ -180,6 +199,7 @@ void WorkerPool::RunPlanned(int32_t count, const std::function<void(int32_t)>& t
 }
 
 void WorkerPool::Run(int32_t count, const std::function<void(int32_t)>& task, int32_t helpers, Claim claim) {
+  m_lastWorkNs = 0;
   if (count <= 0) return;
   helpers = std::min({helpers, static_cast<int32_t>(m_workers.size()), count - 1});
   if (helpers <= 0) {
@@ -193,7 +213,9 @@ void WorkerPool::Run(int32_t count, const std::function<void(int32_t)>& task, in
   // More tasks than a range holds: in batches, each in order after the last.
   for (int32_t base = 0; base < count; base += kMostStrips) {
     const int32_t n = std::min<int32_t>(kMostStrips, count - base);
+    const int64_t before = m_lastWorkNs;
     RunJob(n, [&task, base](int32_t i) { task(base + i); }, helpers, claim);
+    m_lastWorkNs += before;
   }
 }
 
@@ -201,6 +223,7 @@ void WorkerPool::RunJob(int32_t count, const std::function<void(int32_t)>& task,
   // Only the caller changes the tag, so the tag read here is current.
   const uint32_t tag = JobOf(m_job.load()) + 1;
   m_done.store(0, std::memory_order_relaxed);
+  m_workNs.store(0, std::memory_order_relaxed);
   m_task.store(&task, std::memory_order_release);
   m_count.store(count, std::memory_order_release);
   const bool own = claim == Claim::OwnRangeFirst;
@@ -239,6 +262,7 @@ void WorkerPool::RunJob(int32_t count, const std::function<void(int32_t)>& task,
     m_callerSleeps.store(false);
     done = m_done.load(std::memory_order_acquire);
   }
+  m_lastWorkNs = m_workNs.load(std::memory_order_relaxed);
 }
 
 void WorkerPool::Work(uint64_t job, int32_t own) {
@@ -257,7 +281,9 @@ void WorkerPool::Work(uint64_t job, int32_t own) {
       const int32_t next = static_cast<int32_t>((strips >> 16) & 0xffff);
       if (next >= static_cast<int32_t>(strips & 0xffff)) break;
       if (!range.strips.compare_exchange_weak(strips, strips + (1u << 16))) continue;
+      const int64_t start = NowNs();
       (*task)(next);
+      m_workNs.fetch_add(NowNs() - start, std::memory_order_relaxed);
       // Waking the caller is a system call: only when it sleeps.
       if (m_done.fetch_add(1) + 1 == count && m_callerSleeps.load()) m_done.notify_all();
       strips = range.strips.load(std::memory_order_acquire);

@@ -19,10 +19,10 @@
 // watches for work burns it, and a step whose rows wait on memory or on one
 // another gains less than its threads spend. So each step is timed on one
 // thread and on the counts it was given (2, 4, ... tried one after the
-// other), and keeps the most threads that still run it at kMinEfficiency or
-// better (tried again now and then, as the load on the machine changes);
-// helpers watch for the next step only when it came soon after the last
-// time.
+// other), and keeps the most threads that still shorten it and spend at
+// most 1 / kMinEfficiency times one thread's time (tried again now and then,
+// as the load on the machine changes). Helpers watch for the next step only
+// when it came soon after the last time.
 
 #include <atomic>
 #include <cstdint>
@@ -40,8 +40,8 @@ class WorkerPool {
   // Work a thread is worth waking for: a step tries a second thread (and
   // then more, one level at a time) only with two shares of time.
   static constexpr double kShareNs = 100'000;
-  // The least share of its threads' time a step must keep busy: k threads
-  // on a step spend at most 1 / kMinEfficiency times one thread's time.
+  // k threads on a step spend at most 1 / kMinEfficiency times one
+  // thread's time on it (their strips and wake-ups).
   static constexpr double kMinEfficiency = 0.85;
 
   // threads: all the threads that work, the caller's included (1: none started).
@@ -100,7 +100,7 @@ class WorkerPool {
   int32_t TopLevel() const;
   // Takes a step's time on `threads` threads at `level` and moves it to the
   // level that pays.
-  void Learn(StepCost& step, int32_t level, int32_t threads, double wallNs);
+  void Learn(StepCost& step, int32_t level, int32_t threads, double wallNs, double workNs);
 
   std::vector<std::thread> m_workers;
   std::vector<Bed> m_beds;  // one per worker, by its index (0: the caller's, unused)
@@ -111,6 +111,7 @@ class WorkerPool {
   std::atomic<const std::function<void(int32_t)>*> m_task{nullptr};
   std::atomic<int32_t> m_count{0};
   std::atomic<int32_t> m_done{0};      // strips of the open job finished
+  std::atomic<int64_t> m_workNs{0};    // time its strips took, summed
   std::atomic<int64_t> m_watchNs{0};   // how long an idle helper watches for the next job
   std::atomic<bool> m_callerSleeps{false};
   std::atomic<bool> m_stop{false};
@@ -123,6 +124,7 @@ class WorkerPool {
   double m_plannedShare = kShareNs;
   StepCost* m_lastShared = nullptr;
   int64_t m_lastSharedEnd = 0;
+  int64_t m_lastWorkNs = 0;  // the last Run's strips' time, summed
 };
 
 // Lends a pool to the kernels for the calls made on this thread while the
