@@ -7,11 +7,15 @@
 #include <cmath>
 #include <cstring>
 
+#include "KernelForm.h"
+#include "PreviewSurfaceKernels.h"
+
 namespace {
 
-// A R G B bytes are, read as a little-endian word, the byte-swap of cairo's
-// X R G B word.
-inline uint32_t Reordered(uint32_t argb) { return __builtin_bswap32(argb); }
+using preview_kernels::Reordered;
+
+// The AVX2 forms where the kernels run in that form (tests force the others).
+inline bool Avx2() { return ActiveKernelForm() == KernelForm::AVX2; }
 
 __attribute__((target("ssse3"))) inline __m128i ReorderSsse3(__m128i v) {
   return _mm_shuffle_epi8(v, _mm_set_epi8(12, 13, 14, 15, 8, 9, 10, 11, 4, 5, 6, 7, 0, 1, 2, 3));
@@ -72,21 +76,12 @@ __attribute__((target("ssse3"))) void HalveRowWith(const uint8_t* a, const uint8
     const __m128i odd = _mm_unpacklo_epi64(_mm_shuffle_epi32(r0, 0x0D), _mm_shuffle_epi32(r1, 0x0D));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + u), Reorder<kSsse3>(_mm_avg_epu8(even, odd)));
   }
-  for (; u < pixels; ++u) {
-    uint8_t px[4];
-    for (size_t k = 0; k < 4; ++k) {
-      const int left = (a[8 * size_t(u) + k] + b[8 * size_t(u) + k] + 1) >> 1;
-      const int right = (a[8 * size_t(u) + 4 + k] + b[8 * size_t(u) + 4 + k] + 1) >> 1;
-      px[k] = uint8_t((left + right + 1) >> 1);
-    }
-    uint32_t v;
-    std::memcpy(&v, px, 4);
-    out[u] = Reordered(v);
-  }
+  preview_kernels::HalveTail(a, b, out, u, pixels);
 }
 
 void HalveRow(const uint8_t* a, const uint8_t* b, uint32_t* out, int32_t pixels) {
-  if (g_ssse3) HalveRowWith<true>(a, b, out, pixels);
+  if (Avx2()) preview_avx2::HalveRow(a, b, out, pixels);
+  else if (g_ssse3) HalveRowWith<true>(a, b, out, pixels);
   else HalveRowWith<false>(a, b, out, pixels);
 }
 
@@ -106,6 +101,7 @@ void BlendRows(const uint8_t* a, const uint8_t* b, uint8_t* out, size_t bytes, u
     for (; i < bytes; ++i) out[i] = uint8_t((a[i] + b[i] + 1) >> 1);
     return;
   }
+  if (Avx2()) return preview_avx2::BlendRows(a, b, out, bytes, weight);
   const __m128i wa = _mm_set1_epi16(int16_t(256 - weight)), wb = _mm_set1_epi16(int16_t(weight));
   const __m128i half = _mm_set1_epi16(128), zero = _mm_setzero_si128();
   size_t i = 0;
@@ -154,15 +150,12 @@ __attribute__((target("ssse3"))) void SampleRowWith(const uint8_t* row, const in
     const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(p0, p1), _mm_packs_epi32(p2, p3));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + u), Reorder<kSsse3>(bytes));
   }
-  for (; u < pixels; ++u) {
-    const __m128i p = _mm_srli_epi32(_mm_add_epi32(SamplePixel(row, x0[u], weights + 8 * size_t(u)), half), 8);
-    const __m128i packed = _mm_packus_epi16(_mm_packs_epi32(p, p), _mm_setzero_si128());
-    out[u] = Reordered(uint32_t(_mm_cvtsi128_si32(packed)));
-  }
+  preview_kernels::SampleTail(row, x0, weights, out, u, pixels);
 }
 
 void SampleRow(const uint8_t* row, const int32_t* x0, const uint16_t* weights, uint32_t* out, int32_t pixels) {
-  if (g_ssse3) SampleRowWith<true>(row, x0, weights, out, pixels);
+  if (Avx2()) preview_avx2::SampleRow(row, x0, weights, out, pixels);
+  else if (g_ssse3) SampleRowWith<true>(row, x0, weights, out, pixels);
   else SampleRowWith<false>(row, x0, weights, out, pixels);
 }
 

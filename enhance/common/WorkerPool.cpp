@@ -32,8 +32,8 @@ constexpr int kFinishPauses = 400;
 constexpr int32_t kJudgeRuns = 3;
 // Runs between tries of one more level, at first and at most (doubling each
 // time more did not pay).
-constexpr int32_t kFirstBackoff = 8;
-constexpr int32_t kMostBackoff = 256;
+constexpr int32_t kFirstBackoff = 16;
+constexpr int32_t kMostBackoff = 512;
 // Runs on more threads between two timings on one, which the others are
 // measured against (the load on the machine changes).
 constexpr int32_t kSingleEvery = 48;
@@ -136,13 +136,13 @@ void WorkerPool::Learn(StepCost& step, int32_t level, int32_t threads, double wa
   if (step.runs <= kJudgeRuns) return;
   const int32_t top = TopLevel();
   if (level == 0) {
+    // Only a step with a share of work for each of two threads tries more:
+    // on a smaller one a woken helper costs more than it saves.
+    if (top == 0 || 2 * m_plannedShare > step.wallNs[0]) return;
     if (step.backoff == 0) {
-      // Known at last: the first guess, a thread for each share of its time.
       step.backoff = kFirstBackoff;
-      int32_t guess = 0;
-      while (guess < top && (2 << guess) * m_plannedShare <= step.wallNs[0]) ++guess;
-      moveTo(guess);
-    } else if (top > 0 && --step.untilProbe <= 0) {
+      moveTo(1);
+    } else if (--step.untilProbe <= 0) {
       moveTo(1);
     }
     return;
@@ -268,11 +268,13 @@ void WorkerPool::Work(uint64_t job, int32_t own) {
 void WorkerPool::WorkerLoop(int32_t index) {
   Bed& bed = m_beds[index];
   uint32_t seen = JobOf(m_job.load());
+  bool wanted = true;  // by the last job
   for (;;) {
     uint64_t job = m_job.load();
     // Watch for the next job as long as the last step said, the clock read
-    // only now and then.
-    const int64_t watch = m_watchNs.load(std::memory_order_relaxed);
+    // only now and then; a worker the last job did not want sleeps at once,
+    // as the next one most likely wants no more threads.
+    const int64_t watch = wanted ? m_watchNs.load(std::memory_order_relaxed) : 0;
     if (watch > 0 && JobOf(job) == seen) {
       const int64_t until = NowNs() + watch;
       for (int spin = 1; JobOf(job) == seen && !m_stop.load(std::memory_order_relaxed); ++spin) {
@@ -292,7 +294,8 @@ void WorkerPool::WorkerLoop(int32_t index) {
     if (m_stop.load()) return;
     seen = JobOf(job);
     // The job wants its first helpers only; the others wait for the next.
-    if (index <= HelpersOf(job)) Work(job, index);
+    wanted = index <= HelpersOf(job);
+    if (wanted) Work(job, index);
   }
 }
 

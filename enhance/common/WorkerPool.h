@@ -18,10 +18,11 @@
 // a sleeping helper costs some microseconds of processor time, a helper that
 // watches for work burns it, and a step whose rows wait on memory or on one
 // another gains less than its threads spend. So each step is timed on one
-// thread and on the counts it was given, and keeps the most threads that
-// still run it at kMinEfficiency or better (tried again now and then, as
-// the load on the machine changes); helpers watch for the next step only
-// when it came soon after the last time.
+// thread and on the counts it was given (2, 4, ... tried one after the
+// other), and keeps the most threads that still run it at kMinEfficiency or
+// better (tried again now and then, as the load on the machine changes);
+// helpers watch for the next step only when it came soon after the last
+// time.
 
 #include <atomic>
 #include <cstdint>
@@ -36,7 +37,8 @@ namespace enh {
 
 class WorkerPool {
  public:
-  // Work a thread is worth waking for: a step's first guess of its threads.
+  // Work a thread is worth waking for: a step tries a second thread (and
+  // then more, one level at a time) only with two shares of time.
   static constexpr double kShareNs = 100'000;
   // The least share of its threads' time a step must keep busy: k threads
   // on a step spend at most 1 / kMinEfficiency times one thread's time.
@@ -140,8 +142,8 @@ class ParallelScope {
 int32_t ParallelThreads();
 
 // task(i) for i in [0, count), spread over the current scope's pool on the
-// threads that pay for the step (first tried with one for each shareNs of
-// its time). Tasks are claimed in order, so a task may wait for an earlier
+// threads that pay for the step (tried only once it takes two shareNs on one
+// thread). Tasks are claimed in order, so a task may wait for an earlier
 // one; such a step asks for a larger share, since its threads also wait on
 // one another.
 void ParallelFor(int32_t count, const std::function<void(int32_t)>& task,

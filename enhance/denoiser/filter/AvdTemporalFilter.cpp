@@ -142,12 +142,6 @@ void Finished(std::atomic<int32_t>& count, int32_t value, const std::atomic<int3
   if (sleepers.load() > 0) count.notify_all();
 }
 
-// Rows of sub-blocks on the worker pool, then the filtered level into the
-// previous frame's. Sub-blocks that read other sub-blocks' samples see the
-// ones above and to the left as already filtered, the ones below and to the
-// right as not yet. So each row starts a sub-block only once the row above
-// has finished the sub-blocks that one can see (a wavefront), which also
-// keeps it far enough behind that the row above never sees its writes.
 // The level's valid area with `around` samples on every side, rows [r0, r1)
 // of it (level coordinates), copied into the previous-frame level.
 void CopyRows(const AvdLevelView& from, const AvdLevelView& to, int32_t around, int32_t r0, int32_t r1) {
@@ -161,6 +155,12 @@ void CopyAround(const AvdLevelView& from, const AvdLevelView& to, int32_t around
   enh::ParallelRows(y1 - y0, 64, 1, [&](int32_t r0, int32_t r1) { CopyRows(from, to, around, y0 + r0, y0 + r1); });
 }
 
+// Rows of sub-blocks on the worker pool, then the filtered level into the
+// previous frame's. Sub-blocks that read other sub-blocks' samples see the
+// ones above and to the left as already filtered, the ones below and to the
+// right as not yet. So a sub-block starts only once the row above has
+// finished the sub-blocks it can see (a wavefront), which also keeps it far
+// enough behind that the row above never sees its writes.
 int32_t FilterRows(MHandle memory, const VideoLevel& lv, int32_t around) {
   int32_t lag = 0, upDown = 0;
   lv.Reach(&lag, &upDown);
@@ -193,30 +193,47 @@ int32_t FilterRows(MHandle memory, const VideoLevel& lv, int32_t around) {
     for (int32_t i = 0; i < lv.rows; ++i) lv.Row(i, res);
     res.Release(memory);
   } else {
-    // done[i]: sub-blocks of row i finished, counted from the left, each on
-    // a cache line of its own (the rows beside it run on other threads). A
-    // row tells its progress every few sub-blocks only: a sub-block takes
-    // about as long as moving the line to the row below.
+    // Sub-block (i, j) waits for (i, j - 1) and for (i - 1, j + lag): any
+    // order that keeps those two comes out as row by row does. Shifting row
+    // i by i * lag columns turns the second into "the one above", so rows
+    // go in bands of kBandRows, each band walking its rows in tiles of
+    // kTileColumns shifted columns, a tile starting once the band above has
+    // finished the tiles it reaches into. A band's rows stay on one thread
+    // and in its cache, and threads meet once a tile rather than a row.
+    constexpr int32_t kBandRows = 4;
+    constexpr int32_t kTileColumns = 8;
+    // Bands wait on one another all along, so threads are first tried only
+    // with far more work than an independent strip needs (the pool keeps
+    // them only while they pay).
+    constexpr double kWavefrontShareNs = 500'000;
+    // done[b]: shifted columns of band b finished, each on a cache line of
+    // its own (the bands beside it run on other threads).
     struct alignas(64) Progress {
       std::atomic<int32_t> done{0};
     };
-    constexpr int32_t kTellEvery = 8;
-    // Rows wait on one another all along, so threads are first tried only
-    // with far more work than an independent strip needs (the pool keeps
-    // them only while they pay).
-    constexpr double kWavefrontShareNs = 1'500'000;
-    std::vector<Progress> done(lv.rows);
+    const int32_t bands = (lv.rows + kBandRows - 1) / kBandRows;
+    std::vector<Progress> done(bands);
     std::atomic<int32_t> sleepers{0};
-    enh::ParallelFor(lv.rows, [&](int32_t i) {
+    // A full band's shifted width: the band above every band is a full one.
+    const int32_t fullWidth = lv.cols + lag * (kBandRows - 1);
+    enh::ParallelFor(bands, [&](int32_t b) {
       AvdNLResources res;
       const int32_t rc = res.Create(memory);
       if (rc) failed = rc;
+      const int32_t i0 = b * kBandRows, rows = std::min(kBandRows, lv.rows - i0);
+      const int32_t width = lv.cols + lag * (rows - 1);
       int32_t above = 0;
-      for (int32_t j = 0; j < lv.cols; ++j) {
-        const int32_t need = std::min(lv.cols, j + lag + 1);
-        if (i > 0 && above < need) above = WaitFor(done[i - 1].done, need, sleepers);
-        if (!rc) lv.SubBlock(i, j, res);
-        if ((j + 1) % kTellEvery == 0 || j + 1 == lv.cols) Finished(done[i].done, j + 1, sleepers);
+      for (int32_t t0 = 0; t0 < width; t0 += kTileColumns) {
+        const int32_t t1 = std::min(width, t0 + kTileColumns);
+        // The tile's first row reaches (i0 - 1, j + lag) for j < t1, which
+        // lies at shifted column j + lag * kBandRows of the band above.
+        const int32_t need = std::min(fullWidth, t1 + lag * kBandRows);
+        if (b > 0 && above < need) above = WaitFor(done[b - 1].done, need, sleepers);
+        for (int32_t r = 0; r < rows && !rc; ++r) {
+          const int32_t j1 = std::min(lv.cols, t1 - lag * r);
+          for (int32_t j = std::max(0, t0 - lag * r); j < j1; ++j) lv.SubBlock(i0 + r, j, res);
+        }
+        Finished(done[b].done, t1, sleepers);
       }
       if (!rc) res.Release(memory);
     }, kWavefrontShareNs);

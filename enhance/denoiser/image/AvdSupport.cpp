@@ -7,6 +7,7 @@
 #include "EnhanceResult.h"
 #include "ExactTable.h"
 #include "KernelForm.h"
+#include "WorkerPool.h"
 
 void* MMemCpy_SSE2(void* dst, const void* src, size_t bytes) {
   auto* d = static_cast<uint8_t*>(dst);
@@ -107,7 +108,7 @@ void avdJImgMemCpy(void* dst, int32_t dstPitch, const void* src, int32_t srcPitc
 
 void DoWork_Parallel(AvdWorkFunc work, void** args, int32_t count) {
   if (!work || !args) return;
-  for (int32_t i = 0; i < count; ++i) work(args[i]);
+  enh::ParallelFor(count, [work, args](int32_t i) { work(args[i]); });
 }
 
 namespace {

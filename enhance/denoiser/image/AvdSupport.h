@@ -20,7 +20,8 @@ void* MemSetZero_SSE2(void* p, size_t bytes);
 void CpyImgMem_SSE2(void* dst, int32_t dstPitch, const void* src, int32_t srcPitch, int32_t rowBytes,
                     int32_t rows);
 
-// Calls work(args[i]) for each argument in order on the calling thread.
+// Calls work(args[i]) for each argument: claimed in order, spread over the
+// worker pool the calling thread lent (ParallelScope) where threads pay.
 typedef int32_t (*AvdWorkFunc)(void* arg);
 void DoWork_Parallel(AvdWorkFunc work, void** args, int32_t count);
 

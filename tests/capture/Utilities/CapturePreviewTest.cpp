@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "CaptureManage.h"
+#include "KernelForm.h"
 #include "PreviewPictures.h"
 #include "PreviewSurface.h"
 #include "media/ClockStamp.h"
@@ -88,6 +89,39 @@ TEST(PreviewSurface, ThePictureAtTheViewsSizeAndZoomInCairosOrder) {
         ASSERT_EQ(to[u + 3] & 0xFFFFFF, from[u] & 0xFFFFFF) << u << "," << v;
       }
     cairo_surface_destroy(target);
+    plat::DisposeOffscreen(picture);
+  }
+}
+
+// The kernels' AVX2 forms give the SSE forms' bytes: halving, blending and
+// sampling, across the widths where the wide loops hand over to the rows'
+// ends, zoomed and not.
+TEST(PreviewSurface, KernelFormsAgree) {
+  if (BestKernelForm() != KernelForm::AVX2) GTEST_SKIP() << "no AVX2 here";
+  struct Case {
+    int sw, sh, w, h;
+    double zoom;
+  } cases[] = {
+      {66, 38, 33, 19, 1.0},     {130, 70, 65, 35, 1.0},   {1920, 1080, 960, 540, 1.0}, {1920, 1080, 1280, 720, 1.0},
+      {1919, 1079, 1001, 563, 1.0}, {37, 21, 29, 17, 1.5}, {640, 480, 1031, 777, 1.0},  {320, 240, 320, 240, 2.5},
+  };
+  std::mt19937 random(5);
+  for (const Case& c : cases) {
+    plat::Offscreen* picture = plat::NewOffscreen(c.sw, c.sh, plat::kOffscreenARGB32);
+    ASSERT_NE(picture, nullptr);
+    for (int y = 0; y < c.sh; ++y)
+      for (int x = 0; x < 4 * c.sw; ++x) picture->pixels[size_t(y) * size_t(picture->rowBytes) + size_t(x)] = uint8_t(random());
+    CPreviewSurface sse, avx2;
+    ForceKernelForm(KernelForm::SSE2);
+    ASSERT_TRUE(sse.Update(picture, c.w, c.h, c.zoom));
+    ForceKernelForm(KernelForm::AVX2);
+    ASSERT_TRUE(avx2.Update(picture, c.w, c.h, c.zoom));
+    ResetKernelForm();
+    const int stride = cairo_image_surface_get_stride(sse.Surface());
+    EXPECT_EQ(std::memcmp(cairo_image_surface_get_data(sse.Surface()), cairo_image_surface_get_data(avx2.Surface()),
+                          size_t(stride) * size_t(c.h)),
+              0)
+        << c.sw << "x" << c.sh << " into " << c.w << "x" << c.h << " zoom " << c.zoom;
     plat::DisposeOffscreen(picture);
   }
 }
