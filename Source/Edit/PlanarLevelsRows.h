@@ -67,17 +67,6 @@ inline void ExactBlock(const PlanarLevels& l, const int y[4], int u, int v, uint
   outV = uint8_t((MulHrs(sr, kCrR) + MulHrs(sg, kCrG) + MulHrs(sb, kCrB) + 128 * 32 + 16) >> 5);
 }
 
-// out[i] = t[in[i]] for n bytes; eight loads in flight per step.
-inline void TableRow(const uint8_t* in, uint8_t* out, int32_t n, const uint8_t* t) {
-  int32_t i = 0;
-  for (; i + 8 <= n; i += 8) {
-    uint8_t a = t[in[i]], b = t[in[i + 1]], c = t[in[i + 2]], d = t[in[i + 3]];
-    uint8_t e = t[in[i + 4]], f = t[in[i + 5]], g = t[in[i + 6]], h = t[in[i + 7]];
-    out[i] = a, out[i + 1] = b, out[i + 2] = c, out[i + 3] = d;
-    out[i + 4] = e, out[i + 5] = f, out[i + 6] = g, out[i + 7] = h;
-  }
-  for (; i < n; ++i) out[i] = t[in[i]];
-}
 
 // Blocks (chroma samples) [from, (width+1)/2) of the pair; a last column of
 // an odd width stands for both of its block's columns.

@@ -5,6 +5,7 @@
 #include <immintrin.h>
 
 #include "PlanarLevelsRows.h"
+#include "img/Operations.h"
 
 namespace planarlevels {
 namespace {
@@ -61,11 +62,11 @@ void RowPairAVX2(const PlanarLevels& l, const RowPair& p, int32_t width) {
     const __m256i clips = _mm256_or_si256(_mm256_cmpgt_epi16(clipLow, below), _mm256_cmpgt_epi16(above, clipHigh));
     uint8_t* const rows[2] = {p.y0 + 2 * c, p.y1 + 2 * c};
     const auto tables = [&] {
-      TableRow(rows[0], rows[0], 32, l.luma.data());
-      TableRow(rows[1], rows[1], 32, l.luma.data());
+      img::TableBytes(rows[0], rows[0], 32, l.luma.data());
+      img::TableBytes(rows[1], rows[1], 32, l.luma.data());
       if (!l.chromaChanges) return;
-      TableRow(p.u + c, p.u + c, 16, l.chroma.data());
-      TableRow(p.v + c, p.v + c, 16, l.chroma.data());
+      img::TableBytes(p.u + c, p.u + c, 16, l.chroma.data());
+      img::TableBytes(p.v + c, p.v + c, 16, l.chroma.data());
     };
     if (_mm256_testz_si256(clips, clips)) {
       tables();

@@ -29,22 +29,6 @@ std::array<uint8_t, 256> BrightnessContrastTable(int32_t b, int32_t c) {
   return t;
 }
 
-namespace {
-
-// out[i] = t[in[i]]; eight loads in flight per step.
-void TableRow(const uint8_t* in, uint8_t* out, size_t n, const uint8_t* t) {
-  size_t i = 0;
-  for (; i + 8 <= n; i += 8) {
-    uint8_t a = t[in[i]], b = t[in[i + 1]], c = t[in[i + 2]], d = t[in[i + 3]];
-    uint8_t e = t[in[i + 4]], f = t[in[i + 5]], g = t[in[i + 6]], h = t[in[i + 7]];
-    out[i] = a, out[i + 1] = b, out[i + 2] = c, out[i + 3] = d;
-    out[i + 4] = e, out[i + 5] = f, out[i + 6] = g, out[i + 7] = h;
-  }
-  for (; i < n; ++i) out[i] = t[in[i]];
-}
-
-}  // namespace
-
 void ApplyTable(Bitmap& pixels, const std::array<uint8_t, 256>& t) {
   if (pixels.empty()) return;
   // Shared pixels are read where they are and written to a new picture,
@@ -56,7 +40,7 @@ void ApplyTable(Bitmap& pixels, const std::array<uint8_t, 256>& t) {
   if (out.empty()) src = dst;  // in place (or copy on write when memory is short)
   const size_t stride = pixels.stride();
   detail::ParallelFor(pixels.height(), stride, [&](int32_t y0, int32_t y1) {
-    TableRow(src + size_t(y0) * stride, dst + size_t(y0) * stride, size_t(y1 - y0) * stride, t.data());
+    TableBytes(src + size_t(y0) * stride, dst + size_t(y0) * stride, size_t(y1 - y0) * stride, t.data());
   });
   if (!out.empty()) pixels = std::move(out);
 }
