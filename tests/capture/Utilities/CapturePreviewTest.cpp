@@ -37,6 +37,15 @@ double Expected(const plat::Offscreen& p, int w, int h, double zoom, int u, int 
   return top * (1 - fy) + bottom * fy;
 }
 
+// A w x h ARGB picture of random bytes (null if none could be made).
+plat::Offscreen* RandomPicture(int w, int h, std::mt19937& random) {
+  plat::Offscreen* picture = plat::NewOffscreen(w, h, plat::kOffscreenARGB32);
+  if (!picture) return nullptr;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < 4 * w; ++x) picture->pixels[size_t(y) * size_t(picture->rowBytes) + size_t(x)] = uint8_t(random());
+  return picture;
+}
+
 // Sizes and zooms that take each way through: the same size (the bytes
 // reordered only), half the size, other reductions and enlargements, odd
 // widths (the rows' tails), and zooms. The surface's word is cairo's
@@ -52,10 +61,8 @@ TEST(PreviewSurface, ThePictureAtTheViewsSizeAndZoomInCairosOrder) {
   };
   std::mt19937 random(7);
   for (const Case& c : cases) {
-    plat::Offscreen* picture = plat::NewOffscreen(c.sw, c.sh, plat::kOffscreenARGB32);
+    plat::Offscreen* picture = RandomPicture(c.sw, c.sh, random);
     ASSERT_NE(picture, nullptr);
-    for (int y = 0; y < c.sh; ++y)
-      for (int x = 0; x < 4 * c.sw; ++x) picture->pixels[size_t(y) * size_t(picture->rowBytes) + size_t(x)] = uint8_t(random());
     CPreviewSurface surface;
     ASSERT_TRUE(surface.Update(picture, c.w, c.h, c.zoom)) << c.sw << "x" << c.sh;
     EXPECT_TRUE(surface.Matches(picture, c.w, c.h, c.zoom));
@@ -107,10 +114,8 @@ TEST(PreviewSurface, KernelFormsAgree) {
   };
   std::mt19937 random(5);
   for (const Case& c : cases) {
-    plat::Offscreen* picture = plat::NewOffscreen(c.sw, c.sh, plat::kOffscreenARGB32);
+    plat::Offscreen* picture = RandomPicture(c.sw, c.sh, random);
     ASSERT_NE(picture, nullptr);
-    for (int y = 0; y < c.sh; ++y)
-      for (int x = 0; x < 4 * c.sw; ++x) picture->pixels[size_t(y) * size_t(picture->rowBytes) + size_t(x)] = uint8_t(random());
     CPreviewSurface sse, avx2;
     ForceKernelForm(KernelForm::SSE2);
     ASSERT_TRUE(sse.Update(picture, c.w, c.h, c.zoom));
